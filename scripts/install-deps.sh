@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what the project needs to build, run and test on Debian 12.
+# Used by the README's first command and by CI, so both install the same set.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
+  libgl1-mesa-dev
+  zlib1g-dev libgtest-dev googletest
+  clang libclang-rt-14-dev
+  fonts-dejavu-core fonts-wine
+  xvfb xauth xdg-utils
+  zip unzip python3
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The wine fonts package keeps its Tahoma stand-in where fontconfig does not
+# look; a link in the local font folder lets both the widgets and the web view use it.
+if [ -f /usr/share/wine/fonts/tahoma.ttf ] && ! fc-list 2>/dev/null | grep -qi tahoma; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO mkdir -p /usr/local/share/fonts/wine-tahoma
+  $SUDO ln -sf /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf /usr/local/share/fonts/wine-tahoma/
+  $SUDO fc-cache -f >/dev/null 2>&1 || true
+fi

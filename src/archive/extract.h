@@ -1,0 +1,20 @@
+#pragma once
+// Takes the first top-level GPX entry out of a pocket-query ZIP archive.
+
+#include <string>
+
+namespace ql {
+
+// Receives the reader's progress, in percent; the window repaints there.
+class ExtractProgress {
+public:
+    virtual ~ExtractProgress() = default;
+    virtual void OnFileProgress(double percent) = 0;
+    virtual void OnOverallProgress(double percent) = 0;
+};
+
+// The decoded bytes of the first top-level entry matching "*.gpx". The archive
+// is only read. Throws UserError with the reader's message on any failure.
+std::string ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress);
+
+}  // namespace ql

@@ -1,0 +1,44 @@
+#pragma once
+// The loaded query: one buffer holding the decoded file, and the lines as views
+// into it. Every line access is index-checked.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ql {
+
+class QueryText {
+public:
+    QueryText() = default;
+
+    // Takes the file's bytes, skips a leading UTF-8 byte-order mark and splits at
+    // CR LF, LF or CR (one break each; a break at the very end adds no line).
+    static QueryText FromBytes(std::string bytes);
+
+    std::size_t size() const { return lines_.size(); }
+    bool empty() const { return lines_.empty(); }
+
+    // Line i; an index at or beyond the end throws
+    // "Listenindex überschreitet das Maximum (i)".
+    std::string_view at(std::size_t i) const;
+
+    // Bytes held (buffer and line table), for the memory figures of the benchmark.
+    std::size_t memoryBytes() const;
+
+    QueryText(QueryText&&) noexcept = default;
+    QueryText& operator=(QueryText&&) noexcept = default;
+    QueryText(const QueryText&) = delete;
+    QueryText& operator=(const QueryText&) = delete;
+
+private:
+    struct Span {
+        std::size_t offset;
+        std::size_t length;
+    };
+    std::string buffer_;        // the decoded file, byte-order mark included
+    std::vector<Span> lines_;   // offsets, so moving the buffer keeps them valid
+};
+
+}  // namespace ql

@@ -1,0 +1,129 @@
+#pragma once
+// The only place that touches the operating system. One header; a POSIX and a
+// Windows implementation. Texts are UTF-8 unless a name says otherwise; folder
+// paths end with the platform's separator.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ql::platform {
+
+#ifdef _WIN32
+constexpr char PathSeparator = '\\';
+#else
+constexpr char PathSeparator = '/';
+#endif
+
+// ---- Files and folders -------------------------------------------------------
+
+// The user's temporary folder, ending with the separator. Throws UserError with
+// the system's text when the system cannot tell.
+std::string GetTempDir();
+
+// Folder of the running executable, ending with the separator.
+std::string ExecutableDir();
+
+// Full path of the running executable.
+std::string ExecutablePath();
+
+// The system's text for an error number (errno / GetLastError()).
+std::string ErrorText(int code);
+
+// The last error of the calling thread (errno / GetLastError()).
+int LastError();
+
+// Reads a whole file; throws "Datei %s kann nicht geöffnet werden. %s".
+std::string ReadWholeFile(const std::string& path);
+
+// Writes a whole file, replacing it; throws "Datei "%s" kann nicht erstellt werden. %s".
+void WriteWholeFile(const std::string& path, std::string_view bytes);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+void DeleteFileQuietly(const std::string& path);  // outcome ignored
+
+// The stored name of the last component of a path as the file system keeps it
+// (the long form of an 8.3 name on Windows); nullopt when nothing is found.
+// A path ending with a separator finds nothing.
+std::optional<std::string> FindStoredName(const std::string& path);
+
+// ---- Text --------------------------------------------------------------------
+
+// UTF-8 to the ANSI code page (Windows-1252 outside Windows); a character the
+// code page lacks becomes "?".
+std::string Utf8ToAnsi(std::string_view utf8);
+// The ANSI code page to UTF-8.
+std::string AnsiToUtf8(std::string_view ansi);
+
+// ---- Registry (HKEY_CURRENT_USER) ---------------------------------------------
+
+class RegistryReader {
+public:
+    virtual ~RegistryReader() = default;
+    // Opens an existing key (never creates it); false when it does not exist.
+    virtual bool OpenKey(const std::string& key) = 0;
+    // A text value of the open key; nullopt when it does not exist. A value of
+    // another type throws UserError "Ungültiger Datentyp für '%s'".
+    virtual std::optional<std::string> ReadString(const std::string& name) = 0;
+    virtual void CloseKey() = 0;
+};
+
+// The real registry on Windows; elsewhere a reader whose keys never exist.
+std::unique_ptr<RegistryReader> MakeRegistryReader();
+
+// ---- Shell -------------------------------------------------------------------
+
+// Asks the desktop to open a file or address (ShellExecuteW "open", SW_SHOW).
+// Returns the shell's result code: above 32 for success.
+int ShellOpen(const std::string& file, const std::string& parameters = {});
+
+// Replaces the shell for ShellOpen, OpenHelp and StartSystemInfoTool (tests
+// record what would have been opened); an empty function restores the shell.
+using ShellOpenOverride = std::function<int(const std::string& file, const std::string& parameters)>;
+void SetShellOpenOverride(ShellOpenOverride hook);
+
+// Opens the program's help: "hh.exe hilfe/help.chm" on Windows, the shipped
+// help page with the desktop's viewer elsewhere.
+void OpenHelp(const std::string& programDir);
+
+// Starts the system-information tool (MSInfo32.exe on Windows).
+void StartSystemInfoTool();
+
+// ---- System information ------------------------------------------------------
+
+struct OsVersion {
+    std::uint32_t PlatformId = 0;
+    std::uint32_t Major = 0;
+    std::uint32_t Minor = 0;
+    std::uint32_t Build = 0;
+    std::string ServicePack;  // up to its first null character, at most 128
+};
+OsVersion QueryOsVersion();
+
+// Processor architecture code of the native system information (9 = x64).
+// Read once at start-up.
+std::uint16_t NativeProcessorArchitecture();
+
+struct MemoryStatus {
+    std::uint64_t TotalPhys = 0;
+    std::uint64_t AvailPhys = 0;
+    std::uint64_t TotalPageFile = 0;
+    std::uint64_t AvailPageFile = 0;
+};
+// false when the system reports failure (LastError() then tells why).
+bool QueryMemoryStatus(MemoryStatus& status);
+
+struct FileVersion {
+    std::uint16_t Major = 0, Minor = 0, Release = 0, Build = 0;
+};
+// Version numbers of an executable; false without version information.
+bool GetFileVersionNumbers(const std::string& path, FileVersion& version);
+
+// The thousands separator of the user's locale ("." with German settings).
+std::string ThousandsSeparator();
+
+}  // namespace ql::platform

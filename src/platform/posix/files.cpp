@@ -1,0 +1,130 @@
+// Files, folders and the temporary folder on POSIX systems.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/user_error.h"
+#include "platform/platform.h"
+
+namespace ql::platform {
+
+std::string ErrorText(int code)
+{
+    return std::strerror(code);
+}
+
+int LastError()
+{
+    return errno;
+}
+
+std::string GetTempDir()
+{
+    // The TMPDIR convention, as the system's temporary folder lookup does it.
+    const char* env = std::getenv("TMPDIR");
+    std::string dir = (env && *env) ? env : "/tmp";
+    if (dir.back() != PathSeparator) dir += PathSeparator;
+    if (!DirectoryExists(dir)) throw UserError(ErrorText(ENOENT));
+    return dir;
+}
+
+std::string ExecutablePath()
+{
+    std::error_code ec;
+    auto p = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : p.string();
+}
+
+std::string ExecutableDir()
+{
+    std::string path = ExecutablePath();
+    auto slash = path.rfind(PathSeparator);
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowCannotOpen(path, ErrorText(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        ThrowCannotOpen(path, ErrorText(err));
+    }
+    std::string bytes;
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // file grew or has no size
+        ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            ::close(fd);
+            ThrowCannotOpen(path, ErrorText(err));
+        }
+        if (r == 0) break;
+        got += static_cast<std::size_t>(r);
+    }
+    ::close(fd);
+    bytes.resize(got);
+    return bytes;
+}
+
+void WriteWholeFile(const std::string& path, std::string_view bytes)
+{
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) ThrowCannotCreate(path, ErrorText(errno));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            ::close(fd);
+            ThrowCannotCreate(path, ErrorText(err));
+        }
+        done += static_cast<std::size_t>(w);
+    }
+    if (::close(fd) != 0) ThrowCannotCreate(path, ErrorText(errno));
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void DeleteFileQuietly(const std::string& path)
+{
+    ::unlink(path.c_str());
+}
+
+std::optional<std::string> FindStoredName(const std::string& path)
+{
+    if (path.empty() || path.back() == PathSeparator) return std::nullopt;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    // POSIX file systems keep names as given: the stored name is the last component.
+    auto slash = path.rfind(PathSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace ql::platform

@@ -1,0 +1,85 @@
+#include "ui/CacheListModel.h"
+
+#include "core/tables.h"
+#include "ui/Icons.h"
+
+namespace ql::ui {
+
+namespace {
+// Header texts in column order; column 1 shows the first cache-type picture instead.
+const char* const HeaderTexts[CacheListModel::ColumnCount] = {
+    "GC-Nummer", "", "Name", "D", "T", "Datum", "Land-/Stadtkreis", "Lat", "Lon",
+};
+
+QString Text(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+}  // namespace
+
+CacheListModel::CacheListModel(const std::vector<CacheRow>& rows, QObject* parent)
+    : QAbstractTableModel(parent), rows_(rows)
+{
+}
+
+void CacheListModel::refresh()
+{
+    beginResetModel();
+    shownRows_ = static_cast<int>(rows_.size());
+    endResetModel();
+}
+
+QColor CacheListModel::RowBackground(int row)
+{
+    const std::uint32_t bgr = AltRowColor;  // stored as blue, green, red
+    const QColor alt(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+    return row % 2 ? alt : QColor(Qt::white);
+}
+
+int CacheListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : shownRows_;
+}
+
+int CacheListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant CacheListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= shownRows_) return {};
+    const CacheRow& r = rows_[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case ColGCNummer: return Text(r.GCCode);
+        case ColName: return Text(r.Name);
+        case ColD: return Text(r.Difficulty);
+        case ColT: return Text(r.Terrain);
+        case ColDatum: return Text(r.FindDate);
+        case ColKreis: return Text(r.District);
+        case ColLat: return Text(r.LatText);
+        case ColLon: return Text(r.LonText);
+        default: return QString();
+        }
+    case Qt::DecorationRole:
+        if (index.column() == ColGCNummer && r.NotInPolygon) return CacheTypeIcon(NotInPolygonIcon);
+        if (index.column() == ColType && r.TypeIndex >= 0) return CacheTypeIcon(r.TypeIndex);
+        return {};
+    case Qt::BackgroundRole:
+        return RowBackground(index.row());
+    default:
+        return {};
+    }
+}
+
+QVariant CacheListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) return {};
+    if (role == Qt::DisplayRole) return QString::fromUtf8(HeaderTexts[section]);
+    if (role == Qt::DecorationRole && section == ColType) return CacheTypeIcon(0);
+    return {};
+}
+
+}  // namespace ql::ui

@@ -1,0 +1,137 @@
+// The main window's query pipeline: open dialog, direct GPX load, the
+// analysis run and the cut-off re-scan.
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include "core/app_state.h"
+#include "core/query_pipeline.h"
+#include "core/scanner.h"
+#include "ui/CacheListModel.h"
+#include "ui/ErrorBox.h"
+#include "ui/TfrmMain.h"
+#include "ui/TfrmPoly.h"
+#include "ui/Windows.h"
+
+namespace ql::ui {
+
+namespace {
+
+const QString NotMyFindsText = QStringLiteral(" Fehler !  Das ist keine MyFinds Query - Datei .");
+
+// The list shows the rows the scan made, also when the scan ended with an error.
+class ListRefresh {
+public:
+    explicit ListRefresh(CacheListModel& model) : model_(model) {}
+    ~ListRefresh() { model_.refresh(); }
+
+private:
+    CacheListModel& model_;
+};
+
+void ShowNotMyFindsBox()
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), NotMyFindsText, QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("NotMyFindsBox"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        box.move(screen->availableGeometry().center() - box.rect().center());
+    box.exec();
+}
+
+QString Utf8(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+void TfrmMain::FileOpen1Execute()
+{
+    QFileDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setWindowTitle(QStringLiteral("Query-Datei öffnen"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    FileOpen1BeforeExecute(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    FileOpen1Accept(dialog.selectedFiles().first());
+}
+
+void TfrmMain::FileOpen1BeforeExecute(QFileDialog& dialog)
+{
+    dialog.setDirectory(Utf8(state_.ProgramDir));
+    dialog.setDefaultSuffix(QStringLiteral("zip"));
+    dialog.setNameFilters({QStringLiteral("ZIP-Datei (*.zip)"), QStringLiteral("GPX-Datei (*.gpx)"),
+                           QStringLiteral("Alle Dateien (*.*)")});
+    dialog.selectNameFilter(QStringLiteral("ZIP-Datei (*.zip)"));
+}
+
+void TfrmMain::FileOpen1Accept(const QString& fileName)
+{
+    Guarded(this, [&] {
+        state_.QueryFileName = fileName.toStdString();
+        lblDateiname_->setText(fileName);
+        lblDateiname_->adjustSize();
+        if (HasZipExtension(state_.QueryFileName)) {
+            btnExtrZipClick();
+            return;
+        }
+        state_.QueryLines = LoadQueryFile(state_.QueryFileName);
+        pbProgress_->setValue(100);
+        lblReady_->setText(QStringLiteral("FERTIG !"));
+        lblReady_->adjustSize();
+        lblReady_->show();
+        btnExtrDatenClick();
+    });
+}
+
+void TfrmMain::btnExtrDatenClick()
+{
+    if (state_.PolygonsPending) {
+        windows_.frmPoly->exec();
+        state_.PolygonsPending = false;
+    }
+    if (state_.QueryLines.empty()) return;
+
+    std::string queryDate;
+    if (IsMyFindsQuery(state_.QueryLines, queryDate)) {
+        lblQueryDatum_->setText(Utf8(queryDate));
+        lblQueryDatum_->adjustSize();
+        int rows = 0;
+        {
+            ListRefresh refresh(*listModel_);
+            rows = ScanWaypoints(state_);
+        }
+        showCounts(rows);
+        lblWebNIP_->setCursor(Qt::PointingHandCursor);
+    } else {
+        lblWebNIP_->setCursor(Qt::ArrowCursor);
+        ShowNotMyFindsBox();
+    }
+}
+
+void TfrmMain::cboxStichtagClick()
+{
+    state_.CutoffEnabled = cboxStichtag_->isChecked();
+    bbtnCheckRLP_->setEnabled(false);
+    Guarded(this, [&] {
+        int rows = 0;
+        {
+            ListRefresh refresh(*listModel_);
+            rows = ScanWaypoints(state_);
+        }
+        showCounts(rows);
+    });
+    bbtnCheckRLP_->setEnabled(true);
+}
+
+}  // namespace ql::ui

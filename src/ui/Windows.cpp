@@ -1,0 +1,35 @@
+#include "ui/Windows.h"
+
+#include "core/app_state.h"
+#include "ui/ErrorBox.h"
+#include "ui/TfrmFK.h"
+#include "ui/TfrmInfo.h"
+#include "ui/TfrmLK.h"
+#include "ui/TfrmMain.h"
+#include "ui/TfrmPoly.h"
+#include "ui/TfrmWeb.h"
+
+namespace ql::ui {
+
+Windows::Windows() = default;
+Windows::~Windows() = default;
+
+std::unique_ptr<Windows> CreateWindows(AppState& state, platform::RegistryReader& registry)
+{
+    auto w = std::make_unique<Windows>();
+    w->frmMain = std::make_unique<TfrmMain>(state, registry, *w);
+    Guarded(nullptr, [&] { w->frmMain->FormCreate(); });
+    w->frmPoly = std::make_unique<TfrmPoly>(state);
+    Guarded(nullptr, [&] { w->frmPoly->FormCreate(); });
+    w->frmInfo = std::make_unique<TfrmInfo>(state);
+    Guarded(nullptr, [&] { w->frmInfo->FormCreate(); });
+    w->frmLK = std::make_unique<TfrmLK>(state);
+    Guarded(nullptr, [&] { w->frmLK->FormCreate(); });
+    w->frmFK = std::make_unique<TfrmFK>(state);
+    Guarded(nullptr, [&] { w->frmFK->FormCreate(); });
+    w->frmWeb = std::make_unique<TfrmWeb>(state);
+    Guarded(nullptr, [&] { w->frmWeb->FormCreate(); });
+    return w;
+}
+
+}  // namespace ql::ui

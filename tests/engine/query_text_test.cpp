@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "core/query_pipeline.h"
+#include "core/query_text.h"
+#include "core/tables.h"
+#include "core/user_error.h"
+
+namespace ql {
+namespace {
+
+std::vector<std::string> Lines(const QueryText& q)
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < q.size(); ++i) out.emplace_back(q.at(i));
+    return out;
+}
+
+TEST(QueryText, SplitsAtEveryKindOfLineBreak)
+{
+    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\nb\nc\rd")), (std::vector<std::string>{"a", "b", "c", "d"}));
+    // CR CR is two breaks, LF CR too; only CR LF is one.
+    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\rb\n\rc")), (std::vector<std::string>{"a", "", "b", "", "c"}));
+}
+
+TEST(QueryText, BreakAtTheEndAddsNoEmptyLine)
+{
+    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\n")), std::vector<std::string>{"a"});
+    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\n\r\n")), (std::vector<std::string>{"a", ""}));
+    EXPECT_TRUE(QueryText::FromBytes("").empty());
+    EXPECT_EQ(QueryText::FromBytes("\n").size(), 1u);
+}
+
+TEST(QueryText, ByteOrderMarkIsNotPartOfTheFirstLine)
+{
+    EXPECT_EQ(Lines(QueryText::FromBytes("\xEF\xBB\xBF<?xml?>\r\nx")), (std::vector<std::string>{"<?xml?>", "x"}));
+    EXPECT_TRUE(QueryText::FromBytes("\xEF\xBB\xBF").empty());
+    // Only a leading mark is skipped.
+    EXPECT_EQ(Lines(QueryText::FromBytes("x\xEF\xBB\xBF")), std::vector<std::string>{"x\xEF\xBB\xBF"});
+}
+
+TEST(QueryText, LinesSurviveMovingTheText)
+{
+    QueryText shortText = QueryText::FromBytes("ab\ncd");  // small enough for the string's inline buffer
+    QueryText moved = std::move(shortText);
+    EXPECT_EQ(moved.at(1), "cd");
+}
+
+TEST(QueryText, AccessBeyondTheEndNamesTheIndex)
+{
+    QueryText q = QueryText::FromBytes("one\r\ntwo");
+    try {
+        (void)q.at(2);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (2)");
+    }
+}
+
+TEST(MyFindsCheck, ShowsTheQueryDateWithItsIndentation)
+{
+    QueryText q = QueryText::FromBytes(
+        "<?xml?>\r\n<gpx>\r\n  <name>My Finds Pocket Query</name>\r\n<desc/>\r\n<author/>\r\n<email/>\r\n"
+        "  <time>2011-06-27T02:11:21Z</time>\r\n");
+    std::string date;
+    ASSERT_TRUE(IsMyFindsQuery(q, date));
+    EXPECT_EQ(date, "  2011-06-27 - 02:11:21Z");
+}
+
+TEST(MyFindsCheck, OtherQueriesAndShortFiles)
+{
+    std::string date = "unchanged";
+    EXPECT_FALSE(IsMyFindsQuery(QueryText::FromBytes("a\nb\n  <name>my finds pocket query</name>"), date));
+    EXPECT_EQ(date, "unchanged");
+    // Fewer than three lines: the check itself reads past the end.
+    EXPECT_THROW(IsMyFindsQuery(QueryText::FromBytes("a\nb"), date), UserError);
+    // A My Finds header of fewer than seven lines fails at the date line.
+    try {
+        IsMyFindsQuery(QueryText::FromBytes("a\nb\nMy Finds Pocket Query\nd"), date);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (6)");
+    }
+}
+
+TEST(ZipExtension, ComparedWithoutRegardToCase)
+{
+    EXPECT_TRUE(HasZipExtension("/home/u/query.zip"));
+    EXPECT_TRUE(HasZipExtension("/home/u/query.ZIP"));
+    EXPECT_TRUE(HasZipExtension("q.Zip"));
+    EXPECT_FALSE(HasZipExtension("/home/u/query.gpx"));
+    EXPECT_FALSE(HasZipExtension("/home/u/query.zip.gpx"));
+    EXPECT_FALSE(HasZipExtension("zip"));
+}
+
+TEST(Tables, TypeIconIndexUpperCasesOnlyPlainLetters)
+{
+    EXPECT_EQ(TypeIconIndex("Traditional Cache"), 0);
+    EXPECT_EQ(TypeIconIndex("Multi-cache"), 1);
+    EXPECT_EQ(TypeIconIndex("Cache In Trash Out Event"), 6);
+    EXPECT_EQ(TypeIconIndex("Virtual Cache"), 11);
+    EXPECT_EQ(TypeIconIndex(" Traditional Cache"), std::nullopt);
+    EXPECT_EQ(TypeIconIndex("Traditional Cache "), std::nullopt);
+    EXPECT_EQ(TypeIconIndex("Lab Cache"), std::nullopt);
+    EXPECT_EQ(DistrictNames[23], "Westerwaldkreis");
+    EXPECT_EQ(DistrictNames[24], "Frankenthal (Pfalz)");
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,73 @@
+#pragma once
+// Helpers for the window tests: answering modal boxes, a temporary program
+// folder, the windows of one test.
+
+#include <QDir>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+#include <ostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "platform/platform.h"
+#include "ui/Windows.h"
+
+namespace ql::test {
+
+// While alive, closes every modal window that opens, after letting `onModal`
+// look at it (and act on it, for instance click a button). Records each box:
+// "<objectName or class>|<title>|<text>".
+class ModalAnswerer {
+public:
+    using Handler = std::function<bool(QWidget* modal)>;  // true: handled (closed) by the handler
+    explicit ModalAnswerer(Handler onModal = {});
+    ~ModalAnswerer();
+
+    const QStringList& seen() const { return seen_; }
+
+private:
+    void poll();
+    Handler onModal_;
+    QStringList seen_;
+    QTimer* timer_;
+};
+
+// A registry without the GSAK key.
+std::unique_ptr<platform::RegistryReader> NoRegistry();
+
+// Program and temporary folders of one test, with the shipped data copied in
+// (polygons, stylesheet, history text), and the windows created on them.
+struct UiFixture {
+    QTemporaryDir programDir;
+    QTemporaryDir tempDir;
+    AppState state;
+    std::unique_ptr<platform::RegistryReader> registry = NoRegistry();
+    std::unique_ptr<ui::Windows> windows;
+
+    // copyShipped: copy the shipped data of the build tree into the program folder.
+    explicit UiFixture(bool copyShipped = true);
+    ~UiFixture();
+    void createWindows();
+};
+
+// Writes a file (bytes as given) and returns its path.
+QString WriteFile(const QString& path, const std::string& bytes);
+
+// Saves a screenshot of a widget under the build tree's screenshots folder.
+QString SaveScreenshot(QWidget* widget, const QString& name);
+
+}  // namespace ql::test
+
+// Readable QString values in test failures.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
