@@ -9,7 +9,7 @@ PACKAGES=(
   libgl1-mesa-dev
   zlib1g-dev libgtest-dev googletest
   clang libclang-rt-14-dev
-  fonts-dejavu-core fonts-wine
+  fonts-dejavu-core fonts-liberation2
   xvfb xauth xdg-utils
   zip unzip python3
 )
@@ -24,15 +24,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The wine fonts package keeps its Tahoma stand-in where fontconfig does not
-# look; a link in the local font folder lets both the widgets and the web view use it.
-if [ -f /usr/share/wine/fonts/tahoma.ttf ] && ! fc-list 2>/dev/null | grep -qi tahoma; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO mkdir -p /usr/local/share/fonts/wine-tahoma
-  $SUDO ln -sf /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf /usr/local/share/fonts/wine-tahoma/
-  $SUDO fc-cache -f >/dev/null 2>&1 || true
-fi

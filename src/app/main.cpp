@@ -11,6 +11,7 @@
 #include "geo/placemark.h"
 #include "platform/platform.h"
 #include "ui/ErrorBox.h"
+#include "ui/Fonts.h"
 #include "ui/TfrmMain.h"
 #include "ui/Windows.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ql::ui::ApplicationTitle);
+    ql::ui::InstallFontSubstitutes();
 
     // Standard dialogs (file dialog, message box buttons) speak German.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

@@ -187,7 +187,7 @@ void TfrmMain::buildControls()
     SpeedButton1_->setFocusPolicy(Qt::NoFocus);
     SpeedButton1_->setCursor(Qt::PointingHandCursor);
     SpeedButton1_->setFont(DesignFont(20));
-    SpeedButton1_->setStyleSheet(QStringLiteral("QToolButton { color: #000080; }"));
+    SpeedButton1_->setStyleSheet(QStringLiteral("QToolButton { color: #000080; padding: 0px; }"));
 
     cboxStichtag_ = new QCheckBox(QStringLiteral("Stichtag:"), client);
     cboxStichtag_->setObjectName(QStringLiteral("cboxStichtag"));
