@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "ui/CacheListModel.h"
 #include "ui/ErrorBox.h"
 #include "ui/TfrmMain.h"
+#include "ui/TfrmWeb.h"
 
 namespace ql::test {
 namespace {
@@ -81,6 +83,27 @@ TEST_F(MainWindowTest, OpeningAMyFindsQueryShowsNameDateAndDone)
     EXPECT_EQ(child<QProgressBar>("pbProgress")->value(), 100);
     EXPECT_EQ(text("lblAnzahlCache"), "0");
     EXPECT_EQ(child<QLabel>("lblWebNIP")->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(MainWindowTest, OpenDialogStartsInTheProgramFolderWithTheThreeFilters)
+{
+    const QString path = WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery());
+    QString folder;
+    QStringList filters;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) return false;
+        folder = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        dialog->selectFile(path);
+        dialog->accept();
+        return true;
+    });
+    QTest::keyClick(main, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(folder + "/", QString::fromStdString(fx.state.ProgramDir));
+    EXPECT_EQ(filters, (QStringList{"ZIP-Datei (*.zip)", "GPX-Datei (*.gpx)", "Alle Dateien (*.*)"}));
+    EXPECT_EQ(text("lblDateiname"), path);
+    EXPECT_EQ(text("lblReady"), "FERTIG !");
 }
 
 TEST_F(MainWindowTest, AnotherFileShowsTheErrorBoxAndChangesNothingElse)
@@ -171,6 +194,32 @@ TEST_F(MainWindowTest, GrowingKeepsButtonsAtTheBottomAndStretchesTheList)
     main->resize(10, 10);
     QApplication::processEvents();
     EXPECT_GE(main->width(), main->minimumWidth());
+}
+
+TEST_F(MainWindowTest, ListingAndHelpGoToTheDesktop)
+{
+    QStringList opened;
+    platform::SetShellOpenOverride([&](const std::string& file, const std::string&) {
+        opened << QString::fromStdString(file);
+        return 42;
+    });
+    QTest::mouseClick(main->findChild<QWidget*>("SpeedButton1"), Qt::LeftButton);
+    child<QAction>("mnuHilfe")->trigger();
+    platform::SetShellOpenOverride({});
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_EQ(opened[0], "http://coord.info/GC7QWZR");
+    EXPECT_TRUE(opened[1].endsWith("hilfe/index.html"));
+}
+
+TEST_F(MainWindowTest, NotInPolygonLinkDoesNothingWithoutSuchFinds)
+{
+    auto* link = child<QLabel>("lblWebNIP");
+    QTest::mouseClick(link, Qt::LeftButton);
+    EXPECT_FALSE(fx.windows->frmWeb->isVisible());
+    fx.state.NotInPolygonCount = 1;
+    QTest::mouseClick(link, Qt::LeftButton);
+    EXPECT_TRUE(fx.windows->frmWeb->isVisible());
+    fx.windows->frmWeb->close();
 }
 
 TEST_F(MainWindowTest, Screenshot)
