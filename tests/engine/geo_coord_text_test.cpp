@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "core/user_error.h"
+#include "geo/coord_text.h"
+
+namespace ql {
+namespace {
+
+TEST(CoordText, HemisphereDegreesAndMinutes)
+{
+    struct Case {
+        const char* value;
+        int kind;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"49.5", 1, "N 049\xC2\xB0 30.000"},
+        {"7.25", 2, "E 007\xC2\xB0 15.000"},
+        {"49.123456", 1, "N 049\xC2\xB0 07.407"},
+        {"8.0015", 2, "E 008\xC2\xB0 00.090"},
+        {"0", 1, "N 000\xC2\xB0 00.000"},
+        {"123.75", 2, "E 123\xC2\xB0 45.000"},
+        {"-0.5", 1, "S 000\xC2\xB0 30.000"},
+        {"-7.25", 2, "W 007\xC2\xB0 15.000"},
+        {"6.999995", 2, "E 006\xC2\xB0 60.000"},  // minutes round up to 60, degrees stay
+        {"49.5", 3, "049\xC2\xB0 30.000"},        // other kinds have no hemisphere
+        {"-49.5", 0, "049\xC2\xB0 30.000"},
+        {" 49.5 ", 1, "N 049\xC2\xB0 30.000"},
+        {"1234.5", 2, "E 1234\xC2\xB0 30.000"},  // more than three digits stay
+        {"-0", 1, "N 000\xC2\xB0 00.000"},
+        {"1e-9", 1, "N 000\xC2\xB0 00.000"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CoordText(c.value, c.kind), c.text) << c.value << " kind " << c.kind;
+}
+
+TEST(CoordText, BadNumberRaisesTheConversionError)
+{
+    try {
+        CoordText("49,5", 1);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_STREQ(e.what(), "'49,5' ist kein gültiger Gleitkommawert");
+    }
+}
+
+// The minutes must read exactly as the C library's "%6.3f" in the C locale,
+// rounding included, and must not follow a locale with a decimal comma.
+TEST(CoordText, MinutesMatchPrintfAndIgnoreTheLocale)
+{
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    const bool german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    EXPECT_EQ(CoordText("49.123456", 1), "N 049\xC2\xB0 07.407");
+    std::setlocale(LC_NUMERIC, "C");
+
+    std::mt19937_64 random(20110524);
+    std::uniform_real_distribution<double> degrees(-180.0, 180.0);
+    for (int i = 0; i < 20000; ++i) {
+        char value[64];
+        std::snprintf(value, sizeof value, "%.*f", 1 + i % 9, degrees(random));
+        const std::string text = CoordText(value, 1);
+        const double v = std::stod(value);
+        const double a = v < 0 ? -v : v;
+        const double d = static_cast<double>(static_cast<long long>(a));
+        char minutes[32];
+        std::snprintf(minutes, sizeof minutes, "%6.3f", (a - d) * 60);
+        std::string expected = minutes;
+        for (char& c : expected) c = c == ' ' ? '0' : c;
+        ASSERT_EQ(text.substr(text.size() - 6), expected) << value;
+    }
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    if (!german) GTEST_LOG_(INFO) << "de_DE.UTF-8 not installed; the locale half ran in the C locale";
+}
+
+}  // namespace
+}  // namespace ql
