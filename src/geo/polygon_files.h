@@ -13,20 +13,33 @@ namespace ql {
 
 struct AppState;
 
-// Sets PolygonDir (and GsakPolygonsFound) from GSAK's registry key, or to
-// ProgramDir + "rlp_polygons/" when GSAK provides no polygon folder.
-void ResolvePolygonDir(AppState& state, platform::RegistryReader& registry);
-
-// The long form of a path: each component as the file system stores it, a
-// missing component left out, a final separator dropped. findStoredName is
-// the file search (platform::FindStoredName outside tests).
+// The file search that gives a path's last component as stored on disk
+// (platform::FindStoredName outside tests).
 using StoredNameLookup = std::function<std::optional<std::string>(const std::string&)>;
+
+// Sets PolygonDir (and GsakPolygonsFound) from GSAK's registry key, or to
+// ProgramDir + "rlp_polygons/" when GSAK provides no polygon folder. A
+// registry value of another type than text counts as missing: the fallback
+// folder serves and no error leaves (the key is closed in every case).
+void ResolvePolygonDir(AppState& state, platform::RegistryReader& registry,
+                       const StoredNameLookup& findStoredName = platform::FindStoredName);
+
+// The long form of a Windows path (backslashes): each component as the file
+// system stores it, a missing component left out, a final backslash dropped.
 std::string ExpandLongPath(const std::string& path, const StoredNameLookup& findStoredName);
 
-// The first line of a text file; empty when the file is missing or empty.
-std::string ReadFirstLine(const std::string& path);
+// The first line of a polygon file (ANSI text, or as its byte-order mark says),
+// as UTF-8 without its line break; empty when no file is at the path or the
+// file is empty. nullopt when the file exists but cannot be opened or read.
+std::optional<std::string> ReadFirstLine(const std::string& path);
 
-// Reads the vertices of one polygon file (header line skipped).
+// Reads the vertices of one polygon file (header line skipped). A file with no
+// lines at all throws "Fehler bei Bereichsprüfung"; a bad vertex text throws
+// the number error; a file that cannot be read throws the open error.
 TPolyArray LoadPolygonFile(const std::string& path);
+
+// The same rules over bytes already read (exposed for the reader's tests and
+// the fuzzer).
+TPolyArray ParsePolygonText(std::string_view bytes);
 
 }  // namespace ql
