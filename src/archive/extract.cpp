@@ -1,9 +1,17 @@
-// PLACEHOLDER: replaced by the real ZIP reader.
 #include "archive/extract.h"
-#include "core/user_error.h"
+
+#include "archive/zip_reader.h"
+
 namespace ql {
-std::string ExtractFirstGpx(const std::string&, ExtractProgress&)
+
+std::string ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress)
 {
-    throw UserError("ZIP-Archive können noch nicht gelesen werden");
+    zip::ZipReader archiver;  // closed on every path when it goes out of scope
+    archiver.Open(archivePath);
+    std::string buffer;
+    archiver.ExtractToStream("*.gpx", buffer, progress);
+    archiver.Close();
+    return buffer;
 }
+
 }  // namespace ql

@@ -42,6 +42,21 @@ std::string ReadWholeFile(const std::string& path);
 // Writes a whole file, replacing it; throws "Datei "%s" kann nicht erstellt werden. %s".
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
+// A file opened for reading only: it is never created, changed or deleted.
+class ReadOnlyFile {
+public:
+    virtual ~ReadOnlyFile() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Up to `count` bytes from `offset`; fewer at the end of the file or when the
+    // system fails to read (the caller sees data that ends early).
+    virtual std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) = 0;
+};
+
+// Opens an existing file for reading. nullptr when no file exists at the path;
+// throws "Datei %s kann nicht geöffnet werden. %s" when it exists but cannot be
+// opened (no permission, locked, a folder).
+std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::string& path);
+
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 void DeleteFileQuietly(const std::string& path);  // outcome ignored

@@ -1,0 +1,176 @@
+#include "archive/zip_decode.h"
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include <zlib.h>
+
+#include "archive/zip_errors.h"
+#include "archive/zip_format.h"
+
+namespace ql::zip {
+
+namespace {
+
+constexpr std::size_t ReadChunk = 1 << 20;      // compressed bytes per read
+constexpr std::size_t InflateChunk = 1 << 20;   // output per call into the inflater
+constexpr std::size_t StoredPiece = 65535;      // output per progress step of a stored entry
+constexpr std::uint64_t DeflateMaxRatio = 1032;
+constexpr std::uint64_t ReserveCap = std::uint64_t(256) << 20;
+
+class Progress {
+public:
+    Progress(ExtractProgress& sink, std::uint64_t total) : sink_(sink), total_(total) {}
+    void Report(std::uint64_t produced)
+    {
+        const double percent = total_ == 0 ? 0.0 : static_cast<double>(produced) / static_cast<double>(total_) * 100.0;
+        sink_.OnFileProgress(percent);
+        sink_.OnOverallProgress(percent);
+    }
+    void Done()
+    {
+        sink_.OnFileProgress(100.0);
+        sink_.OnOverallProgress(100.0);
+    }
+
+private:
+    ExtractProgress& sink_;
+    std::uint64_t total_;
+};
+
+// Where the entry's data starts, from its local header.
+std::uint64_t DataStart(platform::ReadOnlyFile& file, const ZipEntry& entry)
+{
+    unsigned char h[LocalHeaderSize];
+    if (file.ReadAt(entry.LocalHeaderOffset, h, sizeof h) != sizeof h) ThrowCheckFailed();
+    if (Get32(h) != LocalHeaderSignature) ThrowCheckFailed();
+    return entry.LocalHeaderOffset + LocalHeaderSize + Get16(h + 26) + Get16(h + 28);
+}
+
+// The declared size is outside input: memory is reserved only up to what the
+// compressed bytes present in the file could produce.
+void ReserveOutput(std::string& out, const ZipEntry& entry, std::uint64_t available)
+{
+    const std::uint64_t ratio = entry.Method == MethodStored ? 1 : DeflateMaxRatio;
+    const std::uint64_t bound = available > ReserveCap / ratio ? ReserveCap : available * ratio;
+    const std::uint64_t want = std::min({entry.UncompressedSize, bound, ReserveCap});
+    out.reserve(out.size() + static_cast<std::size_t>(want));
+}
+
+std::uint32_t Crc(std::uint32_t crc, const char* data, std::size_t n)
+{
+    return static_cast<std::uint32_t>(crc32_z(crc, reinterpret_cast<const Bytef*>(data), n));
+}
+
+// One byte more than the entry may still produce, so that an overlong entry
+// shows at once; never more than `chunk`.
+std::size_t Room(std::uint64_t declared, std::uint64_t produced, std::size_t chunk)
+{
+    const std::uint64_t left = declared - produced;
+    return left >= chunk ? chunk : static_cast<std::size_t>(left) + 1;
+}
+
+std::uint64_t CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at,
+                         Progress& progress, std::string& out, std::uint32_t& crc)
+{
+    const std::size_t base = out.size();
+    std::uint64_t produced = 0;
+    std::uint64_t remaining = entry.CompressedSize;
+    while (remaining > 0) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uint64_t>({remaining, ReadChunk, Room(entry.UncompressedSize, produced, ReadChunk)}));
+        out.resize(base + produced + want);
+        const std::size_t got = file.ReadAt(at, out.data() + base + produced, want);
+        out.resize(base + produced + got);
+        for (std::size_t done = 0; done < got;) {
+            const std::size_t piece = std::min(StoredPiece, got - done);
+            crc = Crc(crc, out.data() + base + produced, piece);
+            produced += piece;
+            done += piece;
+            if (produced > entry.UncompressedSize) ThrowCheckFailed();
+            progress.Report(produced);
+        }
+        if (got < want) ThrowCheckFailed();  // the data ends early
+        at += got;
+        remaining -= got;
+    }
+    return produced;
+}
+
+class Inflater {
+public:
+    Inflater()
+    {
+        const int rc = inflateInit2(&zs_, -MAX_WBITS);
+        if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+        if (rc != Z_OK) ThrowCheckFailed();
+    }
+    ~Inflater() { inflateEnd(&zs_); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    z_stream& stream() { return zs_; }
+
+private:
+    z_stream zs_{};
+};
+
+std::uint64_t Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at,
+                      Progress& progress, std::string& out, std::uint32_t& crc)
+{
+    Inflater inflater;
+    z_stream& zs = inflater.stream();
+    std::vector<unsigned char> in(static_cast<std::size_t>(std::min<std::uint64_t>(entry.CompressedSize, ReadChunk)));
+    const std::size_t base = out.size();
+    std::uint64_t produced = 0;
+    std::uint64_t remaining = entry.CompressedSize;
+    for (;;) {
+        if (zs.avail_in == 0 && remaining > 0) {
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, in.size()));
+            const std::size_t got = file.ReadAt(at, in.data(), want);
+            at += got;
+            remaining = got < want ? 0 : remaining - got;  // a short read: the file ends here
+            zs.next_in = in.data();
+            zs.avail_in = static_cast<uInt>(got);
+        }
+        progress.Report(produced);
+        const std::size_t room = Room(entry.UncompressedSize, produced, InflateChunk);
+        out.resize(base + produced + room);
+        zs.next_out = reinterpret_cast<Bytef*>(out.data() + base + produced);
+        zs.avail_out = static_cast<uInt>(room);
+        const int rc = inflate(&zs, Z_NO_FLUSH);
+        const std::size_t made = room - zs.avail_out;
+        crc = Crc(crc, out.data() + base + produced, made);
+        produced += made;
+        out.resize(base + produced);
+        if (produced > entry.UncompressedSize) ThrowCheckFailed();  // more than the entry claims
+        if (rc == Z_STREAM_END) return produced;
+        if (rc == Z_MEM_ERROR) throw std::bad_alloc();
+        if (rc == Z_OK) continue;
+        if (rc == Z_BUF_ERROR && (zs.avail_in > 0 || remaining > 0)) continue;
+        ThrowCheckFailed();  // a broken stream, or compressed data that ends early
+    }
+}
+
+}  // namespace
+
+void DecodeEntry(platform::ReadOnlyFile& file, const ZipEntry& entry, ExtractProgress& progress,
+                 std::string& out)
+{
+    if (entry.Method == MethodDeflate64) ThrowDeflate64();
+    if (entry.Method != MethodStored && entry.Method != MethodDeflated) ThrowCheckFailed();
+
+    const std::uint64_t at = DataStart(file, entry);
+    const std::uint64_t available = at < file.Size() ? std::min(entry.CompressedSize, file.Size() - at) : 0;
+    ReserveOutput(out, entry, available);
+
+    Progress report(progress, entry.UncompressedSize);
+    std::uint32_t crc = Crc(0, nullptr, 0);
+    const std::uint64_t produced = entry.Method == MethodStored
+                                       ? CopyStored(file, entry, at, report, out, crc)
+                                       : Inflate(file, entry, at, report, out, crc);
+    if (produced != entry.UncompressedSize || crc != entry.Crc32) ThrowCheckFailed();
+    report.Done();
+}
+
+}  // namespace ql::zip

@@ -1,0 +1,50 @@
+#include "archive/zip_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "archive/zip_decode.h"
+#include "archive/zip_directory.h"
+#include "archive/zip_errors.h"
+#include "archive/zip_mask.h"
+
+namespace ql::zip {
+
+void ZipReader::Open(const std::string& path)
+{
+    Open(platform::OpenReadOnly(path));
+}
+
+void ZipReader::Open(std::unique_ptr<platform::ReadOnlyFile> file)
+{
+    Close();
+    if (!file) return;  // nothing at the path: no entries
+    entries_ = ReadEntryList(*file);
+    file_ = std::move(file);
+}
+
+void ZipReader::ExtractToStream(std::string_view mask, std::string& out, ExtractProgress& progress)
+{
+    progress.OnOverallProgress(0.0);
+    auto chosen = std::find_if(entries_.begin(), entries_.end(),
+                               [&](const ZipEntry& e) { return MatchesMask(e.Name, mask); });
+    if (chosen == entries_.end() || !file_) ThrowNotFound(std::string(mask));
+    DecodeEntry(*file_, *chosen, progress, out);
+}
+
+void ZipReader::Close()
+{
+    file_.reset();
+    entries_.clear();
+    entries_.shrink_to_fit();
+}
+
+std::size_t MemoryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
+{
+    if (offset >= bytes_.size()) return 0;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes_.size() - offset));
+    std::memcpy(buffer, bytes_.data() + offset, n);
+    return n;
+}
+
+}  // namespace ql::zip

@@ -1,0 +1,51 @@
+#pragma once
+// The ZIP reader: open an archive for reading, extract the first entry that
+// passes a name mask into memory, close.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/extract.h"
+#include "archive/zip_entry.h"
+#include "platform/platform.h"
+
+namespace ql::zip {
+
+class ZipReader {
+public:
+    // Opens the file for reading and reads its entry list. A path that names no
+    // file gives an archive without entries; a file that exists but cannot be
+    // opened throws the file layer's error; no entry header: the invalid-archive error.
+    void Open(const std::string& path);
+    // The same over an already opened file (bytes in memory, for instance).
+    void Open(std::unique_ptr<platform::ReadOnlyFile> file);
+
+    const std::vector<ZipEntry>& Entries() const { return entries_; }
+
+    // Decodes the first entry passing the mask and appends its bytes to `out`.
+    // Reports overall progress 0 before the lookup; throws the not-found error
+    // when no entry passes.
+    void ExtractToStream(std::string_view mask, std::string& out, ExtractProgress& progress);
+
+    // Releases the file and the entry list; harmless when nothing is open.
+    void Close();
+
+private:
+    std::unique_ptr<platform::ReadOnlyFile> file_;
+    std::vector<ZipEntry> entries_;
+};
+
+// A read-only file over bytes held in memory.
+class MemoryFile : public platform::ReadOnlyFile {
+public:
+    explicit MemoryFile(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::uint64_t Size() const override { return bytes_.size(); }
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override;
+
+private:
+    std::string bytes_;
+};
+
+}  // namespace ql::zip

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "archive/extract.h"
+#include "archive/zip_reader.h"
+#include "core/query_text.h"
+#include "core/user_error.h"
+#include "support/zip_builder.h"
+
+namespace ql {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string NotFound = "Archiver: File \"*.gpx\" not found - Native error: 00015";
+const std::string Invalid = "Invalid archive file. - Native error: 00035";
+const std::string Deflate64 = "Deflate64 compression method is not supported - Native error: 00055";
+const std::string CheckFailed =
+    "Archiver: Invalid size or check sum of file or unsupported compression format - Native error: 00008";
+
+// Records the events as "F<percent>" / "O<percent>".
+struct Recorder : ExtractProgress {
+    std::vector<std::string> events;
+    void OnFileProgress(double p) override { events.push_back("F" + Percent(p)); }
+    void OnOverallProgress(double p) override { events.push_back("O" + Percent(p)); }
+    static std::string Percent(double p)
+    {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%g", p);
+        return buf;
+    }
+};
+
+class ZipExtract : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("ql_zip_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    std::string Extract(const std::string& bytes) { return ExtractFirstGpx(Write("q.zip", bytes), progress); }
+    std::string FailureOf(const std::string& bytes)
+    {
+        try {
+            Extract(bytes);
+        } catch (const UserError& e) {
+            return e.what();
+        }
+        return "(no failure)";
+    }
+
+    fs::path dir;
+    Recorder progress;
+};
+
+std::string Lines(int count)
+{
+    std::string s;
+    for (int i = 0; i < count; ++i) s += "<wpt lat=\"49." + std::to_string(i) + "\" lon=\"7.5\">\r\n";
+    return s;
+}
+
+// ---- Which entry is taken ------------------------------------------------------
+
+TEST_F(ZipExtract, TakesTheFirstTopLevelGpxInDirectoryOrder)
+{
+    // File order: b then a; the directory lists a first, and a wins.
+    auto zip = test::ZipBuilder().Add("readme.txt", "x").Add("b.gpx", "second").Add("a.gpx", "first");
+    EXPECT_EQ(Extract(zip.Build()), "second");
+    EXPECT_EQ(Extract(zip.ReverseDirectory().Build()), "first");
+}
+
+TEST_F(ZipExtract, FindsCapitalsAndTheBareExtensionButNothingInFolders)
+{
+    EXPECT_EQ(Extract(test::ZipBuilder().Add("q/in-folder.gpx", "no").Add("PQ.GPX", "caps").Build()), "caps");
+    EXPECT_EQ(Extract(test::ZipBuilder().Add(".gpx", "bare").Build()), "bare");
+    EXPECT_EQ(FailureOf(test::ZipBuilder().Add("pq/", "").Add("pq/7545915.gpx", "x").Build()), NotFound);
+    EXPECT_EQ(FailureOf(test::ZipBuilder().Build()), NotFound);  // an archive without entries
+}
+
+// ---- Files that are no archive ---------------------------------------------------
+
+TEST_F(ZipExtract, MissingPathIsAnArchiveWithoutEntriesAndStaysMissing)
+{
+    const std::string path = (dir / "absent.zip").string();
+    try {
+        ExtractFirstGpx(path, progress);
+        FAIL() << "no failure";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.what(), NotFound);
+    }
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(progress.events, std::vector<std::string>{"O0"});
+}
+
+TEST_F(ZipExtract, TextFileOrEmptyFileIsInvalid)
+{
+    EXPECT_EQ(FailureOf("This is just a text file named like an archive.\r\n"), Invalid);
+    EXPECT_EQ(FailureOf(""), Invalid);
+    EXPECT_EQ(FailureOf("PK\x03\x04 fewer than thirty"), Invalid);
+    EXPECT_TRUE(progress.events.empty());  // opening fails before any event
+}
+
+TEST_F(ZipExtract, UnreadableFileGivesTheFileLayerMessage)
+{
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    const std::string path = Write("locked.zip", test::ZipBuilder().Add("a.gpx", "x").Build());
+    fs::permissions(path, fs::perms::none);
+    try {
+        ExtractFirstGpx(path, progress);
+        FAIL() << "no failure";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), "Datei " + path + " kann nicht geöffnet werden. Permission denied");
+    }
+}
+
+TEST_F(ZipExtract, FolderGivesTheFileLayerMessage)
+{
+    fs::create_directories(dir / "folder.zip");
+    try {
+        ExtractFirstGpx((dir / "folder.zip").string(), progress);
+        FAIL() << "no failure";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Datei " + (dir / "folder.zip").string() + " kann nicht geöffnet werden. ", 0), 0u)
+            << e.what();
+    }
+}
+
+// ---- Decoding and its checks -----------------------------------------------------
+
+TEST_F(ZipExtract, StoredAndDeflatedEntriesDecodeWithProgress)
+{
+    const std::string text = Lines(5000);  // about 170 kB: several stored pieces
+    ASSERT_EQ(Extract(test::ZipBuilder().Add("s.gpx", text, 0).Build()), text);
+    const auto& ev = progress.events;
+    ASSERT_GE(ev.size(), 7u);
+    EXPECT_EQ(ev.front(), "O0");
+    const std::size_t pieces = (text.size() + 65534) / 65535;
+    EXPECT_EQ(ev.size(), 1 + 2 * pieces + 2);
+    EXPECT_EQ(ev[1], "F" + Recorder::Percent(65535.0 / text.size() * 100));
+    EXPECT_EQ(ev[2], "O" + ev[1].substr(1));
+    EXPECT_EQ(ev[ev.size() - 2], "F100");
+    EXPECT_EQ(ev.back(), "O100");
+
+    progress.events.clear();
+    EXPECT_EQ(Extract(test::ZipBuilder().Add("d.gpx", text).Build()), text);
+    // Before the one call into the inflater: 0; then the end.
+    EXPECT_EQ(progress.events, (std::vector<std::string>{"O0", "F0", "O0", "F100", "O100"}));
+}
+
+TEST_F(ZipExtract, LargeEntryReportsAtLeastOncePerMebibyteAndNeverGoesBack)
+{
+    const std::string text = Lines(200000);  // about 7 MB
+    ASSERT_EQ(Extract(test::ZipBuilder().Add("big.gpx", text).Build()), text);
+    std::vector<double> overall;
+    for (const auto& e : progress.events)
+        if (e[0] == 'O') overall.push_back(std::stod(e.substr(1)));
+    EXPECT_GE(overall.size(), text.size() / (1 << 20) + 2);
+    for (std::size_t i = 1; i < overall.size(); ++i) EXPECT_GE(overall[i], overall[i - 1]);
+    EXPECT_EQ(overall.back(), 100.0);
+}
+
+TEST_F(ZipExtract, EmptyEntryAndByteOrderMark)
+{
+    EXPECT_EQ(Extract(test::ZipBuilder().Add("empty.gpx", "").Build()), "");
+    EXPECT_EQ(progress.events.back(), "O100");
+    const std::string bytes = Extract(test::ZipBuilder().Add("bom.gpx", "\xEF\xBB\xBF<?xml?>\r\n<gpx>").Build());
+    EXPECT_EQ(bytes.size(), 17u);  // the mark stays in the buffer
+    EXPECT_EQ(QueryText::FromBytes(bytes).at(0), "<?xml?>");
+}
+
+TEST_F(ZipExtract, EveryFailedCheckGivesTheCheckMessage)
+{
+    const std::string text = Lines(100);
+    test::TestEntry wrongCrc{"a.gpx", text, 8, 0x12345678u, {}};
+    test::TestEntry tooShort{"a.gpx", text, 8, {}, text.size() + 1};
+    test::TestEntry storedTooLong{"a.gpx", text, 0, {}, text.size() - 1};
+    test::TestEntry bzip2{"a.gpx", text, 12, {}, {}};
+    EXPECT_EQ(FailureOf(test::ZipBuilder().Add(wrongCrc).Build()), CheckFailed);
+    EXPECT_EQ(FailureOf(test::ZipBuilder().Add(tooShort).Build()), CheckFailed);
+    EXPECT_EQ(FailureOf(test::ZipBuilder().Add(storedTooLong).Build()), CheckFailed);
+    EXPECT_EQ(FailureOf(test::ZipBuilder().Add(bzip2).Build()), CheckFailed);
+
+    // A broken deflate stream: the block type bits of the first byte made invalid.
+    std::string broken = test::ZipBuilder().Add("a.gpx", text).Build();
+    broken[30 + 5] = static_cast<char>(0xFF);
+    EXPECT_EQ(FailureOf(broken), CheckFailed);
+}
+
+TEST_F(ZipExtract, Deflate64IsRefusedBeforeDecoding)
+{
+    test::TestEntry e{"a.gpx", Lines(10), 9, {}, {}};
+    EXPECT_EQ(FailureOf(test::ZipBuilder().Add(e).Build()), Deflate64);
+    EXPECT_EQ(progress.events, std::vector<std::string>{"O0"});
+}
+
+// Sizes in an archive are outside input: the output stops one byte past the
+// claimed size, and a huge claim reserves no more than the data could give.
+TEST_F(ZipExtract, LyingSizesCannotExhaustMemory)
+{
+    const std::string bomb(64 << 20, 'A');  // 64 MiB that deflate to about 64 kB
+    test::TestEntry small{"a.gpx", bomb, 8, {}, 1000};
+    zip::ZipReader reader;
+    reader.Open(std::make_unique<zip::MemoryFile>(test::ZipBuilder().Add(small).Build()));
+    std::string out;
+    try {
+        reader.ExtractToStream("*.gpx", out, progress);
+        FAIL() << "no failure";
+    } catch (const UserError& e) {
+        EXPECT_EQ(e.what(), CheckFailed);
+    }
+    EXPECT_EQ(out.size(), 1001u);
+    EXPECT_LT(out.capacity(), 2u << 20);
+
+    test::TestEntry huge{"a.gpx", "tiny", 0, {}, 0xFFFFFFFFu};
+    reader.Open(std::make_unique<zip::MemoryFile>(test::ZipBuilder().Add(huge).Build()));
+    out.clear();
+    out.shrink_to_fit();
+    EXPECT_THROW(reader.ExtractToStream("*.gpx", out, progress), UserError);
+    EXPECT_LT(out.capacity(), 1u << 20);
+}
+
+// ---- Archive structure -------------------------------------------------------------
+
+TEST_F(ZipExtract, Zip64RecordsAreRead)
+{
+    const std::string text = Lines(300);
+    zip::ZipReader reader;
+    reader.Open(std::make_unique<zip::MemoryFile>(
+        test::ZipBuilder().Zip64().Add("notes.txt", "n").Add("q.gpx", text).Build()));
+    ASSERT_EQ(reader.Entries().size(), 2u);
+    EXPECT_EQ(reader.Entries()[1].UncompressedSize, text.size());
+    EXPECT_GT(reader.Entries()[1].LocalHeaderOffset, 0u);
+    std::string out;
+    reader.ExtractToStream("*.gpx", out, progress);
+    EXPECT_EQ(out, text);
+}
+
+TEST_F(ZipExtract, CutOffArchiveIsRebuiltFromLocalHeaders)
+{
+    const std::string text = Lines(400);
+    std::size_t localPart = 0;
+    const std::string whole =
+        test::ZipBuilder().Add("first.gpx", text).Add("second.gpx", "2").ReverseDirectory().Build(&localPart);
+    // Directory gone: file order, so first.gpx wins.
+    EXPECT_EQ(Extract(whole.substr(0, localPart)), text);
+    // Only the first entry's header and data survive.
+    EXPECT_EQ(Extract(whole.substr(0, localPart - 40)), text);
+    // A damaged directory (its first signature broken) also falls back to the scan.
+    std::string damaged = whole;
+    damaged[localPart] = 'X';
+    EXPECT_EQ(Extract(damaged), text);
+    // Cut inside the GPX entry's data: the entry is found but its data ends early.
+    EXPECT_EQ(FailureOf(whole.substr(0, 60)), CheckFailed);
+}
+
+// ---- Real pocket-query archives ----------------------------------------------------
+
+TEST_F(ZipExtract, RealPocketQueryArchives)
+{
+    const std::string fixtures = QL_FIXTURES_DIR "/zip/";
+    // Regular PQ: the waypoints file comes first, and it is the one taken.
+    const QueryText wpts = QueryText::FromBytes(ExtractFirstGpx(fixtures + "pq7545915.zip", progress));
+    EXPECT_EQ(wpts.at(2).find("<name>Waypoints for Cache Listings"), 2u) << wpts.at(2);
+    EXPECT_EQ(ExtractFirstGpx(fixtures + "pq_cp437.zip", progress).size(), 11149u);
+    EXPECT_EQ(ExtractFirstGpx(fixtures + "pq_entities.zip", progress).size(), 11173u);
+}
+
+}  // namespace
+}  // namespace ql
