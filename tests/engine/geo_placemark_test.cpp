@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/user_error.h"
+#include "geo/placemark.h"
+#include "platform/platform.h"
+
+namespace ql {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PlacemarkTest : public ::testing::Test {
+protected:
+    AppState state;
+    fs::path folder;
+
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = fs::temp_directory_path() / (std::string("ql_placemark_") + info->name() + "_" +
+                                              std::to_string(static_cast<long>(::getpid())));
+        fs::remove_all(folder);
+        fs::create_directories(folder / "inner");
+        state.TempDir = (folder / "inner").string() + "/";
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string Written(const std::string& fileName) const { return platform::ReadWholeFile(state.TempDir + fileName); }
+};
+
+std::string Golden(const std::string& name) { return platform::ReadWholeFile(std::string(QL_GOLDEN_DIR) + "/" + name); }
+
+TEST_F(PlacemarkTest, FileMatchesGoldenByteForByteAndRepeatsExactly)
+{
+    WritePlacemark(state, "GC12345", "Test", "49.5", "7.25");
+    const std::string first = Written("GC12345.kml");
+    EXPECT_EQ(first, Golden("placemark_GC12345.kml"));
+    WritePlacemark(state, "GC12345", "Test", "49.5", "7.25");
+    EXPECT_EQ(Written("GC12345.kml"), first);
+    // The same code twice: one file, two entries.
+    EXPECT_EQ(state.PlacemarkFiles, (std::vector<std::string>{"GC12345.kml", "GC12345.kml"}));
+    EXPECT_EQ(fs::directory_iterator(folder / "inner")->path().filename(), "GC12345.kml");
+}
+
+TEST_F(PlacemarkTest, NameKeepsUtf8AndTheQueryEscapesButNoBareBrackets)
+{
+    WritePlacemark(state, "GC7ÜX", "Brücke & Straße &amp; <b>Fluss</b>", "-49.000001", "+7.5e0");
+    // UTF-8 without a byte-order mark; the file name replaces the non-ASCII letter bytes.
+    EXPECT_EQ(Written("GC7__X.kml"), Golden("placemark_escapes.kml"));
+    EXPECT_EQ(state.PlacemarkFiles.back(), "GC7__X.kml");
+}
+
+TEST_F(PlacemarkTest, CodeCannotLeadOutOfTheFolder)
+{
+    EXPECT_EQ(PlacemarkFileName("GC12345"), "GC12345.kml");
+    EXPECT_EQ(PlacemarkFileName("../evil"), "___evil.kml");
+    EXPECT_EQ(PlacemarkFileName("a/b\\c:d*e?f"), "a_b_c_d_e_f.kml");
+    EXPECT_EQ(PlacemarkFileName("GC-1_x"), "GC-1_x.kml");
+    EXPECT_EQ(PlacemarkFileName(""), ".kml");
+
+    WritePlacemark(state, "../GC1", "x", "1", "2");
+    EXPECT_FALSE(fs::exists(folder / "GC1.kml"));
+    EXPECT_TRUE(fs::exists(folder / "inner" / "___GC1.kml"));
+    // The text inside keeps the code as the query has it.
+    EXPECT_NE(Written("___GC1.kml").find("<name>../GC1 - x</name>"), std::string::npos);
+}
+
+TEST_F(PlacemarkTest, FailureNamesThePathAndLeavesTheListAlone)
+{
+    state.TempDir = (folder / "missing").string() + "/";
+    try {
+        WritePlacemark(state, "GC1", "x", "1", "2");
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        const std::string expected = "Datei \"" + state.TempDir + "GC1.kml\" kann nicht erstellt werden. ";
+        EXPECT_EQ(std::string(e.what()).substr(0, expected.size()), expected);
+        EXPECT_GT(std::string(e.what()).size(), expected.size());  // the system's reason follows
+    }
+    EXPECT_TRUE(state.PlacemarkFiles.empty());
+}
+
+TEST_F(PlacemarkTest, RemoveDeletesListedFilesOnlyAndPassesOverMissingOnes)
+{
+    WritePlacemark(state, "GC1", "a", "1", "2");
+    WritePlacemark(state, "GC1", "a", "1", "2");
+    WritePlacemark(state, "GC2", "b", "1", "2");
+    platform::WriteWholeFile(state.TempDir + "GC3.kml", "not ours");
+    fs::remove(folder / "inner" / "GC2.kml");  // gone already
+
+    RemovePlacemarkFiles(state);
+    EXPECT_TRUE(state.PlacemarkFiles.empty());
+    EXPECT_FALSE(fs::exists(folder / "inner" / "GC1.kml"));
+    EXPECT_TRUE(fs::exists(folder / "inner" / "GC3.kml"));
+    RemovePlacemarkFiles(state);  // nothing listed: nothing happens
+    EXPECT_TRUE(fs::exists(folder / "inner" / "GC3.kml"));
+}
+
+}  // namespace
+}  // namespace ql
