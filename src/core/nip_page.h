@@ -1,0 +1,41 @@
+#pragma once
+// nip.html: the page that lists the caches of the last scan lying in no
+// district polygon, with links to the listing, a web map and the placemark
+// file. Built as single-byte ANSI text; the window layer only saves and shows it.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/records.h"
+
+namespace ql {
+
+struct AppState;
+
+constexpr std::string_view NipPageFileName = "nip.html";
+
+// A text inserted into the page with "<", ">" and the double quote written as
+// entities, so a cache name can neither open a tag nor leave an attribute.
+// "&" stays as it is: the query's texts already carry their entities.
+std::string EscapeMarkup(std::string_view text);
+
+// The 13 lines of the page, without line ends. Record i of `list` pairs with
+// name i of `placemarkFiles`, which lie in `tempDir` (UTF-8, with its trailing
+// separator). Throws the list index error when a record has no placemark name.
+std::vector<std::string> BuildNipPageLines(const std::vector<TNIPDatum>& list,
+                                           const std::vector<std::string>& placemarkFiles,
+                                           const std::string& tempDir);
+
+// The lines as the file holds them: each one, the last included, ends with CR LF.
+std::string JoinPageLines(const std::vector<std::string>& lines);
+
+// Full path of the page in the program folder.
+std::string NipPagePath(const AppState& state);
+
+// Builds the page from the state's last scan into `lines` and writes it to
+// NipPagePath, replacing the file. Throws "Datei "%s" kann nicht erstellt
+// werden. %s" when it cannot be written.
+void WriteNipPage(const AppState& state, std::vector<std::string>& lines);
+
+}  // namespace ql
