@@ -1,0 +1,136 @@
+// System information on Windows: version, native processor architecture,
+// memory status, file version resources and the locale's thousands separator.
+
+#include <windows.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+#ifdef _MSC_VER
+#pragma comment(lib, "version.lib")
+#endif
+
+namespace ql::platform {
+
+namespace {
+
+std::wstring Wide(const std::string& utf8)
+{
+    if (utf8.empty()) return {};
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Utf8(const wchar_t* text, std::size_t length)
+{
+    if (length == 0) return {};
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+using GlobalMemoryStatusExFn = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
+using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
+
+}  // namespace
+
+OsVersion QueryOsVersion()
+{
+    OsVersion os;
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);  // 276
+#ifdef _MSC_VER
+#pragma warning(push)
+#pragma warning(disable : 4996)  // the version as the program's manifest lets the system report it
+#endif
+    if (!::GetVersionExW(&info)) return os;
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
+    os.PlatformId = info.dwPlatformId;
+    os.Major = info.dwMajorVersion;
+    os.Minor = info.dwMinorVersion;
+    os.Build = info.dwBuildNumber;
+    os.ServicePack = Utf8(info.szCSDVersion, ::wcsnlen(info.szCSDVersion, 128));
+    return os;
+}
+
+std::uint16_t NativeProcessorArchitecture()
+{
+    // Looked up by name: systems before XP do not have the call, and then the
+    // architecture counts as not x64.
+    SYSTEM_INFO info{};
+    if (HMODULE kernel = ::LoadLibraryW(L"kernel32")) {
+        auto fn = reinterpret_cast<GetNativeSystemInfoFn>(
+            reinterpret_cast<void*>(::GetProcAddress(kernel, "GetNativeSystemInfo")));
+        if (fn) fn(&info);
+        ::FreeLibrary(kernel);
+    }
+    return info.wProcessorArchitecture;
+}
+
+bool QueryMemoryStatus(MemoryStatus& status)
+{
+    // GlobalMemoryStatusEx is looked up the first time; where it is missing,
+    // GlobalMemoryStatus gives the same figures as 32-bit values.
+    static const GlobalMemoryStatusExFn memoryStatusEx = [] {
+        HMODULE kernel = ::GetModuleHandleW(L"kernel32");
+        return kernel ? reinterpret_cast<GlobalMemoryStatusExFn>(
+                            reinterpret_cast<void*>(::GetProcAddress(kernel, "GlobalMemoryStatusEx")))
+                      : nullptr;
+    }();
+    if (memoryStatusEx) {
+        MEMORYSTATUSEX ex{};
+        ex.dwLength = sizeof(ex);  // 64
+        if (!memoryStatusEx(&ex)) return false;  // GetLastError() tells why
+        status.TotalPhys = ex.ullTotalPhys;
+        status.AvailPhys = ex.ullAvailPhys;
+        status.TotalPageFile = ex.ullTotalPageFile;
+        status.AvailPageFile = ex.ullAvailPageFile;
+        return true;
+    }
+    MEMORYSTATUS old{};
+    old.dwLength = sizeof(old);
+    ::GlobalMemoryStatus(&old);
+    status.TotalPhys = static_cast<std::uint32_t>(old.dwTotalPhys);
+    status.AvailPhys = static_cast<std::uint32_t>(old.dwAvailPhys);
+    status.TotalPageFile = static_cast<std::uint32_t>(old.dwTotalPageFile);
+    status.AvailPageFile = static_cast<std::uint32_t>(old.dwAvailPageFile);
+    return true;
+}
+
+bool GetFileVersionNumbers(const std::string& path, FileVersion& version)
+{
+    const std::wstring file = Wide(path);
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    if (size == 0) return false;
+    std::vector<BYTE> block(size);  // released on every way out
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return false;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
+        length >= sizeof(VS_FIXEDFILEINFO)) {
+        version.Major = HIWORD(fixed->dwFileVersionMS);
+        version.Minor = LOWORD(fixed->dwFileVersionMS);
+        version.Release = HIWORD(fixed->dwFileVersionLS);
+        version.Build = LOWORD(fixed->dwFileVersionLS);
+    }
+    return true;  // also when the root query found nothing
+}
+
+std::string ThousandsSeparator()
+{
+    wchar_t buffer[8] = {};
+    const int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, 8);
+    if (n <= 0) return ".";
+    return Utf8(buffer, ::wcsnlen(buffer, 8));
+}
+
+}  // namespace ql::platform
