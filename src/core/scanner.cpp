@@ -1,15 +1,197 @@
-// PLACEHOLDER: replaced by the real scanner.
+// The My Finds waypoint scanner. It walks the query's lines with substring
+// searches at fixed line offsets; nothing is parsed as XML. Lines are views
+// into the query's one buffer, so walking them allocates nothing; only an
+// accepted cache makes strings (its row).
+
 #include "core/scanner.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "core/app_state.h"
+#include "core/records.h"
+#include "core/tables.h"
+#include "core/text_cut.h"
+#include "geo/coord_text.h"
 #include "geo/placemark.h"
+#include "geo/point_in_polygon.h"
+
 namespace ql {
+
+namespace {
+
+constexpr std::size_t FirstWaypointLine = 9;
+
+constexpr std::string_view WptOpen = "<wpt";
+constexpr std::string_view WptClose = "</wpt>";
+constexpr std::string_view CountryLine = "<groundspeak:country>Germany</groundspeak:country>";
+constexpr std::string_view StateLine = "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>";
+constexpr std::string_view DateOpen = "<groundspeak:date>";
+constexpr std::string_view DateClose = "</groundspeak:date>";
+
+// What the scan looks for in a line, found once per line: every text it
+// searches for begins with "<", so checking at each "<" of the line answers
+// "contains" exactly.
+enum LineKind : unsigned char {
+    HasWptOpen = 1,
+    HasWptClose = 2,
+    HasCountry = 4,
+    HasDate = 8,
+};
+
+bool StartsWith(const char* p, const char* end, std::string_view what)
+{
+    return static_cast<std::size_t>(end - p) >= what.size() && std::memcmp(p, what.data(), what.size()) == 0;
+}
+
+unsigned char Classify(std::string_view line)
+{
+    unsigned char kinds = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p))))) {
+        if (StartsWith(p, end, WptOpen)) kinds |= HasWptOpen;
+        else if (StartsWith(p, end, WptClose)) kinds |= HasWptClose;
+        else if (StartsWith(p, end, CountryLine)) kinds |= HasCountry;
+        else if (StartsWith(p, end, DateOpen)) kinds |= HasDate;
+        ++p;
+    }
+    return kinds;
+}
+
+bool Contains(std::string_view line, std::string_view what)
+{
+    return line.find(what) != std::string_view::npos;
+}
+
+// The lines of the query with what each holds. Every read goes through the
+// query's index-checked access, so a read past the last line throws its
+// index error exactly where the walk would have read that line.
+class ScanLines {
+public:
+    explicit ScanLines(const QueryText& lines) : lines_(lines), kinds_(lines.size())
+    {
+        for (std::size_t i = 0; i < lines.size(); ++i) kinds_[i] = Classify(lines.at(i));
+    }
+
+    std::size_t size() const { return lines_.size(); }
+    std::string_view at(std::size_t i) const { return lines_.at(i); }
+    bool has(std::size_t i, LineKind kind) const
+    {
+        (void)lines_.at(i);  // the bounds check of a read
+        return (kinds_[i] & kind) != 0;
+    }
+
+private:
+    const QueryText& lines_;
+    std::vector<unsigned char> kinds_;
+};
+
+// The log of the find: from the country line down to the closing line, the
+// first date line whose next line names a find. Logs of the following
+// waypoints are never taken; without a find log the date is empty.
+std::string_view FindDateLine(const ScanLines& lines, std::size_t country, std::size_t close)
+{
+    for (std::size_t d = country; d <= close; ++d) {
+        if (!lines.has(d, HasDate)) continue;
+        const std::string_view logType = lines.at(d + 1);
+        if (Contains(logType, "Found it") || Contains(logType, "Attended") || Contains(logType, "Webcam Photo Taken"))
+            return lines.at(d);
+    }
+    return {};
+}
+
+std::string DifficultyText(std::string_view value)
+{
+    std::string text(value);
+    if (CodePointCount(value) < 2) text += ".0";
+    return text;
+}
+
+void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
+                 int& rowCount)
+{
+    const std::string_view wptLine = lines.at(wpt);
+    const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
+    const std::string latText = CoordText(latitude, CoordLatitude);
+    const std::string_view longitude = CutValue(wptLine, "lon=\"", "\"", SearchFrom::AfterOpen);
+    const std::string lonText = CoordText(longitude, CoordLongitude);
+
+    const std::string_view code = CutValue(lines.at(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen);
+    const std::string_view name = CutValue(lines.at(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart);
+    const std::string_view type =
+        CutValue(lines.at(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart);
+    // A type outside the twelve names shows no icon rather than an earlier row's.
+    const int typeIndex = TypeIconIndex(type).value_or(NoTypeIcon);
+
+    std::string difficulty = DifficultyText(CutValue(lines.at(country - 2), "<groundspeak:difficulty>",
+                                                     "</groundspeak:difficulty>", SearchFrom::LineStart));
+    std::string terrain = DifficultyText(
+        CutValue(lines.at(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart));
+
+    std::string_view findDate = CutValue(FindDateLine(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
+    findDate = DropLastCodePoints(findDate, 10);
+
+    if (state.CutoffEnabled && findDate < CutoffDate) return;
+
+    std::string district = AssignDistrict(state, latitude, longitude);
+
+    CacheRow& row = state.Rows.emplace_back();
+    row.GCCode = code;
+    row.TypeIndex = typeIndex;
+    row.Name = name;
+    row.Difficulty = std::move(difficulty);
+    row.Terrain = std::move(terrain);
+    row.FindDate = findDate;
+
+    if (district == NotInPolygonText) {
+        row.NotInPolygon = true;
+        std::string coords = latText + " " + lonText;
+        std::string decimals = std::string(latitude) + "," + std::string(longitude);
+        state.NIPList.push_back(TNIPDatum::FromUtf8(code, name, type, coords, decimals));
+        WritePlacemark(state, code, name, latitude, longitude);
+    }
+
+    // The district and coordinate columns follow the placemark file: a failed
+    // write leaves the row as far as it got, like every result before the error.
+    row.District = std::move(district);
+    row.LatText = latText;
+    row.LonText = lonText;
+    ++rowCount;
+}
+
+}  // namespace
+
 int ScanWaypoints(AppState& state)
 {
+    state.NotInPolygonCount = 0;
     state.Rows.clear();
     state.DistrictTally.fill(0);
-    state.NotInPolygonCount = 0;
     state.NIPList.clear();
     RemovePlacemarkFiles(state);
-    return 0;
+
+    const QueryText& query = state.QueryLines;
+    const std::size_t n = query.size();
+    if (n <= FirstWaypointLine) return 0;
+
+    const ScanLines lines(query);
+    int rowCount = 0;
+    for (std::size_t wpt = FirstWaypointLine; wpt < n; ++wpt) {
+        if (!lines.has(wpt, HasWptOpen)) continue;
+
+        // The closing line: no bound but the end of the query, which throws.
+        std::size_t close = wpt + 1;
+        while (!lines.has(close, HasWptClose)) ++close;
+
+        // Country lines up to one line past the closing line.
+        for (std::size_t c = wpt; c <= close + 1; ++c) {
+            if (lines.has(c, HasCountry) && Contains(lines.at(c + 1), StateLine))
+                HandleCache(state, lines, wpt, c, close, rowCount);
+        }
+    }
+    return rowCount;
 }
+
 }  // namespace ql
