@@ -1,8 +1,73 @@
-// PLACEHOLDER: replaced by the real sub-command.
+// query-bench generate: writes a generated My Finds query, as GPX or as the
+// ZIP archive the service delivers.
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <string>
+
 #include "commands.h"
-int GenerateMain(int, char**)
+#include "district_points.h"
+#include "platform/platform.h"
+#include "query_writer.h"
+#include "zip_writer.h"
+
+namespace {
+
+int Usage()
 {
-    std::fprintf(stderr, "not built yet\n");
-    return 1;
+    std::fprintf(stderr,
+                 "usage: query-bench generate --finds N [--zip] [--seed S] [--demo] [--polygons DIR] OUT\n"
+                 "  --demo      the shipped demo query (about 60 finds, every district covered)\n"
+                 "  --polygons  folder of the 36 district polygon files (default: the shipped ones)\n");
+    return 2;
+}
+
+std::string DefaultPolygonDir()
+{
+    // The bench lands in build/bench, the shipped data in build/bin.
+    return ql::platform::ExecutableDir() + "../bin/rlp_polygons/";
+}
+
+}  // namespace
+
+int GenerateMain(int argc, char** argv)
+{
+    bench::QueryPlan plan;
+    bool zip = false;
+    std::string polygons = DefaultPolygonDir();
+    std::string out;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--finds" && i + 1 < argc) plan.finds = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--seed" && i + 1 < argc) plan.seed = std::strtoull(argv[++i], nullptr, 10);
+        else if (arg == "--polygons" && i + 1 < argc) polygons = argv[++i];
+        else if (arg == "--zip") zip = true;
+        else if (arg == "--demo") plan.demo = true;
+        else if (!arg.empty() && arg[0] != '-' && out.empty()) out = arg;
+        else return Usage();
+    }
+    if (out.empty()) return Usage();
+    if (!polygons.empty() && polygons.back() != ql::platform::PathSeparator) polygons += ql::platform::PathSeparator;
+
+    try {
+        const bench::DistrictShapes shapes(polygons);
+        const std::string text = bench::BuildMyFindsQuery(shapes, plan);
+        if (zip) {
+            // A My Finds archive holds one entry named after the query's number.
+            bench::WriteSingleEntryZip(out, plan.demo ? "demo-myfinds.gpx" : "13746815.gpx", text);
+        } else {
+            std::ofstream file(out, std::ios::binary | std::ios::trunc);
+            file << text;
+            file.close();
+            if (!file) throw std::runtime_error("cannot write " + out);
+        }
+        std::fprintf(stderr, "wrote %s: %zu bytes of GPX\n", out.c_str(), text.size());
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
 }

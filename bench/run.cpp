@@ -1,8 +1,247 @@
-// PLACEHOLDER: replaced by the real sub-command.
+// query-bench run: loads a query with the program's own engine, scans it on
+// the district polygons and reports time and memory per stage, side by side
+// with `wc -l` on the same file and with the plain district search.
+
+#include <algorithm>
 #include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <stdlib.h>
+
+#include "archive/extract.h"
 #include "commands.h"
-int RunMain(int, char**)
+#include "core/app_state.h"
+#include "core/query_pipeline.h"
+#include "core/scanner.h"
+#include "core/tables.h"
+#include "core/text_cut.h"
+#include "core/user_error.h"
+#include "geo/number.h"
+#include "geo/point_in_polygon.h"
+#include "geo/polygon_files.h"
+#include "measure.h"
+#include "platform/platform.h"
+
+namespace {
+
+struct Options {
+    std::string polygons;
+    std::string file;
+    bool noCutoff = false;
+    bool rows = false;
+};
+
+class SilentProgress : public ql::ExtractProgress {
+public:
+    void OnFileProgress(double) override {}
+    void OnOverallProgress(double) override {}
+};
+
+// A fresh folder for the placemark files, removed again at the end.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "query-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+        path_ = pattern + ql::platform::PathSeparator;
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+double MiB(std::uint64_t bytes)
 {
-    std::fprintf(stderr, "not built yet\n");
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+void Stage(const char* name, double seconds, std::size_t finds, const ql::AppState& state)
+{
+    char rate[32] = "-";
+    if (finds > 0 && seconds > 0) std::snprintf(rate, sizeof rate, "%.0f", finds / seconds);
+    std::fprintf(stderr, "%-14s %9.4f s  rows %7zu  not-in-polygon %6d  %12s finds/s  peak %8.1f MiB\n", name, seconds,
+                 state.Rows.size(), state.NotInPolygonCount, rate, MiB(bench::PeakResidentBytes()));
+}
+
+void LoadPolygons(ql::AppState& state, std::string dir)
+{
+    if (!dir.empty() && dir.back() != ql::platform::PathSeparator) dir += ql::platform::PathSeparator;
+    for (int i = 0; i < ql::DistrictCount; ++i)
+        ql::SetPolygon(state, i, ql::LoadPolygonFile(dir + std::string(ql::DistrictFileNames[i]) + ".txt"));
+}
+
+// The waypoints' points, as the scan reads them from the waypoint lines.
+std::vector<ql::TFPoint> WaypointPoints(const ql::QueryText& lines)
+{
+    std::vector<ql::TFPoint> points;
+    for (std::size_t i = 9; i < lines.size(); ++i) {
+        const std::string_view line = lines.at(i);
+        if (line.find("<wpt") == std::string_view::npos) continue;
+        try {
+            points.push_back({ql::ParseDecimal(ql::CutValue(line, "lat=\"", "\"", ql::SearchFrom::AfterOpen)),
+                              ql::ParseDecimal(ql::CutValue(line, "lon=\"", "\"", ql::SearchFrom::AfterOpen))});
+        } catch (const ql::UserError&) {
+        }
+    }
+    return points;
+}
+
+// The district index against the plain crossing rule on the same points.
+void CompareDistrictSearch(const ql::AppState& state, const std::vector<ql::TFPoint>& all)
+{
+    if (all.empty()) return;
+    // The plain search is slow; a spread-out sample of the points keeps it short.
+    std::vector<ql::TFPoint> points;
+    const std::size_t step = std::max<std::size_t>(1, all.size() / 20000);
+    for (std::size_t i = 0; i < all.size(); i += step) points.push_back(all[i]);
+
+    std::vector<int> fast(points.size()), plain(points.size());
+    int rounds = 0;
+    bench::Stopwatch fastClock;
+    do {
+        for (std::size_t i = 0; i < points.size(); ++i) fast[i] = state.Locator.Find(points[i]);
+        ++rounds;
+    } while (fastClock.seconds() < 0.2);
+    const double fastPerPoint = fastClock.seconds() / (static_cast<double>(rounds) * points.size());
+
+    bench::Stopwatch plainClock;
+    for (std::size_t i = 0; i < points.size(); ++i) plain[i] = ql::FindDistrictPlain(state.PolyTable, points[i]);
+    const double plainPerPoint = plainClock.seconds() / points.size();
+
+    const auto differing = std::mismatch(fast.begin(), fast.end(), plain.begin()) != std::make_pair(fast.end(), plain.end());
+    std::fprintf(stderr,
+                 "district search on %zu points: index %.3f us/point, plain %.3f us/point, index %.1fx quicker "
+                 "(target >= 20x)%s\n",
+                 points.size(), fastPerPoint * 1e6, plainPerPoint * 1e6, plainPerPoint / fastPerPoint,
+                 differing ? "  ANSWERS DIFFER" : ", same answers");
+}
+
+void PrintRows(const ql::AppState& state)
+{
+    for (const ql::CacheRow& r : state.Rows)
+        std::printf("%s\t%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", r.GCCode.c_str(), r.TypeIndex, r.Name.c_str(),
+                    r.Difficulty.c_str(), r.Terrain.c_str(), r.FindDate.c_str(), r.District.c_str(), r.LatText.c_str(),
+                    r.LonText.c_str());
+    std::printf("tally");
+    for (int count : state.DistrictTally) std::printf("\t%d", count);
+    std::printf("\nnip\t%d\n", state.NotInPolygonCount);
+}
+
+// The general error box's text: a full stop follows a last character that
+// sorts after ".".
+std::string BoxText(std::string message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
+    return message;
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: query-bench run --polygons DIR [--no-cutoff] [--rows] FILE\n");
+    return 2;
+}
+
+int Run(const Options& options)
+{
+    TempFolder temp;
+    ql::AppState state;
+    state.TempDir = temp.path();
+    state.CutoffEnabled = !options.noCutoff;
+
+    bench::Stopwatch polygonClock;
+    LoadPolygons(state, options.polygons);
+    std::fprintf(stderr, "%-14s %9.4f s\n", "polygons", polygonClock.seconds());
+
+    const bool zip = ql::HasZipExtension(options.file);
+    double wcSeconds = -1;
+    if (!zip) {
+        bench::TimeWordCountLines(options.file);  // brings the file into the cache for both
+        for (int i = 0; i < 3; ++i) {
+            const double t = bench::TimeWordCountLines(options.file);
+            if (t >= 0 && (wcSeconds < 0 || t < wcSeconds)) wcSeconds = t;
+        }
+        std::fprintf(stderr, "%-14s %9.4f s  (best of 3)\n", "wc -l", wcSeconds);
+    }
+
+    const bool peakReset = bench::ResetPeakResident();
+    const std::uint64_t baseline = peakReset ? bench::ResidentBytes() : bench::PeakResidentBytes();
+
+    bench::Stopwatch total;
+    bench::Stopwatch loadClock;
+    std::size_t gpxBytes = 0;
+    if (zip) {
+        SilentProgress progress;
+        std::string bytes = ql::ExtractFirstGpx(options.file, progress);
+        gpxBytes = bytes.size();
+        state.QueryLines = ql::QueryText::FromBytes(std::move(bytes));
+    } else {
+        gpxBytes = std::filesystem::file_size(options.file);
+        state.QueryLines = ql::LoadQueryFile(options.file);
+    }
+    Stage(zip ? "extract+split" : "read+split", loadClock.seconds(), 0, state);
+
+    bench::Stopwatch checkClock;
+    std::string queryDate;
+    const bool myFinds = ql::IsMyFindsQuery(state.QueryLines, queryDate);
+    std::fprintf(stderr, "%-14s %9.4f s  %s\n", "my-finds check", checkClock.seconds(), myFinds ? queryDate.c_str() : "no");
+    if (!myFinds) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
+
+    bench::Stopwatch scanClock;
+    const int rows = ql::ScanWaypoints(state);
+    const double scanSeconds = scanClock.seconds();
+    const double totalSeconds = total.seconds();
+    Stage("scan", scanSeconds, static_cast<std::size_t>(rows), state);
+    Stage("load+scan", totalSeconds, static_cast<std::size_t>(rows), state);
+    const std::uint64_t growth = bench::PeakResidentBytes() - std::min(baseline, bench::PeakResidentBytes());
+
+    std::fprintf(stderr, "lines %zu, GPX %.1f MiB, query held in %.1f MiB\n", state.QueryLines.size(), MiB(gpxBytes),
+                 MiB(state.QueryLines.memoryBytes()));
+    if (wcSeconds > 0)
+        std::fprintf(stderr, "load+scan / wc -l: %.2f (target <= 3)\n", totalSeconds / wcSeconds);
+    std::fprintf(stderr, "peak memory growth %.1f MiB = %.2f x the GPX size (target <= 1.5)%s\n", MiB(growth),
+                 gpxBytes ? static_cast<double>(growth) / gpxBytes : 0.0,
+                 peakReset ? "" : " (peak not resettable: includes the polygons)");
+
+    bench::Stopwatch rescanClock;
+    ql::ScanWaypoints(state);
+    Stage("scan again", rescanClock.seconds(), state.Rows.size(), state);
+
+    CompareDistrictSearch(state, WaypointPoints(state.QueryLines));
+
+    if (options.rows) PrintRows(state);
+    return 0;
+}
+
+}  // namespace
+
+int RunMain(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--polygons" && i + 1 < argc) options.polygons = argv[++i];
+        else if (arg == "--no-cutoff") options.noCutoff = true;
+        else if (arg == "--rows") options.rows = true;
+        else if (!arg.empty() && arg[0] != '-' && options.file.empty()) options.file = arg;
+        else return Usage();
+    }
+    if (options.file.empty() || options.polygons.empty()) return Usage();
+    try {
+        return Run(options);
+    } catch (const ql::UserError& e) {
+        std::fprintf(stderr, "%s\n", BoxText(e.what()).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", BoxText(e.what()).c_str());
+    }
     return 1;
 }

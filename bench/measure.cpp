@@ -1,0 +1,74 @@
+#include "measure.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace bench {
+
+namespace {
+
+// A "Name:   1234 kB" field of /proc/self/status.
+std::uint64_t StatusField(const char* name)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::size_t len = std::strlen(name);
+    while (std::getline(status, line)) {
+        if (line.compare(0, len, name) == 0 && line.size() > len && line[len] == ':')
+            return std::strtoull(line.c_str() + len + 1, nullptr, 10) * 1024;
+    }
+    return 0;
+}
+
+
+}  // namespace
+
+std::uint64_t PeakResidentBytes()
+{
+    if (const std::uint64_t hwm = StatusField("VmHWM")) return hwm;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
+}
+
+std::uint64_t ResidentBytes()
+{
+    return StatusField("VmRSS");
+}
+
+bool ResetPeakResident()
+{
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.close();
+    return static_cast<bool>(clear);
+}
+
+double TimeWordCountLines(const std::string& path)
+{
+    // Started directly, without a shell, with its output thrown away.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    char* const args[] = {const_cast<char*>("wc"), const_cast<char*>("-l"), const_cast<char*>(path.c_str()), nullptr};
+    Stopwatch clock;
+    pid_t child = 0;
+    const int rc = posix_spawnp(&child, "wc", &actions, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return -1;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return -1;
+    const double seconds = clock.seconds();
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+}  // namespace bench

@@ -1,0 +1,36 @@
+#pragma once
+// Clocks and memory figures for the benchmark.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace bench {
+
+class Stopwatch {
+public:
+    Stopwatch() : start_(std::chrono::steady_clock::now()) {}
+    double seconds() const
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+private:
+    std::chrono::steady_clock::time_point start_;
+};
+
+// The process's peak resident set so far, in bytes (0 when unknown).
+std::uint64_t PeakResidentBytes();
+
+// The process's resident set now, in bytes (0 when unknown).
+std::uint64_t ResidentBytes();
+
+// Lowers the recorded peak to the present resident set where the system
+// allows it; false when it does not (the peak then includes earlier stages).
+bool ResetPeakResident();
+
+// Wall time of `wc -l FILE` as a child process, or a negative value when it
+// cannot run.
+double TimeWordCountLines(const std::string& path);
+
+}  // namespace bench

@@ -1,0 +1,24 @@
+#pragma once
+// Generated My Finds pocket queries in the line layout the service writes:
+// nine header lines, one waypoint block per find, CR LF breaks (bare LF
+// inside texts), no break after the final </gpx>.
+
+#include <cstdint>
+#include <string>
+
+#include "district_points.h"
+
+namespace bench {
+
+struct QueryPlan {
+    std::size_t finds = 1000;
+    std::uint64_t seed = 1;
+    // About 60 finds: one after the cut-off well inside each district, a few
+    // before it, a few outside every polygon and a few in other states.
+    bool demo = false;
+};
+
+// The query text, ready to write.
+std::string BuildMyFindsQuery(const DistrictShapes& shapes, const QueryPlan& plan);
+
+}  // namespace bench
