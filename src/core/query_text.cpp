@@ -23,10 +23,19 @@ QueryText QueryText::FromBytes(std::string bytes)
         ++breaks;
     q.lines_.reserve(breaks + 1);
 
+    // The next LF and the next CR at or after a position, each found with
+    // memchr and kept until the split passes it.
+    auto next = [data, n](char c, std::size_t from) {
+        const void* hit = from < n ? std::memchr(data + from, c, n - from) : nullptr;
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : n;
+    };
+    std::size_t nextLf = next('\n', pos);
+    std::size_t nextCr = next('\r', pos);
     std::size_t start = pos;
     while (start < n) {
-        std::size_t i = start;
-        while (i < n && data[i] != '\n' && data[i] != '\r') ++i;
+        if (nextLf < start) nextLf = next('\n', start);
+        if (nextCr < start) nextCr = next('\r', start);
+        std::size_t i = nextLf < nextCr ? nextLf : nextCr;
         q.lines_.push_back({start, i - start});
         if (i >= n) break;
         if (data[i] == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;

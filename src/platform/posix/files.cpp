@@ -66,7 +66,22 @@ std::string ReadWholeFile(const std::string& path)
     bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
     for (;;) {
-        if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // file grew or has no size
+        if (got == bytes.size()) {
+            // Probe for more before growing: growing the full buffer would copy
+            // the whole file and double the peak memory of every load.
+            char probe[4096];
+            ssize_t r = ::read(fd, probe, sizeof probe);
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) {
+                if (r == 0) break;
+                int err = errno;
+                ::close(fd);
+                ThrowCannotOpen(path, ErrorText(err));
+            }
+            bytes.append(probe, static_cast<std::size_t>(r));  // the file grew or has no size
+            got = bytes.size();
+            continue;
+        }
         ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
         if (r < 0) {
             if (errno == EINTR) continue;
