@@ -1,0 +1,303 @@
+#include "ui/TfrmPoly.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <algorithm>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/tables.h"
+#include "geo/point_in_polygon.h"
+#include "geo/polygon_files.h"
+#include "ui/ErrorBox.h"
+#include "ui/Icons.h"
+#include "ui/Placement.h"
+
+namespace ql::ui {
+
+namespace {
+
+constexpr int ClientWidth = 777;
+constexpr int ClientHeight = 665;
+
+// name          left  top  width  height  anchors
+constexpr DesignRow Design[] = {
+    {"pbarPoly",    24,  24,   729,    21, AnchorsLeftTopRight},
+    {"GroupBox1",    8,  51,   761,   489, AnchorsAll},
+    {"rtfPoly",     16,  40,   729,   433, AnchorsAll},
+    {"bbtnOK",     280, 576,   209,    65, AnchorsDefault},
+};
+
+const QColor LogColour(0, 0, 128);      // navy: the log's own colour
+const QColor HeadingColour(255, 0, 0);  // red
+const QColor FoundColour(0, 128, 0);    // green
+
+constexpr int CountdownStart = 10;
+constexpr int TickMs = 1000;
+
+QString Utf8(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+void ShowFileErrorBox(QWidget* parent)
+{
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle, QStringLiteral("Schwerwiegender Dateifehler !"),
+                    QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("FileErrorBox"));
+    box.exec();
+}
+
+// Marks the loading run for as long as it lasts, also when it ends with an error.
+class LoadingScope {
+public:
+    explicit LoadingScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~LoadingScope() { flag_ = false; }
+    LoadingScope(const LoadingScope&) = delete;
+    LoadingScope& operator=(const LoadingScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+TfrmPoly::TfrmPoly(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
+{
+    setObjectName(QStringLiteral("frmPoly"));
+    setModal(true);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(DesignFont(20));
+    buildControls();
+}
+
+TfrmPoly::~TfrmPoly() = default;
+
+void TfrmPoly::buildControls()
+{
+    pbarPoly_ = new QProgressBar(this);
+    pbarPoly_->setObjectName(QStringLiteral("pbarPoly"));
+    pbarPoly_->setRange(0, 100);
+    pbarPoly_->setValue(0);
+    pbarPoly_->setTextVisible(false);
+
+    GroupBox1_ = new QGroupBox(this);
+    GroupBox1_->setObjectName(QStringLiteral("GroupBox1"));
+
+    rtfPoly_ = new QTextEdit(GroupBox1_);
+    rtfPoly_->setObjectName(QStringLiteral("rtfPoly"));
+    rtfPoly_->setReadOnly(true);
+    rtfPoly_->setAcceptRichText(true);
+    rtfPoly_->setLineWrapMode(QTextEdit::NoWrap);
+    rtfPoly_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    rtfPoly_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    rtfPoly_->setFont(DesignFont(17));
+    QPalette p = rtfPoly_->palette();
+    p.setColor(QPalette::Text, LogColour);
+    rtfPoly_->setPalette(p);
+    rtfPoly_->setTextColor(LogColour);
+
+    bbtnOK_ = new QPushButton(OkButtonPicture(), QStringLiteral("OK"), this);
+    bbtnOK_->setObjectName(QStringLiteral("bbtnOK"));
+    bbtnOK_->setIconSize(QSize(Scaled(18), Scaled(18)));
+    bbtnOK_->setDefault(true);
+    bbtnOK_->setEnabled(false);
+    connect(bbtnOK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { bbtnOKClick(); }); });
+
+    tmrClose_ = new QTimer(this);
+    tmrClose_->setObjectName(QStringLiteral("tmrClose"));
+    tmrClose_->setInterval(TickMs);
+    connect(tmrClose_, &QTimer::timeout, this, [this] { Guarded(this, [&] { tmrCloseTimer(); }); });
+
+    resize(ScaledSize(ClientWidth, ClientHeight));
+    auto* placement = new Placement(this, ClientWidth, ClientHeight);
+    placement->apply(std::begin(Design), std::size(Design));
+}
+
+void TfrmPoly::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Polygon-Daten ermitteln"));
+    GroupBox1_->setTitle(QStringLiteral(" Stadt- und Landkreise "));
+    rtfPoly_->clear();
+    rtfPoly_->setTextColor(LogColour);
+    for (int i = 0; i < DistrictCount; ++i) SetPolygon(state_, i, {});
+}
+
+void TfrmPoly::SetTimingForTests(int pauseMs, int tickMs)
+{
+    pauseMs_ = pauseMs;
+    tmrClose_->setInterval(tickMs);
+}
+
+// The program's other windows take no input while this modal window is shown,
+// so each showing is one activation.
+void TfrmPoly::showEvent(QShowEvent* e)
+{
+    if (!centred_) {
+        centred_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
+    QDialog::showEvent(e);
+    // Runs once the window is on the screen, so the log fills visibly.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible()) FormActivate();
+    });
+}
+
+void TfrmPoly::FormActivate()
+{
+    if (loading_) return;  // an activation inside the run's own message handling
+    if (loaderRunPending_) {
+        bool completed = false;
+        Guarded(this, [&] {
+            loadingRun();
+            completed = true;
+        });
+        // After a failed run OK stays disabled; the title bar closes the window.
+        if (!completed) return;
+    }
+    bbtnOK_->setEnabled(true);
+    closeCountdown_ = CountdownStart;
+    tmrClose_->start();
+    bbtnOK_->setFocus();
+}
+
+void TfrmPoly::loadingRun()
+{
+    LoadingScope scope(loading_);
+    polyIndex_ = 0;
+    LogColoured(QStringLiteral("LANDKREISE in Rheinland-Pfalz"), HeadingColour);
+    endLine();
+    for (int i = 0; i < LandkreisCount; ++i) fileSteps(i);
+    endLine();
+    LogColoured(QStringLiteral("STADTKREISE in Rheinland-Pfalz"), HeadingColour);
+    endLine();
+    for (int i = LandkreisCount; i < DistrictCount; ++i) fileSteps(i);
+    loaderRunPending_ = false;
+}
+
+void TfrmPoly::fileSteps(int district)
+{
+    const std::string_view name = DistrictNames[static_cast<std::size_t>(district)];
+    const std::string file = std::string(DistrictFileNames[static_cast<std::size_t>(district)]) + ".txt";
+    const std::string path = state_.PolygonDir + file;
+
+    addLine(Utf8(name) + QStringLiteral(" : Dateiname -> ") + Utf8(file));
+
+    std::optional<std::string> first = ReadFirstLine(path);
+    if (!first) {
+        ShowFileErrorBox(this);
+        first.emplace();
+    }
+    // Each district takes two lines: the file, then the header with " OK!" or nothing.
+    if (first->find(name) != std::string::npos) LogColoured(Utf8(*first) + QStringLiteral(" OK!"), FoundColour);
+    endLine();
+
+    QApplication::processEvents();
+    // 3 per file: past the bar's end from the 34th file on, where it shows full.
+    pbarPoly_->setValue(std::min(3 * (district + 1), pbarPoly_->maximum()));
+    pause(pauseMs_);
+
+    SetPolygon(state_, polyIndex_, LoadPolygonFile(path));
+    ++polyIndex_;
+}
+
+void TfrmPoly::pause(int ms)
+{
+    if (ms <= 0) return;
+    // The window keeps repainting; close requests are dropped while loading.
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void TfrmPoly::LogColoured(const QString& text, const QColor& colour)
+{
+    QTextCursor cursor(rtfPoly_->document());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat coloured;
+    coloured.setForeground(colour);
+    cursor.insertText(text, coloured);
+    // Later text is in the log's own colour again.
+    rtfPoly_->setTextColor(LogColour);
+    rtfPoly_->setFocus();
+}
+
+void TfrmPoly::addLine(const QString& text)
+{
+    LogColoured(text, LogColour);
+    endLine();
+}
+
+void TfrmPoly::endLine()
+{
+    QTextCursor cursor(rtfPoly_->document());
+    cursor.movePosition(QTextCursor::End);
+    QTextCharFormat plain;
+    plain.setForeground(LogColour);
+    cursor.insertBlock(QTextBlockFormat(), plain);
+    rtfPoly_->setTextCursor(cursor);
+    rtfPoly_->ensureCursorVisible();
+}
+
+void TfrmPoly::tmrCloseTimer()
+{
+    tmrClose_->stop();
+    bbtnOK_->setText(QStringLiteral("OK - ") + QString::number(closeCountdown_) + QStringLiteral("s"));
+    --closeCountdown_;
+    if (closeCountdown_ < 0) close();
+    else tmrClose_->start();
+}
+
+void TfrmPoly::bbtnOKClick()
+{
+    tmrClose_->stop();
+    close();
+}
+
+void TfrmPoly::FormClose()
+{
+    tmrClose_->stop();
+}
+
+void TfrmPoly::closeEvent(QCloseEvent* e)
+{
+    if (loading_) {
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
+}
+
+void TfrmPoly::done(int result)
+{
+    if (loading_) return;  // the run finishes first
+    FormClose();
+    QDialog::done(result);
+}
+
+void TfrmPoly::keyPressEvent(QKeyEvent* e)
+{
+    // No cancel button: Escape does not close the window.
+    if (e->key() == Qt::Key_Escape) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+}  // namespace ql::ui
