@@ -381,7 +381,7 @@ std::vector<Find> PlanLargeQuery(const DistrictShapes& shapes, const QueryPlan& 
             int district = Between(rng, 0, ql::DistrictCount - 1);
             if (r < 0.70) district = Between(rng, 0, ql::LandkreisCount - 1);
             point = shapes.PointIn(district, rng);
-        } else if (r < 0.90) {
+        } else if (r < 0.88) {
             point = shapes.PointOutsideNearBorder(rng);
         } else {
             other = &Pick(OtherAreas, rng);

@@ -76,11 +76,11 @@ public:
         for (std::size_t i = 0; i < lines.size(); ++i) kinds_[i] = Classify(lines.at(i));
     }
 
-    std::size_t size() const { return lines_.size(); }
+    std::size_t size() const { return kinds_.size(); }
     std::string_view at(std::size_t i) const { return lines_.at(i); }
     bool has(std::size_t i, LineKind kind) const
     {
-        (void)lines_.at(i);  // the bounds check of a read
+        if (i >= kinds_.size()) (void)lines_.at(i);  // throws the index error of the read
         return (kinds_[i] & kind) != 0;
     }
 
