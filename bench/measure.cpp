@@ -59,6 +59,7 @@ double TimeWordCountLines(const std::string& path)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     char* const args[] = {const_cast<char*>("wc"), const_cast<char*>("-l"), const_cast<char*>(path.c_str()), nullptr};
     Stopwatch clock;
     pid_t child = 0;
