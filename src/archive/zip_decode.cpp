@@ -17,7 +17,8 @@ constexpr std::size_t ReadChunk = 1 << 20;      // compressed bytes per read
 constexpr std::size_t InflateChunk = 1 << 20;   // output per call into the inflater
 constexpr std::size_t StoredPiece = 65535;      // output per progress step of a stored entry
 constexpr std::uint64_t DeflateMaxRatio = 1032;
-constexpr std::uint64_t ReserveCap = std::uint64_t(256) << 20;
+// Reserving only sets address space aside; pages are taken as the output fills them.
+constexpr std::uint64_t ReserveCap = std::uint64_t(1) << 30;
 
 class Progress {
 public:

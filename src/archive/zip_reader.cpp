@@ -10,11 +10,6 @@
 
 namespace ql::zip {
 
-void ZipReader::Open(const std::string& path)
-{
-    Open(platform::OpenReadOnly(path));
-}
-
 void ZipReader::Open(std::unique_ptr<platform::ReadOnlyFile> file)
 {
     Close();

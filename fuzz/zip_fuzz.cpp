@@ -1,0 +1,34 @@
+// Opens arbitrary bytes as an archive and extracts the first "*.gpx" entry.
+// Any failure must be a UserError; nothing may crash, leak or run away.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "archive/extract.h"
+#include "archive/zip_reader.h"
+#include "core/user_error.h"
+
+namespace {
+
+struct NoProgress : ql::ExtractProgress {
+    void OnFileProgress(double) override {}
+    void OnOverallProgress(double) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    NoProgress progress;
+    ql::zip::ZipReader reader;
+    try {
+        reader.Open(std::make_unique<ql::zip::MemoryFile>(std::string(reinterpret_cast<const char*>(data), size)));
+        std::string out;
+        reader.ExtractToStream("*.gpx", out, progress);
+    } catch (const ql::UserError&) {
+    }
+    reader.Close();
+    return 0;
+}
