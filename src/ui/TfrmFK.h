@@ -1,7 +1,10 @@
 #pragma once
-// Placeholder until the window is built; created hidden at start-up.
+// The final-coordinates window: offers the challenge's final-coordinates
+// document from the web once every district holds a find.
 
 #include <QDialog>
+
+class QPushButton;
 
 namespace ql { struct AppState; }
 
@@ -10,11 +13,20 @@ namespace ql::ui {
 class TfrmFK : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmFK(AppState& state, QWidget* parent = nullptr) : QDialog(parent), state_(state) {}
-    void FormCreate() {}
+    explicit TfrmFK(AppState& state, QWidget* parent = nullptr);
+
+    void FormCreate();
+    // Hands the document's address to the desktop; the window stays open.
+    void sbtnDownloadFKClick();
+    void sbtnOKClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     AppState& state_;
+    QPushButton* sbtnDownloadFK_ = nullptr;
+    QPushButton* sbtnOK_ = nullptr;
 };
 
 }  // namespace ql::ui

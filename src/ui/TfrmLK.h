@@ -1,20 +1,59 @@
 #pragma once
-// Placeholder until the window is built; created hidden at start-up.
+// The district tally window: the finds of the last scan per Landkreis and
+// Stadtkreis, green where a district has finds, red where it has none.
 
 #include <QDialog>
+#include <QPalette>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
 
 namespace ql { struct AppState; }
 
 namespace ql::ui {
 
+class TfrmFK;
+
 class TfrmLK : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmLK(AppState& state, QWidget* parent = nullptr) : QDialog(parent), state_(state) {}
-    void FormCreate() {}
+    explicit TfrmLK(AppState& state, QWidget* parent = nullptr);
+
+    // The final-coordinates window offered when every district has a find.
+    void setFinalCoordinatesWindow(TfrmFK* frmFK) { frmFK_ = frmFK; }
+
+    void FormCreate();
+    void ResetTallyLabels();
+    // Rebuilds frames and labels from the tally; runs once per showing.
+    void FormActivate();
+    void bbtnOKClick();
+
+    // Frame colours: button face with the cut-off filter on, 3D light with it off.
+    static constexpr QPalette::ColorRole FilterOnFrameRole = QPalette::Button;
+    static constexpr QPalette::ColorRole FilterOffFrameRole = QPalette::Midlight;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void buildControls();
+    // The label "<prefix><k>", looked up by name; nullptr when there is none.
+    QLabel* tallyLabel(const char* prefix, int k) const;
+    void paintLabel(const char* prefix, int k, const QColor& colour, const QString* text);
+    void setFrameColour(QPalette::ColorRole role);
+
     AppState& state_;
+    TfrmFK* frmFK_ = nullptr;
+    QGroupBox* gboxLK_ = nullptr;
+    QGroupBox* gboxSK_ = nullptr;
+    QPushButton* bbtnOK_ = nullptr;
+    // Set by showing, cleared by the first activation of that showing: returning
+    // from the final-coordinates window activates the window again but is no new
+    // showing.
+    bool activationPending_ = false;
 };
 
 }  // namespace ql::ui

@@ -1,7 +1,17 @@
 #pragma once
-// Placeholder until the window is built; created hidden at start-up.
+// The web window: nip.html, the caches of the last scan that lie in no
+// district polygon, rebuilt and shown in an embedded browser view.
 
+#include <QPointer>
+#include <QString>
 #include <QWidget>
+
+#include <string>
+#include <vector>
+
+class QPushButton;
+class QWebEngineView;
+class QWindow;
 
 namespace ql { struct AppState; }
 
@@ -10,11 +20,39 @@ namespace ql::ui {
 class TfrmWeb : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmWeb(AppState& state, QWidget* parent = nullptr) : QWidget(parent), state_(state) {}
-    void FormCreate() {}
+    explicit TfrmWeb(AppState& state, QWidget* parent = nullptr);
+
+    void FormCreate();
+    // Rebuilds the page; runs when the window is shown and when the user
+    // switches to it from another window of the program.
+    void FormActivate();
+    // Builds nip.html from the last scan, writes it and shows it. An error in
+    // writing stops before the view navigates, so it keeps what it showed.
+    void NIPCACHE2HTML();
+    void btnWBBackClick();
+
+    const std::vector<std::string>& PageList() const { return PageList_; }
+    const QString& PageAddress() const { return PageAddress_; }
+    QWebEngineView* browser() const { return WebBrowser1_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    void focusWindowChanged(QWindow* now);
+    void updateBackButton();
+
     AppState& state_;
+    std::vector<std::string> PageList_;
+    QString PageAddress_;
+    QWebEngineView* WebBrowser1_ = nullptr;
+    QPushButton* btnWBBack_ = nullptr;
+
+    // The program's window that had the focus before the current one; null
+    // while another application has it.
+    QPointer<QWindow> previousFocus_;
+    bool shownPending_ = false;  // shown, not yet activated
 };
 
 }  // namespace ql::ui

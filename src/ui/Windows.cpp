@@ -27,6 +27,7 @@ std::unique_ptr<Windows> CreateWindows(AppState& state, platform::RegistryReader
     Guarded(nullptr, [&] { w->frmLK->FormCreate(); });
     w->frmFK = std::make_unique<TfrmFK>(state);
     Guarded(nullptr, [&] { w->frmFK->FormCreate(); });
+    w->frmLK->setFinalCoordinatesWindow(w->frmFK.get());
     w->frmWeb = std::make_unique<TfrmWeb>(state);
     Guarded(nullptr, [&] { w->frmWeb->FormCreate(); });
     return w;

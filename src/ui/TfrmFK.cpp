@@ -1,0 +1,86 @@
+#include "ui/TfrmFK.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+#include <string>
+
+#include "core/web_hosts.h"
+#include "platform/platform.h"
+#include "ui/ErrorBox.h"
+#include "ui/Icons.h"
+#include "ui/Placement.h"
+
+namespace ql::ui {
+
+namespace {
+
+constexpr int ClientWidth = 378;
+constexpr int ClientHeight = 188;
+
+// name              left  top  width  height
+constexpr DesignRow Design[] = {
+    {"sbtnDownloadFK",  32,  32,   313,    33},
+    {"sbtnOK",          80,  96,   209,    57},
+};
+
+QPushButton* FlatButton(QWidget* parent, const char* name, const QString& text, int fontPixels, const QColor& colour)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFont(DesignFont(fontPixels));
+    QPalette p = button->palette();
+    p.setColor(QPalette::ButtonText, colour);
+    button->setPalette(p);
+    return button;
+}
+
+}  // namespace
+
+TfrmFK::TfrmFK(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
+{
+    setObjectName(QStringLiteral("frmFK"));
+    setModal(true);
+    setFont(DesignFont(13));
+
+    sbtnDownloadFK_ = FlatButton(this, "sbtnDownloadFK", QStringLiteral("Finalkoordinaten herunterladen"), 20,
+                                 QColor(215, 0, 0));
+    sbtnOK_ = FlatButton(this, "sbtnOK", QStringLiteral("OK"), 23, palette().color(QPalette::WindowText));
+    sbtnOK_->setIcon(OkButtonPicture());
+    sbtnOK_->setIconSize(QSize(Scaled(18), Scaled(18)));
+
+    connect(sbtnDownloadFK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { sbtnDownloadFKClick(); }); });
+    connect(sbtnOK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { sbtnOKClick(); }); });
+
+    resize(ScaledSize(ClientWidth, ClientHeight));
+    auto* placement = new Placement(this, ClientWidth, ClientHeight);
+    placement->apply(std::begin(Design), std::size(Design));
+}
+
+void TfrmFK::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Finalkoordinaten"));
+}
+
+void TfrmFK::sbtnDownloadFKClick()
+{
+    // The shell's answer is not looked at: a missing browser is the desktop's business.
+    platform::ShellOpen(std::string(DocumentSiteBase) + std::string(FinalCoordinatesPath));
+}
+
+void TfrmFK::sbtnOKClick()
+{
+    accept();
+}
+
+void TfrmFK::showEvent(QShowEvent* event)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    QDialog::showEvent(event);
+}
+
+}  // namespace ql::ui

@@ -1,0 +1,154 @@
+#include "ui/TfrmWeb.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QUrl>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QWindow>
+
+#include "core/app_state.h"
+#include "core/nip_page.h"
+#include "platform/platform.h"
+#include "ui/ErrorBox.h"
+#include "ui/Placement.h"
+
+namespace ql::ui {
+
+namespace {
+
+constexpr int ClientWidth = 1104;
+constexpr int ClientHeight = 669;
+constexpr int ScreenLeft = 20;
+constexpr int ScreenTop = 20;
+
+// name           left  top  width  height  anchors
+constexpr DesignRow Design[] = {
+    {"WebBrowser1",   24,  24,  1052,   580, AnchorsAll},
+    {"btnWBBack",     40, 624,   129,    37, AnchorsLeftBottom},
+};
+
+bool IsPlacemarkAddress(const QUrl& url)
+{
+    return url.isLocalFile() && url.path().endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive);
+}
+
+// Opens listings, maps and pages inside the view; a placemark file goes to the
+// desktop's handler for KML (a globe or map program) instead of showing as text.
+class NipPage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
+    {
+        if (isMainFrame && IsPlacemarkAddress(url)) {
+            platform::ShellOpen(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
+            return false;
+        }
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+};
+
+}  // namespace
+
+TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state)
+{
+    setObjectName(QStringLiteral("frmWeb"));
+    setFont(DesignFont(13));
+
+    WebBrowser1_ = new QWebEngineView(this);
+    WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1_->setPage(new NipPage(WebBrowser1_));
+
+    btnWBBack_ = new QPushButton(QStringLiteral("<"), this);
+    btnWBBack_->setObjectName(QStringLiteral("btnWBBack"));
+    btnWBBack_->setFont(DesignFont(17, true));
+    btnWBBack_->setEnabled(false);
+
+    connect(btnWBBack_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { btnWBBackClick(); }); });
+    // The back button is usable whenever the view has a page to go back to.
+    connect(WebBrowser1_, &QWebEngineView::urlChanged, this, [this] { updateBackButton(); });
+    connect(WebBrowser1_, &QWebEngineView::loadFinished, this, [this] { updateBackButton(); });
+
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) { focusWindowChanged(now); });
+
+    resize(ScaledSize(ClientWidth, ClientHeight));
+    auto* placement = new Placement(this, ClientWidth, ClientHeight);
+    placement->apply(std::begin(Design), std::size(Design));
+}
+
+void TfrmWeb::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Quenlorn: Nicht im Polygon!"));
+    PageList_.clear();
+    // A proper file address of the program folder on every system: "file:///"
+    // + "C:/dir/" on Windows, "file://" + "/opt/dir/" on POSIX (whose path
+    // brings its own leading slash), with blanks and "#" percent-encoded.
+    PageAddress_ = QUrl::fromLocalFile(QDir::fromNativeSeparators(QString::fromStdString(state_.ProgramDir)))
+                       .toString(QUrl::FullyEncoded);
+    if (!PageAddress_.endsWith(QLatin1Char('/'))) PageAddress_ += QLatin1Char('/');
+    move(ScreenLeft, ScreenTop);
+}
+
+void TfrmWeb::FormActivate()
+{
+    NIPCACHE2HTML();
+}
+
+void TfrmWeb::NIPCACHE2HTML()
+{
+    WriteNipPage(state_, PageList_);
+    WebBrowser1_->load(QUrl(PageAddress_ + QString::fromLatin1(NipPageFileName.data(),
+                                                               static_cast<int>(NipPageFileName.size()))));
+}
+
+void TfrmWeb::btnWBBackClick()
+{
+    WebBrowser1_->back();
+}
+
+void TfrmWeb::updateBackButton()
+{
+    btnWBBack_->setEnabled(WebBrowser1_->history()->canGoBack());
+}
+
+void TfrmWeb::showEvent(QShowEvent* event)
+{
+    shownPending_ = true;
+    QWidget::showEvent(event);
+}
+
+void TfrmWeb::hideEvent(QHideEvent* event)
+{
+    shownPending_ = false;
+    QWidget::hideEvent(event);
+}
+
+// The page is rebuilt when this window gets the focus right after being shown,
+// or from another top-level window of the program (the main window). Qt also
+// activates the window when the user comes back from another application: the
+// focus then comes from no window of ours and nothing is rebuilt, so a listing
+// opened from the page stays. Focus coming back from a popup (the view's
+// context menu) or from a box this window opened (its error box) is no switch
+// either; rebuilding there would show a failed build's error box again and again.
+void TfrmWeb::focusWindowChanged(QWindow* now)
+{
+    QWindow* before = previousFocus_.data();
+    previousFocus_ = now;
+    QWindow* self = windowHandle();
+    if (!now || now != self) return;
+
+    bool fromOwnWindow = false;
+    if (before) {
+        const bool popup = before->type() == Qt::Popup || before->type() == Qt::ToolTip;
+        fromOwnWindow = !popup && before->transientParent() != self;
+    }
+    if (!shownPending_ && !fromOwnWindow) return;
+    shownPending_ = false;
+    Guarded(this, [&] { FormActivate(); });
+}
+
+}  // namespace ql::ui

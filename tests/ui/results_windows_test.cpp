@@ -1,0 +1,284 @@
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "core/nip_page.h"
+#include "core/tables.h"
+#include "geo/placemark.h"
+#include "support/ui_support.h"
+#include "ui/ErrorBox.h"
+#include "ui/TfrmFK.h"
+#include "ui/TfrmLK.h"
+#include "ui/TfrmMain.h"
+#include "ui/TfrmWeb.h"
+
+namespace ql::test {
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor Green(0, 128, 0);
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ResultsWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        fx.state.PolygonsPending = false;
+        fx.createWindows();
+        main = fx.windows->frmMain.get();
+        lk = fx.windows->frmLK.get();
+        web = fx.windows->frmWeb.get();
+        main->show();
+        ui::ErrorBoxHistory().clear();
+    }
+
+    // --- tally window ---
+
+    struct TallyLabel {
+        QString name, count;
+        QColor nameColour, countColour;
+    };
+    // The two labels of a district, found by their names.
+    TallyLabel tallyLabel(int district) const
+    {
+        const bool lk24 = district < LandkreisCount;
+        const int k = lk24 ? district + 1 : district - 23;
+        auto* name = lk->findChild<QLabel*>(QString(lk24 ? "lblLK%1" : "lblSK%1").arg(k));
+        auto* count = lk->findChild<QLabel*>(QString(lk24 ? "lblLKAnz%1" : "lblSKAnz%1").arg(k));
+        if (!name || !count) return {};
+        return {name->text(), count->text(), name->palette().color(QPalette::WindowText),
+                count->palette().color(QPalette::WindowText)};
+    }
+    QColor frameColour(const char* name) const
+    {
+        return lk->findChild<QGroupBox*>(name)->palette().color(QPalette::Window);
+    }
+
+    // Shows the tally window through the main window's button. `inspect` runs
+    // while it is up, once it has been active for a while (long enough for a
+    // second opening of the final-coordinates window to show); `onFinal` sees
+    // the final-coordinates window. Returns what the modal answerer recorded.
+    QStringList showTally(const std::function<void()>& inspect = {},
+                          const std::function<void(ui::TfrmFK*)>& onFinal = {})
+    {
+        int activePolls = 0;
+        bool finalClosed = false;
+        QElapsedTimer clock;
+        clock.start();
+        ModalAnswerer answerer([&](QWidget* modal) {
+            if (modal == lk) {
+                if (finalClosed) {
+                    // Back from the final-coordinates window the desktop activates
+                    // the tally window again; that is no new showing.
+                    finalClosed = false;
+                    lk->activateWindow();
+                    return true;
+                }
+                if ((!lk->isActiveWindow() || ++activePolls < 6) && clock.elapsed() < 5000) return true;
+                EXPECT_TRUE(lk->isActiveWindow()) << "the tally window never became active";
+                if (inspect) inspect();
+                return false;
+            }
+            if (auto* fk = qobject_cast<ui::TfrmFK*>(modal)) {
+                activePolls = 0;
+                finalClosed = true;
+                if (onFinal) onFinal(fk);
+            }
+            return false;
+        });
+        main->findChild<QPushButton*>("bbtnCheckRLP")->click();
+        return answerer.seen();
+    }
+
+    void expectDistrict(int i, const QString& count, const QColor& colour)
+    {
+        const TallyLabel l = tallyLabel(i);
+        EXPECT_EQ(l.name, QString::fromUtf8(DistrictNames[i])) << i;
+        EXPECT_EQ(l.count, count) << i;
+        EXPECT_EQ(l.nameColour, colour) << i;
+        EXPECT_EQ(l.countColour, colour) << i;
+    }
+
+    // --- web window ---
+
+    bool waitForLoad(QSignalSpy& spy, int ms = 20000)
+    {
+        if (spy.isEmpty() && !spy.wait(ms)) return false;
+        return spy.takeFirst().at(0).toBool();
+    }
+    QVariant evaluate(const QString& script)
+    {
+        QVariant result;
+        bool done = false;
+        web->browser()->page()->runJavaScript(script, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000)) << script.toStdString();
+        return result;
+    }
+    // Gives the focus to a window and lets the activation arrive.
+    static void activate(QWidget* w)
+    {
+        w->activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == w->windowHandle(); }, 5000))
+            << w->objectName().toStdString() << " never got the focus";
+    }
+    void addCache(const char* code, const char* name)
+    {
+        fx.state.NIPList.push_back(TNIPDatum::FromUtf8(code, name, "Traditional Cache",
+                                                       "N 50° 00.000 E 007° 00.000", "50,7"));
+        WritePlacemark(fx.state, code, name, "50", "7");
+        fx.state.NotInPolygonCount = static_cast<int>(fx.state.NIPList.size());
+    }
+    std::string pagePath() const { return fx.state.ProgramDir + "nip.html"; }
+
+    UiFixture fx;
+    ui::TfrmMain* main = nullptr;
+    ui::TfrmLK* lk = nullptr;
+    ui::TfrmWeb* web = nullptr;
+};
+
+// ---- tally window -------------------------------------------------------------
+
+TEST_F(ResultsWindowsTest, TallyBeforeAnyScanIsAllRedZero)
+{
+    EXPECT_EQ(lk->windowTitle(), "Liste Quenlorn Landkreis / Stadtkreis");
+    EXPECT_EQ(lk->findChild<QGroupBox*>("gboxLK")->title(), " Landkreise ");
+    EXPECT_EQ(lk->findChild<QGroupBox*>("gboxSK")->title(), " Stadtkreise ");
+    const QStringList seen = showTally([&] {
+        for (int i = 0; i < DistrictCount; ++i) expectDistrict(i, "0", Red);
+        EXPECT_EQ(frameColour("gboxLK"), lk->palette().color(QPalette::Button));
+        SaveScreenshot(lk, "tally_window_empty");
+    });
+    EXPECT_EQ(seen, QStringList{"frmLK"});
+}
+
+TEST_F(ResultsWindowsTest, TallyWithThirtyFiveDistrictsOpensNoFinalWindow)
+{
+    for (int i = 0; i < DistrictCount; ++i) fx.state.DistrictTally[i] = 3 * i + 1;
+    fx.state.DistrictTally[0] = 12345;  // shown plain, without a thousands separator
+    fx.state.DistrictTally[30] = 0;     // Pirmasens, Stadtkreis row 7
+    const QStringList seen = showTally([&] {
+        for (int i = 0; i < DistrictCount; ++i)
+            if (i == 30) expectDistrict(i, "0", Red);
+            else expectDistrict(i, QString::number(fx.state.DistrictTally[i]), Green);
+        EXPECT_EQ(lk->findChild<QLabel*>("lblSK7")->text(), "Pirmasens");
+        SaveScreenshot(lk, "tally_window");
+    });
+    EXPECT_EQ(seen, QStringList{"frmLK"});
+}
+
+TEST_F(ResultsWindowsTest, AllDistrictsWithTheFilterOnOpenTheFinalWindowOncePerShowing)
+{
+    fx.state.DistrictTally.fill(2);
+    int finalWindows = 0;
+    auto onFinal = [&](ui::TfrmFK* fk) {
+        ++finalWindows;
+        EXPECT_TRUE(lk->isVisible());
+        // The labels are rebuilt before the final-coordinates window opens.
+        expectDistrict(35, "2", Green);
+        EXPECT_EQ(fk->windowTitle(), "Finalkoordinaten");
+    };
+    EXPECT_EQ(showTally({}, onFinal), (QStringList{"frmFK", "frmLK"}));
+    EXPECT_EQ(finalWindows, 1);
+    // Shown again: the final-coordinates window opens again, once.
+    EXPECT_EQ(showTally({}, onFinal), (QStringList{"frmFK", "frmLK"}));
+    EXPECT_EQ(finalWindows, 2);
+}
+
+TEST_F(ResultsWindowsTest, AllDistrictsWithTheFilterOffShowTheLightFramesAndNoFinalWindow)
+{
+    fx.state.DistrictTally.fill(1);
+    fx.state.CutoffEnabled = false;
+    const QStringList seen = showTally([&] {
+        for (int i = 0; i < DistrictCount; ++i) expectDistrict(i, "1", Green);
+        const QColor light = lk->palette().color(ui::TfrmLK::FilterOffFrameRole);
+        EXPECT_NE(light, lk->palette().color(QPalette::Button));
+        EXPECT_EQ(frameColour("gboxLK"), light);
+        EXPECT_EQ(frameColour("gboxSK"), light);
+    });
+    EXPECT_EQ(seen, QStringList{"frmLK"});
+}
+
+TEST_F(ResultsWindowsTest, ADistrictThatLostItsFindsTurnsRedAgainAndFramesFollowTheFilter)
+{
+    fx.state.DistrictTally.fill(4);
+    fx.state.CutoffEnabled = false;
+    showTally();
+    fx.state.DistrictTally[5] = 0;
+    fx.state.DistrictTally[24] = 0;
+    fx.state.CutoffEnabled = true;
+    const QStringList seen = showTally([&] {
+        expectDistrict(5, "0", Red);
+        expectDistrict(24, "0", Red);
+        expectDistrict(6, "4", Green);
+        EXPECT_EQ(frameColour("gboxSK"), lk->palette().color(QPalette::Button));
+    });
+    EXPECT_EQ(seen, QStringList{"frmLK"});
+}
+
+TEST_F(ResultsWindowsTest, FinalWindowHandsTheDocumentToTheDesktopAndStaysOpen)
+{
+    std::vector<std::string> opened;
+    platform::SetShellOpenOverride([&](const std::string& file, const std::string&) {
+        opened.push_back(file);
+        return 42;
+    });
+    fx.state.DistrictTally.fill(1);
+    bool stayedOpen = false;
+    showTally({}, [&](ui::TfrmFK* fk) {
+        auto* download = fk->findChild<QPushButton*>("sbtnDownloadFK");
+        EXPECT_EQ(download->text(), "Finalkoordinaten herunterladen");
+        EXPECT_EQ(download->focusPolicy(), Qt::NoFocus);
+        download->click();
+        stayedOpen = fk->isVisible();
+    });
+    platform::SetShellOpenOverride({});
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(opened, std::vector<std::string>{"http://www.geocaching-rlp.de/download/pdf/GC7QWZR%20-%20QUENLORN.pdf"});
+}
+
+// ---- web window ---------------------------------------------------------------
+
+TEST_F(ResultsWindowsTest, WebWindowWritesThePageAndTheViewShowsItStyled)
+{
+    addCache("GC1AAAA", "Am Rhein");
+    addCache("GC2BBBB", "Tom &amp; Jerry <3");
+    addCache("GC3CCCC", "Burg");
+    QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
+    main->lblWebNIPClick();
+    ASSERT_TRUE(waitForLoad(loads));
+    EXPECT_EQ(web->windowTitle(), "Quenlorn: Nicht im Polygon!");
+    EXPECT_EQ(web->browser()->title(), "Tessaro");
+    EXPECT_EQ(web->browser()->url(), QUrl::fromLocalFile(QString::fromStdString(pagePath())));
+    EXPECT_EQ(evaluate("document.querySelectorAll('table tr').length").toInt(), 4);
+    EXPECT_EQ(evaluate("document.querySelectorAll('tr.zeile1').length").toInt(), 1);
+    EXPECT_EQ(evaluate("document.querySelectorAll('tr')[2].cells[1].textContent").toString(), "Tom & Jerry <3");
+    // rlp.css beside the page styles it.
+    EXPECT_EQ(evaluate("getComputedStyle(document.querySelector('tr.zeile1')).backgroundColor").toString(),
+              "rgb(200, 255, 200)");
+    QTest::qWait(300);
+    SaveScreenshot(web, "web_window");
+}
+
+}  // namespace
+}  // namespace ql::test
