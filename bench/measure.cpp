@@ -53,7 +53,14 @@ bool ResetPeakResident()
     return static_cast<bool>(clear);
 }
 
-double TimeWordCountLines(const std::string& path)
+double ProcessCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+ChildTimes TimeWordCountLines(const std::string& path)
 {
     // Started directly, without a shell, with its output thrown away.
     posix_spawn_file_actions_t actions;
@@ -65,11 +72,16 @@ double TimeWordCountLines(const std::string& path)
     pid_t child = 0;
     const int rc = posix_spawnp(&child, "wc", &actions, nullptr, args, environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return -1;
+    ChildTimes times;
+    if (rc != 0) return times;
     int status = 0;
-    if (waitpid(child, &status, 0) != child) return -1;
-    const double seconds = clock.seconds();
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child) return times;
+    const double wall = clock.seconds();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return times;
+    times.wall = wall;
+    times.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return times;
 }
 
 }  // namespace bench

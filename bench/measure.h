@@ -29,8 +29,15 @@ std::uint64_t ResidentBytes();
 // allows it; false when it does not (the peak then includes earlier stages).
 bool ResetPeakResident();
 
-// Wall time of `wc -l FILE` as a child process, or a negative value when it
-// cannot run.
-double TimeWordCountLines(const std::string& path);
+// Processor time (user + system) the process has used so far, in seconds.
+double ProcessCpuSeconds();
+
+struct ChildTimes {
+    double wall = -1;  // negative when the command could not run
+    double cpu = -1;   // user + system time of the child
+};
+
+// Wall and processor time of `wc -l FILE` as a child process.
+ChildTimes TimeWordCountLines(const std::string& path);
 
 }  // namespace bench

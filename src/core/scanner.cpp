@@ -77,6 +77,13 @@ public:
     }
 
     std::size_t size() const { return kinds_.size(); }
+
+    std::size_t count(std::size_t from, LineKind kind) const
+    {
+        std::size_t n = 0;
+        for (std::size_t i = from; i < kinds_.size(); ++i) n += (kinds_[i] & kind) != 0;
+        return n;
+    }
     std::string_view at(std::size_t i) const { return lines_.at(i); }
     bool has(std::size_t i, LineKind kind) const
     {
@@ -177,6 +184,9 @@ int ScanWaypoints(AppState& state)
     if (n <= FirstWaypointLine) return 0;
 
     const ScanLines lines(query);
+    // Room for a row per waypoint, so that a large query's rows are not moved
+    // again and again while the list grows.
+    state.Rows.reserve(lines.count(FirstWaypointLine, HasWptOpen));
     int rowCount = 0;
     for (std::size_t wpt = FirstWaypointLine; wpt < n; ++wpt) {
         if (!lines.has(wpt, HasWptOpen)) continue;
