@@ -39,13 +39,15 @@ int DistrictLocator::PolygonIndex::BandOf(double y) const
 
 bool DistrictLocator::PolygonIndex::Contains(TFPoint p) const
 {
-    // No edge is considered outside [minY, maxY); no crossing lies at or past xLimit.
+    // No edge is considered outside [minY, maxY).
     if (!(p.Y >= minY && p.Y < maxY)) return false;
-    if (!(p.X < xLimit)) return false;
-    const int band = BandOf(p.Y);
+    const Band& band = bands[static_cast<std::size_t>(BandOf(p.Y))];
+    // At or past xHigh no edge crosses; before xLow every considered edge
+    // crosses, and a closed ring has an even number of them at any level.
+    if (!(p.X < band.xHigh && p.X >= band.xLow)) return false;
     bool inside = false;
-    const Edge* e = edges.data() + bandStart[static_cast<std::size_t>(band)];
-    const Edge* end = edges.data() + bandStart[static_cast<std::size_t>(band) + 1];
+    const Edge* e = edges.data() + band.start;
+    const Edge* end = edges.data() + (&band + 1)->start;
     for (; e != end; ++e) {
         if (EdgeConsidered(p, e->yi, e->yj) && EdgeCrossesRay(p, e->xi, e->yi, e->xj, e->yj)) inside = !inside;
     }
@@ -58,23 +60,27 @@ void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
     index.source = polygon.data();
     index.sourceSize = polygon.size();
 
-    // Only edges the rule can consider: a horizontal edge never is, and an edge
-    // with a NaN coordinate is never considered or never crosses.
+    // Only edges the rule can consider: a horizontal edge never is. An edge
+    // with a NaN X is considered but never crosses: it is left out, and the
+    // parity argument for xLow no longer holds.
     std::vector<Edge> all;
     all.reserve(polygon.size());
     const std::size_t n = polygon.size();
     bool bounded = true;
-    double minY = Infinity, maxY = -Infinity, minX = Infinity, maxX = -Infinity;
+    bool evenRing = true;
+    double minY = Infinity, maxY = -Infinity;
     for (std::size_t i = 0; i < n; ++i) {
         const TFPoint& a = polygon[i];
         const TFPoint& b = polygon[i + 1 == n ? 0 : i + 1];
+        if (std::isnan(a.Y)) evenRing = false;  // the level crossings need not pair up
         if (!(a.Y < b.Y || b.Y < a.Y)) continue;
-        if (std::isnan(a.X) || std::isnan(b.X)) continue;
+        if (std::isnan(a.X) || std::isnan(b.X)) {
+            evenRing = false;
+            continue;
+        }
         all.push_back(Edge{a.X, a.Y, b.X, b.Y});
         minY = std::min({minY, a.Y, b.Y});
         maxY = std::max({maxY, a.Y, b.Y});
-        minX = std::min({minX, a.X, b.X});
-        maxX = std::max({maxX, a.X, b.X});
         if (!(std::fabs(a.X) <= MaxIndexedMagnitude && std::fabs(b.X) <= MaxIndexedMagnitude &&
               std::fabs(a.Y) <= MaxIndexedMagnitude && std::fabs(b.Y) <= MaxIndexedMagnitude &&
               std::fabs(b.Y - a.Y) >= MinIndexedHeight)) {
@@ -82,20 +88,12 @@ void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
         }
     }
     if (all.empty()) {
-        index.bandStart.assign(2, 0);
+        index.bands.assign(2, Band{-Infinity, Infinity, 0});
         return;  // the empty Y range contains no point
     }
     index.minY = minY;
     index.maxY = maxY;
-
-    if (bounded) {
-        // A crossing exceeds the largest vertex X by a few rounding steps at most.
-        index.xLimit = maxX + 1e-12 * (std::fabs(maxX) + std::fabs(minX)) + 1e-30;
-        index.bandCount = static_cast<int>(std::clamp<std::size_t>(all.size(), 1, MaxBands));
-    } else {
-        index.xLimit = Infinity;
-        index.bandCount = 1;
-    }
+    index.bandCount = bounded ? static_cast<int>(std::clamp<std::size_t>(all.size(), 1, MaxBands)) : 1;
 
     std::size_t copies = 0;
     for (;;) {
@@ -108,15 +106,33 @@ void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
         index.bandCount /= 2;
     }
 
-    const auto bands = static_cast<std::size_t>(index.bandCount);
-    index.bandStart.assign(bands + 1, 0);
+    const auto bandCount = static_cast<std::size_t>(index.bandCount);
+    index.bands.assign(bandCount + 1, Band{Infinity, -Infinity, 0});
     for (const Edge& e : all) {
         const int last = index.BandOf(std::max(e.yi, e.yj));
-        for (int b = index.BandOf(std::min(e.yi, e.yj)); b <= last; ++b) ++index.bandStart[static_cast<std::size_t>(b) + 1];
+        for (int b = index.BandOf(std::min(e.yi, e.yj)); b <= last; ++b) {
+            Band& band = index.bands[static_cast<std::size_t>(b)];
+            ++index.bands[static_cast<std::size_t>(b) + 1].start;
+            band.xLow = std::min({band.xLow, e.xi, e.xj});
+            band.xHigh = std::max({band.xHigh, e.xi, e.xj});
+        }
     }
-    for (std::size_t b = 0; b < bands; ++b) index.bandStart[b + 1] += index.bandStart[b];
+    for (std::size_t b = 0; b < bandCount; ++b) {
+        Band& band = index.bands[b];
+        index.bands[b + 1].start += band.start;
+        if (band.xLow > band.xHigh || !bounded) {
+            band.xLow = -Infinity;  // no edge, or values the bounds cannot be trusted with
+            band.xHigh = Infinity;
+            continue;
+        }
+        // A crossing lies beyond its edge's X range by a few rounding steps at most.
+        const double margin = 1e-12 * (std::fabs(band.xLow) + std::fabs(band.xHigh)) + 1e-30;
+        band.xLow = evenRing ? band.xLow - margin : -Infinity;
+        band.xHigh += margin;
+    }
     index.edges.resize(copies);
-    std::vector<std::uint32_t> fill(index.bandStart.begin(), index.bandStart.end() - 1);
+    std::vector<std::uint32_t> fill(bandCount);
+    for (std::size_t b = 0; b < bandCount; ++b) fill[b] = index.bands[b].start;
     for (const Edge& e : all) {
         const int last = index.BandOf(std::max(e.yi, e.yj));
         for (int b = index.BandOf(std::min(e.yi, e.yj)); b <= last; ++b) index.edges[fill[static_cast<std::size_t>(b)]++] = e;

@@ -31,15 +31,21 @@ private:
         double xi, yi, xj, yj;
     };
 
+    // One band of a polygon: its edges from start up to the next band's start,
+    // and the X range outside which the band decides nothing (see Contains).
+    struct Band {
+        double xLow, xHigh;
+        std::uint32_t start;
+    };
+
     // One polygon: its edges bucketed by bands of equal height over its Y
     // range. An edge sits in every band its closed Y range meets.
     struct PolygonIndex {
         double minY = 1.0;  // empty range: the polygon contains no point
         double maxY = 0.0;
-        double xLimit = 0.0;  // no crossing lies at or beyond this X
         double bandScale = 0.0;
         int bandCount = 1;
-        std::vector<std::uint32_t> bandStart;  // bandCount + 1 offsets into edges
+        std::vector<Band> bands;  // bandCount + 1, the last one only ends the edges
         std::vector<Edge> edges;
 
         // The table entry this index was built from.

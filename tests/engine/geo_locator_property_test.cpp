@@ -212,6 +212,8 @@ TEST(DistrictLocatorProperty, ExtremeCoordinatesAgreeToo)
     table[1] = {{-big, -big}, {-big, big}, {big, big}, {big, -big}};
     table[2] = {{0, 0}, {0, INFINITY}, {1, 1}};
     table[3] = {{NAN, 0}, {0, 1}, {1, 1}, {1, 0}};
+    table[4] = {{0, NAN}, {0, 1}, {1, 1}, {1, 0}, {2, NAN}};
+    table[5] = {{-1, 0}, {-1, 1}, {NAN, 0.5}};
     DistrictLocator locator;
     locator.Build(table);
     Comparison result;
