@@ -109,6 +109,7 @@ TEST_F(InfoWindowTest, ReopenedAfterClosingOnHistoryShowsGeneralPageWithFreshFig
     QStringList memorySeen;
     ModalAnswerer answerer([&](QWidget* modal) {
         if (modal != info) return false;
+        QApplication::processEvents();  // the activation the showing started
         ++showings;
         pagesSeen << pages()->currentWidget()->objectName();
         memorySeen << text("lblMemory") + " " + text("lblPageMemoryAvail");
