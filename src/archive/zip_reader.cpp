@@ -36,7 +36,7 @@ void ZipReader::Close()
 
 std::size_t MemoryFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count)
 {
-    if (offset >= bytes_.size()) return 0;
+    if (count == 0 || offset >= bytes_.size()) return 0;
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes_.size() - offset));
     std::memcpy(buffer, bytes_.data() + offset, n);
     return n;

@@ -1,9 +1,13 @@
 // The main window's ZIP path: the first GPX entry of the archive into the
 // query lines, with the extraction's progress on the gauge.
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+
+#include <algorithm>
 
 #include "archive/extract.h"
 #include "core/app_state.h"
@@ -19,20 +23,56 @@ public:
 
     void OnFileProgress(double) override  // ArchiverFileProgress
     {
-        w_.lblReady_->setText(QStringLiteral("Extracting: "));
-        w_.lblReady_->adjustSize();
+        if (w_.lblReady_->text() != QStringLiteral("Extracting: ")) {
+            w_.lblReady_->setText(QStringLiteral("Extracting: "));
+            w_.lblReady_->adjustSize();
+        }
         QApplication::processEvents();
     }
 
     void OnOverallProgress(double percent) override  // ArchiverOverallProgress
     {
-        w_.pbProgress_->setValue(static_cast<int>(percent));
+        // Truncated to a whole percent; within one extraction the gauge never goes back.
+        int value = std::clamp(static_cast<int>(percent), 0, 100);
+        if (started_) value = std::max(value, w_.pbProgress_->value());
+        started_ = true;
+        w_.pbProgress_->setValue(value);
         QApplication::processEvents();
     }
 
 private:
     TfrmMain& w_;
+    bool started_ = false;
 };
+
+namespace {
+
+// The progress events let the window take input, so a second open command could
+// start inside the first: the command is off while an extraction runs.
+class OpenCommandLock {
+public:
+    OpenCommandLock(QAction* action, QPushButton* button)
+        : action_(action), button_(button), actionWasOn_(action->isEnabled()), buttonWasOn_(button->isEnabled())
+    {
+        action_->setEnabled(false);
+        button_->setEnabled(false);
+    }
+    ~OpenCommandLock()
+    {
+        action_->setEnabled(actionWasOn_);
+        button_->setEnabled(buttonWasOn_);
+    }
+    OpenCommandLock(const OpenCommandLock&) = delete;
+    OpenCommandLock& operator=(const OpenCommandLock&) = delete;
+
+private:
+    QAction* action_;
+    QPushButton* button_;
+    bool actionWasOn_;
+    bool buttonWasOn_;
+};
+
+}  // namespace
 
 void TfrmMain::btnExtrZipClick()
 {
@@ -41,9 +81,13 @@ void TfrmMain::btnExtrZipClick()
     lblReady_->adjustSize();
     lblReady_->show();
 
-    MainWindowArchiveProgress progress(*this);
-    std::string bytes = ExtractFirstGpx(state_.QueryFileName, progress);
-    state_.QueryLines = QueryText::FromBytes(std::move(bytes));
+    {
+        OpenCommandLock lock(FileOpen1_, bbtnOpen_);
+        MainWindowArchiveProgress progress(*this);
+        // The decoded entry becomes the query buffer itself; on a failure the
+        // previous lines stay.
+        state_.QueryLines = QueryText::FromBytes(ExtractFirstGpx(state_.QueryFileName, progress));
+    }
 
     lblReady_->setText(QStringLiteral("FERTIG !"));
     lblReady_->adjustSize();
