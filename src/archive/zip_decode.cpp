@@ -160,6 +160,7 @@ void DecodeEntry(platform::ReadOnlyFile& file, const ZipEntry& entry, ExtractPro
 {
     if (entry.Method == MethodDeflate64) ThrowDeflate64();
     if (entry.Method != MethodStored && entry.Method != MethodDeflated) ThrowCheckFailed();
+    if (entry.Flags & 0x0001) ThrowCheckFailed();  // encrypted: not decrypted here
 
     const std::uint64_t at = DataStart(file, entry);
     const std::uint64_t available = at < file.Size() ? std::min(entry.CompressedSize, file.Size() - at) : 0;

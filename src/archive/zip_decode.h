@@ -13,7 +13,8 @@ namespace ql::zip {
 // piece of up to 65,535 bytes, for a deflated entry before each call into the
 // inflater (file, then overall, in percent of the uncompressed size); after the
 // checks both report 100. Throws the Deflate64 error for method 9 and the check
-// error for any other method, broken or short data, a wrong size or CRC-32.
+// error for any other method, an encrypted entry, broken or short data, a wrong
+// size or CRC-32.
 void DecodeEntry(platform::ReadOnlyFile& file, const ZipEntry& entry, ExtractProgress& progress,
                  std::string& out);
 

@@ -197,6 +197,11 @@ TEST_F(ZipExtract, EveryFailedCheckGivesTheCheckMessage)
     EXPECT_EQ(FailureOf(test::ZipBuilder().Add(storedTooLong).Build()), CheckFailed);
     EXPECT_EQ(FailureOf(test::ZipBuilder().Add(bzip2).Build()), CheckFailed);
 
+    // Encrypted (flag bit 0 in the directory): not decrypted, never handed on.
+    std::string encrypted = test::ZipBuilder().Add("a.gpx", text, 0).Build();
+    encrypted[encrypted.find("PK\x01\x02") + 8] = 1;
+    EXPECT_EQ(FailureOf(encrypted), CheckFailed);
+
     // A broken deflate stream: the block type bits of the first byte made invalid.
     std::string broken = test::ZipBuilder().Add("a.gpx", text).Build();
     broken[30 + 5] = static_cast<char>(0xFF);
@@ -250,6 +255,15 @@ TEST_F(ZipExtract, Zip64RecordsAreRead)
     std::string out;
     reader.ExtractToStream("*.gpx", out, progress);
     EXPECT_EQ(out, text);
+}
+
+TEST_F(ZipExtract, EndRecordIsFoundBehindAnArchiveComment)
+{
+    std::string zip = test::ZipBuilder().Add("a.gpx", "with comment").Build();
+    const std::string comment(60000, 'c');
+    zip[zip.size() - 2] = static_cast<char>(comment.size() & 0xFF);
+    zip[zip.size() - 1] = static_cast<char>(comment.size() >> 8);
+    EXPECT_EQ(Extract(zip + comment), "with comment");
 }
 
 TEST_F(ZipExtract, CutOffArchiveIsRebuiltFromLocalHeaders)
