@@ -146,8 +146,8 @@ std::optional<std::uint64_t> FindLocalSignature(platform::ReadOnlyFile& file, st
 std::vector<ZipEntry> ScanLocalHeaders(platform::ReadOnlyFile& file)
 {
     std::vector<ZipEntry> entries;
-    std::vector<unsigned char> window(ScanChunk);
     const std::uint64_t size = file.Size();
+    std::vector<unsigned char> window(static_cast<std::size_t>(std::min<std::uint64_t>(ScanChunk, size)));
     std::uint64_t pos = 0;
     while (auto found = FindLocalSignature(file, pos, window)) {
         const std::uint64_t at = *found;
