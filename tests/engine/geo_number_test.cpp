@@ -34,10 +34,7 @@ TEST(ParseDecimal, ReadsTheNumberFormsOfQueryAndPolygonFiles)
     // Correctly rounded, like the literal.
     EXPECT_EQ(ParseDecimal("49.123456"), 49.123456);
     EXPECT_EQ(ParseDecimal("50.027957575031940"), 50.027957575031940);
-}
-
-TEST(ParseDecimal, IgnoresBlanksAroundTheNumber)
-{
+    // Blanks around the number are ignored.
     EXPECT_EQ(ParseDecimal(" 49.5 "), 49.5);
     EXPECT_EQ(ParseDecimal("\t49.5\t"), 49.5);
     EXPECT_EQ(ParseDecimal("   -1e3"), -1000.0);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "core/app_state.h"
@@ -22,7 +23,7 @@ protected:
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         folder = fs::temp_directory_path() / (std::string("ql_placemark_") + info->name() + "_" +
-                                              std::to_string(static_cast<long>(::getpid())));
+                                              std::to_string(std::random_device{}()));
         fs::remove_all(folder);
         fs::create_directories(folder / "inner");
         state.TempDir = (folder / "inner").string() + "/";

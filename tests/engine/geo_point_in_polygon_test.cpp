@@ -97,6 +97,10 @@ TEST_F(AssignDistrictTest, OutsideEveryPolygonCountsApart)
     EXPECT_EQ(AssignDistrict(state, "-49.5", "7.25"), "NOT IN POLYGON!");
     EXPECT_EQ(state.NotInPolygonCount, 2);
     EXPECT_EQ(TallySum(), 0);
+
+    AppState empty;  // no polygon loaded at all
+    EXPECT_EQ(AssignDistrict(empty, "49.5", "7.25"), "NOT IN POLYGON!");
+    EXPECT_EQ(empty.NotInPolygonCount, 1);
 }
 
 TEST_F(AssignDistrictTest, BadTextCountsNothing)
@@ -112,13 +116,6 @@ TEST_F(AssignDistrictTest, BadTextCountsNothing)
     }
     EXPECT_EQ(TallySum(), 0);
     EXPECT_EQ(state.NotInPolygonCount, 0);
-}
-
-TEST_F(AssignDistrictTest, NoPolygonsLoadedMeansNothingIsInside)
-{
-    AppState empty;
-    EXPECT_EQ(AssignDistrict(empty, "49.5", "7.25"), "NOT IN POLYGON!");
-    EXPECT_EQ(empty.NotInPolygonCount, 1);
 }
 
 TEST_F(AssignDistrictTest, IndexFollowsEveryChangeOfTheTable)
