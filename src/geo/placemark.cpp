@@ -52,6 +52,16 @@ std::array<std::string, 12> KmlLines(std::string_view code, std::string_view nam
     };
 }
 
+// Names Windows keeps for devices whatever the extension: "CON.kml" is the console.
+bool IsDeviceName(std::string_view stem)
+{
+    std::string upper(stem);
+    for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '0' &&
+           upper[3] <= '9';
+}
+
 }  // namespace
 
 std::string PlacemarkFileName(std::string_view code)
@@ -61,6 +71,7 @@ std::string PlacemarkFileName(std::string_view code)
     for (char& c : fileName) {
         if (!IsFileNameSafe(c)) c = '_';
     }
+    if (IsDeviceName(fileName)) fileName.insert(0, "_");
     return fileName + ".kml";
 }
 

@@ -17,6 +17,7 @@ void WritePlacemark(AppState& state, std::string_view code, std::string_view nam
 void RemovePlacemarkFiles(AppState& state);
 
 // The file name a GC code gets: letters, digits, "-" and "_" kept, all else "_", plus ".kml".
+// A device name of Windows ("CON", "nul", "COM1", ...) gets a "_" in front.
 std::string PlacemarkFileName(std::string_view code);
 
 }  // namespace ql

@@ -62,6 +62,10 @@ TEST_F(PlacemarkTest, CodeCannotLeadOutOfTheFolder)
     EXPECT_EQ(PlacemarkFileName("a/b\\c:d*e?f"), "a_b_c_d_e_f.kml");
     EXPECT_EQ(PlacemarkFileName("GC-1_x"), "GC-1_x.kml");
     EXPECT_EQ(PlacemarkFileName(""), ".kml");
+    EXPECT_EQ(PlacemarkFileName("con"), "_con.kml");  // device names of Windows
+    EXPECT_EQ(PlacemarkFileName("LPT1"), "_LPT1.kml");
+    EXPECT_EQ(PlacemarkFileName("COM"), "COM.kml");
+    EXPECT_EQ(PlacemarkFileName("CONSOLE"), "CONSOLE.kml");
 
     WritePlacemark(state, "../GC1", "x", "1", "2");
     EXPECT_FALSE(fs::exists(folder / "GC1.kml"));
