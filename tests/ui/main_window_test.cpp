@@ -99,6 +99,8 @@ TEST_F(MainWindowTest, OpenDialogStartsInTheProgramFolderWithTheThreeFilters)
         static_cast<QDialog*>(dialog)->accept();  // the dialog's own accept checks the chosen file
         return true;
     });
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main));
     QTest::keyClick(main, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(folder + "/", QString::fromStdString(fx.state.ProgramDir));
     EXPECT_EQ(filters, (QStringList{"ZIP-Datei (*.zip)", "GPX-Datei (*.gpx)", "Alle Dateien (*.*)"}));
