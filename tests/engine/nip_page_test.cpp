@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
 #include "core/nip_page.h"
 #include "core/user_error.h"
-#include "platform/platform.h"
 
 namespace ql {
 namespace {
@@ -53,23 +50,6 @@ TEST(NipPage, RowsAlternateAndKeepEntitiesButNotMarkup)
     EXPECT_EQ(JoinPageLines(BuildNipPageLines(ThreeCaches(), ThreeFiles, "/tmp/Jürgen/")), bytes);
 }
 
-TEST(NipPage, EveryLineEndsWithCrLfAndNothingElseBreaksTheTableLine)
-{
-    const std::string bytes = JoinPageLines(BuildNipPageLines(ThreeCaches(), ThreeFiles, "/tmp/q/"));
-    ASSERT_GE(bytes.size(), 2u);
-    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-    std::size_t crlf = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n') EXPECT_EQ(bytes[i - 1], '\r') << "bare LF at " << i;
-        if (bytes[i] == '\r') {
-            ASSERT_LT(i + 1, bytes.size());
-            EXPECT_EQ(bytes[i + 1], '\n') << "bare CR at " << i;
-            ++crlf;
-        }
-    }
-    EXPECT_EQ(crlf, 13u);
-}
-
 TEST(NipPage, MarkupInATextCannotOpenATagOrLeaveAnAttribute)
 {
     EXPECT_EQ(EscapeMarkup("<script>alert(\"x\")</script>"), "&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;");
@@ -83,29 +63,6 @@ TEST(NipPage, MarkupInATextCannotOpenATagOrLeaveAnAttribute)
     EXPECT_NE(lines[10].find("href=\"http://coord.info/GC&quot;&gt;&lt;b&gt;\""), std::string::npos);
 }
 
-TEST(NipPage, RowIPairsWithPlacemarkNameI)
-{
-    // The file name is the code made safe, so it is taken from the list, never
-    // formed from the code again.
-    std::vector<TNIPDatum> second = {TNIPDatum::FromUtf8("GCCCCC", "c", "t", "k", "3,3"),
-                                     TNIPDatum::FromUtf8("GC/DD", "d", "t", "k", "4,4"),
-                                     TNIPDatum::FromUtf8("GCEEEE", "e", "t", "k", "5,5")};
-    const std::vector<std::string> files = {"GCCCCC.kml", "GC_DD.kml", "GCEEEE.kml"};
-    const std::string table = BuildNipPageLines(second, files, "/tmp/")[10];
-
-    const char* expectedCells[] = {
-        "<td><a class=\"linkgc\" href=\"file:///tmp/GCCCCC.kml\">GCCCCC</a></td></tr>",
-        "<td><a class=\"linkgc\" href=\"file:///tmp/GC_DD.kml\">GC/DD</a></td></tr>",
-        "<td><a class=\"linkgc\" href=\"file:///tmp/GCEEEE.kml\">GCEEEE</a></td></tr>",
-    };
-    std::size_t from = 0;
-    for (const char* cell : expectedCells) {
-        const std::size_t at = table.find(cell, from);
-        ASSERT_NE(at, std::string::npos) << cell;
-        from = at + 1;
-    }
-}
-
 TEST(NipPage, ARecordWithoutItsPlacemarkNameIsAnIndexError)
 {
     std::vector<TNIPDatum> list = {TNIPDatum::FromUtf8("GC1", "a", "t", "k", "1,1"),
@@ -115,51 +72,6 @@ TEST(NipPage, ARecordWithoutItsPlacemarkNameIsAnIndexError)
         FAIL() << "no error";
     } catch (const UserError& e) {
         EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (1)");
-    }
-}
-
-class NipPageFile : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() /
-              ("nip_page_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir);
-        state.ProgramDir = dir.string() + "/";
-        state.TempDir = "/tmp/Jürgen/";
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-    std::filesystem::path dir;
-    AppState state;
-};
-
-TEST_F(NipPageFile, WritesThePageIntoTheProgramFolderReplacingTheOldOne)
-{
-    platform::WriteWholeFile(NipPagePath(state), std::string(5000, 'x'));
-    state.NIPList = ThreeCaches();
-    state.PlacemarkFiles = ThreeFiles;
-    std::vector<std::string> lines = {"left over"};
-    WriteNipPage(state, lines);
-    EXPECT_EQ(lines.size(), 13u);
-    EXPECT_EQ(platform::ReadWholeFile(NipPagePath(state)), ReadGolden("nip_three.html"));
-}
-
-TEST_F(NipPageFile, AFolderThatCannotTakeThePageGivesTheCreationError)
-{
-    state.ProgramDir = (dir / "missing").string() + "/";
-    std::vector<std::string> lines;
-    try {
-        WriteNipPage(state, lines);
-        FAIL() << "no error";
-    } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Datei \"" + state.ProgramDir + "nip.html\" kann nicht erstellt werden. ", 0),
-                  0u)
-            << e.what();
     }
 }
 

@@ -264,18 +264,31 @@ TEST_F(ResultsWindowsTest, FinalWindowHandsTheDocumentToTheDesktopAndStaysOpen)
 
 TEST_F(ResultsWindowsTest, WebWindowWritesThePageAndTheViewShowsItStyled)
 {
-    addCache("GC1AAAA", "Am Rhein");
-    addCache("GC2BBBB", "Tom &amp; Jerry <3");
-    addCache("GC3CCCC", "Burg");
+    // The records and folder of the golden page (no files behind the links).
+    fx.state.TempDir = "/tmp/Jürgen/";
+    fx.state.NIPList = {
+        TNIPDatum::FromUtf8("GC1A2B3", "Brücke am Rhein", "Traditional Cache", "N 50° 01.234 E 007° 30.000",
+                            "50.020567,7.5"),
+        TNIPDatum::FromUtf8("GC22222", "Tom &amp; Jerry <3 \"Lauf\">", "Unknown Cache",
+                            "N 49° 30.000 E 008° 15.000", "49.5,8.25"),
+        TNIPDatum::FromUtf8("GC33333", "Ende", "Multi-cache", "S 01° 30.000 W 002° 15.000", "-1.5,-2.25"),
+    };
+    fx.state.PlacemarkFiles = {"GC1A2B3.kml", "GC22222.kml", "GC33333.kml"};
+    fx.state.NotInPolygonCount = 3;
+
     QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
+    EXPECT_EQ(ReadBytes(pagePath()), ReadBytes(QL_GOLDEN_DIR "/nip_three.html"));
     EXPECT_EQ(web->windowTitle(), "Quenlorn: Nicht im Polygon!");
     EXPECT_EQ(web->browser()->title(), "Tessaro");
     EXPECT_EQ(web->browser()->url(), QUrl::fromLocalFile(QString::fromStdString(pagePath())));
     EXPECT_EQ(evaluate("document.querySelectorAll('table tr').length").toInt(), 4);
     EXPECT_EQ(evaluate("document.querySelectorAll('tr.zeile1').length").toInt(), 1);
-    EXPECT_EQ(evaluate("document.querySelectorAll('tr')[2].cells[1].textContent").toString(), "Tom & Jerry <3");
+    // The page names no character set; its ANSI bytes read as Windows-1252.
+    EXPECT_EQ(evaluate("document.querySelectorAll('tr')[1].cells[1].textContent").toString(), "Brücke am Rhein");
+    EXPECT_EQ(evaluate("document.querySelectorAll('tr')[2].cells[1].textContent").toString(),
+              "Tom & Jerry <3 \"Lauf\">");
     // rlp.css beside the page styles it.
     EXPECT_EQ(evaluate("getComputedStyle(document.querySelector('tr.zeile1')).backgroundColor").toString(),
               "rgb(200, 255, 200)");
