@@ -192,6 +192,11 @@ TEST_F(ResultsWindowsTest, TallyWithThirtyFiveDistrictsOpensNoFinalWindow)
 
 TEST_F(ResultsWindowsTest, AllDistrictsWithTheFilterOnOpenTheFinalWindowOncePerShowing)
 {
+    std::vector<std::string> opened;
+    platform::SetShellOpenOverride([&](const std::string& file, const std::string&) {
+        opened.push_back(file);
+        return 42;
+    });
     fx.state.DistrictTally.fill(2);
     int finalWindows = 0;
     auto onFinal = [&](ui::TfrmFK* fk) {
@@ -200,64 +205,46 @@ TEST_F(ResultsWindowsTest, AllDistrictsWithTheFilterOnOpenTheFinalWindowOncePerS
         // The labels are rebuilt before the final-coordinates window opens.
         expectDistrict(35, "2", Green);
         EXPECT_EQ(fk->windowTitle(), "Finalkoordinaten");
+        // The document goes to the desktop; the window stays open.
+        auto* download = fk->findChild<QPushButton*>("sbtnDownloadFK");
+        EXPECT_EQ(download->focusPolicy(), Qt::NoFocus);
+        download->click();
+        EXPECT_TRUE(fk->isVisible());
     };
     EXPECT_EQ(showTally({}, onFinal), (QStringList{"frmFK", "frmLK"}));
     EXPECT_EQ(finalWindows, 1);
     // Shown again: the final-coordinates window opens again, once.
     EXPECT_EQ(showTally({}, onFinal), (QStringList{"frmFK", "frmLK"}));
     EXPECT_EQ(finalWindows, 2);
+    platform::SetShellOpenOverride({});
+    EXPECT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened.front(), "http://www.geocaching-rlp.de/download/pdf/GC7QWZR%20-%20QUENLORN.pdf");
 }
 
-TEST_F(ResultsWindowsTest, AllDistrictsWithTheFilterOffShowTheLightFramesAndNoFinalWindow)
+TEST_F(ResultsWindowsTest, FilterOffShowsLightFramesAndADistrictThatLostItsFindsTurnsRedAgain)
 {
-    fx.state.DistrictTally.fill(1);
+    fx.state.DistrictTally.fill(4);
     fx.state.CutoffEnabled = false;
-    const QStringList seen = showTally([&] {
-        for (int i = 0; i < DistrictCount; ++i) expectDistrict(i, "1", Green);
+    EXPECT_EQ(showTally([&] {
+        for (int i = 0; i < DistrictCount; ++i) expectDistrict(i, "4", Green);
         const QColor light = lk->palette().color(ui::TfrmLK::FilterOffFrameRole);
         EXPECT_NE(light, lk->palette().color(QPalette::Button));
         EXPECT_EQ(frameColour("gboxLK"), light);
         EXPECT_EQ(frameColour("gboxSK"), light);
-    });
-    EXPECT_EQ(seen, QStringList{"frmLK"});
-}
+    }),
+              QStringList{"frmLK"});
 
-TEST_F(ResultsWindowsTest, ADistrictThatLostItsFindsTurnsRedAgainAndFramesFollowTheFilter)
-{
-    fx.state.DistrictTally.fill(4);
-    fx.state.CutoffEnabled = false;
-    showTally();
+    // The next scan, with the filter on, finds nothing in two districts.
     fx.state.DistrictTally[5] = 0;
     fx.state.DistrictTally[24] = 0;
     fx.state.CutoffEnabled = true;
-    const QStringList seen = showTally([&] {
+    EXPECT_EQ(showTally([&] {
         expectDistrict(5, "0", Red);
         expectDistrict(24, "0", Red);
         expectDistrict(6, "4", Green);
         EXPECT_EQ(frameColour("gboxSK"), lk->palette().color(QPalette::Button));
-    });
-    EXPECT_EQ(seen, QStringList{"frmLK"});
-}
-
-TEST_F(ResultsWindowsTest, FinalWindowHandsTheDocumentToTheDesktopAndStaysOpen)
-{
-    std::vector<std::string> opened;
-    platform::SetShellOpenOverride([&](const std::string& file, const std::string&) {
-        opened.push_back(file);
-        return 42;
-    });
-    fx.state.DistrictTally.fill(1);
-    bool stayedOpen = false;
-    showTally({}, [&](ui::TfrmFK* fk) {
-        auto* download = fk->findChild<QPushButton*>("sbtnDownloadFK");
-        EXPECT_EQ(download->text(), "Finalkoordinaten herunterladen");
-        EXPECT_EQ(download->focusPolicy(), Qt::NoFocus);
-        download->click();
-        stayedOpen = fk->isVisible();
-    });
-    platform::SetShellOpenOverride({});
-    EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(opened, std::vector<std::string>{"http://www.geocaching-rlp.de/download/pdf/GC7QWZR%20-%20QUENLORN.pdf"});
+    }),
+              QStringList{"frmLK"});
 }
 
 // ---- web window ---------------------------------------------------------------
@@ -342,20 +329,13 @@ TEST_F(ResultsWindowsTest, SwitchingFromTheMainWindowRebuildsThePageOfTheLatestS
     back->click();
     ASSERT_TRUE(waitForLoad(loads));
     EXPECT_EQ(web->browser()->title(), "Andere");
-}
 
-TEST_F(ResultsWindowsTest, ShowingTheClosedWindowAgainRebuildsIt)
-{
-    addCache("GC1AAAA", "Eins");
-    QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
-    main->lblWebNIPClick();
-    ASSERT_TRUE(waitForLoad(loads));
+    // Closed and shown again: rebuilt.
     web->close();
-    addCache("GC2BBBB", "Zwei");
+    addCache("GC4DDDD", "Vierter");
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
-    EXPECT_EQ(evaluate("document.querySelectorAll('tr').length").toInt(), 3);
-    EXPECT_EQ(web->PageList().size(), 13u);
+    EXPECT_EQ(evaluate("document.querySelectorAll('tr').length").toInt(), 4);
 }
 
 TEST_F(ResultsWindowsTest, FocusComingFromNoWindowOfTheProgramKeepsWhatTheViewShows)
