@@ -39,6 +39,19 @@ std::string ReadBytes(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Records what would have gone to the desktop while alive.
+struct ShellRecorder {
+    std::vector<std::string> opened;
+    ShellRecorder()
+    {
+        platform::SetShellOpenOverride([this](const std::string& file, const std::string&) {
+            opened.push_back(file);
+            return 42;
+        });
+    }
+    ~ShellRecorder() { platform::SetShellOpenOverride({}); }
+};
+
 class ResultsWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -192,11 +205,7 @@ TEST_F(ResultsWindowsTest, TallyWithThirtyFiveDistrictsOpensNoFinalWindow)
 
 TEST_F(ResultsWindowsTest, AllDistrictsWithTheFilterOnOpenTheFinalWindowOncePerShowing)
 {
-    std::vector<std::string> opened;
-    platform::SetShellOpenOverride([&](const std::string& file, const std::string&) {
-        opened.push_back(file);
-        return 42;
-    });
+    ShellRecorder shell;
     fx.state.DistrictTally.fill(2);
     int finalWindows = 0;
     auto onFinal = [&](ui::TfrmFK* fk) {
@@ -216,9 +225,8 @@ TEST_F(ResultsWindowsTest, AllDistrictsWithTheFilterOnOpenTheFinalWindowOncePerS
     // Shown again: the final-coordinates window opens again, once.
     EXPECT_EQ(showTally({}, onFinal), (QStringList{"frmFK", "frmLK"}));
     EXPECT_EQ(finalWindows, 2);
-    platform::SetShellOpenOverride({});
-    EXPECT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened.front(), "http://www.geocaching-rlp.de/download/pdf/GC7QWZR%20-%20QUENLORN.pdf");
+    EXPECT_EQ(shell.opened.size(), 2u);
+    EXPECT_EQ(shell.opened.front(), "http://www.geocaching-rlp.de/download/pdf/GC7QWZR%20-%20QUENLORN.pdf");
 }
 
 TEST_F(ResultsWindowsTest, FilterOffShowsLightFramesAndADistrictThatLostItsFindsTurnsRedAgain)
@@ -394,20 +402,15 @@ TEST_F(ResultsWindowsTest, APageThatCannotBeWrittenShowsTheErrorOnceAndTheViewKe
 
 TEST_F(ResultsWindowsTest, APlacemarkLinkGoesToTheDesktopInsteadOfTheView)
 {
-    std::vector<std::string> opened;
-    platform::SetShellOpenOverride([&](const std::string& file, const std::string&) {
-        opened.push_back(file);
-        return 42;
-    });
+    ShellRecorder shell;
     addCache("GC1AAAA", "Eins");
     QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
     evaluate("document.querySelectorAll('tr')[1].cells[4].firstChild.click()");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 5000));
     QTest::qWait(200);  // nothing else may follow
-    platform::SetShellOpenOverride({});
-    EXPECT_EQ(opened, std::vector<std::string>{fx.state.TempDir + "GC1AAAA.kml"});
+    EXPECT_EQ(shell.opened, std::vector<std::string>{fx.state.TempDir + "GC1AAAA.kml"});
     EXPECT_EQ(web->browser()->title(), "Tessaro");
     EXPECT_EQ(web->browser()->url(), QUrl::fromLocalFile(QString::fromStdString(pagePath())));
 }
