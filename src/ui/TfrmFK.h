@@ -24,7 +24,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    AppState& state_;
+    [[maybe_unused]] AppState& state_;  // the window shows no state of its own
     QPushButton* sbtnDownloadFK_ = nullptr;
     QPushButton* sbtnOK_ = nullptr;
 };
