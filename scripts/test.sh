@@ -10,13 +10,19 @@ flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-asan
   flags=(-DCMAKE_BUILD_TYPE=Debug -DQL_SANITIZE=ON)
-  # Qt WebEngine's own allocations are not ours to judge; our code is still
-  # checked for every use of freed or out-of-bounds memory.
-  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 
 cmake -S . -B "$build" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$build"
-# The window tests need a display: offscreen for the widgets, Xvfb if asked.
-ctest --test-dir "$build" --output-on-failure
+if [ "$build" = build-asan ]; then
+  # The engine is checked for leaks too. In the window tests, Chromium inside
+  # Qt WebEngine frees some objects through a base type of another size and
+  # keeps allocations to the end of the process; neither is ours, and every use
+  # of freed or out-of-bounds memory is still caught there.
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" ctest --test-dir "$build" --output-on-failure -R engine_tests
+  ASAN_OPTIONS="detect_leaks=0:new_delete_type_mismatch=0:abort_on_error=1" \
+    ctest --test-dir "$build" --output-on-failure -R ui_tests
+else
+  ctest --test-dir "$build" --output-on-failure
+fi
