@@ -7,19 +7,11 @@
 
 #include "core/user_error.h"
 #include "platform/platform.h"
+#include "platform/win/wide_text.h"
 
 namespace ql::platform {
 
 namespace {
-
-std::wstring WidePath(const std::string& utf8)
-{
-    if (utf8.empty()) return {};
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
 
 class WinReadOnlyFile : public ReadOnlyFile {
 public:
@@ -58,7 +50,7 @@ private:
 std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::string& path)
 {
     // OPEN_EXISTING: a missing path is never created.
-    HANDLE h = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD err = ::GetLastError();

@@ -8,28 +8,11 @@
 
 #include "core/user_error.h"
 #include "platform/platform.h"
+#include "platform/win/wide_text.h"
 
 namespace ql::platform {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty()) return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Utf8(const wchar_t* text, std::size_t length)
-{
-    if (length == 0) return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 class WinRegistry : public RegistryReader {
 public:
@@ -83,7 +66,7 @@ public:
                 length = i;
                 break;
             }
-        return Utf8(buffer.data(), length);
+        return Utf8(std::wstring_view(buffer.data(), length));
     }
 
     void CloseKey() override

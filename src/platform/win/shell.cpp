@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "platform/win/wide_text.h"
 
 #ifdef _MSC_VER
 #pragma comment(lib, "shell32.lib")
@@ -15,15 +16,6 @@
 namespace ql::platform {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty()) return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
 
 ShellOpenOverride& Override()
 {

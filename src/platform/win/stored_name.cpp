@@ -6,30 +6,9 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win/wide_text.h"
 
 namespace ql::platform {
-
-namespace {
-
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty()) return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Utf8(const wchar_t* text)
-{
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return {};
-    std::string out(static_cast<std::size_t>(n - 1), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-}  // namespace
 
 std::optional<std::string> FindStoredName(const std::string& path)
 {
@@ -41,7 +20,7 @@ std::optional<std::string> FindStoredName(const std::string& path)
     HANDLE search = ::FindFirstFileW(Wide(path).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return std::nullopt;
     ::FindClose(search);
-    return Utf8(found.cFileName);
+    return Utf8(found.cFileName);  // ends at its terminator
 }
 
 }  // namespace ql::platform

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win/wide_text.h"
 
 #ifdef _MSC_VER
 #pragma comment(lib, "version.lib")
@@ -16,24 +17,6 @@
 namespace ql::platform {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8)
-{
-    if (utf8.empty()) return {};
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Utf8(const wchar_t* text, std::size_t length)
-{
-    if (length == 0) return {};
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 using GlobalMemoryStatusExFn = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
 using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
@@ -57,7 +40,7 @@ OsVersion QueryOsVersion()
     os.Major = info.dwMajorVersion;
     os.Minor = info.dwMinorVersion;
     os.Build = info.dwBuildNumber;
-    os.ServicePack = Utf8(info.szCSDVersion, ::wcsnlen(info.szCSDVersion, 128));
+    os.ServicePack = Utf8(std::wstring_view(info.szCSDVersion, ::wcsnlen(info.szCSDVersion, 128)));
     return os;
 }
 
@@ -130,7 +113,7 @@ std::string ThousandsSeparator()
     wchar_t buffer[8] = {};
     const int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, 8);
     if (n <= 0) return ".";
-    return Utf8(buffer, ::wcsnlen(buffer, 8));
+    return Utf8(std::wstring_view(buffer, ::wcsnlen(buffer, 8)));
 }
 
 }  // namespace ql::platform
