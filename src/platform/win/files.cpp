@@ -1,0 +1,124 @@
+// Files, folders and the temporary folder on Windows.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "core/user_error.h"
+#include "platform/platform.h"
+#include "platform/win/wide_text.h"
+
+namespace ql::platform {
+
+std::string ErrorText(int code)
+{
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message(text ? text : L"", length);
+    if (text) ::LocalFree(text);
+    while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n')) message.pop_back();
+    return Utf8(message);
+}
+
+int LastError()
+{
+    return static_cast<int>(::GetLastError());
+}
+
+std::string GetTempDir()
+{
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = ::GetTempPathW(MAX_PATH, buffer);
+    if (n == 0) throw UserError(ErrorText(LastError()));
+    if (n <= MAX_PATH) return Utf8(std::wstring_view(buffer, n));
+    // A longer path: the system told the length it needs.
+    std::vector<wchar_t> longer(n + 1);
+    const DWORD m = ::GetTempPathW(n + 1, longer.data());
+    if (m == 0 || m > n) throw UserError(ErrorText(LastError()));
+    return Utf8(std::wstring_view(longer.data(), m));
+}
+
+std::string ExecutablePath()
+{
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) return Utf8(std::wstring_view(buffer.data(), n));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::string ExecutableDir()
+{
+    const std::string path = ExecutablePath();
+    const auto slash = path.rfind(PathSeparator);
+    return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) ThrowCannotOpen(path, ErrorText(LastError()));
+    LARGE_INTEGER size{};
+    std::string bytes;
+    if (::GetFileSizeEx(file, &size)) bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - got, 1u << 30));
+        DWORD read = 0;
+        if (!::ReadFile(file, bytes.data() + got, want, &read, nullptr)) {
+            const int err = LastError();
+            ::CloseHandle(file);
+            ThrowCannotOpen(path, ErrorText(err));
+        }
+        if (read == 0) break;
+        got += read;
+    }
+    ::CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+void WriteWholeFile(const std::string& path, std::string_view bytes)
+{
+    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) ThrowCannotCreate(path, ErrorText(LastError()));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data() + done, want, &written, nullptr)) {
+            const int err = LastError();
+            ::CloseHandle(file);
+            ThrowCannotCreate(path, ErrorText(err));
+        }
+        done += written;
+    }
+    ::CloseHandle(file);
+}
+
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void DeleteFileQuietly(const std::string& path)
+{
+    ::DeleteFileW(Wide(path).c_str());
+}
+
+}  // namespace ql::platform
