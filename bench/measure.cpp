@@ -29,6 +29,17 @@ std::uint64_t StatusField(const char* name)
     return 0;
 }
 
+double Seconds(const rusage& usage)
+{
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double CpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return Seconds(usage);
+}
 
 }  // namespace
 
@@ -55,12 +66,15 @@ bool ResetPeakResident()
 
 double ProcessCpuSeconds()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return CpuSeconds(RUSAGE_SELF);
 }
 
-ChildTimes TimeWordCountLines(const std::string& path)
+double ChildrenCpuSeconds()
+{
+    return CpuSeconds(RUSAGE_CHILDREN);
+}
+
+Timing TimeWordCountLines(const std::string& path)
 {
     // Started directly, without a shell, with its output thrown away.
     posix_spawn_file_actions_t actions;
@@ -72,7 +86,7 @@ ChildTimes TimeWordCountLines(const std::string& path)
     pid_t child = 0;
     const int rc = posix_spawnp(&child, "wc", &actions, nullptr, args, environ);
     posix_spawn_file_actions_destroy(&actions);
-    ChildTimes times;
+    Timing times;
     if (rc != 0) return times;
     int status = 0;
     rusage usage{};
@@ -80,8 +94,27 @@ ChildTimes TimeWordCountLines(const std::string& path)
     const double wall = clock.seconds();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return times;
     times.wall = wall;
-    times.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    times.cpu = Seconds(usage);
     return times;
+}
+
+std::string ShellQuote(const std::string& text)
+{
+    std::string q = "'";
+    for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+double TimeShellCommand(const std::string& command, std::size_t& outputBytes)
+{
+    Stopwatch clock;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    static char buffer[1 << 16];
+    outputBytes = 0;
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) outputBytes += n;
+    const int status = ::pclose(pipe);
+    return status == 0 ? clock.seconds() : -1;
 }
 
 }  // namespace bench

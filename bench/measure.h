@@ -2,6 +2,7 @@
 // Clocks and memory figures for the benchmark.
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -32,12 +33,52 @@ bool ResetPeakResident();
 // Processor time (user + system) the process has used so far, in seconds.
 double ProcessCpuSeconds();
 
-struct ChildTimes {
-    double wall = -1;  // negative when the command could not run
-    double cpu = -1;   // user + system time of the child
+// Processor time (user + system) of the waited-for child processes so far, in seconds.
+double ChildrenCpuSeconds();
+
+inline double MiB(std::uint64_t bytes)
+{
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
+
+struct Timing {
+    double wall = -1;  // negative when the run failed
+    double cpu = -1;   // user + system time
 };
 
+// Wall time of `body` (seconds it returns; negative for a failed run) and the
+// processor time `cpuClock` counts meanwhile.
+template <class Body>
+Timing Timed(double (*cpuClock)(), Body&& body)
+{
+    const double cpu0 = cpuClock();
+    const double wall = body();
+    if (wall < 0) return {};
+    return {wall, cpuClock() - cpu0};
+}
+
+// Best of `rounds` runs, wall clock and processor time each; failed runs do not count.
+template <class Body>
+Timing BestOf(int rounds, Body&& body)
+{
+    Timing best;
+    for (int i = 0; i < rounds; ++i) {
+        const Timing t = body();
+        if (t.wall < 0) continue;
+        if (best.wall < 0 || t.wall < best.wall) best.wall = t.wall;
+        if (t.cpu >= 0 && (best.cpu < 0 || t.cpu < best.cpu)) best.cpu = t.cpu;
+    }
+    return best;
+}
+
 // Wall and processor time of `wc -l FILE` as a child process.
-ChildTimes TimeWordCountLines(const std::string& path);
+Timing TimeWordCountLines(const std::string& path);
+
+// A text as one word for the shell.
+std::string ShellQuote(const std::string& text);
+
+// Runs a shell command and counts the bytes of its output; the wall time, or
+// negative when the command fails.
+double TimeShellCommand(const std::string& command, std::size_t& outputBytes);
 
 }  // namespace bench

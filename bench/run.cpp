@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <stdlib.h>
 
 #include "archive/extract.h"
 #include "commands.h"
@@ -21,8 +20,8 @@
 #include "core/user_error.h"
 #include "geo/number.h"
 #include "geo/point_in_polygon.h"
-#include "geo/polygon_files.h"
 #include "measure.h"
+#include "setup.h"
 #include "platform/platform.h"
 
 namespace {
@@ -34,37 +33,6 @@ struct Options {
     bool rows = false;
 };
 
-class SilentProgress : public ql::ExtractProgress {
-public:
-    void OnFileProgress(double) override {}
-    void OnOverallProgress(double) override {}
-};
-
-// A fresh folder for the placemark files, removed again at the end.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "query-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern + ql::platform::PathSeparator;
-    }
-    ~TempFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-double MiB(std::uint64_t bytes)
-{
-    return static_cast<double>(bytes) / (1024.0 * 1024.0);
-}
-
 // One stage: wall time, and the processor time since the stage's start mark.
 void Stage(const char* name, double seconds, double cpuStart, std::size_t finds, const ql::AppState& state)
 {
@@ -72,14 +40,7 @@ void Stage(const char* name, double seconds, double cpuStart, std::size_t finds,
     char rate[32] = "-";
     if (finds > 0 && seconds > 0) std::snprintf(rate, sizeof rate, "%.0f", finds / seconds);
     std::fprintf(stderr, "%-14s %9.4f s  cpu %7.4f s  rows %7zu  not-in-polygon %6d  %10s finds/s  peak %8.1f MiB\n",
-                 name, seconds, cpu, state.Rows.size(), state.NotInPolygonCount, rate, MiB(bench::PeakResidentBytes()));
-}
-
-void LoadPolygons(ql::AppState& state, std::string dir)
-{
-    if (!dir.empty() && dir.back() != ql::platform::PathSeparator) dir += ql::platform::PathSeparator;
-    for (int i = 0; i < ql::DistrictCount; ++i)
-        ql::SetPolygon(state, i, ql::LoadPolygonFile(dir + std::string(ql::DistrictFileNames[i]) + ".txt"));
+                 name, seconds, cpu, state.Rows.size(), state.NotInPolygonCount, rate, bench::MiB(bench::PeakResidentBytes()));
 }
 
 // The waypoints' points, as the scan reads them from the waypoint lines.
@@ -155,25 +116,21 @@ int Usage()
 
 int Run(const Options& options)
 {
-    TempFolder temp;
+    bench::TempFolder temp("query-bench");
     ql::AppState state;
     state.TempDir = temp.path();
     state.CutoffEnabled = !options.noCutoff;
 
     bench::Stopwatch polygonClock;
-    LoadPolygons(state, options.polygons);
+    bench::LoadPolygons(state, options.polygons);
     std::fprintf(stderr, "%-14s %9.4f s\n", "polygons", polygonClock.seconds());
 
     const bool zip = ql::HasZipExtension(options.file);
     // Best of three, after a first run that brings the file into the cache for both.
-    bench::ChildTimes wc;
+    bench::Timing wc;
     if (!zip && ql::platform::FileExists(options.file)) {
         bench::TimeWordCountLines(options.file);
-        for (int i = 0; i < 3; ++i) {
-            const bench::ChildTimes t = bench::TimeWordCountLines(options.file);
-            if (t.wall >= 0 && (wc.wall < 0 || t.wall < wc.wall)) wc.wall = t.wall;
-            if (t.cpu >= 0 && (wc.cpu < 0 || t.cpu < wc.cpu)) wc.cpu = t.cpu;
-        }
+        wc = bench::BestOf(3, [&] { return bench::TimeWordCountLines(options.file); });
         std::fprintf(stderr, "%-14s %9.4f s  cpu %.4f s  (best of 3)\n", "wc -l", wc.wall, wc.cpu);
     }
 
@@ -186,7 +143,7 @@ int Run(const Options& options)
     const double loadCpu = bench::ProcessCpuSeconds();
     std::size_t gpxBytes = 0;
     if (zip) {
-        SilentProgress progress;
+        bench::SilentProgress progress;
         std::string bytes = ql::ExtractFirstGpx(options.file, progress);
         gpxBytes = bytes.size();
         state.QueryLines = ql::QueryText::FromBytes(std::move(bytes));
@@ -213,12 +170,12 @@ int Run(const Options& options)
     Stage("load+scan", totalSeconds, cpuBefore, static_cast<std::size_t>(rows), state);
     const std::uint64_t growth = bench::PeakResidentBytes() - std::min(baseline, bench::PeakResidentBytes());
 
-    std::fprintf(stderr, "lines %zu, GPX %.1f MiB, query held in %.1f MiB\n", state.QueryLines.size(), MiB(gpxBytes),
-                 MiB(state.QueryLines.memoryBytes()));
+    std::fprintf(stderr, "lines %zu, GPX %.1f MiB, query held in %.1f MiB\n", state.QueryLines.size(), bench::MiB(gpxBytes),
+                 bench::MiB(state.QueryLines.memoryBytes()));
     if (wc.wall > 0)
         std::fprintf(stderr, "load+scan / wc -l: wall %.2f, cpu %.2f (target <= 3)\n", totalSeconds / wc.wall,
                      wc.cpu > 0 ? totalCpu / wc.cpu : 0.0);
-    std::fprintf(stderr, "peak memory growth %.1f MiB = %.2f x the GPX size (target <= 1.5)%s\n", MiB(growth),
+    std::fprintf(stderr, "peak memory growth %.1f MiB = %.2f x the GPX size (target <= 1.5)%s\n", bench::MiB(growth),
                  gpxBytes ? static_cast<double>(growth) / gpxBytes : 0.0,
                  peakReset ? "" : " (peak not resettable: includes the polygons)");
 

@@ -1,0 +1,36 @@
+#include "setup.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include <stdlib.h>
+
+#include "core/tables.h"
+#include "geo/point_in_polygon.h"
+#include "geo/polygon_files.h"
+#include "platform/platform.h"
+
+namespace bench {
+
+TempFolder::TempFolder(const std::string& prefix)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+    path_ = pattern + ql::platform::PathSeparator;
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void LoadPolygons(ql::AppState& state, std::string dir)
+{
+    if (!dir.empty() && dir.back() != ql::platform::PathSeparator) dir += ql::platform::PathSeparator;
+    for (int i = 0; i < ql::DistrictCount; ++i)
+        ql::SetPolygon(state, i, ql::LoadPolygonFile(dir + std::string(ql::DistrictFileNames[i]) + ".txt"));
+}
+
+}  // namespace bench

@@ -1,0 +1,35 @@
+#pragma once
+// What a benchmark run sets up around the engine: a temporary folder, the
+// district polygons and an extraction without progress display.
+
+#include <string>
+
+#include "archive/extract.h"
+#include "core/app_state.h"
+
+namespace bench {
+
+class SilentProgress : public ql::ExtractProgress {
+public:
+    void OnFileProgress(double) override {}
+    void OnOverallProgress(double) override {}
+};
+
+// A fresh folder under the system's temporary folder ("PREFIX-XXXXXX"),
+// removed again with everything in it at the end.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& prefix);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }  // ends with the separator
+
+private:
+    std::string path_;
+};
+
+// The 36 district polygons from their files in `dir`.
+void LoadPolygons(ql::AppState& state, std::string dir);
+
+}  // namespace bench
