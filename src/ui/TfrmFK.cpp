@@ -8,6 +8,7 @@
 
 #include "core/web_hosts.h"
 #include "platform/platform.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Icons.h"
 #include "ui/Placement.h"
@@ -27,14 +28,10 @@ constexpr DesignRow Design[] = {
 
 QPushButton* FlatButton(QWidget* parent, const char* name, const QString& text, int fontPixels, const QColor& colour)
 {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
+    QPushButton* button = MakeButton(parent, name, text, DesignFont(fontPixels));
     button->setFlat(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setFont(DesignFont(fontPixels));
-    QPalette p = button->palette();
-    p.setColor(QPalette::ButtonText, colour);
-    button->setPalette(p);
+    SetColour(button, QPalette::ButtonText, colour);
     return button;
 }
 

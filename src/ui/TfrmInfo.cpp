@@ -21,6 +21,7 @@
 #include "core/user_error.h"
 #include "core/web_hosts.h"
 #include "platform/platform.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Icons.h"
 #include "ui/MakerLogo.h"
@@ -80,38 +81,12 @@ const QString MsSansSerif = QStringLiteral("MS Sans Serif");
 const QColor PanelGrey(224, 223, 227), OsRed(225, 0, 0), Maroon(128, 0, 0), Purple(128, 0, 128),
     PageBlue(0, 0, 160), PageGreen(0, 64, 0), HistoryBlue(0, 0, 191);
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font,
-                  const QColor& colour = QColor())
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(font);
-    if (colour.isValid()) {
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, colour);
-        label->setPalette(pal);
-    }
-    return label;
-}
-
 QFrame* MakePanel(QWidget* parent, const char* name)
 {
     auto* panel = new QFrame(parent);
     panel->setObjectName(QString::fromLatin1(name));
     panel->setFrameShape(QFrame::NoFrame);
     return panel;
-}
-
-QString FromUtf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Labels size themselves to their text.
-void SetLabelText(QLabel* label, const QString& text)
-{
-    label->setText(text);
-    label->adjustSize();
 }
 
 // Places the four value labels of a panel by their common right edge.
@@ -182,9 +157,7 @@ void TfrmInfo::buildControls()
 
     QFrame* panel3 = MakePanel(tbAllgemeines_, "Panel3");
     panel3->setAutoFillBackground(true);
-    QPalette grey = panel3->palette();
-    grey.setColor(QPalette::Window, PanelGrey);
-    panel3->setPalette(grey);
+    SetColour(panel3, QPalette::Window, PanelGrey);
     const QFont figures = DesignFont(15, false, MsSansSerif);
     lblOS_ = MakeLabel(panel3, "lblOS", {}, DesignFont(15, false, Arial), OsRed);
     MakeLabel(panel3, "Label8", QStringLiteral("Phys. Windows - Speicher:"), figures, Maroon);
@@ -208,17 +181,13 @@ void TfrmInfo::buildControls()
     rtfHistorie_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     rtfHistorie_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     rtfHistorie_->setFont(DesignFont(13, false, MsSansSerif));
-    QPalette blue = rtfHistorie_->palette();
-    blue.setColor(QPalette::Text, HistoryBlue);
-    rtfHistorie_->setPalette(blue);
+    SetColour(rtfHistorie_, QPalette::Text, HistoryBlue);
     rtfHistorie_->setPlainText(QStringLiteral("rtfHistorie"));
 
     BitBtnSys_ = new QPushButton(QStringLiteral("&SystemInfo..."), this);
     BitBtnSys_->setObjectName(QStringLiteral("BitBtnSys"));
     BitBtnSys_->setAutoDefault(false);
-    BitBtnOK_ = new QPushButton(OkButtonPicture(), QStringLiteral("&OK"), this);
-    BitBtnOK_->setObjectName(QStringLiteral("BitBtnOK"));
-    BitBtnOK_->setIconSize(QSize(18, 18));
+    BitBtnOK_ = MakeOkButton(this, "BitBtnOK", QStringLiteral("&OK"), QSize(18, 18));
     BitBtnOK_->setFont(DesignFont(15, true, MsSansSerif));
     BitBtnOK_->setDefault(true);
 

@@ -13,6 +13,7 @@
 
 #include "core/app_state.h"
 #include "core/tables.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Icons.h"
 #include "ui/Placement.h"
@@ -96,9 +97,7 @@ void TfrmLK::buildControls()
         for (int k = 1; k <= column.rows; ++k)
             rows.push_back({names[n++].c_str(), column.left, RowTops[k - 1], 0, 0});
 
-    bbtnOK_ = new QPushButton(OkButtonPicture(), QStringLiteral("OK"), this);
-    bbtnOK_->setObjectName(QStringLiteral("bbtnOK"));
-    bbtnOK_->setIconSize(QSize(Scaled(18), Scaled(18)));
+    bbtnOK_ = MakeOkButton(this, "bbtnOK", QStringLiteral("OK"), QSize(Scaled(18), Scaled(18)));
     connect(bbtnOK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { bbtnOKClick(); }); });
 
     resize(ScaledSize(ClientWidth, ClientHeight));
@@ -125,9 +124,7 @@ void TfrmLK::paintLabel(const char* prefix, int k, const QColor& colour, const Q
         label->setText(*text);
         label->adjustSize();
     }
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
-    label->setPalette(p);
+    SetColour(label, QPalette::WindowText, colour);
 }
 
 void TfrmLK::ResetTallyLabels()
@@ -147,11 +144,7 @@ void TfrmLK::ResetTallyLabels()
 void TfrmLK::setFrameColour(QPalette::ColorRole role)
 {
     const QColor colour = palette().color(role);
-    for (QGroupBox* frame : {gboxLK_, gboxSK_}) {
-        QPalette p = frame->palette();
-        p.setColor(QPalette::Window, colour);
-        frame->setPalette(p);
-    }
+    for (QGroupBox* frame : {gboxLK_, gboxSK_}) SetColour(frame, QPalette::Window, colour);
 }
 
 void TfrmLK::FormActivate()

@@ -22,6 +22,7 @@
 #include "geo/placemark.h"
 #include "geo/polygon_files.h"
 #include "ui/CacheListModel.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Icons.h"
 #include "ui/Placement.h"
@@ -72,32 +73,6 @@ const QColor Green(0, 128, 0), Navy(0, 0, 128), Red(255, 0, 0), DarkRed(215, 0, 
 // List columns: widths in screen pixels, set at creation.
 constexpr int ColumnWidths[CacheListModel::ColumnCount] = {100, 25, 300, 35, 35, 100, 200, 120, 120};
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int px, bool bold, const QColor& colour)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(DesignFont(px, bold));
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, colour);
-    label->setPalette(pal);
-    return label;
-}
-
-// Labels size themselves to their text.
-void SetLabelText(QLabel* label, const QString& text)
-{
-    label->setText(text);
-    label->adjustSize();
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text)
-{
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setFont(DesignFont(20));
-    return button;
-}
-
 }  // namespace
 
 TfrmMain::TfrmMain(AppState& state, platform::RegistryReader& registry, Windows& windows)
@@ -129,15 +104,15 @@ void TfrmMain::buildControls()
 
     auto* group = new QGroupBox(client);
     group->setObjectName(QStringLiteral("GroupBox1"));
-    lblDateiname_ = MakeLabel(group, "lblDateiname", {}, 20, false, Green);
-    MakeLabel(group, "lblQuery", QStringLiteral("Query vom:"), 17, true, Navy);
-    lblQueryDatum_ = MakeLabel(group, "lblQueryDatum", {}, 17, true, Navy);
-    MakeLabel(group, "Label2", QStringLiteral("Anzahl Founds:"), 20, false, Red);
-    lblAnzahlCache_ = MakeLabel(group, "lblAnzahlCache", {}, 20, true, DarkRed);
-    lblWebNIP_ = MakeLabel(group, "lblWebNIP", QStringLiteral("Nicht im Polygon:"), 20, false, Orange);
+    lblDateiname_ = MakeLabel(group, "lblDateiname", {}, DesignFont(20), Green);
+    MakeLabel(group, "lblQuery", QStringLiteral("Query vom:"), DesignFont(17, true), Navy);
+    lblQueryDatum_ = MakeLabel(group, "lblQueryDatum", {}, DesignFont(17, true), Navy);
+    MakeLabel(group, "Label2", QStringLiteral("Anzahl Founds:"), DesignFont(20), Red);
+    lblAnzahlCache_ = MakeLabel(group, "lblAnzahlCache", {}, DesignFont(20, true), DarkRed);
+    lblWebNIP_ = MakeLabel(group, "lblWebNIP", QStringLiteral("Nicht im Polygon:"), DesignFont(20), Orange);
     lblWebNIP_->installEventFilter(this);
-    lblAnzahlNIP_ = MakeLabel(group, "lblAnzahlNIP", {}, 20, true, DarkOrange);
-    lblReady_ = MakeLabel(group, "lblReady", {}, 20, true, Purple);
+    lblAnzahlNIP_ = MakeLabel(group, "lblAnzahlNIP", {}, DesignFont(20, true), DarkOrange);
+    lblReady_ = MakeLabel(group, "lblReady", {}, DesignFont(20, true), Purple);
     lblReady_->hide();
 
     pbProgress_ = new QProgressBar(group);
@@ -174,11 +149,11 @@ void TfrmMain::buildControls()
     tabLayout->setContentsMargins(0, 0, 0, 0);
     tabLayout->addWidget(ListView1_);
 
-    bbtnOpen_ = MakeButton(client, "bbtnOpen", QStringLiteral("Ö&ffnen..."));
-    bbtnCheckRLP_ = MakeButton(client, "bbtnCheckRLP", QStringLiteral("Check RLP"));
+    bbtnOpen_ = MakeButton(client, "bbtnOpen", QStringLiteral("Ö&ffnen..."), DesignFont(20));
+    bbtnCheckRLP_ = MakeButton(client, "bbtnCheckRLP", QStringLiteral("Check RLP"), DesignFont(20));
     bbtnCheckRLP_->setIcon(CheckRlpButtonPicture());
     bbtnCheckRLP_->setIconSize(QSize(24, 24));
-    bbtnExit_ = MakeButton(client, "bbtnExit", QStringLiteral("&Beenden"));
+    bbtnExit_ = MakeButton(client, "bbtnExit", QStringLiteral("&Beenden"), DesignFont(20));
 
     SpeedButton1_ = new QToolButton(client);
     SpeedButton1_->setObjectName(QStringLiteral("SpeedButton1"));
@@ -193,7 +168,7 @@ void TfrmMain::buildControls()
     cboxStichtag_->setObjectName(QStringLiteral("cboxStichtag"));
     cboxStichtag_->setFont(DesignFont(20));
     cboxStichtag_->setChecked(true);
-    MakeLabel(client, "Label1", QStringLiteral("24.05.2011"), 20, false, Red);
+    MakeLabel(client, "Label1", QStringLiteral("24.05.2011"), DesignFont(20), Red);
 
     placement_ = new Placement(client, ClientWidth, ClientHeight - StatusBarHeight);
     placement_->apply(MainDesign, std::size(MainDesign));

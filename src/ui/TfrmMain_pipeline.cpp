@@ -14,6 +14,7 @@
 #include "core/query_pipeline.h"
 #include "core/scanner.h"
 #include "ui/CacheListModel.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmPoly.h"
@@ -46,11 +47,6 @@ void ShowNotMyFindsBox()
     box.exec();
 }
 
-QString Utf8(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 }  // namespace
 
 void TfrmMain::FileOpen1Execute()
@@ -68,7 +64,7 @@ void TfrmMain::FileOpen1Execute()
 
 void TfrmMain::FileOpen1BeforeExecute(QFileDialog& dialog)
 {
-    dialog.setDirectory(Utf8(state_.ProgramDir));
+    dialog.setDirectory(FromUtf8(state_.ProgramDir));
     dialog.setDefaultSuffix(QStringLiteral("zip"));
     dialog.setNameFilters({QStringLiteral("ZIP-Datei (*.zip)"), QStringLiteral("GPX-Datei (*.gpx)"),
                            QStringLiteral("Alle Dateien (*.*)")});
@@ -104,7 +100,7 @@ void TfrmMain::btnExtrDatenClick()
 
     std::string queryDate;
     if (IsMyFindsQuery(state_.QueryLines, queryDate)) {
-        lblQueryDatum_->setText(Utf8(queryDate));
+        lblQueryDatum_->setText(FromUtf8(queryDate));
         lblQueryDatum_->adjustSize();
         int rows = 0;
         {

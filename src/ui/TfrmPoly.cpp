@@ -21,6 +21,7 @@
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
 #include "geo/polygon_files.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Icons.h"
 #include "ui/Placement.h"
@@ -46,11 +47,6 @@ const QColor FoundColour(0, 128, 0);    // green
 
 constexpr int CountdownStart = 10;
 constexpr int TickMs = 1000;
-
-QString Utf8(std::string_view s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 void ShowFileErrorBox(QWidget* parent)
 {
@@ -105,14 +101,10 @@ void TfrmPoly::buildControls()
     rtfPoly_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     rtfPoly_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     rtfPoly_->setFont(DesignFont(17));
-    QPalette p = rtfPoly_->palette();
-    p.setColor(QPalette::Text, LogColour);
-    rtfPoly_->setPalette(p);
+    SetColour(rtfPoly_, QPalette::Text, LogColour);
     rtfPoly_->setTextColor(LogColour);
 
-    bbtnOK_ = new QPushButton(OkButtonPicture(), QStringLiteral("OK"), this);
-    bbtnOK_->setObjectName(QStringLiteral("bbtnOK"));
-    bbtnOK_->setIconSize(QSize(Scaled(18), Scaled(18)));
+    bbtnOK_ = MakeOkButton(this, "bbtnOK", QStringLiteral("OK"), QSize(Scaled(18), Scaled(18)));
     bbtnOK_->setDefault(true);
     bbtnOK_->setEnabled(false);
     connect(bbtnOK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { bbtnOKClick(); }); });
@@ -196,7 +188,7 @@ void TfrmPoly::fileSteps(int district)
     const std::string file = std::string(DistrictFileNames[static_cast<std::size_t>(district)]) + ".txt";
     const std::string path = state_.PolygonDir + file;
 
-    addLine(Utf8(name) + QStringLiteral(" : Dateiname -> ") + Utf8(file));
+    addLine(FromUtf8(name) + QStringLiteral(" : Dateiname -> ") + FromUtf8(file));
 
     std::optional<std::string> first = ReadFirstLine(path);
     if (!first) {
@@ -204,7 +196,7 @@ void TfrmPoly::fileSteps(int district)
         first.emplace();
     }
     // Each district takes two lines: the file, then the header with " OK!" or nothing.
-    if (first->find(name) != std::string::npos) LogColoured(Utf8(*first) + QStringLiteral(" OK!"), FoundColour);
+    if (first->find(name) != std::string::npos) LogColoured(FromUtf8(*first) + QStringLiteral(" OK!"), FoundColour);
     endLine();
 
     QApplication::processEvents();

@@ -12,6 +12,7 @@
 #include "core/app_state.h"
 #include "core/nip_page.h"
 #include "platform/platform.h"
+#include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Placement.h"
 
@@ -63,9 +64,7 @@ TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window)
     WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1_->setPage(new NipPage(WebBrowser1_));
 
-    btnWBBack_ = new QPushButton(QStringLiteral("<"), this);
-    btnWBBack_->setObjectName(QStringLiteral("btnWBBack"));
-    btnWBBack_->setFont(DesignFont(17, true));
+    btnWBBack_ = MakeButton(this, "btnWBBack", QStringLiteral("<"), DesignFont(17, true));
     btnWBBack_->setEnabled(false);
 
     connect(btnWBBack_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { btnWBBackClick(); }); });

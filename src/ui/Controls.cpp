@@ -1,0 +1,53 @@
+#include "ui/Controls.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "ui/Icons.h"
+
+namespace ql::ui {
+
+QString FromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void SetColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font, const QColor& colour)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(font);
+    if (colour.isValid()) SetColour(label, QPalette::WindowText, colour);
+    return label;
+}
+
+void SetLabelText(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->adjustSize();
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QFont& font)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setFont(font);
+    return button;
+}
+
+QPushButton* MakeOkButton(QWidget* parent, const char* name, const QString& text, const QSize& iconSize)
+{
+    auto* button = new QPushButton(OkButtonPicture(), text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIconSize(iconSize);
+    return button;
+}
+
+}  // namespace ql::ui
