@@ -68,7 +68,7 @@ TEST_F(ScannerTest, OnlyGermanyWithRheinlandPfalzOnTheNextLineCounts)
     Cache otherCountry = Found("GC2", "2015-01-01T07:00:00Z");
     otherCountry.country = "Luxembourg";
     Cache accepted = Found("GC3", "2015-01-01T07:00:00Z");
-    auto lines = QueryLines({otherState, otherCountry, accepted});
+    auto lines = MyFindsLines({otherState, otherCountry, accepted});
     Load(lines);
     ScanWaypoints(state);
     EXPECT_EQ(Codes(), std::vector<std::string>{"GC3"});
@@ -202,7 +202,7 @@ TEST_F(ScannerTest, ShortQueryEmptiesThePreviousResults)
     ASSERT_EQ(ScanWaypoints(state), 2);
     ASSERT_TRUE(std::filesystem::exists(state.TempDir + "GC9.kml"));
 
-    auto header = Header();  // nine lines: never scanned for waypoints
+    auto header = MyFindsHeader();  // nine lines: never scanned for waypoints
     header.back() = "  <wpt lat=\"49.5\" lon=\"7.5\">";
     Load(header);
     EXPECT_EQ(ScanWaypoints(state), 0);
@@ -228,7 +228,7 @@ TEST_F(ScannerTest, ReadsPastTheEndStopWithTheIndexErrorAndKeepEarlierRows)
 {
     Cache outside = Found("GC9", "2015-01-01T07:00:00Z");
     outside.lat = "10";
-    auto lines = QueryLines({Found("GC1", "2015-01-01T07:00:00Z"), outside, Found("GC3", "2015-01-01T07:00:00Z")});
+    auto lines = MyFindsLines({Found("GC1", "2015-01-01T07:00:00Z"), outside, Found("GC3", "2015-01-01T07:00:00Z")});
 
     // The closing line is the last line: the pass reads the line after it.
     lines.pop_back();  // </gpx>
@@ -250,7 +250,7 @@ TEST_F(ScannerTest, ReadsPastTheEndStopWithTheIndexErrorAndKeepEarlierRows)
     EXPECT_EQ(Codes(), (std::vector<std::string>{"GC1", "GC9"}));
 
     // A waypoint line too close to the end for the fixed offsets.
-    auto shortWaypoint = QueryLines({});
+    auto shortWaypoint = MyFindsLines({});
     shortWaypoint.insert(shortWaypoint.end() - 1,
                          {"  <wpt lat=\"49.5\" lon=\"7.5\">", "<groundspeak:country>Germany</groundspeak:country>",
                           "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>", "  </wpt>"});
