@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "main_window_fixture.h"
 #include "support/my_finds_query.h"
 #include "support/ui_support.h"
 #include "ui/CacheListModel.h"
@@ -26,26 +27,7 @@ std::string MyFindsQuery()
     return testquery::MyFindsQuery("2011-06-27T02:11:21Z");
 }
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        fx.state.PolygonsPending = false;  // the loader window has tests of its own
-        fx.createWindows();
-        main = fx.windows->frmMain.get();
-        main->show();
-        ui::ErrorBoxHistory().clear();
-    }
-    template <class T>
-    T* child(const char* name)
-    {
-        return main->findChild<T*>(QString::fromLatin1(name));
-    }
-    QString text(const char* label) { return child<QLabel>(label)->text(); }
-
-    UiFixture fx;
-    ui::TfrmMain* main = nullptr;
-};
+using MainWindowTest = MainWindowFixture;
 
 TEST_F(MainWindowTest, StartsWithItsDesignTexts)
 {

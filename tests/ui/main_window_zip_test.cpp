@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "main_window_fixture.h"
 #include "support/my_finds_query.h"
 #include "support/ui_support.h"
 #include "support/zip_builder.h"
@@ -24,22 +25,8 @@ const QString Deflate64Box = QStringLiteral("Deflate64 compression method is not
 const QString CheckBox = QStringLiteral(
     "Archiver: Invalid size or check sum of file or unsupported compression format - Native error: 00008.");
 
-class MainWindowZipTest : public ::testing::Test {
+class MainWindowZipTest : public MainWindowFixture {
 protected:
-    void SetUp() override
-    {
-        fx.state.PolygonsPending = false;  // the loader window has tests of its own
-        fx.createWindows();
-        main = fx.windows->frmMain.get();
-        main->show();
-        ui::ErrorBoxHistory().clear();
-    }
-    template <class T>
-    T* child(const char* name)
-    {
-        return main->findChild<T*>(QString::fromLatin1(name));
-    }
-    QString text(const char* label) { return child<QLabel>(label)->text(); }
     int gauge() { return child<QProgressBar>("pbProgress")->value(); }
 
     QString Zip(const char* name, const ZipBuilder& zip) { return WriteFile(fx.programDir.filePath(name), zip.Build()); }
@@ -67,9 +54,6 @@ protected:
         EXPECT_TRUE(child<QAction>("FileOpen1")->isEnabled());
         EXPECT_TRUE(child<QPushButton>("bbtnOpen")->isEnabled());
     }
-
-    UiFixture fx;
-    ui::TfrmMain* main = nullptr;
 };
 
 TEST_F(MainWindowZipTest, ArchiveLoadsAndRunsTheAnalysis)
