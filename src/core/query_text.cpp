@@ -2,9 +2,40 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/user_error.h"
 
 namespace ql {
+
+namespace {
+
+// Calls onBreak(position) for every CR and LF at or after `from`, in order.
+template <class OnBreak>
+void ForEachBreakByte(const char* data, std::size_t from, std::size_t n, OnBreak&& onBreak)
+{
+    std::size_t i = from;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a mask of the CR and LF among them.
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        unsigned mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf))));
+        while (mask) {
+            onBreak(i + static_cast<std::size_t>(__builtin_ctz(mask)));
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < n; ++i)
+        if (data[i] == '\r' || data[i] == '\n') onBreak(i);
+}
+
+}  // namespace
 
 QueryText QueryText::FromBytes(std::string bytes)
 {
@@ -12,47 +43,56 @@ QueryText QueryText::FromBytes(std::string bytes)
     q.buffer_ = std::move(bytes);
     const char* data = q.buffer_.data();
     const std::size_t n = q.buffer_.size();
-    std::size_t pos = 0;
+    std::size_t start = 0;
     if (n >= 3 && static_cast<unsigned char>(data[0]) == 0xEF &&
         static_cast<unsigned char>(data[1]) == 0xBB && static_cast<unsigned char>(data[2]) == 0xBF)
-        pos = 3;
+        start = 3;
 
-    // A quick count of the LF bytes sizes the table once for the usual CR LF file.
-    std::size_t breaks = 0;
-    for (const char* p = data + pos; (p = static_cast<const char*>(std::memchr(p, '\n', n - (p - data)))); ++p)
-        ++breaks;
-    q.lines_.reserve(breaks + 1);
-
-    // The next LF and the next CR at or after a position, each found with
-    // memchr and kept until the split passes it.
-    auto next = [data, n](char c, std::size_t from) {
-        const void* hit = from < n ? std::memchr(data + from, c, n - from) : nullptr;
-        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : n;
-    };
-    std::size_t nextLf = next('\n', pos);
-    std::size_t nextCr = next('\r', pos);
-    std::size_t start = pos;
-    while (start < n) {
-        if (nextLf < start) nextLf = next('\n', start);
-        if (nextCr < start) nextCr = next('\r', start);
-        std::size_t i = nextLf < nextCr ? nextLf : nextCr;
-        q.lines_.push_back({start, i - start});
-        if (i >= n) break;
-        if (data[i] == '\r' && i + 1 < n && data[i + 1] == '\n') ++i;
-        start = i + 1;
+    // About one line per sixty bytes in a pocket query; the table grows past that if needed.
+    q.starts_.reserve((n - start) / 48 + 2);
+    if (start < n) q.starts_.push_back(start);
+    ForEachBreakByte(data, start, n, [&](std::size_t i) {
+        // The LF of a CR LF pair ends nothing new: its CR already did.
+        if (data[i] == '\n' && i > 0 && data[i - 1] == '\r') {
+            q.starts_.back() = i + 1;
+            return;
+        }
+        q.starts_.push_back(i + 1);
+    });
+    // The last entry is where a line after the final break would start: a
+    // break at the very end adds no line, and text after the last break is one.
+    if (q.starts_.empty()) return q;
+    if (q.starts_.back() < n) {
+        q.lastEnd_ = n;
+        q.starts_.push_back(n + 1);
+    } else {
+        q.lastEnd_ = n - BreakLengthBefore(data, n);
     }
+    q.starts_.shrink_to_fit();
     return q;
+}
+
+std::size_t QueryText::BreakLengthBefore(const char* data, std::size_t next)
+{
+    return data[next - 1] == '\n' && next >= 2 && data[next - 2] == '\r' ? 2 : 1;
+}
+
+std::size_t QueryText::size() const
+{
+    return starts_.empty() ? 0 : starts_.size() - 1;
 }
 
 std::string_view QueryText::at(std::size_t i) const
 {
-    if (i >= lines_.size()) ThrowIndexError(static_cast<long long>(i));
-    return {buffer_.data() + lines_[i].offset, lines_[i].length};
+    if (i >= size()) ThrowIndexError(static_cast<long long>(i));
+    const std::size_t begin = starts_[i];
+    const std::size_t end = i + 1 == size() ? lastEnd_ : starts_[i + 1] - BreakLengthBefore(buffer_.data(), starts_[i + 1]);
+    return {buffer_.data() + begin, end - begin};
 }
 
 std::size_t QueryText::memoryBytes() const
 {
-    return buffer_.capacity() + lines_.capacity() * sizeof(Span);
+    return buffer_.capacity() + starts_.capacity() * sizeof(std::size_t);
 }
 
 }  // namespace ql

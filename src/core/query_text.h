@@ -17,8 +17,8 @@ public:
     // CR LF, LF or CR (one break each; a break at the very end adds no line).
     static QueryText FromBytes(std::string bytes);
 
-    std::size_t size() const { return lines_.size(); }
-    bool empty() const { return lines_.empty(); }
+    std::size_t size() const;
+    bool empty() const { return size() == 0; }
 
     // Line i; an index at or beyond the end throws
     // "Listenindex überschreitet das Maximum (i)".
@@ -33,12 +33,12 @@ public:
     QueryText& operator=(const QueryText&) = delete;
 
 private:
-    struct Span {
-        std::size_t offset;
-        std::size_t length;
-    };
-    std::string buffer_;        // the decoded file, byte-order mark included
-    std::vector<Span> lines_;   // offsets, so moving the buffer keeps them valid
+    // 1 for a CR or LF break that ends at `next`, 2 for a CR LF pair.
+    static std::size_t BreakLengthBefore(const char* data, std::size_t next);
+
+    std::string buffer_;              // the decoded file, byte-order mark included
+    std::vector<std::size_t> starts_; // offset of each line, then where the next would start
+    std::size_t lastEnd_ = 0;         // end of the last line (before a final break)
 };
 
 }  // namespace ql

@@ -45,6 +45,45 @@ TEST(QueryText, LinesSurviveMovingTheText)
     EXPECT_EQ(moved.at(1), "cd");
 }
 
+// The split as plainly written: one break per CR LF, CR or LF.
+std::vector<std::string> PlainSplit(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    bool open = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.push_back(line);
+            line.clear();
+            open = false;
+        } else {
+            line += text[i];
+            open = true;
+        }
+    }
+    if (open) lines.push_back(line);
+    return lines;
+}
+
+TEST(QueryText, SplitsLikeThePlainRuleAcrossEveryBlockBoundary)
+{
+    // Breaks land at every position of the split's sixteen-byte blocks, and
+    // CR LF pairs straddle their borders.
+    std::uint32_t seed = 12345;
+    const char alphabet[] = {'a', 'b', '\r', '\n'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(seed % 70);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += alphabet[(seed >> 16) % 4];
+        }
+        seed = seed * 1103515245u + 12345u;
+        ASSERT_EQ(Lines(QueryText::FromBytes(text)), PlainSplit(text)) << "round " << round;
+    }
+}
+
 TEST(QueryText, AccessBeyondTheEndNamesTheIndex)
 {
     QueryText q = QueryText::FromBytes("one\r\ntwo");
