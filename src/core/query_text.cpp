@@ -72,22 +72,9 @@ QueryText QueryText::FromBytes(std::string bytes)
     return q;
 }
 
-std::size_t QueryText::BreakLengthBefore(const char* data, std::size_t next)
+void QueryText::ThrowIndexError(long long index)
 {
-    return data[next - 1] == '\n' && next >= 2 && data[next - 2] == '\r' ? 2 : 1;
-}
-
-std::size_t QueryText::size() const
-{
-    return starts_.empty() ? 0 : starts_.size() - 1;
-}
-
-std::string_view QueryText::at(std::size_t i) const
-{
-    if (i >= size()) ThrowIndexError(static_cast<long long>(i));
-    const std::size_t begin = starts_[i];
-    const std::size_t end = i + 1 == size() ? lastEnd_ : starts_[i + 1] - BreakLengthBefore(buffer_.data(), starts_[i + 1]);
-    return {buffer_.data() + begin, end - begin};
+    ql::ThrowIndexError(index);
 }
 
 std::size_t QueryText::memoryBytes() const

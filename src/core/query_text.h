@@ -17,12 +17,19 @@ public:
     // CR LF, LF or CR (one break each; a break at the very end adds no line).
     static QueryText FromBytes(std::string bytes);
 
-    std::size_t size() const;
+    std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
     bool empty() const { return size() == 0; }
 
     // Line i; an index at or beyond the end throws
     // "Listenindex überschreitet das Maximum (i)".
-    std::string_view at(std::size_t i) const;
+    std::string_view at(std::size_t i) const
+    {
+        if (i >= size()) [[unlikely]]
+            ThrowIndexError(static_cast<long long>(i));
+        const std::size_t begin = starts_[i];
+        const std::size_t end = i + 1 == size() ? lastEnd_ : starts_[i + 1] - BreakLengthBefore(buffer_.data(), starts_[i + 1]);
+        return {buffer_.data() + begin, end - begin};
+    }
 
     // Bytes held (buffer and line table), for the memory figures of the benchmark.
     std::size_t memoryBytes() const;
@@ -34,7 +41,11 @@ public:
 
 private:
     // 1 for a CR or LF break that ends at `next`, 2 for a CR LF pair.
-    static std::size_t BreakLengthBefore(const char* data, std::size_t next);
+    static std::size_t BreakLengthBefore(const char* data, std::size_t next)
+    {
+        return data[next - 1] == '\n' && next >= 2 && data[next - 2] == '\r' ? 2 : 1;
+    }
+    [[noreturn]] static void ThrowIndexError(long long index);
 
     std::string buffer_;              // the decoded file, byte-order mark included
     std::vector<std::size_t> starts_; // offset of each line, then where the next would start
