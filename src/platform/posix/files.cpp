@@ -1,6 +1,7 @@
 // Files, folders and the temporary folder on POSIX systems.
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +54,24 @@ std::string ExecutableDir()
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+namespace {
+
+// Faults the pages of a large new buffer in with one call where the system
+// offers it: cheaper than one fault per page while the buffer is filled.
+void Prefault(char* data, std::size_t size)
+{
+    if (size < (std::size_t{8} << 20)) return;
+    const std::uintptr_t page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(page - 1);
+    if (end <= begin) return;
+#ifdef MADV_POPULATE_WRITE
+    ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#endif
+}
+
+}  // namespace
+
 std::string ReadWholeFile(const std::string& path)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -63,6 +83,8 @@ std::string ReadWholeFile(const std::string& path)
         ThrowCannotOpen(path, ErrorText(err));
     }
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    Prefault(bytes.data(), bytes.capacity());
     bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
     for (;;) {
