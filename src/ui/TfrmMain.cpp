@@ -25,6 +25,7 @@
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Icons.h"
+#include "ui/PercentGauge.h"
 #include "ui/Placement.h"
 #include "ui/TfrmInfo.h"
 #include "ui/TfrmLK.h"
@@ -61,7 +62,7 @@ const DesignRow MainDesign[] = {
     {"bbtnOpen",           27,  541,  193,  73, AnchorsLeftBottom},
     {"bbtnCheckRLP",      249,  541,  193,  73, AnchorsLeftBottom},
     {"bbtnExit",          497,  541,  193,  73, AnchorsLeftBottom},
-    {"SpeedButton1",      764,  552,   85,  31, AnchorsLeftBottom},
+    {"SpeedButton1",      764,  552,    0,   0, AnchorsLeftBottom},  // 85 x 31, grown to its text
     {"cboxStichtag",      764,  589,  109,  25, AnchorsLeftBottom},
     {"Label1",            879,  588,    0,   0, AnchorsLeftBottom},
 };
@@ -115,15 +116,8 @@ void TfrmMain::buildControls()
     lblReady_ = MakeLabel(group, "lblReady", {}, DesignFont(20, true), Purple);
     lblReady_->hide();
 
-    pbProgress_ = new QProgressBar(group);
+    pbProgress_ = new PercentGauge(group);
     pbProgress_->setObjectName(QStringLiteral("pbProgress"));
-    pbProgress_->setRange(0, 100);
-    pbProgress_->setValue(0);
-    pbProgress_->setTextVisible(true);
-    pbProgress_->setAlignment(Qt::AlignCenter);
-    pbProgress_->setStyleSheet(QStringLiteral(
-        "QProgressBar { background: white; border: 1px solid #808080; color: black; }"
-        "QProgressBar::chunk { background: #000080; }"));
 
     PageControl1_ = new QTabWidget(client);
     PageControl1_->setObjectName(QStringLiteral("PageControl1"));
