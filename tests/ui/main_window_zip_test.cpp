@@ -82,6 +82,15 @@ TEST_F(MainWindowZipTest, ArchiveLoadsAndRunsTheAnalysis)
     SaveScreenshot(main, "main_window_zip_loaded");
 }
 
+TEST_F(MainWindowZipTest, ArchiveNamedInCapitalsIsStillAnArchive)
+{
+    // Read as text it would fail the My Finds check.
+    ModalAnswerer answerer;
+    main->FileOpen1Accept(Zip("QUERY.ZIP", ZipBuilder().Add("q.gpx", MyFindsQuery("2011-06-27T02:11:21Z"))));
+    EXPECT_TRUE(answerer.seen().isEmpty()) << answerer.seen().join("\n").toStdString();
+    EXPECT_EQ(text("lblQueryDatum"), "  2011-06-27 - 02:11:21Z");
+}
+
 TEST_F(MainWindowZipTest, EmptyEntryEmptiesTheQueryWithoutAnalysis)
 {
     LoadGoodArchive();
