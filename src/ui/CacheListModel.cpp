@@ -1,6 +1,7 @@
 #include "ui/CacheListModel.h"
 
 #include "core/tables.h"
+#include "ui/Controls.h"
 #include "ui/Icons.h"
 
 namespace ql::ui {
@@ -10,11 +11,6 @@ namespace {
 const char* const HeaderTexts[CacheListModel::ColumnCount] = {
     "GC-Nummer", "", "Name", "D", "T", "Datum", "Land-/Stadtkreis", "Lat", "Lon",
 };
-
-QString Text(const std::string& s)
-{
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 }  // namespace
 
 CacheListModel::CacheListModel(const std::vector<CacheRow>& rows, QObject* parent)
@@ -53,14 +49,14 @@ QVariant CacheListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case ColGCNummer: return Text(r.GCCode);
-        case ColName: return Text(r.Name);
-        case ColD: return Text(r.Difficulty);
-        case ColT: return Text(r.Terrain);
-        case ColDatum: return Text(r.FindDate);
-        case ColKreis: return Text(r.District);
-        case ColLat: return Text(r.LatText);
-        case ColLon: return Text(r.LonText);
+        case ColGCNummer: return FromUtf8(r.GCCode);
+        case ColName: return FromUtf8(r.Name);
+        case ColD: return FromUtf8(r.Difficulty);
+        case ColT: return FromUtf8(r.Terrain);
+        case ColDatum: return FromUtf8(r.FindDate);
+        case ColKreis: return FromUtf8(r.District);
+        case ColLat: return FromUtf8(r.LatText);
+        case ColLon: return FromUtf8(r.LonText);
         default: return QString();
         }
     case Qt::DecorationRole:

@@ -58,6 +58,8 @@ protected:
 TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state)
 {
     setObjectName(QStringLiteral("frmWeb"));
+    // Closing the main window ends the program, also while this window is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setFont(DesignFont(13));
 
     WebBrowser1_ = new QWebEngineView(this);
