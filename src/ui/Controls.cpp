@@ -1,11 +1,39 @@
 #include "ui/Controls.h"
 
+#include <QDialog>
+#include <QEvent>
+#include <QKeyEvent>
+
 #include <QLabel>
 #include <QPushButton>
 
 #include "ui/Icons.h"
 
 namespace ql::ui {
+
+namespace {
+
+class EscapeFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            event->accept();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+void KeepOpenOnEscape(QDialog* dialog)
+{
+    dialog->installEventFilter(new EscapeFilter(dialog));
+}
 
 QString FromUtf8(std::string_view text)
 {

@@ -11,6 +11,7 @@
 
 #include <string_view>
 
+class QDialog;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -32,6 +33,9 @@ void SetLabelText(QLabel* label, const QString& text);
 
 // A push button with its design name and font.
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QFont& font);
+
+// A window without a cancel button: Escape does not close it.
+void KeepOpenOnEscape(QDialog* dialog);
 
 // A push button showing the OK picture beside its text.
 QPushButton* MakeOkButton(QWidget* parent, const char* name, const QString& text, const QSize& iconSize);

@@ -108,6 +108,7 @@ void AlignValues(QWidget* panel)
 TfrmInfo::TfrmInfo(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("frmInfo"));
+    KeepOpenOnEscape(this);  // no button cancels the window
     setWindowTitle(QStringLiteral("Information"));
     // Dialog border: fixed size, no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -244,16 +245,6 @@ void TfrmInfo::showEvent(QShowEvent* event)
     QTimer::singleShot(0, this, [this] {
         if (isVisible()) Guarded(this, [&] { FormActivate(); });
     });
-}
-
-void TfrmInfo::keyPressEvent(QKeyEvent* event)
-{
-    // No button cancels the window: Escape does not close it.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TfrmInfo::BitBtnOKClick()

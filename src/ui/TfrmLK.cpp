@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <array>
 #include <string>
@@ -68,6 +69,7 @@ QString LabelName(const char* prefix, int k)
 TfrmLK::TfrmLK(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("frmLK"));
+    KeepOpenOnEscape(this);  // no button cancels the window
     setModal(true);
     setFont(DesignFont(17));
     setAutoFillBackground(true);
@@ -180,6 +182,15 @@ void TfrmLK::showEvent(QShowEvent* event)
         move(screen->availableGeometry().center() - rect().center());
     activationPending_ = true;
     QDialog::showEvent(event);
+    // Also when the window system gives the new window no focus.
+    QTimer::singleShot(0, this, [this] { runPendingActivation(); });
+}
+
+void TfrmLK::runPendingActivation()
+{
+    if (!activationPending_ || !isVisible()) return;
+    activationPending_ = false;
+    Guarded(this, [&] { FormActivate(); });
 }
 
 void TfrmLK::hideEvent(QHideEvent* event)
@@ -191,10 +202,7 @@ void TfrmLK::hideEvent(QHideEvent* event)
 bool TfrmLK::event(QEvent* event)
 {
     const bool result = QDialog::event(event);
-    if (event->type() == QEvent::WindowActivate && activationPending_) {
-        activationPending_ = false;
-        Guarded(this, [&] { FormActivate(); });
-    }
+    if (event->type() == QEvent::WindowActivate) runPendingActivation();
     return result;
 }
 

@@ -35,6 +35,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // The rebuild of one showing, once: at its activation or right after it shows.
+    void runPendingActivation();
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

@@ -2,6 +2,7 @@
 // analysis run and the cut-off re-scan.
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -74,8 +75,10 @@ void TfrmMain::FileOpen1BeforeExecute(QFileDialog& dialog)
 void TfrmMain::FileOpen1Accept(const QString& fileName)
 {
     Guarded(this, [&] {
-        state_.QueryFileName = fileName.toStdString();
-        lblDateiname_->setText(fileName);
+        // The system's own form of the path (backslashes on Windows).
+        const QString path = QDir::toNativeSeparators(fileName);
+        state_.QueryFileName = path.toStdString();
+        lblDateiname_->setText(path);
         lblDateiname_->adjustSize();
         if (HasZipExtension(state_.QueryFileName)) {
             btnExtrZipClick();

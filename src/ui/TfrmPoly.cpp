@@ -73,6 +73,7 @@ private:
 TfrmPoly::TfrmPoly(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("frmPoly"));
+    KeepOpenOnEscape(this);  // no button cancels the window
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -280,16 +281,6 @@ void TfrmPoly::done(int result)
     if (loading_) return;  // the run finishes first
     FormClose();
     QDialog::done(result);
-}
-
-void TfrmPoly::keyPressEvent(QKeyEvent* e)
-{
-    // No cancel button: Escape does not close the window.
-    if (e->key() == Qt::Key_Escape) {
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
 }
 
 }  // namespace ql::ui

@@ -184,6 +184,8 @@ TEST_F(ResultsWindowsTest, TallyBeforeAnyScanIsAllRedZero)
         for (int i = 0; i < DistrictCount; ++i) expectDistrict(i, "0", Red);
         EXPECT_EQ(frameColour("gboxLK"), lk->palette().color(QPalette::Button));
         SaveScreenshot(lk, "tally_window_empty");
+        QTest::keyClick(lk, Qt::Key_Escape);  // only OK closes it
+        EXPECT_TRUE(lk->isVisible());
     });
     EXPECT_EQ(seen, QStringList{"frmLK"});
 }
@@ -218,6 +220,8 @@ TEST_F(ResultsWindowsTest, AllDistrictsWithTheFilterOnOpenTheFinalWindowOncePerS
         auto* download = fk->findChild<QPushButton*>("sbtnDownloadFK");
         EXPECT_EQ(download->focusPolicy(), Qt::NoFocus);
         download->click();
+        EXPECT_TRUE(fk->isVisible());
+        QTest::keyClick(fk, Qt::Key_Escape);
         EXPECT_TRUE(fk->isVisible());
     };
     EXPECT_EQ(showTally({}, onFinal), (QStringList{"frmFK", "frmLK"}));
