@@ -97,19 +97,39 @@ private:
 };
 
 // The log of the find: from the country line down to the closing line, the
-// first date line whose next line names a find. Logs of the following
-// waypoints are never taken; without a find log the date is empty.
-std::string_view FindDateLine(const ScanLines& lines, std::size_t country, std::size_t close)
+// first date line whose next line names a find; close + 1 when there is none.
+// Logs of the following waypoints are never taken.
+std::size_t FindDateLine(const ScanLines& lines, std::size_t country, std::size_t close)
 {
     for (std::size_t d = country; d <= close; ++d) {
         if (!lines.has(d, HasDate)) continue;
         const std::string_view logType = lines.at(d + 1);
         if (Contains(logType, "Found it") || Contains(logType, "Attended") || Contains(logType, "Webcam Photo Taken"))
-            return lines.at(d);
+            return d;
     }
-    return {};
+    return close + 1;
 }
 
+// The last find-log search of a waypoint. Its country lines come in order, and
+// every one between the last search's start and the log it found (or the
+// closing line) finds the same log, so a waypoint with many country lines
+// still reads each of its lines once.
+class FindLogSearch {
+public:
+    // The date line of the find, or the empty text when the waypoint has none.
+    std::string_view operator()(const ScanLines& lines, std::size_t country, std::size_t close)
+    {
+        if (close != close_ || country < from_ || country > found_) {
+            found_ = FindDateLine(lines, country, close);
+            from_ = country;
+            close_ = close;
+        }
+        return found_ <= close ? lines.at(found_) : std::string_view();
+    }
+
+private:
+    std::size_t from_ = 1, found_ = 0, close_ = 0;
+};
 std::string DifficultyText(std::string_view value)
 {
     std::string text(value);
@@ -118,7 +138,7 @@ std::string DifficultyText(std::string_view value)
 }
 
 void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
-                 int& rowCount)
+                 FindLogSearch& findLog, int& rowCount)
 {
     const std::string_view wptLine = lines.at(wpt);
     const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
@@ -138,7 +158,7 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
     std::string terrain = DifficultyText(
         CutValue(lines.at(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart));
 
-    std::string_view findDate = CutValue(FindDateLine(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
+    std::string_view findDate = CutValue(findLog(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
     findDate = DropLastCodePoints(findDate, 10);
 
     if (state.CutoffEnabled && findDate < CutoffDate) return;
@@ -184,21 +204,33 @@ int ScanWaypoints(AppState& state)
     if (n <= FirstWaypointLine) return 0;
 
     const ScanLines lines(query);
-    // Room for a row per waypoint, so that a large query's rows are not moved
-    // again and again while the list grows.
-    state.Rows.reserve(lines.count(FirstWaypointLine, HasWptOpen));
+    // Room for a row per country line: no more rows can come.
+    state.Rows.reserve(lines.count(FirstWaypointLine, HasCountry));
+    FindLogSearch findLog;
     int rowCount = 0;
+    std::size_t close = 0;    // the first closing line after the current waypoint line
+    std::size_t nextWpt = 0;  // the first waypoint line after it, or n
     for (std::size_t wpt = FirstWaypointLine; wpt < n; ++wpt) {
         if (!lines.has(wpt, HasWptOpen)) continue;
 
         // The closing line: no bound but the end of the query, which throws.
-        std::size_t close = wpt + 1;
-        while (!lines.has(close, HasWptClose)) ++close;
+        // Waypoint lines only go forward, so each line is looked at once.
+        if (close <= wpt) {
+            close = wpt + 1;
+            while (!lines.has(close, HasWptClose)) ++close;
+        }
+        if (nextWpt <= wpt) {
+            nextWpt = wpt + 1;
+            while (nextWpt < n && !lines.has(nextWpt, HasWptOpen)) ++nextWpt;
+        }
 
-        // Country lines up to one line past the closing line.
-        for (std::size_t c = wpt; c <= close + 1; ++c) {
+        // Country lines up to one line past the closing line. In a damaged
+        // query whose next waypoint line comes before this one's closing
+        // line, this waypoint's lines end there: no cache is counted twice.
+        const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
+        for (std::size_t c = wpt; c <= last; ++c) {
             if (lines.has(c, HasCountry) && Contains(lines.at(c + 1), StateLine))
-                HandleCache(state, lines, wpt, c, close, rowCount);
+                HandleCache(state, lines, wpt, c, close, findLog, rowCount);
         }
     }
     return rowCount;

@@ -147,6 +147,37 @@ TEST_F(ScannerTest, AWaypointWithoutFindLogNeverTakesTheNextWaypointsDate)
     EXPECT_EQ(ScanWaypoints(state), 2);
 }
 
+// Waypoint lines, then country and state pairs, then one closing line: a
+// damaged query that would count every pair once per waypoint line.
+std::vector<std::string> NestedWaypoints(int waypoints, int pairs)
+{
+    std::vector<std::string> lines = MyFindsHeader("2016-01-01T00:00:00Z");
+    for (int i = 0; i < waypoints; ++i) lines.push_back("  <wpt lat=\"49.5\" lon=\"7.5\">");
+    for (int i = 0; i < 12; ++i) lines.push_back("    <name>GC" + std::to_string(i) + "</name>");
+    for (int i = 0; i < pairs; ++i) {
+        lines.push_back("      <groundspeak:country>Germany</groundspeak:country>");
+        lines.push_back("      <groundspeak:state>Rheinland-Pfalz</groundspeak:state>");
+    }
+    lines.push_back("          <groundspeak:date>2016-02-02T07:00:00Z</groundspeak:date>");
+    lines.push_back("          <groundspeak:type>Found it</groundspeak:type>");
+    lines.push_back("  </wpt>");
+    lines.push_back("</gpx>");
+    return lines;
+}
+
+TEST_F(ScannerTest, ADamagedQueryCountsEachCacheOnce)
+{
+    // A waypoint's lines end where the next waypoint line begins.
+    Load(NestedWaypoints(3, 2));
+    EXPECT_EQ(ScanWaypoints(state), 2);
+    EXPECT_EQ(state.DistrictTally[0], 2);
+    EXPECT_EQ(state.Rows[1].FindDate, "2016-02-02");
+
+    // Thousands of them stay thousands of rows, found in one pass.
+    Load(NestedWaypoints(3000, 3000));
+    EXPECT_EQ(ScanWaypoints(state), 3000);
+}
+
 TEST_F(ScannerTest, TypeOutsideTheTwelveShowsNoIcon)
 {
     Cache known = Found("GC1", "2015-01-01T07:00:00Z");
