@@ -10,7 +10,7 @@ namespace ql {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) { return c == ' '; }  // blanks only: any other character is an error
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The decimal exponent of the leading digit of a well-formed number whose value

@@ -36,7 +36,6 @@ TEST(ParseDecimal, ReadsTheNumberFormsOfQueryAndPolygonFiles)
     EXPECT_EQ(ParseDecimal("50.027957575031940"), 50.027957575031940);
     // Blanks around the number are ignored.
     EXPECT_EQ(ParseDecimal(" 49.5 "), 49.5);
-    EXPECT_EQ(ParseDecimal("\t49.5\t"), 49.5);
     EXPECT_EQ(ParseDecimal("   -1e3"), -1000.0);
 }
 
@@ -46,7 +45,7 @@ TEST(ParseDecimal, RejectsEverythingElseWithTheOriginalText)
     EXPECT_EQ(ErrorOf(" 4 9 "), "' 4 9 ' ist kein gültiger Gleitkommawert");
     EXPECT_EQ(ErrorOf(""), "'' ist kein gültiger Gleitkommawert");
     for (const char* bad : {"   ", "1.2.3", "inf", "-infinity", "nan", "NAN", "0x1p3", "0x10", "1e", "1e+", "e5", ".",
-                            "-", "+", "+-1", "--1", "1-", "1e5.0", "1,0e3", "49.5N", "\xC2\xA0" "1", "1\n", "١"}) {
+                            "-", "+", "+-1", "--1", "1-", "1e5.0", "1,0e3", "49.5N", "\xC2\xA0" "1", "1\n", "\t49.5", "١"}) {
         EXPECT_EQ(ErrorOf(bad), "'" + std::string(bad) + "' ist kein gültiger Gleitkommawert") << bad;
     }
 }
