@@ -72,6 +72,12 @@ TEST_F(PlacemarkTest, CodeCannotLeadOutOfTheFolder)
     EXPECT_TRUE(fs::exists(folder / "inner" / "___GC1.kml"));
     // The text inside keeps the code as the query has it.
     EXPECT_NE(Written("___GC1.kml").find("<name>../GC1 - x</name>"), std::string::npos);
+
+    // A link planted under the file's name in the shared folder is not followed.
+    platform::WriteWholeFile((folder / "victim").string(), "keep");
+    fs::create_symlink(folder / "victim", folder / "inner" / "GC2.kml");
+    EXPECT_THROW(WritePlacemark(state, "GC2", "x", "1", "2"), UserError);
+    EXPECT_EQ(platform::ReadWholeFile((folder / "victim").string()), "keep");
 }
 
 TEST_F(PlacemarkTest, FailureNamesThePathAndLeavesTheListAlone)

@@ -121,7 +121,9 @@ std::string ReadWholeFile(const std::string& path)
 
 void WriteWholeFile(const std::string& path, std::string_view bytes)
 {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Never through a link: the placemark files go to a folder other users
+    // can write to, and a planted link must not redirect the write.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) ThrowCannotCreate(path, ErrorText(errno));
     std::size_t done = 0;
     while (done < bytes.size()) {
