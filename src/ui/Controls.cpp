@@ -52,6 +52,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(font);
+    label->setTextFormat(Qt::PlainText);  // texts from files are shown as they stand, never as markup
     if (colour.isValid()) SetColour(label, QPalette::WindowText, colour);
     return label;
 }

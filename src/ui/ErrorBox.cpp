@@ -23,6 +23,7 @@ void ShowErrorBox(QWidget* parent, const std::string& message)
     ErrorBoxHistory().append(text);
     QMessageBox box(QMessageBox::Critical, ApplicationTitle, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("ErrorBox"));
+    box.setTextFormat(Qt::PlainText);  // a message may quote a text from a file
     box.exec();
 }
 

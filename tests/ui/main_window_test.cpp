@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
@@ -103,6 +104,24 @@ TEST_F(MainWindowTest, AnotherFileShowsTheErrorBoxAndChangesNothingElse)
     EXPECT_EQ(text("lblDateiname"), otherPath);
     EXPECT_EQ(text("lblQueryDatum"), "  2011-06-27 - 02:11:21Z");
     EXPECT_EQ(child<QLabel>("lblWebNIP")->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(MainWindowTest, TextsFromTheFileAreShownAsTheyStandNeverAsMarkup)
+{
+    testquery::Cache cache;
+    cache.lat = "<b>49.5</b>";
+    const std::string query = testquery::MyFindsQuery("<b>2011-06-27T02:11:21Z</b>", {cache});
+    bool plainBox = false;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) plainBox = box->textFormat() == Qt::PlainText;
+        return false;
+    });
+    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("marked.gpx"), query));
+    ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
+    EXPECT_EQ(ui::ErrorBoxHistory().first(), "'<b>49.5</b>' ist kein gültiger Gleitkommawert.");
+    EXPECT_TRUE(plainBox);
+    EXPECT_EQ(text("lblQueryDatum"), "  <b>2011-06-27 - 02:11:21Z</b>");
+    EXPECT_EQ(child<QLabel>("lblQueryDatum")->textFormat(), Qt::PlainText);
 }
 
 TEST_F(MainWindowTest, ATwoLineFileEndsWithTheIndexError)
