@@ -6,6 +6,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/text_decode.h"
 #include "core/user_error.h"
 
 namespace ql {
@@ -41,6 +42,7 @@ QueryText QueryText::FromBytes(std::string bytes)
 {
     QueryText q;
     q.buffer_ = std::move(bytes);
+    RepairUtf8(q.buffer_);  // decoded as UTF-8: a stray byte reads as U+FFFD
     const char* data = q.buffer_.data();
     const std::size_t n = q.buffer_.size();
     std::size_t start = 0;

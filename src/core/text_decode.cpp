@@ -1,5 +1,8 @@
 #include "core/text_decode.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/platform.h"
 
 namespace ql {
@@ -29,7 +32,66 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
     return out;
 }
 
+// The length of the valid UTF-8 sequence at i, or 0 when the byte there starts none.
+std::size_t ValidSequenceLength(const std::string& text, std::size_t i)
+{
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    std::size_t length = b0 >= 0xC2 && b0 <= 0xDF ? 2 : b0 >= 0xE0 && b0 <= 0xEF ? 3 : b0 >= 0xF0 && b0 <= 0xF4 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    for (std::size_t k = 1; k < length; ++k)
+        if ((at(k) & 0xC0) != 0x80) return 0;
+    // No overlong forms, no surrogates, nothing beyond U+10FFFF.
+    if (b0 == 0xE0 && at(1) < 0xA0) return 0;
+    if (b0 == 0xED && at(1) > 0x9F) return 0;
+    if (b0 == 0xF0 && at(1) < 0x90) return 0;
+    if (b0 == 0xF4 && at(1) > 0x8F) return 0;
+    return length;
+}
+
 }  // namespace
+
+void RepairUtf8(std::string& text)
+{
+    // The first byte outside a valid sequence; plain ASCII is skipped eight
+    // bytes at a time, a pocket query being mostly that.
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        if (i + 8 <= n) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, text.data() + i, 8);
+            if (!(chunk & 0x8080808080808080ULL)) {
+                i += 8;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = ValidSequenceLength(text, i);
+        if (length == 0) break;
+        i += length;
+    }
+    if (i >= n) return;
+
+    // Damaged text: copied once, with U+FFFD for each stray byte.
+    std::string repaired;
+    repaired.reserve(n + n / 8);
+    repaired.append(text, 0, i);
+    while (i < n) {
+        const std::size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : ValidSequenceLength(text, i);
+        if (length == 0) {
+            repaired += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            repaired.append(text, i, length);
+            i += length;
+        }
+    }
+    text = std::move(repaired);
+}
 
 void AppendUtf8(std::string& out, char32_t cp)
 {
@@ -55,7 +117,11 @@ std::string DecodeTextFile(std::string_view bytes)
 {
     if (bytes.starts_with("\xFF\xFE")) return Utf16ToUtf8(bytes.substr(2), false);
     if (bytes.starts_with("\xFE\xFF")) return Utf16ToUtf8(bytes.substr(2), true);
-    if (bytes.starts_with("\xEF\xBB\xBF")) return std::string(bytes.substr(3));
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        std::string text(bytes.substr(3));
+        RepairUtf8(text);
+        return text;
+    }
     return platform::AnsiToUtf8(bytes);
 }
 

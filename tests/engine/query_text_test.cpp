@@ -38,6 +38,18 @@ TEST(QueryText, ByteOrderMarkIsNotPartOfTheFirstLine)
     EXPECT_EQ(Lines(QueryText::FromBytes("x\xEF\xBB\xBF")), std::vector<std::string>{"x\xEF\xBB\xBF"});
 }
 
+TEST(QueryText, StrayBytesAreDecodedAsReplacementCharacters)
+{
+    // Valid text is kept as it is, umlauts and all.
+    EXPECT_EQ(Lines(QueryText::FromBytes("Br\xC3\xBC" "cke \xE2\x80\x93 \xF0\x9F\x98\x80")),
+              std::vector<std::string>{"Br\xC3\xBC" "cke \xE2\x80\x93 \xF0\x9F\x98\x80"});
+    // A Latin-1 byte, a lone continuation byte, a cut sequence at the end, an
+    // overlong form and a surrogate each read as U+FFFD per byte.
+    EXPECT_EQ(Lines(QueryText::FromBytes("M\xFCnster\n\x80x\n\xC0\xAF\n\xED\xA0\x80\n\xE2\x80")),
+              (std::vector<std::string>{"M\uFFFDnster", "\uFFFDx", "\uFFFD\uFFFD", "\uFFFD\uFFFD\uFFFD",
+                                        "\uFFFD\uFFFD"}));
+}
+
 TEST(QueryText, LinesSurviveMovingTheText)
 {
     QueryText shortText = QueryText::FromBytes("ab\ncd");  // small enough for the string's inline buffer
