@@ -295,11 +295,6 @@ void TfrmMain::mnuInfoClick()
     windows_.frmInfo->exec();
 }
 
-void TfrmMain::refreshList()
-{
-    listModel_->refresh();
-}
-
 void TfrmMain::showCounts(int rows)
 {
     SetLabelText(lblAnzahlCache_, QString::number(rows));

@@ -49,8 +49,6 @@ public:
     void mnuHilfeClick();
     void mnuInfoClick();
 
-    CacheListModel& listModel() { return *listModel_; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -59,7 +57,6 @@ private:
     void buildControls();
     void buildMenu();
     void showCounts(int rows);
-    void refreshList();
 
     AppState& state_;
     platform::RegistryReader& registry_;
