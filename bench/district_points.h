@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "geo/point.h"
+#include "core/district_map.h"
 
 namespace bench {
 

@@ -17,7 +17,7 @@
 #include "core/scanner.h"
 #include "core/tables.h"
 #include "core/text_cut.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "geo/number.h"
 #include "geo/point_in_polygon.h"
 #include "measure.h"
@@ -72,13 +72,13 @@ void CompareDistrictSearch(const ql::AppState& state, const std::vector<ql::TFPo
     int rounds = 0;
     bench::Stopwatch fastClock;
     do {
-        for (std::size_t i = 0; i < points.size(); ++i) fast[i] = state.Locator.Find(points[i]);
+        for (std::size_t i = 0; i < points.size(); ++i) fast[i] = state.PolyTable.Find(points[i]).value_or(-1);
         ++rounds;
     } while (fastClock.seconds() < 0.2);
     const double fastPerPoint = fastClock.seconds() / (static_cast<double>(rounds) * points.size());
 
     bench::Stopwatch plainClock;
-    for (std::size_t i = 0; i < points.size(); ++i) plain[i] = ql::FindDistrictPlain(state.PolyTable, points[i]);
+    for (std::size_t i = 0; i < points.size(); ++i) plain[i] = ql::FindDistrictPlain(state.PolyTable.Polygons(), points[i]);
     const double plainPerPoint = plainClock.seconds() / points.size();
 
     const auto differing = std::mismatch(fast.begin(), fast.end(), plain.begin()) != std::make_pair(fast.end(), plain.end());

@@ -8,7 +8,7 @@
 
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
-#include "geo/polygon_files.h"
+#include "core/polygon_files.h"
 #include "platform/platform.h"
 
 namespace bench {
@@ -30,7 +30,7 @@ void LoadPolygons(ql::AppState& state, std::string dir)
 {
     if (!dir.empty() && dir.back() != ql::platform::PathSeparator) dir += ql::platform::PathSeparator;
     for (int i = 0; i < ql::DistrictCount; ++i)
-        ql::SetPolygon(state, i, ql::LoadPolygonFile(dir + std::string(ql::DistrictFileNames[i]) + ".txt"));
+        state.PolyTable.SetPolygon(i, ql::LoadPolygonFile(dir + std::string(ql::DistrictFileNames[i]) + ".txt"));
 }
 
 }  // namespace bench

@@ -14,7 +14,7 @@
 #include "core/app_state.h"
 #include "core/query_pipeline.h"
 #include "core/scanner.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "measure.h"
 #include "setup.h"
 #include "platform/platform.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "geo/coord_text.h"
 #include "geo/number.h"
 

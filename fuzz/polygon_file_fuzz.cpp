@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/user_error.h"
-#include "geo/polygon_files.h"
+#include "base/user_error.h"
+#include "core/polygon_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

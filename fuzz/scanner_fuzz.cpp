@@ -11,7 +11,7 @@
 #include "core/app_state.h"
 #include "core/query_text.h"
 #include "core/scanner.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "geo/point_in_polygon.h"
 
 namespace {
@@ -29,8 +29,8 @@ ql::AppState& State()
                             ("ql_scanner_fuzz_" + std::to_string(static_cast<long>(::getpid())));
         std::filesystem::create_directories(folder);
         s->TempDir = folder.string() + "/";
-        ql::SetPolygon(*s, 0, Square(49, 7, 1));
-        ql::SetPolygon(*s, 24, Square(49.5, 7.5, 1));
+        s->PolyTable.SetPolygon(0, Square(49, 7, 1));
+        s->PolyTable.SetPolygon(24, Square(49.5, 7.5, 1));
         return s;
     }();
     return *state;

@@ -8,7 +8,7 @@
 
 #include "archive/extract.h"
 #include "archive/zip_reader.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 
 namespace {
 

@@ -20,9 +20,9 @@ if [ "$build" = build-asan ]; then
   # Qt WebEngine frees some objects through a base type of another size and
   # keeps allocations to the end of the process; neither is ours, and every use
   # of freed or out-of-bounds memory is still caught there.
-  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" ctest --test-dir "$build" --output-on-failure -R engine_tests
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" ctest --test-dir "$build" --output-on-failure -j2 -R '^engine\.'
   ASAN_OPTIONS="detect_leaks=0:new_delete_type_mismatch=0:abort_on_error=1" \
-    ctest --test-dir "$build" --output-on-failure -R ui_tests
+    ctest --test-dir "$build" --output-on-failure -j2 -R '^ui\.'
 else
-  ctest --test-dir "$build" --output-on-failure
+  ctest --test-dir "$build" --output-on-failure -j2
 fi

@@ -7,8 +7,8 @@
 #include <QTranslator>
 
 #include "core/app_state.h"
-#include "core/user_error.h"
-#include "geo/placemark.h"
+#include "base/user_error.h"
+#include "core/placemark.h"
 #include "platform/platform.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 
 namespace ql::zip {
 

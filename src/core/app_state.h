@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/district_map.h"
 #include "core/query_text.h"
 #include "core/records.h"
-#include "geo/district_locator.h"
-#include "geo/point.h"
 
 namespace ql {
 
@@ -29,9 +28,8 @@ struct AppState {
     // Processor architecture of the native system information (9 = x64), read at start-up.
     std::uint16_t NativeArchitecture = 0;
 
-    // District polygons and the index built from them; change both through SetPolygon.
-    PolygonTable PolyTable;
-    DistrictLocator Locator;
+    // District polygons, with the index that answers for them.
+    DistrictMap PolyTable;
 
     // Results of the last scan; each scan replaces them whole.
     std::vector<CacheRow> Rows;

@@ -1,7 +1,7 @@
 #include "core/nip_page.h"
 
 #include "core/app_state.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "core/web_hosts.h"
 #include "platform/platform.h"
 

@@ -7,7 +7,7 @@
 #endif
 
 #include "core/text_decode.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 
 namespace ql {
 

@@ -6,6 +6,7 @@
 #include "core/scanner.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,8 @@
 #include "core/tables.h"
 #include "core/text_cut.h"
 #include "geo/coord_text.h"
-#include "geo/placemark.h"
-#include "geo/point_in_polygon.h"
+#include "core/placemark.h"
+#include "core/district_map.h"
 
 namespace ql {
 
@@ -163,7 +164,11 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
 
     if (state.CutoffEnabled && findDate < CutoffDate) return;
 
-    std::string district = AssignDistrict(state, latitude, longitude);
+    const std::optional<int> district = AssignDistrict(state.PolyTable, latitude, longitude);
+    if (district)
+        ++state.DistrictTally[static_cast<std::size_t>(*district)];
+    else
+        ++state.NotInPolygonCount;
 
     CacheRow& row = state.Rows.emplace_back();
     row.GCCode = code;
@@ -173,7 +178,7 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
     row.Terrain = std::move(terrain);
     row.FindDate = findDate;
 
-    if (district == NotInPolygonText) {
+    if (!district) {
         row.NotInPolygon = true;
         std::string coords = latText + " " + lonText;
         std::string decimals = std::string(latitude) + "," + std::string(longitude);
@@ -183,7 +188,7 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
 
     // The district and coordinate columns follow the placemark file: a failed
     // write leaves the row as far as it got, like every result before the error.
-    row.District = std::move(district);
+    row.District = district ? DistrictNames[static_cast<std::size_t>(*district)] : NotInPolygonText;
     row.LatText = latText;
     row.LonText = lonText;
     ++rowCount;

@@ -27,8 +27,6 @@ std::string_view ServicePackOf(const platform::OsVersion& os)
     return text;
 }
 
-bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // CR LF and a lone CR become LF.
 std::string NormaliseLineBreaks(std::string_view text)
@@ -288,7 +286,7 @@ private:
             return;
         }
         if (IsLowSurrogate(unit) && highSurrogate_) {
-            const char32_t cp = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00);
+            const char32_t cp = CombineSurrogates(highSurrogate_, unit);
             highSurrogate_ = 0;
             Character(cp, false);
             return;

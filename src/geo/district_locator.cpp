@@ -57,8 +57,6 @@ bool DistrictLocator::PolygonIndex::Contains(TFPoint p) const
 void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
 {
     index = PolygonIndex{};
-    index.source = polygon.data();
-    index.sourceSize = polygon.size();
 
     // Only edges the rule can consider: a horizontal edge never is. An edge
     // with a NaN X is considered but never crosses: it is left out, and the
@@ -139,23 +137,16 @@ void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
     }
 }
 
-void DistrictLocator::Build(const PolygonTable& table)
+void DistrictLocator::Build(std::span<const TPolyArray> polygons)
 {
-    for (std::size_t i = 0; i < table.size(); ++i) BuildIndex(polygons_[i], table[i]);
+    polygons_.assign(polygons.size(), PolygonIndex{});
+    for (std::size_t i = 0; i < polygons.size(); ++i) BuildIndex(polygons_[i], polygons[i]);
 }
 
-void DistrictLocator::Update(int district, const TPolyArray& polygon)
+void DistrictLocator::Update(std::size_t i, const TPolyArray& polygon)
 {
-    BuildIndex(polygons_.at(static_cast<std::size_t>(district)), polygon);
-}
-
-void DistrictLocator::Refresh(const PolygonTable& table)
-{
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (polygons_[i].source != table[i].data() || polygons_[i].sourceSize != table[i].size()) {
-            BuildIndex(polygons_[i], table[i]);
-        }
-    }
+    if (i >= polygons_.size()) polygons_.resize(i + 1);
+    BuildIndex(polygons_[i], polygon);
 }
 
 int DistrictLocator::Find(TFPoint p) const

@@ -1,10 +1,10 @@
 #pragma once
-// Finds the first district (in index order) whose polygon contains a point.
-// Built once from the polygon table; answers exactly as testing the plain
-// crossing rule against every polygon in index order would.
+// Finds the first polygon (in index order) that contains a point. Built from
+// a list of polygons; answers exactly as testing the plain crossing rule
+// against every polygon in index order would.
 
-#include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "geo/point.h"
@@ -13,16 +13,12 @@ namespace ql {
 
 class DistrictLocator {
 public:
-    void Build(const PolygonTable& table);
+    void Build(std::span<const TPolyArray> polygons);
 
-    // Rebuilds the index of one district from its polygon.
-    void Update(int district, const TPolyArray& polygon);
+    // Rebuilds the index of polygon i (the list grows to hold it).
+    void Update(std::size_t i, const TPolyArray& polygon);
 
-    // Rebuilds the districts whose table entry is no longer the one indexed
-    // (a polygon assigned to the table without SetPolygon).
-    void Refresh(const PolygonTable& table);
-
-    // District index 0..35, or -1 when no polygon contains the point.
+    // Index of the first polygon containing the point, or -1 when none does.
     int Find(TFPoint p) const;
 
 private:
@@ -48,17 +44,13 @@ private:
         std::vector<Band> bands;  // bandCount + 1, the last one only ends the edges
         std::vector<Edge> edges;
 
-        // The table entry this index was built from.
-        const TFPoint* source = nullptr;
-        std::size_t sourceSize = 0;
-
         int BandOf(double y) const;
         bool Contains(TFPoint p) const;
     };
 
     static void BuildIndex(PolygonIndex& index, const TPolyArray& polygon);
 
-    std::array<PolygonIndex, 36> polygons_;
+    std::vector<PolygonIndex> polygons_;
 };
 
 }  // namespace ql

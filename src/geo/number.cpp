@@ -4,7 +4,7 @@
 #include <cmath>
 #include <system_error>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 
 namespace ql {
 

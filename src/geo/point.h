@@ -1,7 +1,6 @@
 #pragma once
 // Points and polygons: X is the latitude, Y the longitude, in decimal degrees.
 
-#include <array>
 #include <vector>
 
 namespace ql {
@@ -14,7 +13,5 @@ struct TFPoint {
 // The vertices of one closed polygon in file order; the edge from the last
 // vertex back to the first is implied.
 using TPolyArray = std::vector<TFPoint>;
-
-using PolygonTable = std::array<TPolyArray, 36>;
 
 }  // namespace ql

@@ -1,12 +1,5 @@
 #include "geo/point_in_polygon.h"
 
-#include <string>
-
-#include "core/app_state.h"
-#include "core/tables.h"
-#include "core/user_error.h"
-#include "geo/number.h"
-
 namespace ql {
 
 bool PointInPolygon(TFPoint p, const TPolyArray& polygon)
@@ -21,36 +14,12 @@ bool PointInPolygon(TFPoint p, const TPolyArray& polygon)
     return inside;
 }
 
-int FindDistrictPlain(const PolygonTable& table, TFPoint p)
+int FindDistrictPlain(std::span<const TPolyArray> polygons, TFPoint p)
 {
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (PointInPolygon(p, table[i])) return static_cast<int>(i);
+    for (std::size_t i = 0; i < polygons.size(); ++i) {
+        if (PointInPolygon(p, polygons[i])) return static_cast<int>(i);
     }
     return -1;
-}
-
-std::string AssignDistrict(AppState& state, std::string_view latitude, std::string_view longitude)
-{
-    // Both texts are converted before anything is counted.
-    TFPoint p;
-    p.X = ParseDecimal(latitude);
-    p.Y = ParseDecimal(longitude);
-
-    state.Locator.Refresh(state.PolyTable);
-    const int district = state.Locator.Find(p);
-    if (district < 0) {
-        ++state.NotInPolygonCount;
-        return std::string(NotInPolygonText);
-    }
-    ++state.DistrictTally[static_cast<std::size_t>(district)];
-    return std::string(DistrictNames[static_cast<std::size_t>(district)]);
-}
-
-void SetPolygon(AppState& state, int district, TPolyArray polygon)
-{
-    if (district < 0 || district >= DistrictCount) ThrowIndexError(district);
-    state.PolyTable[static_cast<std::size_t>(district)] = std::move(polygon);
-    state.Locator.Update(district, state.PolyTable[static_cast<std::size_t>(district)]);
 }
 
 }  // namespace ql

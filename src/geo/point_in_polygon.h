@@ -1,14 +1,11 @@
 #pragma once
-// The crossing rule and the district assignment.
+// The crossing rule.
 
-#include <string>
-#include <string_view>
+#include <span>
 
 #include "geo/point.h"
 
 namespace ql {
-
-struct AppState;
 
 // Crossing-number test along a ray towards increasing X: an edge counts for
 // the half-open Y range [min, max), and crosses when its abscissa c > P.X.
@@ -29,16 +26,7 @@ inline bool EdgeConsidered(TFPoint p, double yi, double yj)
 }
 
 // The plain search the district index must agree with: the first polygon of
-// the table (index order) containing p by PointInPolygon, or -1.
-int FindDistrictPlain(const PolygonTable& table, TFPoint p);
-
-// The district of a waypoint, given its latitude and longitude texts as the
-// query has them: the display name of the first district (index order) whose
-// polygon contains the point, or "NOT IN POLYGON!". Counts the result in
-// DistrictTally or NotInPolygonCount.
-std::string AssignDistrict(AppState& state, std::string_view latitude, std::string_view longitude);
-
-// Replaces district i's polygon and keeps the district index in step.
-void SetPolygon(AppState& state, int district, TPolyArray polygon);
+// the list (index order) containing p by PointInPolygon, or -1.
+int FindDistrictPlain(std::span<const TPolyArray> polygons, TFPoint p);
 
 }  // namespace ql

@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 
 namespace ql::ui {
 

@@ -18,7 +18,7 @@
 
 #include "core/app_state.h"
 #include "core/system_text.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "core/web_hosts.h"
 #include "platform/platform.h"
 #include "ui/Controls.h"

@@ -19,8 +19,8 @@
 
 #include "core/app_state.h"
 #include "core/web_hosts.h"
-#include "geo/placemark.h"
-#include "geo/polygon_files.h"
+#include "core/placemark.h"
+#include "core/polygon_files.h"
 #include "ui/CacheListModel.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"

@@ -20,7 +20,7 @@
 #include "core/app_state.h"
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
-#include "geo/polygon_files.h"
+#include "core/polygon_files.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Icons.h"
@@ -126,7 +126,7 @@ void TfrmPoly::FormCreate()
     GroupBox1_->setTitle(QStringLiteral(" Stadt- und Landkreise "));
     rtfPoly_->clear();
     rtfPoly_->setTextColor(LogColour);
-    for (int i = 0; i < DistrictCount; ++i) SetPolygon(state_, i, {});
+    for (int i = 0; i < DistrictCount; ++i) state_.PolyTable.SetPolygon(i, {});
 }
 
 void TfrmPoly::SetTimingForTests(int pauseMs, int tickMs)
@@ -205,7 +205,7 @@ void TfrmPoly::fileSteps(int district)
     pbarPoly_->setValue(std::min(3 * (district + 1), pbarPoly_->maximum()));
     pause(pauseMs_);
 
-    SetPolygon(state_, polyIndex_, LoadPolygonFile(path));
+    state_.PolyTable.SetPolygon(polyIndex_, LoadPolygonFile(path));
     ++polyIndex_;
 }
 

@@ -9,7 +9,16 @@
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // Offscreen windows, and Chromium (behind the web window) without its
+    // sandbox, GPU or background traffic, unless the caller says otherwise.
+    const auto setDefault = [](const char* name, const char* value) {
+        if (qgetenv(name).isEmpty()) qputenv(name, value);
+    };
+    setDefault("QT_QPA_PLATFORM", "offscreen");
+    setDefault("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    setDefault("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu --disable-background-networking "
+                                             "--disable-component-update --disable-sync --no-first-run");
+    setDefault("LC_ALL", "C.UTF-8");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QApplication app(argc, argv);
     ql::ui::InstallFontSubstitutes();

@@ -19,7 +19,7 @@
 
 #include "core/nip_page.h"
 #include "core/tables.h"
-#include "geo/placemark.h"
+#include "core/placemark.h"
 #include "support/ui_support.h"
 #include "ui/ErrorBox.h"
 #include "ui/TfrmFK.h"

@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "platform/platform.h"
 
 namespace ql::platform {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "platform/platform.h"
 #include "platform/win/wide_text.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "platform/platform.h"
 #include "platform/win/wide_text.h"
 

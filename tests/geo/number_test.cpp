@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "geo/number.h"
 
 namespace ql {

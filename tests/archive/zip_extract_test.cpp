@@ -11,7 +11,7 @@
 #include "archive/extract.h"
 #include "archive/zip_reader.h"
 #include "core/query_text.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "support/zip_builder.h"
 
 namespace ql {

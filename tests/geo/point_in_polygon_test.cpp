@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <string>
+#include <vector>
 
-#include "core/app_state.h"
-#include "core/tables.h"
-#include "core/user_error.h"
+#include "geo/district_locator.h"
 #include "geo/point_in_polygon.h"
 
 namespace ql {
@@ -21,7 +19,7 @@ TPolyArray Square(double x0, double y0, double size)
 void CheckLocation(const TPolyArray& polygon, TFPoint p, bool expected)
 {
     EXPECT_EQ(PointInPolygon(p, polygon), expected) << "(" << p.X << ", " << p.Y << ")";
-    PolygonTable table;
+    std::vector<TPolyArray> table(8);
     table[7] = polygon;
     DistrictLocator locator;
     locator.Build(table);
@@ -61,76 +59,6 @@ TEST(PointInPolygon, SelfIntersectingBowTieCountsCrossings)
     CheckLocation(bowTie, {1.5, 0.5}, true);   // on the slanted side of least X
     CheckLocation(bowTie, {0.5, 0.5}, false);  // on the slanted side of greatest X
     CheckLocation(bowTie, {1.0, 1.0}, true);   // where the sides cross
-}
-
-class AssignDistrictTest : public ::testing::Test {
-protected:
-    AppState state;
-
-    void SetUp() override
-    {
-        SetPolygon(state, 5, Square(49.0, 7.0, 1.0));   // a Landkreis
-        SetPolygon(state, 30, Square(49.4, 7.2, 0.2));  // a Stadtkreis inside it
-    }
-
-    int TallySum() const
-    {
-        int sum = 0;
-        for (int n : state.DistrictTally) sum += n;
-        return sum;
-    }
-};
-
-TEST_F(AssignDistrictTest, LowerIndexWinsAndOnlyItsTallyGrows)
-{
-    EXPECT_EQ(AssignDistrict(state, "49.5", "7.25"), DistrictNames[5]);
-    EXPECT_EQ(AssignDistrict(state, " 49.5 ", "7.25"), DistrictNames[5]);
-    EXPECT_EQ(state.DistrictTally[5], 2);
-    EXPECT_EQ(state.DistrictTally[30], 0);
-    EXPECT_EQ(TallySum(), 2);
-    EXPECT_EQ(state.NotInPolygonCount, 0);
-}
-
-TEST_F(AssignDistrictTest, OutsideEveryPolygonCountsApart)
-{
-    EXPECT_EQ(AssignDistrict(state, "51.0", "7.25"), "NOT IN POLYGON!");
-    EXPECT_EQ(AssignDistrict(state, "-49.5", "7.25"), "NOT IN POLYGON!");
-    EXPECT_EQ(state.NotInPolygonCount, 2);
-    EXPECT_EQ(TallySum(), 0);
-
-    AppState empty;  // no polygon loaded at all
-    EXPECT_EQ(AssignDistrict(empty, "49.5", "7.25"), "NOT IN POLYGON!");
-    EXPECT_EQ(empty.NotInPolygonCount, 1);
-}
-
-TEST_F(AssignDistrictTest, BadTextCountsNothing)
-{
-    for (auto [lat, lon] : {std::pair{"49,5", "7.25"}, std::pair{"49.5", "7,25"}, std::pair{"49.5", ""}}) {
-        try {
-            AssignDistrict(state, lat, lon);
-            ADD_FAILURE() << "no error for " << lat << " " << lon;
-        } catch (const UserError& e) {
-            const std::string bad = std::string(lat) == "49.5" ? lon : lat;
-            EXPECT_EQ(e.what(), "'" + bad + "' ist kein gültiger Gleitkommawert");
-        }
-    }
-    EXPECT_EQ(TallySum(), 0);
-    EXPECT_EQ(state.NotInPolygonCount, 0);
-}
-
-TEST_F(AssignDistrictTest, IndexFollowsEveryChangeOfTheTable)
-{
-    SetPolygon(state, 5, {});  // the Landkreis emptied: the Stadtkreis now wins
-    EXPECT_EQ(AssignDistrict(state, "49.5", "7.25"), DistrictNames[30]);
-
-    // A polygon put straight into the table is seen as well.
-    state.PolyTable[2] = Square(40.0, 0.0, 1.0);
-    EXPECT_EQ(AssignDistrict(state, "40.5", "0.5"), DistrictNames[2]);
-    state.PolyTable[30] = {};
-    EXPECT_EQ(AssignDistrict(state, "49.5", "7.25"), "NOT IN POLYGON!");
-
-    EXPECT_THROW(SetPolygon(state, 36, {}), UserError);
-    EXPECT_THROW(SetPolygon(state, -1, {}), UserError);
 }
 
 }  // namespace

@@ -48,8 +48,8 @@ protected:
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
         state.TempDir = folder.string() + "/";
-        SetPolygon(state, 0, Square(49, 7, 1));
-        SetPolygon(state, 24, Square(50, 7, 1));
+        state.PolyTable.SetPolygon(0, Square(49, 7, 1));
+        state.PolyTable.SetPolygon(24, Square(50, 7, 1));
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 

@@ -5,7 +5,7 @@
 #include "core/query_pipeline.h"
 #include "core/scanner.h"
 #include "core/tables.h"
-#include "geo/polygon_files.h"
+#include "core/polygon_files.h"
 #include "platform/platform.h"
 #include "scanner_query_builder.h"
 
@@ -69,7 +69,7 @@ protected:
         ScannerTest::SetUp();
         const std::string dir = std::string(QL_DATA_DIR) + "/rlp_polygons/";
         for (int i = 0; i < DistrictCount; ++i)
-            SetPolygon(state, i, LoadPolygonFile(dir + std::string(DistrictFileNames[i]) + ".txt"));
+            state.PolyTable.SetPolygon(i, LoadPolygonFile(dir + std::string(DistrictFileNames[i]) + ".txt"));
         state.QueryLines = LoadQueryFile(std::string(QL_DATA_DIR) + "/demo/demo-myfinds.gpx");
     }
 };

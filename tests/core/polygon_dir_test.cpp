@@ -10,8 +10,8 @@
 
 #include "core/app_state.h"
 #include "core/tables.h"
-#include "core/user_error.h"
-#include "geo/polygon_files.h"
+#include "base/user_error.h"
+#include "core/polygon_files.h"
 
 namespace ql {
 namespace {

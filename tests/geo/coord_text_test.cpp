@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "geo/coord_text.h"
 
 namespace ql {

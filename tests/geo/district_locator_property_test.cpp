@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "core/district_map.h"
+#include "core/polygon_files.h"
 #include "core/tables.h"
 #include "geo/district_locator.h"
 #include "geo/point_in_polygon.h"
-#include "geo/polygon_files.h"
 
 namespace ql {
 namespace {

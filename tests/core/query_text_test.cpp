@@ -3,7 +3,7 @@
 #include "core/query_pipeline.h"
 #include "core/query_text.h"
 #include "core/tables.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 
 namespace ql {
 namespace {

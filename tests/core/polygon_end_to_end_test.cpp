@@ -9,7 +9,7 @@
 
 #include "core/scanner.h"
 #include "core/tables.h"
-#include "geo/polygon_files.h"
+#include "core/polygon_files.h"
 #include "scanner_query_builder.h"
 
 namespace ql::scantest {
@@ -70,7 +70,7 @@ protected:
         ScannerTest::SetUp();  // its test squares are replaced by the real districts
         const std::string dir = std::string(QL_DATA_DIR) + "/rlp_polygons/";
         for (int i = 0; i < DistrictCount; ++i)
-            SetPolygon(state, i, LoadPolygonFile(dir + std::string(DistrictFileNames[i]) + ".txt"));
+            state.PolyTable.SetPolygon(i, LoadPolygonFile(dir + std::string(DistrictFileNames[i]) + ".txt"));
     }
 };
 

@@ -6,7 +6,7 @@
 
 #include "core/scanner.h"
 #include "core/tables.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "platform/platform.h"
 #include "scanner_query_builder.h"
 

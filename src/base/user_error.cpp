@@ -1,4 +1,4 @@
-#include "core/user_error.h"
+#include "base/user_error.h"
 
 namespace ql {
 

@@ -1,4 +1,4 @@
-#include "geo/placemark.h"
+#include "core/placemark.h"
 
 #include <array>
 #include <string>

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/user_error.h"
-#include "geo/placemark.h"
+#include "base/user_error.h"
+#include "core/placemark.h"
 #include "platform/platform.h"
 
 namespace ql {

@@ -2,12 +2,12 @@
 // ("latitude<TAB or comma>longitude"). Files are ANSI text unless a UTF-8 or
 // UTF-16 byte-order mark says otherwise; lines end with CR LF, LF or CR.
 
-#include "geo/polygon_files.h"
+#include "core/polygon_files.h"
 
 #include <string>
 
 #include "core/text_decode.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 #include "geo/number.h"
 
 namespace ql {

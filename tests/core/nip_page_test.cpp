@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/nip_page.h"
-#include "core/user_error.h"
+#include "base/user_error.h"
 
 namespace ql {
 namespace {

@@ -1,0 +1,109 @@
+#include "base/utf8.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace ql {
+
+namespace {
+
+// The length of the valid UTF-8 sequence at i, or 0 when the byte there starts none.
+std::size_t ValidSequenceLength(const std::string& text, std::size_t i)
+{
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    std::size_t length = b0 >= 0xC2 && b0 <= 0xDF ? 2 : b0 >= 0xE0 && b0 <= 0xEF ? 3 : b0 >= 0xF0 && b0 <= 0xF4 ? 4 : 0;
+    if (length == 0 || i + length > text.size()) return 0;
+    auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    for (std::size_t k = 1; k < length; ++k)
+        if ((at(k) & 0xC0) != 0x80) return 0;
+    // No overlong forms, no surrogates, nothing beyond U+10FFFF.
+    if (b0 == 0xE0 && at(1) < 0xA0) return 0;
+    if (b0 == 0xED && at(1) > 0x9F) return 0;
+    if (b0 == 0xF0 && at(1) < 0x90) return 0;
+    if (b0 == 0xF4 && at(1) > 0x8F) return 0;
+    return length;
+}
+
+}  // namespace
+
+char32_t NextCodePoint(std::string_view s, std::size_t& i)
+{
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) { ++i; return b0; }
+    int len = b0 >= 0xF0 && b0 <= 0xF4 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC2 && b0 <= 0xDF ? 2 : 0;
+    if (len == 0 || b0 > 0xF4 || i + len > s.size()) { ++i; return 0xFFFD; }
+    char32_t cp = b0 & (0x7F >> len);
+    for (int k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) { ++i; return 0xFFFD; }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    const char32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++i; return 0xFFFD; }
+    i += len;
+    return cp;
+}
+
+void RepairUtf8(std::string& text)
+{
+    // The first byte outside a valid sequence; plain ASCII is skipped eight
+    // bytes at a time, a pocket query being mostly that.
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n) {
+        if (i + 8 <= n) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, text.data() + i, 8);
+            if (!(chunk & 0x8080808080808080ULL)) {
+                i += 8;
+                continue;
+            }
+        }
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t length = ValidSequenceLength(text, i);
+        if (length == 0) break;
+        i += length;
+    }
+    if (i >= n) return;
+
+    // Damaged text: copied once, with U+FFFD for each stray byte.
+    std::string repaired;
+    repaired.reserve(n + n / 8);
+    repaired.append(text, 0, i);
+    while (i < n) {
+        const std::size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : ValidSequenceLength(text, i);
+        if (length == 0) {
+            repaired += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            repaired.append(text, i, length);
+            i += length;
+        }
+    }
+    text = std::move(repaired);
+}
+
+void AppendUtf8(std::string& out, char32_t cp)
+{
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace ql

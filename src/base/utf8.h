@@ -1,0 +1,30 @@
+#pragma once
+// UTF-8 text: one decoder, one encoder, the repair of damaged text and the
+// surrogate rules of UTF-16.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace ql {
+
+constexpr bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// The code point of a surrogate pair.
+constexpr char32_t CombineSurrogates(char32_t high, char32_t low) { return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00); }
+
+// Decodes the code point at i and moves i past it; an invalid sequence yields
+// U+FFFD and consumes one byte.
+char32_t NextCodePoint(std::string_view text, std::size_t& i);
+
+// Appends one code point as UTF-8; a surrogate or a value beyond U+10FFFF
+// becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t cp);
+
+// Makes UTF-8 text well-formed in place: every byte that does not belong to a
+// valid sequence becomes U+FFFD, as decoding would show it. Valid text (the
+// usual case) is left untouched and not copied.
+void RepairUtf8(std::string& text);
+
+}  // namespace ql
