@@ -142,8 +142,9 @@ void TfrmWeb::focusWindowChanged(QWindow* now)
     QWindow* self = windowHandle();
     if (!now || now != self) return;
 
+    // Focus "coming" from this window itself (its box never took the focus) is no switch either.
     bool fromOwnWindow = false;
-    if (before) {
+    if (before && before != self) {
         const bool popup = before->type() == Qt::Popup || before->type() == Qt::ToolTip;
         fromOwnWindow = !popup && before->transientParent() != self;
     }
