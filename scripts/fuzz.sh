@@ -9,8 +9,11 @@ cd "$(dirname "$0")/.."
 seconds="${1:-30}"
 build=build-fuzz
 
+werror=OFF
+if [ -n "${CI:-}" ] && [ "${CI}" != "false" ]; then werror=ON; fi
+
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DQL_BUILD_FUZZ=ON -DQL_BUILD_UI=OFF -DQL_BUILD_TESTS=OFF >/dev/null
+  -DQL_BUILD_FUZZ=ON -DQL_BUILD_UI=OFF -DQL_BUILD_TESTS=OFF -DQL_WERROR="$werror" >/dev/null
 cmake --build "$build" -j2
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/ql-fuzz.XXXXXX")"
