@@ -98,7 +98,8 @@ void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
         index.BandScale = index.BandCount / (maxY - minY);
         copies = 0;
         for (const Edge& e : all) {
-            copies += static_cast<std::size_t>(index.BandOf(std::max(e.Yi, e.Yj)) - index.BandOf(std::min(e.Yi, e.Yj)) + 1);
+            copies +=
+                static_cast<std::size_t>(index.BandOf(std::max(e.Yi, e.Yj)) - index.BandOf(std::min(e.Yi, e.Yj)) + 1);
         }
         if (index.BandCount == 1 || copies <= CopiesPerEdge * all.size()) break;
         index.BandCount /= 2;
@@ -133,7 +134,8 @@ void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
     for (std::size_t b = 0; b < bandCount; ++b) fill[b] = index.Bands[b].Start;
     for (const Edge& e : all) {
         const int last = index.BandOf(std::max(e.Yi, e.Yj));
-        for (int b = index.BandOf(std::min(e.Yi, e.Yj)); b <= last; ++b) index.Edges[fill[static_cast<std::size_t>(b)]++] = e;
+        for (int b = index.BandOf(std::min(e.Yi, e.Yj)); b <= last; ++b)
+            index.Edges[fill[static_cast<std::size_t>(b)]++] = e;
     }
 }
 
