@@ -55,6 +55,15 @@ TEST_F(PlacemarkTest, NameKeepsUtf8AndTheQueryEscapesButNoBareBrackets)
     EXPECT_EQ(state.PlacemarkFiles.back(), "GC7__X.kml");
 }
 
+TEST(PlacemarkFileName, WindowsDeviceNamesGetAPrefixInAnyCase)
+{
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "nul", "Nul", "aux", "COM1", "com9", "LPT1", "lpt9"})
+        EXPECT_EQ(PlacemarkFileName(device), std::string("_") + device + ".kml") << device;
+    // Their neighbours are ordinary names.
+    for (const char* name : {"NULL", "NU", "NUL1", "CONX", "COM10", "LPTX", "AUX_", "_NUL"})
+        EXPECT_EQ(PlacemarkFileName(name), std::string(name) + ".kml") << name;
+}
+
 TEST_F(PlacemarkTest, CodeCannotLeadOutOfTheFolder)
 {
     EXPECT_EQ(PlacemarkFileName("GC12345"), "GC12345.kml");

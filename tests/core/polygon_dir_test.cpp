@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "base/ascii.h"
 #include "core/app_state.h"
 #include "core/tables.h"
 #include "base/user_error.h"
@@ -31,9 +32,7 @@ std::optional<std::string> FakeLookup(const std::string& path)
         {"c:\\program files\\gsak\\gsak.exe", "gsak.exe"},
         {"c:\\progra~1\\gsak\\gsak.exe", "gsak.exe"},
     };
-    std::string key;
-    for (char c : path) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const auto it = entries.find(key);
+    const auto it = entries.find(AsciiLower(path));
     if (it == entries.end()) return std::nullopt;
     return it->second;
 }
