@@ -19,3 +19,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # so they run without DLLs beside them.
 set(ZLIB_USE_STATIC_LIBS ON)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# ctest runs the target's programs through Wine where it is installed (Debian
+# keeps wine64 off PATH); WINEPREFIX decides where its files go.
+find_program(QL_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+if(QL_WINE64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QL_WINE64})
+endif()
