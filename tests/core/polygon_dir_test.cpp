@@ -96,6 +96,12 @@ public:
     }
 };
 
+#ifdef _WIN32
+constexpr const char* ProgramDir = "C:\\Quenlorn\\";
+#else
+constexpr const char* ProgramDir = "/opt/quenlorn/";
+#endif
+
 class ResolvePolygonDirTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -105,7 +111,7 @@ protected:
                                                                           ->name()));
         fs::remove_all(base_);
         fs::create_directories(base_);
-        state_.ProgramDir = "/opt/quenlorn/";
+        state_.ProgramDir = ProgramDir;
         registry_.values = {{"ExePath", "C:\\PROGRA~1\\GSAK"}, {"C:\\Program Files\\GSAK", base_.string()}};
     }
     void TearDown() override { fs::remove_all(base_); }
@@ -125,7 +131,11 @@ TEST_F(ResolvePolygonDirTest, WithoutTheKeyTheFolderBesideTheProgramServes)
 {
     registry_.keyExists = false;
     Resolve();
+#ifdef _WIN32
+    EXPECT_EQ(state_.PolygonDir, "C:\\Quenlorn\\rlp_polygons\\");
+#else
     EXPECT_EQ(state_.PolygonDir, "/opt/quenlorn/rlp_polygons/");
+#endif
     EXPECT_FALSE(state_.GsakPolygonsFound);
     EXPECT_EQ(registry_.calls.front(), "open \\Software\\GSAK");
 }

@@ -1,6 +1,9 @@
-// The information window's texts, also from the POSIX system information.
+// The information window's texts, also from the POSIX system information
+// (the Windows counterparts are in tests/platform/win_sysinfo_test.cpp).
 
+#ifndef _WIN32
 #include <sys/utsname.h>
+#endif
 
 #include <cstdint>
 #include <limits>
@@ -157,6 +160,7 @@ TEST(HistoryText, PlainTextByByteOrderMarkElseAnsi)
 
 // ---- The POSIX system information -------------------------------------------
 
+#ifndef _WIN32
 TEST(PosixSystemInformation, KernelAndDistributionWithoutAWindowsName)
 {
     struct utsname names {};
@@ -176,6 +180,7 @@ TEST(PosixSystemInformation, KernelAndDistributionWithoutAWindowsName)
     EXPECT_EQ(platform::NativeProcessorArchitecture(), 12);
 #endif
 }
+#endif  // _WIN32
 
 }  // namespace
 }  // namespace ql

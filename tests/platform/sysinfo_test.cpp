@@ -1,4 +1,4 @@
-// What the POSIX platform reports about the system and the program.
+// What the platform reports about the system and the program.
 
 #include <optional>
 
@@ -9,7 +9,7 @@
 namespace ql {
 namespace {
 
-TEST(PosixSystemInformation, MemoryFiguresAreConsistent)
+TEST(SystemInformation, MemoryFiguresAreConsistent)
 {
     const std::optional<platform::MemoryStatus> memory = platform::QueryMemoryStatus();
     ASSERT_TRUE(memory.has_value());
@@ -18,7 +18,7 @@ TEST(PosixSystemInformation, MemoryFiguresAreConsistent)
     EXPECT_LE(memory->AvailPageFile, memory->TotalPageFile);
 }
 
-TEST(PosixSystemInformation, OnlyTheProgramItselfHasVersionNumbers)
+TEST(SystemInformation, OnlyTheProgramItselfHasVersionNumbers)
 {
     const std::optional<platform::FileVersion> own = platform::GetFileVersionNumbers(platform::ExecutablePath());
     ASSERT_TRUE(own.has_value());
