@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "base/user_error.h"
 #include "core/app_state.h"
 #include "core/query_pipeline.h"
 #include "core/scanner.h"
@@ -105,13 +106,15 @@ void TfrmMain::btnExtrDatenClick()
     if (IsMyFindsQuery(state_.QueryLines, queryDate)) {
         lblQueryDatum_->setText(FromUtf8(queryDate));
         lblQueryDatum_->adjustSize();
-        int rows = 0;
+        QueryScan scan;
         {
             ListRefresh refresh(*listModel_);
-            rows = ScanWaypoints(state_);
+            scan = ScanQuery(state_);
         }
-        showCounts(rows);
+        showCounts(scan.Rows);
         lblWebNIP_->setCursor(Qt::PointingHandCursor);
+        // A file cut short keeps the rows read; the error box says it is incomplete.
+        if (!scan.Incomplete.empty()) throw UserError(scan.Incomplete);
     } else {
         lblWebNIP_->setCursor(Qt::ArrowCursor);
         ShowNotMyFindsBox();
@@ -123,12 +126,13 @@ void TfrmMain::cboxStichtagClick()
     state_.CutoffEnabled = cboxStichtag_->isChecked();
     bbtnCheckRLP_->setEnabled(false);
     Guarded(this, [&] {
-        int rows = 0;
+        QueryScan scan;
         {
             ListRefresh refresh(*listModel_);
-            rows = ScanWaypoints(state_);
+            scan = ScanQuery(state_);
         }
-        showCounts(rows);
+        showCounts(scan.Rows);
+        if (!scan.Incomplete.empty()) throw UserError(scan.Incomplete);
     });
     bbtnCheckRLP_->setEnabled(true);
 }
