@@ -169,7 +169,7 @@ std::string DifficultyText(std::string_view value)
 }
 
 void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
-                 FindLogSearch& findLog, RowBudget& budget, int& rowCount)
+                 FindLogSearch& findLog, RowBudget& budget, PlacemarkNames& placemarks, int& rowCount)
 {
     const std::string_view wptLine = lines.at(wpt);
     const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
@@ -223,7 +223,7 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
         std::string coords = latText + " " + lonText;
         std::string decimals = std::string(latitude) + "," + std::string(longitude);
         state.NIPList.push_back(TNIPDatum::FromUtf8(code, name, type, coords, decimals));
-        WritePlacemark(state, code, name, latitude, longitude);
+        WritePlacemark(state, placemarks, code, name, latitude, longitude);
     }
 
     // The district and coordinate columns follow the placemark file: a failed
@@ -254,6 +254,7 @@ int ScanWaypoints(AppState& state)
     RowBudget budget(query.textBytes());
     state.Rows.reserve(std::min<std::size_t>(lines.countPairs(FirstWaypointLine), budget.maxRows()));
     FindLogSearch findLog;
+    PlacemarkNames placemarks;
     int rowCount = 0;
     std::size_t close = 0;    // the first closing line after the current waypoint line
     std::size_t nextWpt = 0;  // the first waypoint line after it, or n
@@ -277,7 +278,7 @@ int ScanWaypoints(AppState& state)
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
         for (std::size_t c = wpt; c <= last; ++c) {
             if (lines.has(c, HasCountry) && Contains(lines.at(c + 1), StateLine))
-                HandleCache(state, lines, wpt, c, close, findLog, budget, rowCount);
+                HandleCache(state, lines, wpt, c, close, findLog, budget, placemarks, rowCount);
         }
     }
     return rowCount;

@@ -102,5 +102,19 @@ TEST_F(ScannerTest, RowsBeyondWhatTheTextAllowsEndTheScanWithAMessage)
     EXPECT_LT(state.Rows.size(), 60'000u);
 }
 
+TEST_F(ScannerTest, ALongCodeOutsideEveryDistrictDoesNotEndTheScan)
+{
+    Cache far;
+    far.code = std::string(300, 'G');
+    far.lat = "10";
+    far.lon = "10";
+    Cache next;
+    next.code = "GC2";
+    Load({far, next});
+    EXPECT_EQ(ScanWaypoints(state), 2);
+    EXPECT_EQ(state.PlacemarkFiles, std::vector<std::string>{std::string(100, 'G') + ".kml"});
+    EXPECT_TRUE(std::filesystem::exists(folder / (std::string(100, 'G') + ".kml")));
+}
+
 }  // namespace
 }  // namespace ql::scantest
