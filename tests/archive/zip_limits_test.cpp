@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
+
+#include <unistd.h>
+
+#include "archive/extract.h"
 
 #include "archive/zip_directory.h"
 #include "archive/zip_format.h"
@@ -42,6 +48,26 @@ TEST(ZipLimits, AnEntryDeclaredBeyondTheLimitIsRefusedBeforeInflating)
     test::TestEntry liar{"q.gpx", std::string(1000, '\n'), 8, {}, 10};
     EXPECT_EQ(ExtractFrom(test::ZipBuilder().Add(liar).Build()),
               "Archiver: Invalid size or check sum of file or unsupported compression format - Native error: 00008");
+}
+
+TEST(ZipLimits, MoreLinesThanTheDeclaredSizeAllowsStopWhileInflating)
+{
+    // Five million line breaks in a few kilobytes: the query of five million
+    // bytes may have 4,506,804 lines, and the extraction itself says so.
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("ql_breaks_" + std::to_string(static_cast<long>(::getpid())) + ".zip"))
+                                 .string();
+    const std::string archive = test::ZipBuilder().Add("q.gpx", std::string(5'000'000, '\n')).Build();
+    std::ofstream(path, std::ios::binary).write(archive.data(), static_cast<std::streamsize>(archive.size()));
+    Silent progress;
+    std::string message = "no error";
+    try {
+        (void)ExtractFirstGpx(path, progress);
+    } catch (const UserError& e) {
+        message = e.what();
+    }
+    std::filesystem::remove(path);
+    EXPECT_EQ(message, "Die Abfrage hat zu viele Zeilen: Bei 5.000.000 Bytes sind höchstens 4.506.804 Zeilen möglich.");
 }
 
 // `count` bare local headers, 30 bytes apart, each claiming a name of
