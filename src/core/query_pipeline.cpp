@@ -1,5 +1,6 @@
 #include "core/query_pipeline.h"
 
+#include "base/query_limits.h"
 #include "base/user_error.h"
 #include "core/app_state.h"
 #include "core/scanner.h"
@@ -19,6 +20,9 @@ bool HasZipExtension(std::string_view path)
 
 QueryText LoadQueryFile(const std::string& path)
 {
+    // A file beyond the limit is refused before it is read.
+    if (const auto file = platform::OpenReadOnly(path); file && file->Size() > MaxQueryBytes)
+        ThrowQueryTooLarge(file->Size());
     return QueryText::FromBytes(platform::ReadWholeFile(path));
 }
 
@@ -74,7 +78,8 @@ std::string IncompleteQueryText(const std::string& path, std::size_t finds)
 QueryScan ScanQuery(AppState& state)
 {
     QueryScan scan;
-    if (EndsWithClosingLine(state.QueryLines)) {
+    // Nothing loaded yet is no file cut short.
+    if (state.QueryLines.empty() || EndsWithClosingLine(state.QueryLines)) {
         scan.Rows = ScanWaypoints(state);
         return scan;
     }

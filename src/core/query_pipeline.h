@@ -13,7 +13,8 @@ struct AppState;
 // True when the file name ends in ".zip", in any letter case.
 bool HasZipExtension(std::string_view path);
 
-// Reads a GPX file whole and splits it into lines.
+// Reads a GPX file whole and splits it into lines; a file larger than a query
+// may be is refused before it is read.
 QueryText LoadQueryFile(const std::string& path);
 
 // Line 2 must contain "My Finds Pocket Query"; then queryDate gets line 6
@@ -37,7 +38,7 @@ struct QueryScan {
 // Scans the loaded query (see ScanWaypoints). A file that ends before its
 // closing line keeps the rows read up to the cut and says it is incomplete;
 // an error of the scan at the cut gives way to that message. A complete file's
-// errors are thrown as they are.
+// errors are thrown as they are; no lines at all (nothing loaded) are no cut.
 QueryScan ScanQuery(AppState& state);
 
 }  // namespace ql

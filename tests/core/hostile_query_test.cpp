@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "base/user_error.h"
+#include "core/query_pipeline.h"
 #include "core/query_text.h"
 #include "core/scanner.h"
 #include "scanner_query_builder.h"
@@ -39,6 +42,20 @@ TEST(QueryLimits, BareLineBreaksBeyondTheLineLimitAreRefused)
     // Four bytes a line in the table, not eight.
     EXPECT_LT(q.memoryBytes(), 8'000'000u + 4u * 4'000'001u + 4096u);
 }
+
+#ifndef _WIN32
+TEST(QueryLimits, AFileBeyondTheSizeLimitIsRefusedBeforeItIsRead)
+{
+    // A sparse file: four gigabytes that take no room on the disk.
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("ql_huge_" + std::to_string(static_cast<long>(::getpid())) + ".gpx");
+    { std::ofstream(path) << "x"; }
+    std::filesystem::resize_file(path, 4'000'000'001ULL);
+    EXPECT_EQ(ErrorOf([&] { (void)LoadQueryFile(path.string()); }),
+              "Die Abfrage ist zu groß: 4.000.000.001 Bytes, höchstens 4.000.000.000 Bytes sind möglich.");
+    std::filesystem::remove(path);
+}
+#endif
 
 // One waypoint whose country and state lines repeat `pairs` times after it.
 std::vector<std::string> RepeatedWaypoint(const std::string& name, int pairs)

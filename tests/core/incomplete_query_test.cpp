@@ -61,6 +61,10 @@ TEST_F(ScannerTest, AQueryCutAfterAWaypointKeepsItsRowsAndSaysSo)
     EXPECT_EQ(IncompleteQueryText("q.gpx", 1),
               "Die Datei \"q.gpx\" ist unvollständig: Die abschließende Zeile </gpx> fehlt. Es wurde 1 Fund gelesen.");
 
+    // Nothing loaded: nothing to say.
+    state.QueryLines = QueryText();
+    EXPECT_EQ(ScanQuery(state).Incomplete, "");
+
     // The whole file: three rows, no word.
     state.QueryLines = QueryText::FromBytes(full);
     scan = ScanQuery(state);
