@@ -1,5 +1,6 @@
 #include "core/query_text.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -9,8 +10,9 @@
 #include <emmintrin.h>
 #endif
 
-#include "core/text_decode.h"
+#include "base/query_limits.h"
 #include "base/user_error.h"
+#include "core/text_decode.h"
 
 namespace ql {
 
@@ -43,9 +45,11 @@ void ForEachBreakByte(const char* data, std::size_t from, std::size_t n, OnBreak
 
 QueryText QueryText::FromBytes(std::string bytes)
 {
+    if (bytes.size() > MaxQueryBytes) ThrowQueryTooLarge(bytes.size());
     QueryText q;
     q.buffer_ = std::move(bytes);
     RepairUtf8(q.buffer_);  // decoded as UTF-8: a stray byte reads as U+FFFD
+    if (q.buffer_.size() > MaxQueryBytes) ThrowQueryTooLarge(q.buffer_.size());
     const char* data = q.buffer_.data();
     const std::size_t n = q.buffer_.size();
     std::size_t start = 0;
@@ -54,26 +58,33 @@ QueryText QueryText::FromBytes(std::string bytes)
         start = 3;
 
     // About one line per sixty bytes in a pocket query; the table grows past that if needed.
-    q.starts_.reserve((n - start) / 48 + 2);
-    if (start < n) q.starts_.push_back(start);
+    // The table ends as one entry per line and one more: a further entry
+    // beyond that would be a line over the limit.
+    const std::uint64_t maxEntries = MaxQueryLines(n) + 1;
+    q.starts_.reserve(static_cast<std::size_t>(std::min<std::uint64_t>((n - start) / 48 + 2, maxEntries + 1)));
+    if (start < n) q.starts_.push_back(static_cast<std::uint32_t>(start));
     ForEachBreakByte(data, start, n, [&](std::size_t i) {
         // The LF of a CR LF pair ends nothing new: its CR already did.
         if (data[i] == '\n' && i > 0 && data[i - 1] == '\r') {
-            q.starts_.back() = i + 1;
+            q.starts_.back() = static_cast<std::uint32_t>(i + 1);
             return;
         }
-        q.starts_.push_back(i + 1);
+        if (q.starts_.size() >= maxEntries) [[unlikely]]
+            ThrowTooManyLines(n);
+        q.starts_.push_back(static_cast<std::uint32_t>(i + 1));
     });
     // The last entry is where a line after the final break would start: a
     // break at the very end adds no line, and text after the last break is one.
     if (q.starts_.empty()) return q;
     if (q.starts_.back() < n) {
         q.lastEnd_ = n;
-        q.starts_.push_back(n + 1);
+        if (q.starts_.size() >= maxEntries) ThrowTooManyLines(n);
+        q.starts_.push_back(static_cast<std::uint32_t>(n + 1));
     } else {
         q.lastEnd_ = n - BreakLengthBefore(data, n);
     }
-    q.starts_.shrink_to_fit();
+    // A table much larger than needed gives its room back (a copy of the table).
+    if (q.starts_.capacity() - q.starts_.size() > q.starts_.size() / 8) q.starts_.shrink_to_fit();
     return q;
 }
 
@@ -84,7 +95,7 @@ void QueryText::ThrowIndexError(long long index)
 
 std::size_t QueryText::memoryBytes() const
 {
-    return buffer_.capacity() + starts_.capacity() * sizeof(std::size_t);
+    return buffer_.capacity() + starts_.capacity() * sizeof(std::uint32_t);
 }
 
 }  // namespace ql

@@ -1,8 +1,10 @@
 #pragma once
 // The loaded query: one buffer holding the decoded file, and the lines as views
-// into it. Every line access is index-checked.
+// into it. Every line access is index-checked. The line table costs four bytes
+// a line; the limits in base/query_limits.h keep it bounded by the text.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +17,7 @@ public:
 
     // Takes the file's bytes, skips a leading UTF-8 byte-order mark and splits at
     // CR LF, LF or CR (one break each; a break at the very end adds no line).
+    // A text beyond MaxQueryBytes or MaxQueryLines throws the limit's message.
     static QueryText FromBytes(std::string bytes);
 
     std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
@@ -30,6 +33,9 @@ public:
         const std::size_t end = i + 1 == size() ? lastEnd_ : starts_[i + 1] - BreakLengthBefore(buffer_.data(), starts_[i + 1]);
         return {buffer_.data() + begin, end - begin};
     }
+
+    // Bytes of the decoded text.
+    std::size_t textBytes() const { return buffer_.size(); }
 
     // Bytes held (buffer and line table), for the memory figures of the benchmark.
     std::size_t memoryBytes() const;
@@ -47,9 +53,9 @@ private:
     }
     [[noreturn]] static void ThrowIndexError(long long index);
 
-    std::string buffer_;              // the decoded file, byte-order mark included
-    std::vector<std::size_t> starts_; // offset of each line, then where the next would start
-    std::size_t lastEnd_ = 0;         // end of the last line (before a final break)
+    std::string buffer_;                // the decoded file, byte-order mark included
+    std::vector<std::uint32_t> starts_; // offset of each line, then where the next would start
+    std::size_t lastEnd_ = 0;           // end of the last line (before a final break)
 };
 
 }  // namespace ql
