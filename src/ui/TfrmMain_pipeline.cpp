@@ -37,6 +37,16 @@ private:
     CacheListModel& model_;
 };
 
+// Tells the windows that follow the scans that one has ended, also with an error.
+class ScanNotice {
+public:
+    explicit ScanNotice(TfrmMain& window) : window_(window) {}
+    ~ScanNotice() { emit window_.scanFinished(); }
+
+private:
+    TfrmMain& window_;
+};
+
 void ShowNotMyFindsBox()
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), NotMyFindsText, QMessageBox::Ok);
@@ -107,6 +117,7 @@ void TfrmMain::btnExtrDatenClick()
         lblQueryDatum_->adjustSize();
         int rows = 0;
         {
+            ScanNotice notice(*this);
             ListRefresh refresh(*listModel_);
             rows = ScanWaypoints(state_);
         }
@@ -125,6 +136,7 @@ void TfrmMain::cboxStichtagClick()
     Guarded(this, [&] {
         int rows = 0;
         {
+            ScanNotice notice(*this);
             ListRefresh refresh(*listModel_);
             rows = ScanWaypoints(state_);
         }
