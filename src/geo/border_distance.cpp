@@ -15,7 +15,8 @@ constexpr double EccentricitySquared = 0.00669437999014;
 // A leaf holds at most this many edges unless the tree is this deep.
 constexpr std::size_t LeafEdges = 8;
 constexpr int MaxDepth = 20;
-constexpr std::size_t MaxNodesPerEdge = 64;
+constexpr std::size_t MaxNodesPerEdge = 256;
+constexpr double InteriorCellRatio = 16.0;
 // Near the poles a degree of longitude shrinks to nothing; polygons reaching
 // there are searched edge by edge.
 constexpr double MaxIndexedLatitude = 80.0;
@@ -30,14 +31,24 @@ bool Same(TFPoint a, TFPoint b)
     return a.X == b.X && a.Y == b.Y;
 }
 
-// Distance from the origin to the segment a-b of the plane.
-double OriginToSegment(double ax, double ay, double bx, double by)
+// Squared distance from the origin to the segment a-b of the plane.
+double OriginToSegmentSquared(double ax, double ay, double bx, double by)
 {
     const double dx = bx - ax, dy = by - ay;
     const double length2 = dx * dx + dy * dy;
     double t = 0.0;
     if (length2 > 0.0) t = std::clamp(-(ax * dx + ay * dy) / length2, 0.0, 1.0);
-    return std::hypot(ax + t * dx, ay + t * dy);
+    const double x = ax + t * dx, y = ay + t * dy;
+    return x * x + y * y;
+}
+
+double SquaredMetres(TFPoint p, const BorderEdge& edge, const LocalFrame& frame)
+{
+    const double ax = (edge.a.Y - p.Y) * frame.metresPerDegreeLongitude;
+    const double ay = (edge.a.X - p.X) * frame.metresPerDegreeLatitude;
+    const double bx = (edge.b.Y - p.Y) * frame.metresPerDegreeLongitude;
+    const double by = (edge.b.X - p.X) * frame.metresPerDegreeLatitude;
+    return OriginToSegmentSquared(ax, ay, bx, by);
 }
 
 }  // namespace
@@ -54,11 +65,7 @@ LocalFrame LocalFrame::At(double latitude)
 
 double SegmentDistanceMetres(TFPoint p, const BorderEdge& edge, const LocalFrame& frame)
 {
-    const double ax = (edge.a.Y - p.Y) * frame.metresPerDegreeLongitude;
-    const double ay = (edge.a.X - p.X) * frame.metresPerDegreeLatitude;
-    const double bx = (edge.b.Y - p.Y) * frame.metresPerDegreeLongitude;
-    const double by = (edge.b.X - p.X) * frame.metresPerDegreeLatitude;
-    return OriginToSegment(ax, ay, bx, by);
+    return std::sqrt(SquaredMetres(p, edge, frame));
 }
 
 std::vector<bool> BridgeEdges(const TPolyArray& ring)
@@ -219,8 +226,10 @@ void BorderIndex::BuildNode(std::size_t node, const std::vector<std::uint32_t>& 
     for (std::size_t k = 0; k < parent.size(); ++k)
         if (distance[k] <= reach) kept.push_back(parent[k]);
 
-    // Splitting stops paying once the cell is small beside the spread's share.
-    const bool small = h * 8 < (spread - 1) * nearest;
+    // Far inside, the edges that compete for nearest thin out only slowly as
+    // the cell shrinks: a cell small beside its distance to the border stays
+    // whole, and so does one small beside the spread's share.
+    const bool small = h * InteriorCellRatio < nearest || h * 8 < (spread - 1) * nearest;
     if (kept.size() <= LeafEdges || depth >= MaxDepth || small || nodes_.size() > MaxNodesPerEdge * edges_.size()) {
         nodes_[node].begin = static_cast<std::uint32_t>(candidates_.size());
         candidates_.insert(candidates_.end(), kept.begin(), kept.end());
@@ -242,8 +251,8 @@ double BorderIndex::DistancePlain(TFPoint p) const
 {
     const LocalFrame frame = LocalFrame::At(p.X);
     double best = NoDistance;
-    for (const BorderEdge& e : edges_) best = std::min(best, SegmentDistanceMetres(p, e, frame));
-    return best;
+    for (const BorderEdge& e : edges_) best = std::min(best, SquaredMetres(p, e, frame));
+    return std::sqrt(best);
 }
 
 double BorderIndex::Distance(TFPoint p) const
@@ -259,8 +268,8 @@ double BorderIndex::Distance(TFPoint p) const
     const LocalFrame frame = LocalFrame::At(p.X);
     double best = NoDistance;
     for (std::uint32_t i = node->begin; i < node->end; ++i)
-        best = std::min(best, SegmentDistanceMetres(p, edges_[candidates_[i]], frame));
-    return best;
+        best = std::min(best, SquaredMetres(p, edges_[candidates_[i]], frame));
+    return std::sqrt(best);
 }
 
 }  // namespace ql
