@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 #include <string>
 #include <unordered_map>
 
@@ -17,6 +19,20 @@ double MetresToBox(TFPoint p, TFPoint low, TFPoint high, const LocalFrame& frame
     const double north = std::max({0.0, low.X - p.X, p.X - high.X}) * frame.metresPerDegreeLatitude;
     const double east = std::max({0.0, low.Y - p.Y, p.Y - high.Y}) * frame.metresPerDegreeLongitude;
     return std::hypot(north, east);
+}
+
+// Interleaved bits of latitude and longitude on a grid of about 30 m: finds
+// near each other get near keys.
+std::uint32_t NearnessKey(TFPoint p)
+{
+    const auto scaled = [](double v, double low) {
+        const double t = (v - low) * 4096.0;
+        return static_cast<std::uint32_t>(std::clamp(t, 0.0, 65535.0));
+    };
+    const std::uint32_t x = scaled(p.X, 47.0), y = scaled(p.Y, 4.0);
+    std::uint32_t key = 0;
+    for (int bit = 0; bit < 16; ++bit) key |= ((x >> bit) & 1u) << (2 * bit + 1) | ((y >> bit) & 1u) << (2 * bit);
+    return key;
 }
 
 }  // namespace
@@ -63,6 +79,10 @@ DistrictOverview BuildDistrictOverview(const DistrictMap& districts, const std::
 {
     DistrictOverview overview;
     overview.finds.resize(rows.size());
+    // Points first, in row order; then the distances in an order that keeps
+    // neighbouring finds together, so the border indexes stay in the cache.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
+    order.reserve(rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const CacheRow& row = rows[r];
         FindPlace& place = overview.finds[r];
@@ -76,17 +96,26 @@ DistrictOverview BuildDistrictOverview(const DistrictMap& districts, const std::
         if (!latitude || !longitude) continue;
         place.located = true;
         place.point = {*latitude, *longitude};
-        if (district) {
-            place.measured = *district;
-            place.borderMetres = districts.Border(*district).Distance(place.point);
+        order.emplace_back((static_cast<std::uint64_t>(place.district + 1) << 32) | NearnessKey(place.point),
+                           static_cast<std::uint32_t>(r));
+    }
+    std::sort(order.begin(), order.end());
+    for (const auto& [key, r] : order) {
+        FindPlace& place = overview.finds[r];
+        if (place.district >= 0) {
+            place.measured = place.district;
+            place.borderMetres = districts.Border(place.district).Distance(place.point);
         } else {
             const NearestBorder nearest = FindNearestBorder(districts, place.point);
             place.measured = nearest.district;
             place.borderMetres = nearest.metres;
         }
-        if (!district) continue;
-        // Farthest from the border wins; the earlier row keeps a tie.
-        DistrictSummary& summary = overview.districts[static_cast<std::size_t>(*district)];
+    }
+    // Farthest from the border wins; the earlier row keeps a tie.
+    for (std::size_t r = 0; r < overview.finds.size(); ++r) {
+        const FindPlace& place = overview.finds[r];
+        if (!place.located || place.district < 0) continue;
+        DistrictSummary& summary = overview.districts[static_cast<std::size_t>(place.district)];
         if (summary.bestRow < 0 || place.borderMetres > summary.bestMetres) {
             summary.bestRow = static_cast<int>(r);
             summary.bestMetres = place.borderMetres;

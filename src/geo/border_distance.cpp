@@ -13,10 +13,12 @@ constexpr double SemiMajorAxis = 6378137.0;          // WGS84
 constexpr double EccentricitySquared = 0.00669437999014;
 
 // A leaf holds at most this many edges unless the tree is this deep.
-constexpr std::size_t LeafEdges = 8;
+constexpr std::size_t LeafEdges = 16;
 constexpr int MaxDepth = 20;
 constexpr std::size_t MaxNodesPerEdge = 256;
-constexpr double InteriorCellRatio = 16.0;
+constexpr double InteriorCellRatio = 2.0;
+constexpr int GridLevel = 7;
+constexpr int GridSide = 1 << GridLevel;
 // Near the poles a degree of longitude shrinks to nothing; polygons reaching
 // there are searched edge by edge.
 constexpr double MaxIndexedLatitude = 80.0;
@@ -193,6 +195,22 @@ void BorderIndex::Build(std::vector<BorderEdge> edges)
     std::vector<std::uint32_t> all(edges_.size());
     std::iota(all.begin(), all.end(), 0u);
     BuildNode(0, all, 0);
+
+    grid_.resize(static_cast<std::size_t>(GridSide) * GridSide);
+    for (int row = 0; row < GridSide; ++row) {
+        for (int column = 0; column < GridSide; ++column) {
+            // A node above the grid's level splits on cell boundaries, so the
+            // cell's centre goes where each of its points goes.
+            const TFPoint c{root.centre.X - root.halfLatitude + (row + 0.5) * 2 * root.halfLatitude / GridSide,
+                            root.centre.Y - root.halfLongitude + (column + 0.5) * 2 * root.halfLongitude / GridSide};
+            std::uint32_t node = 0;
+            for (int depth = 0; depth < GridLevel && nodes_[node].child >= 0; ++depth) {
+                const Node& n = nodes_[node];
+                node = static_cast<std::uint32_t>(n.child + ((c.Y >= n.centre.Y ? 1 : 0) | (c.X >= n.centre.X ? 2 : 0)));
+            }
+            grid_[static_cast<std::size_t>(row) * GridSide + static_cast<std::size_t>(column)] = node;
+        }
+    }
 }
 
 void BorderIndex::BuildNode(std::size_t node, const std::vector<std::uint32_t>& parent, int depth)
@@ -232,7 +250,7 @@ void BorderIndex::BuildNode(std::size_t node, const std::vector<std::uint32_t>& 
     const bool small = h * InteriorCellRatio < nearest || h * 8 < (spread - 1) * nearest;
     if (kept.size() <= LeafEdges || depth >= MaxDepth || small || nodes_.size() > MaxNodesPerEdge * edges_.size()) {
         nodes_[node].begin = static_cast<std::uint32_t>(candidates_.size());
-        candidates_.insert(candidates_.end(), kept.begin(), kept.end());
+        for (std::uint32_t e : kept) candidates_.push_back(edges_[e]);
         nodes_[node].end = static_cast<std::uint32_t>(candidates_.size());
         return;
     }
@@ -258,9 +276,15 @@ double BorderIndex::DistancePlain(TFPoint p) const
 double BorderIndex::Distance(TFPoint p) const
 {
     if (nodes_.empty()) return DistancePlain(p);
-    const Node* node = &nodes_.front();
-    if (!(std::fabs(p.X - node->centre.X) <= node->halfLatitude && std::fabs(p.Y - node->centre.Y) <= node->halfLongitude))
+    const Node& root = nodes_.front();
+    if (!(std::fabs(p.X - root.centre.X) <= root.halfLatitude && std::fabs(p.Y - root.centre.Y) <= root.halfLongitude))
         return DistancePlain(p);
+    const auto cell = [](double offset, double half) {
+        return std::clamp(static_cast<int>(offset / (2 * half) * GridSide), 0, GridSide - 1);
+    };
+    const int row = cell(p.X - (root.centre.X - root.halfLatitude), root.halfLatitude);
+    const int column = cell(p.Y - (root.centre.Y - root.halfLongitude), root.halfLongitude);
+    const Node* node = &nodes_[grid_[static_cast<std::size_t>(row) * GridSide + static_cast<std::size_t>(column)]];
     while (node->child >= 0) {
         const int k = (p.Y >= node->centre.Y ? 1 : 0) | (p.X >= node->centre.X ? 2 : 0);
         node = &nodes_[static_cast<std::size_t>(node->child + k)];
@@ -268,7 +292,7 @@ double BorderIndex::Distance(TFPoint p) const
     const LocalFrame frame = LocalFrame::At(p.X);
     double best = NoDistance;
     for (std::uint32_t i = node->begin; i < node->end; ++i)
-        best = std::min(best, SquaredMetres(p, edges_[candidates_[i]], frame));
+        best = std::min(best, SquaredMetres(p, candidates_[i], frame));
     return std::sqrt(best);
 }
 

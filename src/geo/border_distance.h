@@ -77,7 +77,10 @@ private:
 
     std::vector<BorderEdge> edges_;
     std::vector<Node> nodes_;
-    std::vector<std::uint32_t> candidates_;
+    std::vector<BorderEdge> candidates_;  // the leaves' edges, copied in leaf order for quick reading
+    // The deepest node above each cell of a uniform grid over the root, so a
+    // lookup starts some levels down.
+    std::vector<std::uint32_t> grid_;
     TFPoint low_{}, high_{};
 };
 
