@@ -16,6 +16,7 @@ void DistrictMap::SetPolygon(int district, TPolyArray polygon)
     const auto i = static_cast<std::size_t>(district);
     polygons_[i] = std::move(polygon);
     locator_.Update(i, polygons_[i]);
+    borders_[i].Build(RealBorderEdges(polygons_[i]));
 }
 
 std::optional<int> DistrictMap::Find(TFPoint p) const

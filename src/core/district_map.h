@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/tables.h"
+#include "geo/border_distance.h"
 #include "geo/district_locator.h"
 #include "geo/point.h"
 
@@ -29,9 +30,13 @@ public:
     // The first district (index order) whose polygon contains p, or none.
     std::optional<int> Find(TFPoint p) const;
 
+    // The real border of district i (bridges left out), indexed for distances.
+    const BorderIndex& Border(int district) const { return borders_[static_cast<std::size_t>(district)]; }
+
 private:
     PolygonTable polygons_;
     DistrictLocator locator_;
+    std::array<BorderIndex, DistrictCount> borders_;
 };
 
 // The district of a waypoint given its latitude and longitude texts as the

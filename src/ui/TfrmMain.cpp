@@ -204,6 +204,11 @@ void TfrmMain::buildMenu()
     mnuInfo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     ConnectGuarded(mnuInfo_, &QAction::triggered, this, &TfrmMain::mnuInfoClick);
 
+    mnuUebersicht_ = new QAction(QStringLiteral("Kreisübersicht..."), this);
+    mnuUebersicht_->setObjectName(QStringLiteral("mnuUebersicht"));
+    mnuUebersicht_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(mnuUebersicht_, &QAction::triggered, this, [this] { Guarded(this, [&] { mnuUebersichtClick(); }); });
+
     QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei"));
     datei->setObjectName(QStringLiteral("mnuDatei"));
     datei->addAction(FileOpen1_);
@@ -213,6 +218,7 @@ void TfrmMain::buildMenu()
     QMenu* extras = menuBar()->addMenu(QStringLiteral("Extras"));
     extras->setObjectName(QStringLiteral("Extras1"));
     extras->addAction(mnuHilfe_);
+    extras->addAction(mnuUebersicht_);
     extras->addSeparator()->setObjectName(QStringLiteral("N2"));
     extras->addAction(mnuInfo_);
 

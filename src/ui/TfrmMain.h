@@ -48,6 +48,11 @@ public:
     void CheckActionExecute();
     void mnuHilfeClick();
     void mnuInfoClick();
+    void mnuUebersichtClick();  // the district overview (Ctrl+K)
+
+signals:
+    // After every scan, also one that ended with an error.
+    void scanFinished();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +90,7 @@ private:
     QAction* FileExit1_ = nullptr;
     QAction* mnuHilfe_ = nullptr;
     QAction* mnuInfo_ = nullptr;
+    QAction* mnuUebersicht_ = nullptr;
 };
 
 }  // namespace ql::ui

@@ -49,6 +49,16 @@ private:
     QWidget* control_;
 };
 
+// Tells the windows that follow the scans that one has ended, also with an error.
+class ScanNotice {
+public:
+    explicit ScanNotice(TfrmMain& window) : window_(window) {}
+    ~ScanNotice() { emit window_.scanFinished(); }
+
+private:
+    TfrmMain& window_;
+};
+
 void ShowNotMyFindsBox()
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), NotMyFindsText, QMessageBox::Ok);
@@ -118,6 +128,7 @@ void TfrmMain::btnExtrDatenClick()
         lblQueryDatum_->adjustSize();
         QueryScan scan;
         {
+            ScanNotice notice(*this);
             ListRefresh refresh(*listModel_);
             scan = ScanQuery(state_);
         }
@@ -137,6 +148,7 @@ void TfrmMain::cboxStichtagClick()
     const DisabledWhileRunning checkOff(bbtnCheckRLP_);
     QueryScan scan;
     {
+        ScanNotice notice(*this);
         ListRefresh refresh(*listModel_);
         scan = ScanQuery(state_);
     }

@@ -7,6 +7,7 @@
 #include "ui/TfrmLK.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmPoly.h"
+#include "ui/TfrmOverview.h"
 #include "ui/TfrmWeb.h"
 
 namespace ql::ui {

@@ -15,6 +15,7 @@ class TfrmInfo;
 class TfrmLK;
 class TfrmFK;
 class TfrmWeb;
+class TfrmOverview;
 
 struct Windows {
     // Declared in creation order; destroyed in reverse.
@@ -24,6 +25,7 @@ struct Windows {
     std::unique_ptr<TfrmLK> frmLK;
     std::unique_ptr<TfrmFK> frmFK;
     std::unique_ptr<TfrmWeb> frmWeb;
+    std::unique_ptr<TfrmOverview> frmOverview;  // made when first opened
 
     Windows();
     ~Windows();

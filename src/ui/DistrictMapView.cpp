@@ -1,0 +1,311 @@
+#include "ui/DistrictMapView.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <limits>
+
+#include "core/character_references.h"
+#include "geo/border_distance.h"
+#include "ui/Controls.h"
+
+namespace ql::ui {
+
+namespace {
+
+constexpr int FitMargin = 10;       // pixels around the state when fitted
+constexpr double HitRadius = 5.0;   // pixels from a dot that still hover it
+constexpr double WheelStep = 1.25;  // zoom per wheel notch
+
+bool Finite(TFPoint p)
+{
+    return std::isfinite(p.X) && std::isfinite(p.Y);
+}
+
+}  // namespace
+
+QString MetresText(double metres)
+{
+    return QString::number(metres, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+DistrictMapView::DistrictMapView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("mapView"));
+    setMouseTracking(true);
+    setMinimumSize(200, 200);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void DistrictMapView::setDistricts(const DistrictMap& districts)
+{
+    districts_ = &districts;
+    projection_ = MapProjection::ForPolygons(districts.Polygons());
+    bounds_ = projection_.Bounds(districts.Polygons());
+    for (int d = 0; d < DistrictCount; ++d) {
+        QPainterPath fill;
+        fill.setFillRule(Qt::OddEvenFill);  // holes and further parts joined by bridges stay holes and parts
+        bool open = false;
+        for (TFPoint p : districts[d]) {
+            if (!Finite(p)) continue;
+            const MapPoint m = projection_.Project(p);
+            if (open) fill.lineTo(m.x, m.y);
+            else fill.moveTo(m.x, m.y);
+            open = true;
+        }
+        if (open) fill.closeSubpath();
+        fills_[static_cast<std::size_t>(d)] = fill;
+
+        // The outline only along real border: a bridge never shows.
+        QPainterPath border;
+        for (const TPolyArray& chain : BorderChains(districts[d])) {
+            for (std::size_t i = 0; i < chain.size(); ++i) {
+                const MapPoint m = projection_.Project(chain[i]);
+                if (i == 0) border.moveTo(m.x, m.y);
+                else border.lineTo(m.x, m.y);
+            }
+        }
+        borders_[static_cast<std::size_t>(d)] = border;
+    }
+    fitAll();
+    update();
+}
+
+void DistrictMapView::setScan(const std::vector<CacheRow>* rows, const DistrictOverview* overview)
+{
+    rows_ = rows;
+    overview_ = overview;
+    dots_.clear();
+    if (overview_) {
+        dots_.reserve(overview_->finds.size());
+        constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+        for (const FindPlace& place : overview_->finds)
+            dots_.push_back(place.located ? projection_.Project(place.point) : MapPoint{nan, nan});
+    }
+    update();
+}
+
+void DistrictMapView::setThreshold(double metres)
+{
+    threshold_ = metres;
+    update();
+}
+
+void DistrictMapView::setSelectedDistrict(int district)
+{
+    selected_ = district;
+    update();
+}
+
+void DistrictMapView::fitAll()
+{
+    fitted_ = true;
+    const double w = std::max(1, width() - 2 * FitMargin), h = std::max(1, height() - 2 * FitMargin);
+    if (bounds_.empty) {
+        scale_ = 1.0;
+        offset_ = QPointF(width() / 2.0, height() / 2.0);
+        update();
+        return;
+    }
+    const double spanX = std::max(bounds_.high.x - bounds_.low.x, 1e-9);
+    const double spanY = std::max(bounds_.high.y - bounds_.low.y, 1e-9);
+    scale_ = std::min(w / spanX, h / spanY);
+    const double midX = (bounds_.low.x + bounds_.high.x) / 2, midY = (bounds_.low.y + bounds_.high.y) / 2;
+    offset_ = QPointF(width() / 2.0 - midX * scale_, height() / 2.0 + midY * scale_);
+    update();
+}
+
+MapPoint DistrictMapView::mapOf(QPointF position) const
+{
+    return {(position.x() - offset_.x()) / scale_, -(position.y() - offset_.y()) / scale_};
+}
+
+QPointF DistrictMapView::positionOf(TFPoint point) const
+{
+    const MapPoint m = projection_.Project(point);
+    return {offset_.x() + m.x * scale_, offset_.y() - m.y * scale_};
+}
+
+QColor DistrictMapView::fillOf(int district) const
+{
+    if (!overview_) return UncoveredFill;
+    switch (overview_->CoverageOf(district, threshold_)) {
+    case Coverage::Covered: return CoveredFill;
+    case Coverage::NearBorder: return NearBorderFill;
+    case Coverage::Uncovered: break;
+    }
+    return UncoveredFill;
+}
+
+QImage DistrictMapView::renderImage(QSize size) const
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setTransform(QTransform(scale_, 0, 0, -scale_, offset_.x(), offset_.y()));
+        painter.setPen(Qt::NoPen);
+        for (int d = 0; d < DistrictCount; ++d) {
+            painter.setBrush(fillOf(d));
+            painter.drawPath(fills_[static_cast<std::size_t>(d)]);
+        }
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(Qt::NoBrush);
+        QPen pen(BorderColour, 1.0);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        for (int d = 0; d < DistrictCount; ++d) painter.drawPath(borders_[static_cast<std::size_t>(d)]);
+        if (selected_ >= 0 && selected_ < DistrictCount) {
+            QPen selectedPen(SelectedBorderColour, 3.0);
+            selectedPen.setCosmetic(true);
+            painter.setPen(selectedPen);
+            painter.drawPath(borders_[static_cast<std::size_t>(selected_)]);
+        }
+    }
+
+    // Dots of 3 x 3 pixels written straight into the image: 100,000 finds draw in a few milliseconds.
+    const int w = image.width(), h = image.height();
+    const auto stride = static_cast<std::size_t>(image.bytesPerLine() / 4);
+    auto* bits = reinterpret_cast<QRgb*>(image.bits());
+    const QRgb counted = CountedDot.rgb(), outside = NotInPolygonDot.rgb();
+    for (std::size_t i = 0; i < dots_.size(); ++i) {
+        const MapPoint m = dots_[i];
+        const double px = offset_.x() + m.x * scale_, py = offset_.y() - m.y * scale_;
+        if (!(px >= -1.0 && py >= -1.0 && px < w + 1.0 && py < h + 1.0)) continue;  // also NaN
+        const int cx = static_cast<int>(px), cy = static_cast<int>(py);
+        const QRgb colour = overview_->finds[i].district >= 0 ? counted : outside;
+        for (int y = std::max(0, cy - 1); y <= std::min(h - 1, cy + 1); ++y)
+            for (int x = std::max(0, cx - 1); x <= std::min(w - 1, cx + 1); ++x)
+                bits[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)] = colour;
+    }
+    return image;
+}
+
+int DistrictMapView::districtAt(QPoint position) const
+{
+    if (!districts_) return -1;
+    const TFPoint p = projection_.Unproject(mapOf(position));
+    return districts_->Find(p).value_or(-1);
+}
+
+int DistrictMapView::findAt(QPoint position) const
+{
+    int best = -1;
+    double bestDistance = HitRadius * HitRadius;
+    for (std::size_t i = 0; i < dots_.size(); ++i) {
+        const double dx = offset_.x() + dots_[i].x * scale_ - position.x();
+        const double dy = offset_.y() - dots_[i].y * scale_ - position.y();
+        const double d = dx * dx + dy * dy;
+        if (d <= bestDistance) {  // NaN never is
+            bestDistance = d;
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
+QString DistrictMapView::toolTipAt(QPoint position) const
+{
+    const int row = findAt(position);
+    if (row >= 0 && rows_ && static_cast<std::size_t>(row) < rows_->size()) {
+        const CacheRow& r = (*rows_)[static_cast<std::size_t>(row)];
+        const FindPlace& place = overview_->finds[static_cast<std::size_t>(row)];
+        QString text = FromUtf8(r.GCCode) + QLatin1Char(' ') + FromUtf8(DecodeCharacterReferences(r.Name)) +
+                       QStringLiteral("\nGefunden am ") + FromUtf8(r.FindDate) + QLatin1Char('\n');
+        const QString measured =
+            place.measured >= 0 ? FromUtf8(DistrictNames[static_cast<std::size_t>(place.measured)]) : QString();
+        const bool known = std::isfinite(place.borderMetres);
+        if (place.district >= 0) {
+            text += FromUtf8(DistrictNames[static_cast<std::size_t>(place.district)]) +
+                    (known ? QStringLiteral(", ") + MetresText(place.borderMetres) + QStringLiteral(" m vom Rand")
+                           : QStringLiteral(", Abstand zum Rand unbekannt"));
+        } else if (known) {
+            text += QStringLiteral("Nicht im Polygon: ") + MetresText(place.borderMetres) +
+                    QStringLiteral(" m außerhalb von ") + measured;
+        } else {
+            text += QStringLiteral("Nicht im Polygon");
+        }
+        return text;
+    }
+    const int district = districtAt(position);
+    if (district < 0) return {};
+    const int finds = overview_ ? overview_->districts[static_cast<std::size_t>(district)].finds : 0;
+    const QString name = FromUtf8(DistrictNames[static_cast<std::size_t>(district)]);
+    if (finds == 0) return name + QStringLiteral(": keine Funde");
+    return name + QStringLiteral(": ") + QString::number(finds) + (finds == 1 ? QStringLiteral(" Fund") : QStringLiteral(" Funde"));
+}
+
+bool DistrictMapView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = toolTipAt(help->pos());
+        if (text.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void DistrictMapView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, renderImage(size()));
+}
+
+void DistrictMapView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitAll();
+}
+
+void DistrictMapView::wheelEvent(QWheelEvent* event)
+{
+    const double factor = std::pow(WheelStep, event->angleDelta().y() / 120.0);
+    const QPointF at = event->position();
+    // The map point under the cursor stays under it.
+    offset_ = at - (at - offset_) * factor;
+    scale_ *= factor;
+    update();
+    event->accept();
+}
+
+void DistrictMapView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) return;
+    dragging_ = true;
+    dragged_ = false;
+    dragStart_ = event->position();
+}
+
+void DistrictMapView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_) return;
+    const QPointF delta = event->position() - dragStart_;
+    if (!dragged_ && delta.manhattanLength() < 3) return;
+    dragged_ = true;
+    offset_ += delta;
+    dragStart_ = event->position();
+    update();
+}
+
+void DistrictMapView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !dragging_) return;
+    dragging_ = false;
+    if (dragged_) return;
+    const int district = districtAt(event->position().toPoint());
+    if (district >= 0) emit districtClicked(district);
+}
+
+void DistrictMapView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const int row = findAt(event->position().toPoint());
+    if (row >= 0) emit findActivated(row);
+}
+
+}  // namespace ql::ui

@@ -1,0 +1,98 @@
+#pragma once
+// The map of the overview window: the districts filled by coverage, their
+// real borders, the finds of the last scan as dots. Wheel zooms at the
+// cursor, dragging pans; hovering tells what lies under the mouse.
+
+#include <QColor>
+#include <QImage>
+#include <QPainterPath>
+#include <QPointF>
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+#include "core/district_overview.h"
+#include "geo/projection.h"
+
+namespace ql::ui {
+
+class DistrictMapView : public QWidget {
+    Q_OBJECT
+public:
+    // Fills in the tally window's hues, lightened so the dots stay visible.
+    static inline const QColor CoveredFill{102, 179, 102};     // green 0,128,0
+    static inline const QColor NearBorderFill{255, 201, 102};  // orange 255,165,0
+    static inline const QColor UncoveredFill{255, 102, 102};   // red 255,0,0
+    static inline const QColor BorderColour{64, 64, 64};
+    static inline const QColor SelectedBorderColour{0, 0, 200};
+    static inline const QColor CountedDot{0, 0, 0};
+    static inline const QColor NotInPolygonDot{160, 0, 200};
+
+    explicit DistrictMapView(QWidget* parent = nullptr);
+
+    // The districts as loaded; their shapes are built again.
+    void setDistricts(const DistrictMap& districts);
+    // The last scan: rows and their overview stay owned by the caller and
+    // must outlive the next call.
+    void setScan(const std::vector<CacheRow>* rows, const DistrictOverview* overview);
+    void setThreshold(double metres);
+    void setSelectedDistrict(int district);
+    int selectedDistrict() const { return selected_; }
+
+    // Shows the whole state.
+    void fitAll();
+
+    // The map as drawn at the given size with the present view fitted to it
+    // when the widget has never been laid out.
+    QImage renderImage(QSize size) const;
+
+    // What lies at a position of the widget.
+    int districtAt(QPoint position) const;
+    int findAt(QPoint position) const;  // row index, -1 for none
+    QString toolTipAt(QPoint position) const;
+    // The widget position of a point.
+    QPointF positionOf(TFPoint point) const;
+
+signals:
+    void districtClicked(int district);
+    void findActivated(int row);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    MapPoint mapOf(QPointF position) const;
+    QColor fillOf(int district) const;
+
+    const DistrictMap* districts_ = nullptr;
+    const std::vector<CacheRow>* rows_ = nullptr;
+    const DistrictOverview* overview_ = nullptr;
+    MapProjection projection_;
+    MapBounds bounds_;
+    std::array<QPainterPath, DistrictCount> fills_;
+    std::array<QPainterPath, DistrictCount> borders_;
+    std::vector<MapPoint> dots_;  // per row; NaN when the row has no place
+    double threshold_ = DefaultBorderThreshold;
+    int selected_ = -1;
+
+    // Pixel = offset + (x, -y) * scale.
+    double scale_ = 1.0;
+    QPointF offset_;
+    bool fitted_ = false;
+    bool dragging_ = false;
+    bool dragged_ = false;
+    QPointF dragStart_;
+};
+
+// Metres with one decimal and a decimal comma: "245,3".
+QString MetresText(double metres);
+
+}  // namespace ql::ui
