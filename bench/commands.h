@@ -4,3 +4,4 @@
 int GenerateMain(int argc, char** argv);     // query-bench generate --finds N [--zip] [--seed S] OUT
 int RunMain(int argc, char** argv);          // query-bench run --polygons DIR [--no-cutoff] [--rows] FILE
 int ZipCompareMain(int argc, char** argv);   // query-bench zip-compare FILE.zip
+int SpeedMain(int argc, char** argv);        // query-bench speed --polygons DIR [--runs N] FILE.gpx [FILE.zip]

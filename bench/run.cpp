@@ -144,9 +144,9 @@ int Run(const Options& options)
     std::size_t gpxBytes = 0;
     if (zip) {
         bench::SilentProgress progress;
-        std::string bytes = ql::ExtractFirstGpx(options.file, progress);
-        gpxBytes = bytes.size();
-        state.QueryLines = ql::QueryText::FromBytes(std::move(bytes));
+        ql::platform::LargeBuffer bytes = ql::ExtractFirstGpx(options.file, progress);
+        gpxBytes = bytes.Size();
+        state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
     } else {
         state.QueryLines = ql::LoadQueryFile(options.file);
         std::error_code ec;

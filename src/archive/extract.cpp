@@ -4,11 +4,11 @@
 
 namespace ql {
 
-std::string ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress)
+platform::LargeBuffer ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress)
 {
     zip::ZipReader archiver;  // closed on every path when it goes out of scope
     archiver.Open(archivePath);
-    std::string buffer;
+    platform::LargeBuffer buffer;
     archiver.ExtractToStream("*.gpx", buffer, progress);
     archiver.Close();
     return buffer;

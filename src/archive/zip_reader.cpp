@@ -18,7 +18,7 @@ void ZipReader::Open(std::unique_ptr<platform::ReadOnlyFile> file)
     file_ = std::move(file);
 }
 
-void ZipReader::ExtractToStream(std::string_view mask, std::string& out, ExtractProgress& progress)
+void ZipReader::ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress)
 {
     progress.OnOverallProgress(0.0);
     auto chosen = std::find_if(entries_.begin(), entries_.end(),

@@ -75,16 +75,22 @@ std::string PlacemarkFileName(std::string_view code)
     return fileName + ".kml";
 }
 
-void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
-                    std::string_view longitude)
+std::string PlacemarkFileBytes(std::string_view code, std::string_view name, std::string_view latitude,
+                               std::string_view longitude)
 {
-    std::string bytes;  // UTF-8 without byte-order mark, CR LF after every line
+    std::string bytes;
     for (const std::string& line : KmlLines(code, name, latitude, longitude)) {
         bytes += line;
         bytes += LineEnd;
     }
+    return bytes;
+}
+
+void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
+                    std::string_view longitude)
+{
     std::string fileName = PlacemarkFileName(code);
-    platform::WriteWholeFile(state.TempDir + fileName, bytes);
+    platform::WriteWholeFile(state.TempDir + fileName, PlacemarkFileBytes(code, name, latitude, longitude));
     state.PlacemarkFiles.push_back(std::move(fileName));
 }
 

@@ -13,6 +13,10 @@ struct AppState;
 void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
                     std::string_view longitude);
 
+// The bytes of one placemark file: UTF-8 without byte-order mark, CR LF after every line.
+std::string PlacemarkFileBytes(std::string_view code, std::string_view name, std::string_view latitude,
+                               std::string_view longitude);
+
 // Deletes every file PlacemarkFiles names from the temporary folder and empties the list.
 void RemovePlacemarkFiles(AppState& state);
 

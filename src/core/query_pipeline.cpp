@@ -16,7 +16,7 @@ bool HasZipExtension(std::string_view path)
 
 QueryText LoadQueryFile(const std::string& path)
 {
-    return QueryText::FromBytes(platform::ReadWholeFile(path));
+    return QueryText::FromBuffer(platform::ReadWholeFileLarge(path));
 }
 
 namespace {

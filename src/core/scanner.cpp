@@ -16,8 +16,9 @@
 #include "core/tables.h"
 #include "core/text_cut.h"
 #include "geo/coord_text.h"
-#include "core/placemark.h"
+#include "core/placemark_writer.h"
 #include "core/district_map.h"
+#include "core/line_kinds.h"
 
 namespace ql {
 
@@ -25,76 +26,40 @@ namespace {
 
 constexpr std::size_t FirstWaypointLine = 9;
 
-constexpr std::string_view WptOpen = "<wpt";
-constexpr std::string_view WptClose = "</wpt>";
-constexpr std::string_view CountryLine = "<groundspeak:country>Germany</groundspeak:country>";
 constexpr std::string_view StateLine = "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>";
-constexpr std::string_view DateOpen = "<groundspeak:date>";
+constexpr std::string_view DateOpen = DateOpenTag;
 constexpr std::string_view DateClose = "</groundspeak:date>";
-
-// What the scan looks for in a line, found once per line: every text it
-// searches for begins with "<", so checking at each "<" of the line answers
-// "contains" exactly.
-enum LineKind : unsigned char {
-    HasWptOpen = 1,
-    HasWptClose = 2,
-    HasCountry = 4,
-    HasDate = 8,
-};
-
-bool StartsWith(const char* p, const char* end, std::string_view what)
-{
-    return static_cast<std::size_t>(end - p) >= what.size() && std::memcmp(p, what.data(), what.size()) == 0;
-}
-
-unsigned char Classify(std::string_view line)
-{
-    unsigned char kinds = 0;
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p))))) {
-        if (StartsWith(p, end, WptOpen)) kinds |= HasWptOpen;
-        else if (StartsWith(p, end, WptClose)) kinds |= HasWptClose;
-        else if (StartsWith(p, end, CountryLine)) kinds |= HasCountry;
-        else if (StartsWith(p, end, DateOpen)) kinds |= HasDate;
-        ++p;
-    }
-    return kinds;
-}
 
 bool Contains(std::string_view line, std::string_view what)
 {
     return line.find(what) != std::string_view::npos;
 }
 
-// The lines of the query with what each holds. Every read goes through the
-// query's index-checked access, so a read past the last line throws its
-// index error exactly where the walk would have read that line.
+// The lines of the query with what each holds, as the split found it. Every
+// read goes through the query's index-checked access, so a read past the
+// last line throws its index error exactly where the walk would have read
+// that line.
 class ScanLines {
 public:
-    explicit ScanLines(const QueryText& lines) : lines_(lines), kinds_(lines.size())
-    {
-        for (std::size_t i = 0; i < lines.size(); ++i) kinds_[i] = Classify(lines.at(i));
-    }
+    explicit ScanLines(const QueryText& lines) : lines_(lines) {}
 
-    std::size_t size() const { return kinds_.size(); }
+    std::size_t size() const { return lines_.size(); }
 
     std::size_t count(std::size_t from, LineKind kind) const
     {
         std::size_t n = 0;
-        for (std::size_t i = from; i < kinds_.size(); ++i) n += (kinds_[i] & kind) != 0;
+        for (std::size_t i = from; i < lines_.size(); ++i) n += (lines_.kinds(i) & kind) != 0;
         return n;
     }
     std::string_view at(std::size_t i) const { return lines_.at(i); }
     bool has(std::size_t i, LineKind kind) const
     {
-        if (i >= kinds_.size()) (void)lines_.at(i);  // throws the index error of the read
-        return (kinds_[i] & kind) != 0;
+        if (i >= lines_.size()) (void)lines_.at(i);  // throws the index error of the read
+        return (lines_.kinds(i) & kind) != 0;
     }
 
 private:
     const QueryText& lines_;
-    std::vector<unsigned char> kinds_;
 };
 
 // The log of the find: from the country line down to the closing line, the
@@ -139,7 +104,7 @@ std::string DifficultyText(std::string_view value)
 }
 
 void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
-                 FindLogSearch& findLog, int& rowCount)
+                 FindLogSearch& findLog, PlacemarkWriter& placemarks, int& rowCount)
 {
     const std::string_view wptLine = lines.at(wpt);
     const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
@@ -183,27 +148,21 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
         std::string coords = latText + " " + lonText;
         std::string decimals = std::string(latitude) + "," + std::string(longitude);
         state.NIPList.push_back(TNIPDatum::FromUtf8(code, name, type, coords, decimals));
-        WritePlacemark(state, code, name, latitude, longitude);
+        placemarks.Write(code, name, latitude, longitude);
     }
 
     // The district and coordinate columns follow the placemark file: a failed
-    // write leaves the row as far as it got, like every result before the error.
+    // write leaves the row as far as it got, like every result before the error
+    // (the writer puts the results back to that point).
     row.District = district ? DistrictNames[static_cast<std::size_t>(*district)] : NotInPolygonText;
     row.LatText = latText;
     row.LonText = lonText;
     ++rowCount;
 }
 
-}  // namespace
-
-int ScanWaypoints(AppState& state)
+// The walk over the waypoints; the rows and files it makes.
+int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
 {
-    state.NotInPolygonCount = 0;
-    state.Rows.clear();
-    state.DistrictTally.fill(0);
-    state.NIPList.clear();
-    RemovePlacemarkFiles(state);
-
     const QueryText& query = state.QueryLines;
     const std::size_t n = query.size();
     if (n <= FirstWaypointLine) return 0;
@@ -235,9 +194,31 @@ int ScanWaypoints(AppState& state)
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
         for (std::size_t c = wpt; c <= last; ++c) {
             if (lines.has(c, HasCountry) && Contains(lines.at(c + 1), StateLine))
-                HandleCache(state, lines, wpt, c, close, findLog, rowCount);
+                HandleCache(state, lines, wpt, c, close, findLog, placemarks, rowCount);
         }
     }
+    return rowCount;
+}
+
+}  // namespace
+
+int ScanWaypoints(AppState& state)
+{
+    state.NotInPolygonCount = 0;
+    state.Rows.clear();
+    state.DistrictTally.fill(0);
+    state.NIPList.clear();
+    // The previous files go first; the new ones are written beside the walk.
+    PlacemarkWriter placemarks(state);
+    int rowCount = 0;
+    try {
+        rowCount = WalkWaypoints(state, placemarks);
+    } catch (...) {
+        // A file that failed before the walk did throws its own error.
+        placemarks.Finish();
+        throw;
+    }
+    placemarks.Finish();
     return rowCount;
 }
 

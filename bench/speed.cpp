@@ -1,0 +1,202 @@
+// query-bench speed: opening a query stage by stage, side by side with the
+// plain tools on the same file, over several runs: `wc -l` against reading,
+// checking, splitting and scanning the GPX; `unzip -p | wc -l` against the
+// whole open of the ZIP. Each run alternates the tools and the program, so a
+// busy machine slows both; the spread (min, median, max) shows a slow first
+// allocation or a noisy neighbour.
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "archive/extract.h"
+#include "base/user_error.h"
+#include "commands.h"
+#include "core/app_state.h"
+#include "core/placemark.h"
+#include "core/query_pipeline.h"
+#include "core/scanner.h"
+#include "measure.h"
+#include "platform/platform.h"
+#include "setup.h"
+
+namespace {
+
+struct Options {
+    std::string polygons;
+    std::string gpx;
+    std::string zip;
+    int runs = 10;
+};
+
+// One figure over the runs.
+class Series {
+public:
+    void Add(double v) { values_.push_back(v); }
+    bool Empty() const { return values_.empty(); }
+    double Min() const { return *std::min_element(values_.begin(), values_.end()); }
+    double Max() const { return *std::max_element(values_.begin(), values_.end()); }
+    double Median() const
+    {
+        std::vector<double> v = values_;
+        std::sort(v.begin(), v.end());
+        const std::size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+
+private:
+    std::vector<double> values_;
+};
+
+void PrintSeries(const char* name, const Series& s, const char* unit = "s")
+{
+    if (s.Empty()) return;
+    std::fprintf(stderr, "  %-30s min %8.4f  median %8.4f  max %8.4f %s\n", name, s.Min(), s.Median(), s.Max(), unit);
+}
+
+void PrintRatio(const char* name, const Series& ours, const Series& theirs, double target, double goal)
+{
+    if (ours.Empty() || theirs.Empty() || theirs.Min() <= 0) return;
+    const double median = ours.Median() / theirs.Median();
+    std::fprintf(stderr, "  %-30s median %.2fx (min/min %.2fx, max/max %.2fx)  target <= %.1fx %s, goal %.1fx %s\n",
+                 name, median, ours.Min() / theirs.Min(), ours.Max() / theirs.Max(), target,
+                 median <= target ? "met" : "MISSED", goal, median <= goal ? "met" : "missed");
+}
+
+// The figures of one kind of open.
+struct OpenSeries {
+    Series tool, first, split, check, scan, total, peak;
+};
+
+// Peak memory growth of the part that follows, against the present resident set.
+class PeakGrowth {
+public:
+    PeakGrowth() : reset_(bench::ResetPeakResident()), baseline_(bench::ResidentBytes()) {}
+    double Times(std::uint64_t bytes) const
+    {
+        const std::uint64_t peak = bench::PeakResidentBytes();
+        return reset_ && bytes ? static_cast<double>(peak - std::min(peak, baseline_)) / static_cast<double>(bytes) : 0;
+    }
+
+private:
+    bool reset_;
+    std::uint64_t baseline_;
+};
+
+// Opens one query as the program does: load (read or extract), check and
+// split, the My Finds check, the scan with its placemark files.
+void OpenOnce(ql::AppState& state, const std::string& file, bool zip, OpenSeries& out)
+{
+    // The last run's query and files go before the clock starts: this is a first open.
+    state.QueryLines = ql::QueryText();
+    ql::RemovePlacemarkFiles(state);
+    const PeakGrowth growth;
+    bench::Stopwatch clock;
+    ql::platform::LargeBuffer bytes;
+    if (zip) {
+        bench::SilentProgress progress;
+        bytes = ql::ExtractFirstGpx(file, progress);
+    } else {
+        bytes = ql::platform::ReadWholeFileLarge(file);
+    }
+    const std::size_t size = bytes.Size();
+    const double loaded = clock.seconds();
+    state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
+    const double split = clock.seconds();
+    std::string date;
+    if (!ql::IsMyFindsQuery(state.QueryLines, date)) throw ql::UserError("not a My Finds query: " + file);
+    const double checked = clock.seconds();
+    ql::ScanWaypoints(state);
+    const double total = clock.seconds();
+    out.first.Add(loaded);
+    out.split.Add(split - loaded);
+    out.check.Add(checked - split);
+    out.scan.Add(total - checked);
+    out.total.Add(total);
+    out.peak.Add(growth.Times(size));
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: query-bench speed --polygons DIR [--runs N] FILE.gpx [FILE.zip]\n");
+    return 2;
+}
+
+int Run(const Options& options)
+{
+    bench::TempFolder temp("query-speed");  // in the system's temporary folder
+    ql::AppState state;
+    state.TempDir = temp.path();
+    bench::LoadPolygons(state, options.polygons);
+    std::fprintf(stderr, "placemark files in %s\n", state.TempDir.c_str());
+
+    // The files into the cache for every reader before the first run.
+    bench::TimeWordCountLines(options.gpx);
+    std::string unzipCount;
+    if (!options.zip.empty()) {
+        unzipCount = "unzip -p " + bench::ShellQuote(options.zip) + " | wc -l";
+        std::size_t ignored = 0;
+        bench::TimeShellCommand(unzipCount, ignored);
+    }
+
+    OpenSeries gpx, zip;
+    for (int run = 0; run < options.runs; ++run) {
+        gpx.tool.Add(bench::TimeWordCountLines(options.gpx).wall);
+        OpenOnce(state, options.gpx, false, gpx);
+        if (!options.zip.empty()) {
+            std::size_t bytes = 0;
+            zip.tool.Add(bench::TimeShellCommand(unzipCount, bytes));
+            OpenOnce(state, options.zip, true, zip);
+        }
+    }
+    const int rows = static_cast<int>(state.Rows.size());
+    state.QueryLines = ql::QueryText();
+    ql::RemovePlacemarkFiles(state);
+
+    std::fprintf(stderr, "%d runs, %d rows, %d not in any district\n", options.runs, rows, state.NotInPolygonCount);
+    std::fprintf(stderr, "GPX %s\n", options.gpx.c_str());
+    PrintSeries("wc -l", gpx.tool);
+    PrintSeries("read", gpx.first);
+    PrintSeries("check and split", gpx.split);
+    PrintSeries("My Finds check", gpx.check);
+    PrintSeries("scan with placemark files", gpx.scan);
+    PrintSeries("load and scan", gpx.total);
+    PrintSeries("peak memory growth", gpx.peak, "x the GPX size");
+    PrintRatio("load and scan / wc -l", gpx.total, gpx.tool, 4.0, 3.0);
+    if (!options.zip.empty()) {
+        std::fprintf(stderr, "ZIP %s\n", options.zip.c_str());
+        PrintSeries("unzip -p | wc -l", zip.tool);
+        PrintSeries("extract", zip.first);
+        PrintSeries("check and split", zip.split);
+        PrintSeries("My Finds check", zip.check);
+        PrintSeries("scan with placemark files", zip.scan);
+        PrintSeries("whole open", zip.total);
+        PrintSeries("peak memory growth", zip.peak, "x the GPX size");
+        PrintRatio("whole open / unzip -p | wc -l", zip.total, zip.tool, 1.5, 1.0);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int SpeedMain(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--polygons" && i + 1 < argc) options.polygons = argv[++i];
+        else if (arg == "--runs" && i + 1 < argc) options.runs = std::max(1, std::atoi(argv[++i]));
+        else if (!arg.empty() && arg[0] != '-' && options.gpx.empty()) options.gpx = arg;
+        else if (!arg.empty() && arg[0] != '-' && options.zip.empty()) options.zip = arg;
+        else return Usage();
+    }
+    if (options.gpx.empty() || options.polygons.empty()) return Usage();
+    try {
+        return Run(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    return 1;
+}
