@@ -2,6 +2,7 @@
 
 #include "core/query_pipeline.h"
 #include "core/query_text.h"
+#include "core/line_kinds.h"
 #include "core/tables.h"
 #include "base/user_error.h"
 
@@ -94,6 +95,61 @@ TEST(QueryText, SplitsLikeThePlainRuleAcrossEveryBlockBoundary)
         seed = seed * 1103515245u + 12345u;
         ASSERT_EQ(Lines(QueryText::FromBytes(text)), PlainSplit(text)) << "round " << round;
     }
+}
+
+// Long texts of ASCII, breaks, valid sequences of two to four bytes and
+// stray bytes, so that every kind lands on every position of the split's
+// sixty-four-byte blocks and sequences straddle their borders. Each piece
+// knows how it reads: a stray byte as U+FFFD.
+TEST(QueryText, ChecksUtf8AndSplitsAcrossEveryBlockBoundary)
+{
+    struct Piece {
+        const char* bytes;
+        const char* reads;
+    };
+    const Piece pieces[] = {
+        {"a", "a"},
+        {"<", "<"},
+        {"\r", "\r"},
+        {"\n", "\n"},
+        {"\r\n", "\r\n"},
+        {"\xC3\xBC", "\xC3\xBC"},                  // ü
+        {"\xE2\x82\xAC", "\xE2\x82\xAC"},          // €
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // U+1F600
+        {"\xFF", "\xEF\xBF\xBD"},                  // never in UTF-8
+        {"\xE2\x82z", "\xEF\xBF\xBD\xEF\xBF\xBDz"},  // a sequence cut short
+        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a surrogate
+    };
+    std::uint32_t seed = 777;
+    for (int round = 0; round < 600; ++round) {
+        std::string text, expected;
+        seed = seed * 1103515245u + 12345u;
+        const int count = static_cast<int>((seed >> 16) % 160);
+        // Some rounds stay valid, so that the text is kept without a repair.
+        const std::size_t kinds = round % 2 ? std::size(pieces) : 8;
+        for (int i = 0; i < count; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const Piece& p = pieces[(seed >> 16) % kinds];
+            text += p.bytes;
+            expected += p.reads;
+        }
+        ASSERT_EQ(Lines(QueryText::FromBytes(text)), PlainSplit(expected)) << "round " << round;
+    }
+}
+
+TEST(QueryText, KnowsWhichLinesHoldTheScansTags)
+{
+    const std::string filler(70, 'x');  // pushes the tags across block borders
+    const QueryText q = QueryText::FromBytes(
+        "  <wpt lat=\"1\">\r\n" + filler + "<name>a</name>  </wpt>\r\n" +
+        "<groundspeak:country>Germany</groundspeak:country>\n" + filler +
+        "<groundspeak:date>2015</groundspeak:date><wpt\r\n" +
+        "<groundspeak:country>Germany</groundspeak:country \n"  // not the whole text
+        "<wp\nt>\n</wpt\n<groundspeak:date");
+    ASSERT_EQ(q.size(), 9u);
+    // Texts cut by a break or by the end of the text count for nothing.
+    const unsigned char expected[] = {HasWptOpen, HasWptClose, HasCountry, HasDate | HasWptOpen, 0, 0, 0, 0, 0};
+    for (std::size_t i = 0; i < q.size(); ++i) EXPECT_EQ(q.kinds(i), expected[i]) << "line " << i;
 }
 
 TEST(QueryText, AccessBeyondTheEndNamesTheIndex)
