@@ -152,6 +152,35 @@ TEST(QueryText, KnowsWhichLinesHoldTheScansTags)
     for (std::size_t i = 0; i < q.size(); ++i) EXPECT_EQ(q.kinds(i), expected[i]) << "line " << i;
 }
 
+// A text of many megabytes is split in two halves at once; it reads as a
+// small one does, also when a stray byte in its second half needs a repair.
+TEST(QueryText, ALargeTextReadsLikeASmallOne)
+{
+    std::vector<std::string> lines;
+    std::vector<unsigned char> kinds;
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t{17} << 20); ++i) {
+        switch (i % 3) {
+        case 0: lines.push_back("  <wpt lat=\"" + std::to_string(i) + "\">"); kinds.push_back(HasWptOpen); break;
+        case 1: lines.push_back("Br\xC3\xBC" "cke " + std::to_string(i)); kinds.push_back(0); break;
+        default: lines.push_back("  </wpt>"); kinds.push_back(HasWptClose); break;
+        }
+        text += lines.back();
+        text += i % 2 ? "\r\n" : "\n";
+    }
+    const QueryText q = QueryText::FromBytes(text);
+    ASSERT_EQ(Lines(q), lines);
+    std::vector<unsigned char> found(q.size());
+    for (std::size_t i = 0; i < q.size(); ++i) found[i] = q.kinds(i);
+    EXPECT_EQ(found, kinds);
+
+    const QueryText repaired = QueryText::FromBytes(text + "x\xFFy");
+    ASSERT_EQ(repaired.size(), lines.size() + 1);
+    EXPECT_EQ(repaired.at(lines.size()), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(repaired.at(lines.size() - 1), lines.back());
+    EXPECT_EQ(repaired.kinds(lines.size() - 1), kinds.back());
+}
+
 TEST(QueryText, AccessBeyondTheEndNamesTheIndex)
 {
     QueryText q = QueryText::FromBytes("one\r\ntwo");
