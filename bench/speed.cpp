@@ -22,7 +22,30 @@
 #include "platform/platform.h"
 #include "setup.h"
 
+#include <sys/statfs.h>
+
 namespace {
+
+// The machine's load, to read the figures by: other work slows both sides.
+std::string LoadAverage()
+{
+    std::string text = ql::platform::ReadWholeFile("/proc/loadavg");
+    return text.substr(0, text.find(' ', text.find(' ', text.find(' ') + 1) + 1));
+}
+
+// What kind of file system holds the folder.
+const char* FileSystemOf(const std::string& folder)
+{
+    struct statfs fs {};
+    if (::statfs(folder.c_str(), &fs) != 0) return "unknown";
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53: return "ext4";
+    case 0x01021994: return "tmpfs";
+    case 0x9123683E: return "btrfs";
+    case 0x58465342: return "xfs";
+    default: return "other";
+    }
+}
 
 struct Options {
     std::string polygons;
@@ -130,7 +153,8 @@ int Run(const Options& options)
     ql::AppState state;
     state.TempDir = temp.path();
     bench::LoadPolygons(state, options.polygons);
-    std::fprintf(stderr, "placemark files in %s\n", state.TempDir.c_str());
+    std::fprintf(stderr, "placemark files in %s (%s); load average before: %s\n", state.TempDir.c_str(),
+                 FileSystemOf(state.TempDir), LoadAverage().c_str());
 
     // The files into the cache for every reader before the first run.
     bench::TimeWordCountLines(options.gpx);
@@ -155,7 +179,8 @@ int Run(const Options& options)
     state.QueryLines = ql::QueryText();
     ql::RemovePlacemarkFiles(state);
 
-    std::fprintf(stderr, "%d runs, %d rows, %d not in any district\n", options.runs, rows, state.NotInPolygonCount);
+    std::fprintf(stderr, "%d runs, %d rows, %d not in any district; load average after: %s\n", options.runs, rows,
+                 state.NotInPolygonCount, LoadAverage().c_str());
     std::fprintf(stderr, "GPX %s\n", options.gpx.c_str());
     PrintSeries("wc -l", gpx.tool);
     PrintSeries("read", gpx.first);
