@@ -13,11 +13,16 @@
 
 namespace bench {
 
-TempFolder::TempFolder(const std::string& prefix)
+std::string MakeFolderIn(const std::string& parent, const std::string& prefix)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    std::string pattern = (std::filesystem::path(parent) / (prefix + "-XXXXXX")).string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern + ql::platform::PathSeparator;
+    return pattern + ql::platform::PathSeparator;
+}
+
+TempFolder::TempFolder(const std::string& prefix)
+    : path_(MakeFolderIn(std::filesystem::temp_directory_path().string(), prefix))
+{
 }
 
 TempFolder::~TempFolder()
