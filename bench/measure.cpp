@@ -1,3 +1,7 @@
+// Clocks, memory figures and child processes on POSIX systems (measure_win.cpp
+// has the Windows side).
+#ifndef _WIN32
+
 #include "measure.h"
 
 #include <cstdio>
@@ -118,3 +122,5 @@ double TimeShellCommand(const std::string& command, std::size_t& outputBytes)
 }
 
 }  // namespace bench
+
+#endif  // _WIN32

@@ -1,10 +1,9 @@
 #include "setup.h"
 
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <system_error>
-
-#include <stdlib.h>
 
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
@@ -15,9 +14,18 @@ namespace bench {
 
 std::string MakeFolderIn(const std::string& parent, const std::string& prefix)
 {
-    std::string pattern = (std::filesystem::path(parent) / (prefix + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
-    return pattern + ql::platform::PathSeparator;
+    // A name nobody holds yet: create_directory tells whether it made the folder.
+    const std::filesystem::path base(parent);
+    std::random_device seed;
+    std::mt19937 random(seed());
+    const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = prefix + "-";
+        for (int i = 0; i < 6; ++i) name += digits[random() % (sizeof digits - 1)];
+        std::error_code ec;
+        if (std::filesystem::create_directory(base / name, ec)) return (base / name).string() + ql::platform::PathSeparator;
+    }
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempFolder::TempFolder(const std::string& prefix)

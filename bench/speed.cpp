@@ -22,20 +22,29 @@
 #include "platform/platform.h"
 #include "setup.h"
 
+#ifdef __linux__
 #include <sys/statfs.h>
+#endif
 
 namespace {
 
 // The machine's load, to read the figures by: other work slows both sides.
 std::string LoadAverage()
 {
+#ifdef __linux__
     std::string text = ql::platform::ReadWholeFile("/proc/loadavg");
     return text.substr(0, text.find(' ', text.find(' ', text.find(' ') + 1) + 1));
+#else
+    return "unknown";
+#endif
 }
 
 // What kind of file system holds the folder.
-const char* FileSystemOf(const std::string& folder)
+const char* FileSystemOf([[maybe_unused]] const std::string& folder)
 {
+#ifndef __linux__
+    return "unknown";
+#else
     struct statfs fs {};
     if (::statfs(folder.c_str(), &fs) != 0) return "unknown";
     switch (static_cast<unsigned long>(fs.f_type)) {
@@ -45,6 +54,7 @@ const char* FileSystemOf(const std::string& folder)
     case 0x58465342: return "xfs";
     default: return "other";
     }
+#endif
 }
 
 struct Options {

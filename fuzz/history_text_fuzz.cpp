@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/rtf_reader.h"
 #include "core/system_text.h"
 
 namespace {

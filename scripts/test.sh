@@ -13,6 +13,13 @@ if [ "${1:-}" = "--sanitize" ]; then
   export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 fi
 
+# CI builds with warnings as errors; by hand a warning does not stop the run.
+if [ -n "${CI:-}" ] && [ "${CI}" != "false" ]; then
+  flags+=(-DQL_WERROR=ON)
+else
+  flags+=(-DQL_WERROR=OFF)
+fi
+
 cmake -S . -B "$build" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$build"
 if [ "$build" = build-asan ]; then

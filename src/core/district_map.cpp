@@ -20,9 +20,7 @@ void DistrictMap::SetPolygon(int district, TPolyArray polygon)
 
 std::optional<int> DistrictMap::Find(TFPoint p) const
 {
-    const int district = locator_.Find(p);
-    if (district < 0) return std::nullopt;
-    return district;
+    return locator_.Find(p);
 }
 
 std::optional<int> AssignDistrict(const DistrictMap& districts, std::string_view latitude, std::string_view longitude)

@@ -7,7 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#include <bit>
+
+// SSE2: GCC and Clang say so; MSVC has it on every x64 target.
+#if defined(__SSE2__) || defined(_M_X64)
+#define QL_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -25,7 +29,7 @@ std::size_t SplitCheckingUtf8(const char* data, std::size_t from, std::size_t n,
     const char* const end = data + n;
     std::size_t i = from;
     std::size_t checkedTo = from;  // bytes before this belong to sequences found valid
-#if defined(__SSE2__)
+#if defined(QL_SSE2)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i lt = _mm_set1_epi8('<');
@@ -41,14 +45,14 @@ std::size_t SplitCheckingUtf8(const char* data, std::size_t from, std::size_t n,
         }
         // A sequence's continuation bytes lie before checkedTo and are skipped.
         for (std::uint64_t h = high; h; h &= h - 1) {
-            const std::size_t p = i + static_cast<std::size_t>(__builtin_ctzll(h));
+            const std::size_t p = i + static_cast<std::size_t>(std::countr_zero(h));
             if (p < checkedTo) continue;
             const std::size_t length = ValidSequenceLength(data + p, end);
             if (length == 0) return p;
             checkedTo = p + length;
         }
         for (; events; events &= events - 1) {
-            const std::size_t p = i + static_cast<std::size_t>(__builtin_ctzll(events));
+            const std::size_t p = i + static_cast<std::size_t>(std::countr_zero(events));
             if (data[p] == '<') onTag(p);
             else onBreak(p);
         }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/tables.h"
+
 namespace ql {
 
 // One cache that lies in no district polygon. The fields hold single-byte text
@@ -41,6 +43,6 @@ struct CacheRow {
     bool NotInPolygon = false;  // the row carries the not-in-polygon icon before its caption
 };
 
-using DistrictTallyArray = std::array<std::int32_t, 36>;
+using DistrictTallyArray = std::array<std::int32_t, DistrictCount>;
 
 }  // namespace ql

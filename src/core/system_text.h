@@ -1,7 +1,8 @@
 #pragma once
 // The texts of the information window, made from what the platform reports:
 // the operating-system text, the version text, the kilobyte figures, the shell
-// error texts and the history text. Pure rules, the same on every platform.
+// error texts and the history text (RTF documents through core/rtf_reader.h).
+// Pure rules, the same on every platform.
 
 #include <cstdint>
 #include <optional>
@@ -47,18 +48,9 @@ std::string_view ShellErrorText(int code);
 
 // ---- History text ------------------------------------------------------------
 
-// True when the bytes are an RTF document ("{\rtf" at their start).
-bool IsRtfDocument(std::string_view bytes);
-
 // Plain text as UTF-8 with "\n" line breaks: UTF-16 little or big endian or
 // UTF-8 when a matching byte-order mark starts it, else the ANSI code page.
 std::string DecodePlainText(std::string_view bytes);
-
-// The readable text of an RTF document as UTF-8 with "\n" line breaks:
-// paragraphs, line breaks, tabs, special characters, "\'hh" bytes (ANSI code
-// page) and "\uN" characters; font, colour and style tables, pictures, fields'
-// instructions and other ignorable groups are left out; formatting is dropped.
-std::string RtfToPlainText(std::string_view rtf);
 
 // The history text as shown: RTF documents by RtfToPlainText, others by DecodePlainText.
 std::string HistoryText(std::string_view bytes);

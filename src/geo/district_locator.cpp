@@ -28,28 +28,28 @@ constexpr std::size_t CopiesPerEdge = 8;
 
 int DistrictLocator::PolygonIndex::BandOf(double y) const
 {
-    if (bandCount == 1) return 0;
+    if (BandCount == 1) return 0;
     // Monotone in y: an edge's bands from BandOf(low) to BandOf(high) include
     // the band of every y the edge's range contains.
-    const double t = (y - minY) * bandScale;
+    const double t = (y - MinY) * BandScale;
     if (!(t > 0.0)) return 0;
-    if (t >= bandCount) return bandCount - 1;
+    if (t >= BandCount) return BandCount - 1;
     return static_cast<int>(t);
 }
 
 bool DistrictLocator::PolygonIndex::Contains(TFPoint p) const
 {
-    // No edge is considered outside [minY, maxY).
-    if (!(p.Y >= minY && p.Y < maxY)) return false;
-    const Band& band = bands[static_cast<std::size_t>(BandOf(p.Y))];
-    // At or past xHigh no edge crosses; before xLow every considered edge
+    // No edge is considered outside [MinY, MaxY).
+    if (!(p.Y >= MinY && p.Y < MaxY)) return false;
+    const Band& band = Bands[static_cast<std::size_t>(BandOf(p.Y))];
+    // At or past XHigh no edge crosses; before XLow every considered edge
     // crosses, and a closed ring has an even number of them at any level.
-    if (!(p.X < band.xHigh && p.X >= band.xLow)) return false;
+    if (!(p.X < band.XHigh && p.X >= band.XLow)) return false;
     bool inside = false;
-    const Edge* e = edges.data() + band.start;
-    const Edge* end = edges.data() + (&band + 1)->start;
+    const Edge* e = Edges.data() + band.Start;
+    const Edge* end = Edges.data() + (&band + 1)->Start;
     for (; e != end; ++e) {
-        if (EdgeConsidered(p, e->yi, e->yj) && EdgeCrossesRay(p, e->xi, e->yi, e->xj, e->yj)) inside = !inside;
+        if (EdgeConsidered(p, e->Yi, e->Yj) && EdgeCrossesRay(p, e->Xi, e->Yi, e->Xj, e->Yj)) inside = !inside;
     }
     return inside;
 }
@@ -60,7 +60,7 @@ void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
 
     // Only edges the rule can consider: a horizontal edge never is. An edge
     // with a NaN X is considered but never crosses: it is left out, and the
-    // parity argument for xLow no longer holds.
+    // parity argument for XLow no longer holds.
     std::vector<Edge> all;
     all.reserve(polygon.size());
     const std::size_t n = polygon.size();
@@ -86,54 +86,56 @@ void DistrictLocator::BuildIndex(PolygonIndex& index, const TPolyArray& polygon)
         }
     }
     if (all.empty()) {
-        index.bands.assign(2, Band{-Infinity, Infinity, 0});
+        index.Bands.assign(2, Band{-Infinity, Infinity, 0});
         return;  // the empty Y range contains no point
     }
-    index.minY = minY;
-    index.maxY = maxY;
-    index.bandCount = bounded ? static_cast<int>(std::clamp<std::size_t>(all.size(), 1, MaxBands)) : 1;
+    index.MinY = minY;
+    index.MaxY = maxY;
+    index.BandCount = bounded ? static_cast<int>(std::clamp<std::size_t>(all.size(), 1, MaxBands)) : 1;
 
     std::size_t copies = 0;
     for (;;) {
-        index.bandScale = index.bandCount / (maxY - minY);
+        index.BandScale = index.BandCount / (maxY - minY);
         copies = 0;
         for (const Edge& e : all) {
-            copies += static_cast<std::size_t>(index.BandOf(std::max(e.yi, e.yj)) - index.BandOf(std::min(e.yi, e.yj)) + 1);
+            copies +=
+                static_cast<std::size_t>(index.BandOf(std::max(e.Yi, e.Yj)) - index.BandOf(std::min(e.Yi, e.Yj)) + 1);
         }
-        if (index.bandCount == 1 || copies <= CopiesPerEdge * all.size()) break;
-        index.bandCount /= 2;
+        if (index.BandCount == 1 || copies <= CopiesPerEdge * all.size()) break;
+        index.BandCount /= 2;
     }
 
-    const auto bandCount = static_cast<std::size_t>(index.bandCount);
-    index.bands.assign(bandCount + 1, Band{Infinity, -Infinity, 0});
+    const auto bandCount = static_cast<std::size_t>(index.BandCount);
+    index.Bands.assign(bandCount + 1, Band{Infinity, -Infinity, 0});
     for (const Edge& e : all) {
-        const int last = index.BandOf(std::max(e.yi, e.yj));
-        for (int b = index.BandOf(std::min(e.yi, e.yj)); b <= last; ++b) {
-            Band& band = index.bands[static_cast<std::size_t>(b)];
-            ++index.bands[static_cast<std::size_t>(b) + 1].start;
-            band.xLow = std::min({band.xLow, e.xi, e.xj});
-            band.xHigh = std::max({band.xHigh, e.xi, e.xj});
+        const int last = index.BandOf(std::max(e.Yi, e.Yj));
+        for (int b = index.BandOf(std::min(e.Yi, e.Yj)); b <= last; ++b) {
+            Band& band = index.Bands[static_cast<std::size_t>(b)];
+            ++index.Bands[static_cast<std::size_t>(b) + 1].Start;
+            band.XLow = std::min({band.XLow, e.Xi, e.Xj});
+            band.XHigh = std::max({band.XHigh, e.Xi, e.Xj});
         }
     }
     for (std::size_t b = 0; b < bandCount; ++b) {
-        Band& band = index.bands[b];
-        index.bands[b + 1].start += band.start;
-        if (band.xLow > band.xHigh || !bounded) {
-            band.xLow = -Infinity;  // no edge, or values the bounds cannot be trusted with
-            band.xHigh = Infinity;
+        Band& band = index.Bands[b];
+        index.Bands[b + 1].Start += band.Start;
+        if (band.XLow > band.XHigh || !bounded) {
+            band.XLow = -Infinity;  // no edge, or values the bounds cannot be trusted with
+            band.XHigh = Infinity;
             continue;
         }
         // A crossing lies beyond its edge's X range by a few rounding steps at most.
-        const double margin = 1e-12 * (std::fabs(band.xLow) + std::fabs(band.xHigh)) + 1e-30;
-        band.xLow = evenRing ? band.xLow - margin : -Infinity;
-        band.xHigh += margin;
+        const double margin = 1e-12 * (std::fabs(band.XLow) + std::fabs(band.XHigh)) + 1e-30;
+        band.XLow = evenRing ? band.XLow - margin : -Infinity;
+        band.XHigh += margin;
     }
-    index.edges.resize(copies);
+    index.Edges.resize(copies);
     std::vector<std::uint32_t> fill(bandCount);
-    for (std::size_t b = 0; b < bandCount; ++b) fill[b] = index.bands[b].start;
+    for (std::size_t b = 0; b < bandCount; ++b) fill[b] = index.Bands[b].Start;
     for (const Edge& e : all) {
-        const int last = index.BandOf(std::max(e.yi, e.yj));
-        for (int b = index.BandOf(std::min(e.yi, e.yj)); b <= last; ++b) index.edges[fill[static_cast<std::size_t>(b)]++] = e;
+        const int last = index.BandOf(std::max(e.Yi, e.Yj));
+        for (int b = index.BandOf(std::min(e.Yi, e.Yj)); b <= last; ++b)
+            index.Edges[fill[static_cast<std::size_t>(b)]++] = e;
     }
 }
 
@@ -149,12 +151,12 @@ void DistrictLocator::Update(std::size_t i, const TPolyArray& polygon)
     BuildIndex(polygons_[i], polygon);
 }
 
-int DistrictLocator::Find(TFPoint p) const
+std::optional<int> DistrictLocator::Find(TFPoint p) const
 {
     for (std::size_t i = 0; i < polygons_.size(); ++i) {
         if (polygons_[i].Contains(p)) return static_cast<int>(i);
     }
-    return -1;
+    return std::nullopt;
 }
 
 }  // namespace ql

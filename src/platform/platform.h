@@ -14,8 +14,12 @@ namespace ql::platform {
 
 #ifdef _WIN32
 constexpr char PathSeparator = '\\';
+// The pattern an open dialog lists every file with.
+constexpr const char* AllFilesPattern = "*.*";
 #else
 constexpr char PathSeparator = '/';
+// "*.*" lists only names with a dot here; a query saved without an extension is listed too.
+constexpr const char* AllFilesPattern = "*";
 #endif
 
 // ---- Files and folders -------------------------------------------------------
@@ -172,14 +176,14 @@ struct MemoryStatus {
     std::uint64_t TotalPageFile = 0;
     std::uint64_t AvailPageFile = 0;
 };
-// false when the system reports failure (LastError() then tells why).
-bool QueryMemoryStatus(MemoryStatus& status);
+// nullopt when the system reports failure (LastError() then tells why).
+std::optional<MemoryStatus> QueryMemoryStatus();
 
 struct FileVersion {
     std::uint16_t Major = 0, Minor = 0, Release = 0, Build = 0;
 };
-// Version numbers of an executable; false without version information.
-bool GetFileVersionNumbers(const std::string& path, FileVersion& version);
+// Version numbers of an executable; nullopt without version information.
+std::optional<FileVersion> GetFileVersionNumbers(const std::string& path);
 
 // The thousands separator of the user's locale ("." with German settings).
 std::string ThousandsSeparator();

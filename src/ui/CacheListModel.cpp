@@ -25,7 +25,7 @@ void CacheListModel::refresh()
     endResetModel();
 }
 
-QColor CacheListModel::RowBackground(int row)
+QColor CacheListModel::rowBackground(int row)
 {
     const std::uint32_t bgr = AltRowColor;  // stored as blue, green, red
     const QColor alt(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -64,7 +64,7 @@ QVariant CacheListModel::data(const QModelIndex& index, int role) const
         if (index.column() == ColType && r.TypeIndex >= 0) return CacheTypeIcon(r.TypeIndex);
         return {};
     case Qt::BackgroundRole:
-        return RowBackground(index.row());
+        return rowBackground(index.row());
     default:
         return {};
     }

@@ -25,7 +25,7 @@ public:
     const CacheRow& row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
 
     // Background of a row: white for even positions, the light green for odd ones.
-    static QColor RowBackground(int row);
+    static QColor rowBackground(int row);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -2,10 +2,11 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
-
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 #include "ui/Icons.h"
 
@@ -69,6 +70,12 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
     button->setObjectName(QString::fromLatin1(name));
     button->setFont(font);
     return button;
+}
+
+void CentreOnScreen(QWidget* window)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
 QPushButton* MakeOkButton(QWidget* parent, const char* name, const QString& text, const QSize& iconSize)

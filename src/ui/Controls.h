@@ -37,6 +37,9 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 // A window without a cancel button: Escape does not close it.
 void KeepOpenOnEscape(QDialog* dialog);
 
+// Moves a window to the centre of the primary screen's available area.
+void CentreOnScreen(QWidget* window);
+
 // A push button showing the OK picture beside its text.
 QPushButton* MakeOkButton(QWidget* parent, const char* name, const QString& text, const QSize& iconSize);
 

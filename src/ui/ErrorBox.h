@@ -1,6 +1,7 @@
 #pragma once
 // The general error box and the guard every event handler runs its body through.
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -27,7 +28,9 @@ void ShowErrorBox(QWidget* parent, const std::string& message);
 QStringList& ErrorBoxHistory();
 
 // Runs an event handler's body; an error ends it and shows in the error box.
-// No exception leaves the guard.
+// The box opens once the body has been left, so everything the body cleans up
+// on its way out (buttons enabled again, locks released) is done while the box
+// is shown. No exception leaves the guard.
 template <class Body>
 void Guarded(QWidget* parent, Body&& body)
 {
@@ -40,6 +43,17 @@ void Guarded(QWidget* parent, Body&& body)
     } catch (const std::exception& e) {
         ShowErrorBox(parent, e.what());
     }
+}
+
+// Connects a signal to one of a window's handlers, run through the guard with
+// the window as the error box's parent. The handler takes the signal's
+// arguments or none of them.
+template <class Sender, class Signal, class Window, class... Args>
+QMetaObject::Connection ConnectGuarded(Sender* sender, Signal signal, Window* window, void (Window::*handler)(Args...))
+{
+    return QObject::connect(sender, signal, window, [window, handler](Args... args) {
+        Guarded(window, [&] { (window->*handler)(args...); });
+    });
 }
 
 }  // namespace ql::ui

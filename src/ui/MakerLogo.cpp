@@ -7,6 +7,7 @@
 #include <QRadialGradient>
 
 #include <cmath>
+#include <numbers>
 
 namespace ql::ui {
 
@@ -17,7 +18,7 @@ QPolygonF Hexagon(QPointF centre, double radius)
 {
     QPolygonF hex;
     for (int i = 0; i < 6; ++i) {
-        const double angle = (60.0 * i - 90.0) * M_PI / 180.0;
+        const double angle = (60.0 * i - 90.0) * std::numbers::pi / 180.0;
         hex << QPointF(centre.x() + radius * std::cos(angle), centre.y() + radius * std::sin(angle));
     }
     return hex;

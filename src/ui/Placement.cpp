@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace ql::ui {
 
@@ -44,7 +46,9 @@ void Placement::apply(const DesignRow* rows, std::size_t count)
     for (std::size_t i = 0; i < count; ++i) {
         const DesignRow& row = rows[i];
         auto* w = root_->findChild<QWidget*>(QString::fromLatin1(row.name));
-        if (!w) continue;
+        if (!w)
+            throw std::logic_error("design row \"" + std::string(row.name) + "\" names no control of " +
+                                   root_->objectName().toStdString());
         if (row.width == 0 || row.height == 0) w->adjustSize();
         const QRect rect(Scaled(row.left), Scaled(row.top), row.width ? Scaled(row.width) : w->width(),
                          row.height ? Scaled(row.height) : w->height());

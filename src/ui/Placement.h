@@ -49,8 +49,13 @@ public:
         : QObject(root), root_(root), rootDesign_(ScaledSize(designWidth, designHeight)) {}
 
     // Places the root's descendants named in the table, parents before children.
+    // A row naming no descendant is a fault in the table: throws
+    // std::logic_error naming the row, so a typo cannot go unnoticed.
     void apply(std::initializer_list<DesignRow> table);
     void apply(const DesignRow* rows, std::size_t count);
+
+    // The controls placed so far, one per design row.
+    std::size_t placedCount() const { return placed_.size(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

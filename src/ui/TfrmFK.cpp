@@ -1,8 +1,6 @@
 #include "ui/TfrmFK.h"
 
-#include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
 
 #include <string>
 
@@ -50,8 +48,8 @@ TfrmFK::TfrmFK(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     sbtnOK_->setIcon(OkButtonPicture());
     sbtnOK_->setIconSize(QSize(Scaled(18), Scaled(18)));
 
-    connect(sbtnDownloadFK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { sbtnDownloadFKClick(); }); });
-    connect(sbtnOK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { sbtnOKClick(); }); });
+    ConnectGuarded(sbtnDownloadFK_, &QPushButton::clicked, this, &TfrmFK::sbtnDownloadFKClick);
+    ConnectGuarded(sbtnOK_, &QPushButton::clicked, this, &TfrmFK::sbtnOKClick);
 
     resize(ScaledSize(ClientWidth, ClientHeight));
     auto* placement = new Placement(this, ClientWidth, ClientHeight);
@@ -76,8 +74,7 @@ void TfrmFK::sbtnOKClick()
 
 void TfrmFK::showEvent(QShowEvent* event)
 {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     QDialog::showEvent(event);
 }
 

@@ -1,12 +1,10 @@
 #include "ui/TfrmInfo.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -201,9 +199,9 @@ void TfrmInfo::buildControls()
     setTabOrder(BitBtnSys_, PageControl2_);
     BitBtnOK_->setFocus();
 
-    connect(BitBtnOK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { BitBtnOKClick(); }); });
-    connect(BitBtnSys_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { BitBtnSysClick(); }); });
-    connect(sbtnCopyright_, &QToolButton::clicked, this, [this] { Guarded(this, [&] { shellExecClick(); }); });
+    ConnectGuarded(BitBtnOK_, &QPushButton::clicked, this, &TfrmInfo::BitBtnOKClick);
+    ConnectGuarded(BitBtnSys_, &QPushButton::clicked, this, &TfrmInfo::BitBtnSysClick);
+    ConnectGuarded(sbtnCopyright_, &QToolButton::clicked, this, &TfrmInfo::shellExecClick);
 }
 
 void TfrmInfo::FormCreate()
@@ -216,30 +214,30 @@ void TfrmInfo::FormCreate()
 
 void TfrmInfo::FormActivate()
 {
-    platform::MemoryStatus memory;
-    if (!platform::QueryMemoryStatus(memory)) {
+    const std::optional<platform::MemoryStatus> memory = platform::QueryMemoryStatus();
+    if (!memory) {
         const int code = platform::LastError();
         throw UserError(SystemErrorText(code, platform::ErrorText(code)));
     }
-    platform::FileVersion version;  // stays 0.0.0.0 without version information
-    platform::GetFileVersionNumbers(platform::ExecutablePath(), version);
+    // 0.0.0.0 without version information.
+    const platform::FileVersion version =
+        platform::GetFileVersionNumbers(platform::ExecutablePath()).value_or(platform::FileVersion{});
 
     PageControl2_->setCurrentWidget(tbAllgemeines_);
     SetLabelText(lblVersion_, QString::fromStdString(VersionText(version)));
     SetLabelText(lblOS_, QString::fromStdString(WindowsVersionText(platform::QueryOsVersion(), state_.NativeArchitecture)));
     const std::string separator = platform::ThousandsSeparator();
-    SetLabelText(lblMemory_, QString::fromStdString(KilobyteText(memory.TotalPhys, separator)));
-    SetLabelText(lblMemoryAvail_, QString::fromStdString(KilobyteText(memory.AvailPhys, separator)));
-    SetLabelText(lblPageMemory_, QString::fromStdString(KilobyteText(memory.TotalPageFile, separator)));
-    SetLabelText(lblPageMemoryAvail_, QString::fromStdString(KilobyteText(memory.AvailPageFile, separator)));
+    SetLabelText(lblMemory_, QString::fromStdString(KilobyteText(memory->TotalPhys, separator)));
+    SetLabelText(lblMemoryAvail_, QString::fromStdString(KilobyteText(memory->AvailPhys, separator)));
+    SetLabelText(lblPageMemory_, QString::fromStdString(KilobyteText(memory->TotalPageFile, separator)));
+    SetLabelText(lblPageMemoryAvail_, QString::fromStdString(KilobyteText(memory->AvailPageFile, separator)));
     AlignValues(lblMemory_->parentWidget());
 }
 
 void TfrmInfo::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     // A modal window becomes active by being shown; the figures follow once
     // it is on the screen, so an error box stands over the window.
     QTimer::singleShot(0, this, [this] {

@@ -2,10 +2,8 @@
 
 #include <QEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include <array>
@@ -42,26 +40,29 @@ constexpr std::array<int, 24> RowTops = {32,  59,  88,  115, 144, 171, 200, 227,
                                          368, 395, 424, 451, 478, 507, 534, 563, 590, 619, 646, 675};
 
 // The label columns: name prefix + row number, frame, left edge, row count,
-// district index of row 1.
+// district index of row 1, and whether the column holds the counts.
+enum class Frame { LK, SK };
 struct LabelColumn {
     const char* prefix;
-    const char* frame;
+    Frame frame;
     int left;
     int rows;
     int firstDistrict;
+    bool counts;
 };
 constexpr LabelColumn LabelColumns[] = {
-    // prefix      frame     left  rows  district of row 1
-    {"lblLK",    "gboxLK",   24,  24,   0},
-    {"lblLKAnz", "gboxLK",  248,  24,   0},
-    {"lblSK",    "gboxSK",   24,  12,  24},
-    {"lblSKAnz", "gboxSK",  254,  12,  24},
+    // prefix      frame      left  rows  district of row 1  counts
+    {"lblLK",    Frame::LK,   24,  24,   0,                  false},
+    {"lblLKAnz", Frame::LK,  248,  24,   0,                  true},
+    {"lblSK",    Frame::SK,   24,  12,  24,                  false},
+    {"lblSKAnz", Frame::SK,  254,  12,  24,                  true},
 };
-constexpr int NameColumnLK = 0, CountColumnLK = 1, NameColumnSK = 2, CountColumnSK = 3;
 
-QString LabelName(const char* prefix, int k)
+// New text (when given) and colour of one tally label.
+void PaintLabel(QLabel* label, const QColor& colour, const QString* text)
 {
-    return QString::fromLatin1(prefix) + QString::number(k);
+    if (text) SetLabelText(label, *text);
+    SetColour(label, QPalette::WindowText, colour);
 }
 
 }  // namespace
@@ -84,23 +85,24 @@ void TfrmLK::buildControls()
     gboxSK_->setObjectName(QStringLiteral("gboxSK"));
     for (QGroupBox* frame : {gboxLK_, gboxSK_}) frame->setAutoFillBackground(true);
 
-    std::vector<std::string> names;  // keeps the row names alive while the table is applied
+    // The design rows of the labels name them; the names live while the table is applied.
+    std::vector<std::string> names;
+    names.reserve(2 * DistrictCount);
     std::vector<DesignRow> rows(std::begin(Design), std::end(Design));
     for (const LabelColumn& column : LabelColumns) {
-        QWidget* frame = column.frame == std::string_view("gboxLK") ? gboxLK_ : gboxSK_;
+        QWidget* frame = column.frame == Frame::LK ? gboxLK_ : gboxSK_;
+        auto& labels = column.counts ? countLabels_ : nameLabels_;
         for (int k = 1; k <= column.rows; ++k) {
+            names.push_back(column.prefix + std::to_string(k));
             auto* label = new QLabel(QStringLiteral("0"), frame);
-            label->setObjectName(LabelName(column.prefix, k));
-            names.push_back(label->objectName().toStdString());
+            label->setObjectName(QString::fromStdString(names.back()));
+            labels[static_cast<std::size_t>(column.firstDistrict + k - 1)] = label;
+            rows.push_back({names.back().c_str(), column.left, RowTops[static_cast<std::size_t>(k - 1)], 0, 0});
         }
     }
-    std::size_t n = 0;
-    for (const LabelColumn& column : LabelColumns)
-        for (int k = 1; k <= column.rows; ++k)
-            rows.push_back({names[n++].c_str(), column.left, RowTops[k - 1], 0, 0});
 
     bbtnOK_ = MakeOkButton(this, "bbtnOK", QStringLiteral("OK"), QSize(Scaled(18), Scaled(18)));
-    connect(bbtnOK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { bbtnOKClick(); }); });
+    ConnectGuarded(bbtnOK_, &QPushButton::clicked, this, &TfrmLK::bbtnOKClick);
 
     resize(ScaledSize(ClientWidth, ClientHeight));
     auto* placement = new Placement(this, ClientWidth, ClientHeight);
@@ -113,33 +115,13 @@ void TfrmLK::FormCreate()
     ResetTallyLabels();
 }
 
-QLabel* TfrmLK::tallyLabel(const char* prefix, int k) const
-{
-    return findChild<QLabel*>(LabelName(prefix, k));
-}
-
-void TfrmLK::paintLabel(const char* prefix, int k, const QColor& colour, const QString* text)
-{
-    QLabel* label = tallyLabel(prefix, k);
-    if (!label) return;  // a row without its label is skipped
-    if (text) {
-        label->setText(*text);
-        label->adjustSize();
-    }
-    SetColour(label, QPalette::WindowText, colour);
-}
-
 void TfrmLK::ResetTallyLabels()
 {
     const QString zero = QStringLiteral("0");
-    for (int column : {NameColumnLK, NameColumnSK}) {
-        const LabelColumn& names = LabelColumns[column];
-        const LabelColumn& counts = LabelColumns[column + 1];
-        for (int k = 1; k <= names.rows; ++k) {
-            const QString name = QString::fromUtf8(DistrictNames[names.firstDistrict + k - 1]);
-            paintLabel(names.prefix, k, NoFindsColour, &name);
-            paintLabel(counts.prefix, k, NoFindsColour, &zero);
-        }
+    for (std::size_t i = 0; i < nameLabels_.size(); ++i) {
+        const QString name = FromUtf8(DistrictNames[i]);
+        PaintLabel(nameLabels_[i], NoFindsColour, &name);
+        PaintLabel(countLabels_[i], NoFindsColour, &zero);
     }
 }
 
@@ -155,17 +137,13 @@ void TfrmLK::FormActivate()
     ResetTallyLabels();
 
     int covered = 0;
-    for (int i = 0; i < static_cast<int>(state_.DistrictTally.size()); ++i) {
+    for (std::size_t i = 0; i < nameLabels_.size(); ++i) {
         const auto count = state_.DistrictTally[i];
         if (count <= 0) continue;
         ++covered;
-        const bool landkreis = i < LandkreisCount;
-        const int k = landkreis ? i + 1 : i - (LandkreisCount - 1);
-        const LabelColumn& names = LabelColumns[landkreis ? NameColumnLK : NameColumnSK];
-        const LabelColumn& counts = LabelColumns[landkreis ? CountColumnLK : CountColumnSK];
         const QString text = QString::number(count);
-        paintLabel(names.prefix, k, FindsColour, nullptr);
-        paintLabel(counts.prefix, k, FindsColour, &text);
+        PaintLabel(nameLabels_[i], FindsColour, nullptr);
+        PaintLabel(countLabels_[i], FindsColour, &text);
     }
 
     if (covered == DistrictCount && state_.CutoffEnabled && frmFK_) frmFK_->exec();
@@ -178,8 +156,7 @@ void TfrmLK::bbtnOKClick()
 
 void TfrmLK::showEvent(QShowEvent* event)
 {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
     activationPending_ = true;
     QDialog::showEvent(event);
     // Also when the window system gives the new window no focus.

@@ -5,6 +5,10 @@
 #include <QDialog>
 #include <QPalette>
 
+#include <array>
+
+#include "core/tables.h"
+
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -42,9 +46,6 @@ protected:
 
 private:
     void buildControls();
-    // The label "<prefix><k>", looked up by name; nullptr when there is none.
-    QLabel* tallyLabel(const char* prefix, int k) const;
-    void paintLabel(const char* prefix, int k, const QColor& colour, const QString* text);
     void setFrameColour(QPalette::ColorRole role);
 
     AppState& state_;
@@ -52,6 +53,10 @@ private:
     QGroupBox* gboxLK_ = nullptr;
     QGroupBox* gboxSK_ = nullptr;
     QPushButton* bbtnOK_ = nullptr;
+    // Each district's name label (lblLKk, lblSKk) and count label (lblLKAnzk,
+    // lblSKAnzk), by district index.
+    std::array<QLabel*, DistrictCount> nameLabels_{};
+    std::array<QLabel*, DistrictCount> countLabels_{};
     // Set by showing, cleared by the first activation of that showing: returning
     // from the final-coordinates window activates the window again but is no new
     // showing.

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,7 +10,6 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -173,9 +171,9 @@ void TfrmMain::buildControls()
     setTabOrder(bbtnOpen_, bbtnCheckRLP_);
     setTabOrder(bbtnCheckRLP_, cboxStichtag_);
 
-    connect(bbtnCheckRLP_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { bbtnCheckRLPClick(); }); });
-    connect(SpeedButton1_, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
-    connect(cboxStichtag_, &QCheckBox::clicked, this, [this] { cboxStichtagClick(); });
+    ConnectGuarded(bbtnCheckRLP_, &QPushButton::clicked, this, &TfrmMain::bbtnCheckRLPClick);
+    ConnectGuarded(SpeedButton1_, &QToolButton::clicked, this, &TfrmMain::SpeedButton1Click);
+    ConnectGuarded(cboxStichtag_, &QCheckBox::clicked, this, &TfrmMain::cboxStichtagClick);
 }
 
 void TfrmMain::buildMenu()
@@ -183,13 +181,13 @@ void TfrmMain::buildMenu()
     FileOpen1_ = new QAction(MenuPicture(PictureOpen), QStringLiteral("Ö&ffnen..."), this);
     FileOpen1_->setObjectName(QStringLiteral("FileOpen1"));
     FileOpen1_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    connect(FileOpen1_, &QAction::triggered, this, [this] { FileOpen1Execute(); });
+    ConnectGuarded(FileOpen1_, &QAction::triggered, this, &TfrmMain::FileOpen1Execute);
 
     CheckAction_ = new QAction(MenuPicture(PictureCheck), QStringLiteral("Check RLP"), this);
     CheckAction_->setObjectName(QStringLiteral("CheckAction"));
     CheckAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     CheckAction_->setCheckable(true);  // flips at each run; shows as the entry's check mark
-    connect(CheckAction_, &QAction::triggered, this, [this] { CheckActionExecute(); });
+    ConnectGuarded(CheckAction_, &QAction::triggered, this, &TfrmMain::CheckActionExecute);
 
     FileExit1_ = new QAction(MenuPicture(PictureExit), QStringLiteral("&Beenden"), this);
     FileExit1_->setObjectName(QStringLiteral("FileExit1"));
@@ -199,12 +197,12 @@ void TfrmMain::buildMenu()
     mnuHilfe_ = new QAction(MenuPicture(PictureHelp), QStringLiteral("Hilfe"), this);
     mnuHilfe_->setObjectName(QStringLiteral("mnuHilfe"));
     mnuHilfe_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
-    connect(mnuHilfe_, &QAction::triggered, this, [this] { mnuHilfeClick(); });
+    ConnectGuarded(mnuHilfe_, &QAction::triggered, this, &TfrmMain::mnuHilfeClick);
 
     mnuInfo_ = new QAction(MenuPicture(PictureInfo), QStringLiteral("Info"), this);
     mnuInfo_->setObjectName(QStringLiteral("mnuInfo"));
     mnuInfo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    connect(mnuInfo_, &QAction::triggered, this, [this] { Guarded(this, [&] { mnuInfoClick(); }); });
+    ConnectGuarded(mnuInfo_, &QAction::triggered, this, &TfrmMain::mnuInfoClick);
 
     QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei"));
     datei->setObjectName(QStringLiteral("mnuDatei"));
@@ -245,8 +243,7 @@ void TfrmMain::showEvent(QShowEvent* event)
 {
     if (!centred_) {
         centred_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        CentreOnScreen(this);
     }
     QMainWindow::showEvent(event);
 }

@@ -85,8 +85,6 @@ private:
     QAction* FileExit1_ = nullptr;
     QAction* mnuHilfe_ = nullptr;
     QAction* mnuInfo_ = nullptr;
-
-    friend class MainWindowArchiveProgress;
 };
 
 }  // namespace ql::ui

@@ -16,16 +16,19 @@
 
 namespace ql::ui {
 
-// Shows the reader's progress in the main window and lets it repaint.
-class MainWindowArchiveProgress : public ExtractProgress {
+namespace {
+
+// Shows the reader's progress on a status label and a gauge and lets the
+// window repaint; it sees nothing else of the window.
+class ArchiveProgressDisplay : public ExtractProgress {
 public:
-    explicit MainWindowArchiveProgress(TfrmMain& window) : w_(window) {}
+    ArchiveProgressDisplay(QLabel& status, QProgressBar& gauge) : status_(status), gauge_(gauge) {}
 
     void OnFileProgress(double) override  // ArchiverFileProgress
     {
-        if (w_.lblReady_->text() != QStringLiteral("Extracting: ")) {
-            w_.lblReady_->setText(QStringLiteral("Extracting: "));
-            w_.lblReady_->adjustSize();
+        if (status_.text() != QStringLiteral("Extracting: ")) {
+            status_.setText(QStringLiteral("Extracting: "));
+            status_.adjustSize();
         }
         QApplication::processEvents();
     }
@@ -34,18 +37,17 @@ public:
     {
         // Truncated to a whole percent; within one extraction the gauge never goes back.
         int value = std::clamp(static_cast<int>(percent), 0, 100);
-        if (started_) value = std::max(value, w_.pbProgress_->value());
+        if (started_) value = std::max(value, gauge_.value());
         started_ = true;
-        w_.pbProgress_->setValue(value);
+        gauge_.setValue(value);
         QApplication::processEvents();
     }
 
 private:
-    TfrmMain& w_;
+    QLabel& status_;
+    QProgressBar& gauge_;
     bool started_ = false;
 };
-
-namespace {
 
 // The progress events let the window take input, so a second open command could
 // start inside the first: the command is off while an extraction runs.
@@ -83,7 +85,7 @@ void TfrmMain::btnExtrZipClick()
 
     {
         OpenCommandLock lock(FileOpen1_, bbtnOpen_);
-        MainWindowArchiveProgress progress(*this);
+        ArchiveProgressDisplay progress(*lblReady_, *pbProgress_);
         // The decoded entry becomes the query buffer itself; on a failure the
         // previous lines stay.
         state_.QueryLines = QueryText::FromBuffer(ExtractFirstGpx(state_.QueryFileName, progress));

@@ -4,12 +4,10 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
 #include "core/app_state.h"
 #include "core/query_pipeline.h"
@@ -37,14 +35,26 @@ private:
     CacheListModel& model_;
 };
 
+// A control that is off while an action runs and on again however the action
+// ends, before an error of the action shows.
+class DisabledWhileRunning {
+public:
+    explicit DisabledWhileRunning(QWidget* control) : control_(control) { control_->setEnabled(false); }
+    ~DisabledWhileRunning() { control_->setEnabled(true); }
+    DisabledWhileRunning(const DisabledWhileRunning&) = delete;
+    DisabledWhileRunning& operator=(const DisabledWhileRunning&) = delete;
+
+private:
+    QWidget* control_;
+};
+
 void ShowNotMyFindsBox()
 {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Fehler"), NotMyFindsText, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("NotMyFindsBox"));
     box.setDefaultButton(QMessageBox::Ok);
     box.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        box.move(screen->availableGeometry().center() - box.rect().center());
+    CentreOnScreen(&box);
     box.exec();
 }
 
@@ -68,7 +78,7 @@ void TfrmMain::FileOpen1BeforeExecute(QFileDialog& dialog)
     dialog.setDirectory(FromUtf8(state_.ProgramDir));
     dialog.setDefaultSuffix(QStringLiteral("zip"));
     dialog.setNameFilters({QStringLiteral("ZIP-Datei (*.zip)"), QStringLiteral("GPX-Datei (*.gpx)"),
-                           QStringLiteral("Alle Dateien (*.*)")});
+                           QStringLiteral("Alle Dateien (%1)").arg(QLatin1String(platform::AllFilesPattern))});
     dialog.selectNameFilter(QStringLiteral("ZIP-Datei (*.zip)"));
 }
 
@@ -121,16 +131,13 @@ void TfrmMain::btnExtrDatenClick()
 void TfrmMain::cboxStichtagClick()
 {
     state_.CutoffEnabled = cboxStichtag_->isChecked();
-    bbtnCheckRLP_->setEnabled(false);
-    Guarded(this, [&] {
-        int rows = 0;
-        {
-            ListRefresh refresh(*listModel_);
-            rows = ScanWaypoints(state_);
-        }
-        showCounts(rows);
-    });
-    bbtnCheckRLP_->setEnabled(true);
+    const DisabledWhileRunning checkOff(bbtnCheckRLP_);
+    int rows = 0;
+    {
+        ListRefresh refresh(*listModel_);
+        rows = ScanWaypoints(state_);
+    }
+    showCounts(rows);
 }
 
 }  // namespace ql::ui

@@ -4,12 +4,10 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -108,12 +106,12 @@ void TfrmPoly::buildControls()
     bbtnOK_ = MakeOkButton(this, "bbtnOK", QStringLiteral("OK"), QSize(Scaled(18), Scaled(18)));
     bbtnOK_->setDefault(true);
     bbtnOK_->setEnabled(false);
-    connect(bbtnOK_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { bbtnOKClick(); }); });
+    ConnectGuarded(bbtnOK_, &QPushButton::clicked, this, &TfrmPoly::bbtnOKClick);
 
     tmrClose_ = new QTimer(this);
     tmrClose_->setObjectName(QStringLiteral("tmrClose"));
     tmrClose_->setInterval(TickMs);
-    connect(tmrClose_, &QTimer::timeout, this, [this] { Guarded(this, [&] { tmrCloseTimer(); }); });
+    ConnectGuarded(tmrClose_, &QTimer::timeout, this, &TfrmPoly::tmrCloseTimer);
 
     resize(ScaledSize(ClientWidth, ClientHeight));
     auto* placement = new Placement(this, ClientWidth, ClientHeight);
@@ -129,7 +127,7 @@ void TfrmPoly::FormCreate()
     for (int i = 0; i < DistrictCount; ++i) state_.PolyTable.SetPolygon(i, {});
 }
 
-void TfrmPoly::SetTimingForTests(int pauseMs, int tickMs)
+void TfrmPoly::setTimingForTests(int pauseMs, int tickMs)
 {
     pauseMs_ = pauseMs;
     tmrClose_->setInterval(tickMs);
@@ -141,8 +139,7 @@ void TfrmPoly::showEvent(QShowEvent* e)
 {
     if (!centred_) {
         centred_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        CentreOnScreen(this);
     }
     QDialog::showEvent(e);
     // Runs once the window is on the screen, so the log fills visibly.

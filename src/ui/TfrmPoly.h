@@ -39,10 +39,10 @@ public:
     bool LoaderRunPending() const { return loaderRunPending_; }
     int PolyIndex() const { return polyIndex_; }
     int CloseCountdown() const { return closeCountdown_; }
-    bool Loading() const { return loading_; }
+    bool isLoading() const { return loading_; }
 
     // Tests shorten the pause per file and the countdown tick.
-    void SetTimingForTests(int pauseMs, int tickMs);
+    void setTimingForTests(int pauseMs, int tickMs);
 
 protected:
     void showEvent(QShowEvent* e) override;

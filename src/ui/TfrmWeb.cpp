@@ -69,12 +69,12 @@ TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window)
     btnWBBack_ = MakeButton(this, "btnWBBack", QStringLiteral("<"), DesignFont(17, true));
     btnWBBack_->setEnabled(false);
 
-    connect(btnWBBack_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { btnWBBackClick(); }); });
+    ConnectGuarded(btnWBBack_, &QPushButton::clicked, this, &TfrmWeb::btnWBBackClick);
     // The back button is usable whenever the view has a page to go back to.
-    connect(WebBrowser1_, &QWebEngineView::urlChanged, this, [this] { updateBackButton(); });
-    connect(WebBrowser1_, &QWebEngineView::loadFinished, this, [this] { updateBackButton(); });
+    ConnectGuarded(WebBrowser1_, &QWebEngineView::urlChanged, this, &TfrmWeb::updateBackButton);
+    ConnectGuarded(WebBrowser1_, &QWebEngineView::loadFinished, this, &TfrmWeb::updateBackButton);
 
-    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* now) { focusWindowChanged(now); });
+    ConnectGuarded(qGuiApp, &QGuiApplication::focusWindowChanged, this, &TfrmWeb::focusWindowChanged);
 
     resize(ScaledSize(ClientWidth, ClientHeight));
     auto* placement = new Placement(this, ClientWidth, ClientHeight);
@@ -142,14 +142,15 @@ void TfrmWeb::focusWindowChanged(QWindow* now)
     QWindow* self = windowHandle();
     if (!now || now != self) return;
 
+    // Focus "coming" from this window itself (its box never took the focus) is no switch either.
     bool fromOwnWindow = false;
-    if (before) {
+    if (before && before != self) {
         const bool popup = before->type() == Qt::Popup || before->type() == Qt::ToolTip;
         fromOwnWindow = !popup && before->transientParent() != self;
     }
     if (!shownPending_ && !fromOwnWindow) return;
     shownPending_ = false;
-    Guarded(this, [&] { FormActivate(); });
+    FormActivate();
 }
 
 }  // namespace ql::ui

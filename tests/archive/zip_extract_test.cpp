@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "archive/extract.h"
 #include "archive/zip_reader.h"
 #include "core/query_text.h"
 #include "base/user_error.h"
+#include "support/win_support.h"
 #include "support/zip_builder.h"
 
 namespace ql {
@@ -120,6 +123,21 @@ TEST_F(ZipExtract, TextFileOrEmptyFileIsInvalid)
     EXPECT_TRUE(progress.events.empty());  // opening fails before any event
 }
 
+#ifdef _WIN32
+TEST_F(ZipExtract, FileLockedByAnotherProgramGivesTheFileLayerMessage)
+{
+    const std::string path = Write("locked.zip", test::ZipBuilder().Add("a.gpx", "x").Build());
+    test::ExclusiveHandle other(path);
+    ASSERT_TRUE(other.held());
+    try {
+        ExtractFirstGpx(path, progress);
+        FAIL() << "no failure";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Datei " + path + " kann nicht geöffnet werden. " + test::SystemMessage(ERROR_SHARING_VIOLATION));
+    }
+}
+#else
 TEST_F(ZipExtract, UnreadableFileGivesTheFileLayerMessage)
 {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
@@ -132,6 +150,7 @@ TEST_F(ZipExtract, UnreadableFileGivesTheFileLayerMessage)
         EXPECT_EQ(std::string(e.what()), "Datei " + path + " kann nicht geöffnet werden. Permission denied");
     }
 }
+#endif
 
 TEST_F(ZipExtract, FolderGivesTheFileLayerMessage)
 {

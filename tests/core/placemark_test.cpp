@@ -8,6 +8,7 @@
 #include "base/user_error.h"
 #include "core/placemark.h"
 #include "platform/platform.h"
+#include "support/win_support.h"
 
 namespace ql {
 namespace {
@@ -55,6 +56,15 @@ TEST_F(PlacemarkTest, NameKeepsUtf8AndTheQueryEscapesButNoBareBrackets)
     EXPECT_EQ(state.PlacemarkFiles.back(), "GC7__X.kml");
 }
 
+TEST(PlacemarkFileName, WindowsDeviceNamesGetAPrefixInAnyCase)
+{
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "nul", "Nul", "aux", "COM1", "com9", "LPT1", "lpt9"})
+        EXPECT_EQ(PlacemarkFileName(device), std::string("_") + device + ".kml") << device;
+    // Their neighbours are ordinary names.
+    for (const char* name : {"NULL", "NU", "NUL1", "CONX", "COM10", "LPTX", "AUX_", "_NUL"})
+        EXPECT_EQ(PlacemarkFileName(name), std::string(name) + ".kml") << name;
+}
+
 TEST_F(PlacemarkTest, CodeCannotLeadOutOfTheFolder)
 {
     EXPECT_EQ(PlacemarkFileName("GC12345"), "GC12345.kml");
@@ -72,12 +82,31 @@ TEST_F(PlacemarkTest, CodeCannotLeadOutOfTheFolder)
     EXPECT_TRUE(fs::exists(folder / "inner" / "___GC1.kml"));
     // The text inside keeps the code as the query has it.
     EXPECT_NE(Written("___GC1.kml").find("<name>../GC1 - x</name>"), std::string::npos);
+}
 
-    // A link planted under the file's name in the shared folder is not followed.
+TEST_F(PlacemarkTest, LinkPlantedUnderTheNameIsNotFollowed)
+{
+    // The temporary folder may be shared: a link planted under the file's
+    // name must not redirect the write to another file.
     platform::WriteWholeFile((folder / "victim").string(), "keep");
-    fs::create_symlink(folder / "victim", folder / "inner" / "GC2.kml");
-    EXPECT_THROW(WritePlacemark(state, "GC2", "x", "1", "2"), UserError);
+    const fs::path link = folder / "inner" / "GC2.kml";
+#ifdef _WIN32
+    if (!test::PlantSymbolicLink(link, folder / "victim"))
+        GTEST_SKIP() << "this system plants no symbolic link (a reparse point needs developer mode or the "
+                        "right to create links; Wine 8 reports success and creates nothing)";
+    const std::string reason = test::SystemMessage(ERROR_CANT_RESOLVE_FILENAME);
+#else
+    fs::create_symlink(folder / "victim", link);
+    const std::string reason = "Too many levels of symbolic links";
+#endif
+    try {
+        WritePlacemark(state, "GC2", "x", "1", "2");
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), "Datei \"" + state.TempDir + "GC2.kml\" kann nicht erstellt werden. " + reason);
+    }
     EXPECT_EQ(platform::ReadWholeFile((folder / "victim").string()), "keep");
+    EXPECT_TRUE(state.PlacemarkFiles.empty());
 }
 
 TEST_F(PlacemarkTest, FailureNamesThePathAndLeavesTheListAlone)

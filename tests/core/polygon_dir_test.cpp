@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "base/ascii.h"
 #include "core/app_state.h"
 #include "core/tables.h"
 #include "base/user_error.h"
@@ -31,9 +32,7 @@ std::optional<std::string> FakeLookup(const std::string& path)
         {"c:\\program files\\gsak\\gsak.exe", "gsak.exe"},
         {"c:\\progra~1\\gsak\\gsak.exe", "gsak.exe"},
     };
-    std::string key;
-    for (char c : path) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const auto it = entries.find(key);
+    const auto it = entries.find(AsciiLower(path));
     if (it == entries.end()) return std::nullopt;
     return it->second;
 }
@@ -97,6 +96,12 @@ public:
     }
 };
 
+#ifdef _WIN32
+constexpr const char* ProgramDir = "C:\\Quenlorn\\";
+#else
+constexpr const char* ProgramDir = "/opt/quenlorn/";
+#endif
+
 class ResolvePolygonDirTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -106,7 +111,7 @@ protected:
                                                                           ->name()));
         fs::remove_all(base_);
         fs::create_directories(base_);
-        state_.ProgramDir = "/opt/quenlorn/";
+        state_.ProgramDir = ProgramDir;
         registry_.values = {{"ExePath", "C:\\PROGRA~1\\GSAK"}, {"C:\\Program Files\\GSAK", base_.string()}};
     }
     void TearDown() override { fs::remove_all(base_); }
@@ -126,7 +131,11 @@ TEST_F(ResolvePolygonDirTest, WithoutTheKeyTheFolderBesideTheProgramServes)
 {
     registry_.keyExists = false;
     Resolve();
+#ifdef _WIN32
+    EXPECT_EQ(state_.PolygonDir, "C:\\Quenlorn\\rlp_polygons\\");
+#else
     EXPECT_EQ(state_.PolygonDir, "/opt/quenlorn/rlp_polygons/");
+#endif
     EXPECT_FALSE(state_.GsakPolygonsFound);
     EXPECT_EQ(registry_.calls.front(), "open \\Software\\GSAK");
 }

@@ -10,6 +10,7 @@
 #include "core/tables.h"
 #include "base/user_error.h"
 #include "core/polygon_files.h"
+#include "support/win_support.h"
 
 namespace ql {
 namespace {
@@ -146,7 +147,12 @@ TEST_F(TempFolder, MissingFileFailsWithTheOpenError)
         LoadPolygonFile(path);
         FAIL() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()), "Datei " + path + " kann nicht geöffnet werden. No such file or directory");
+#ifdef _WIN32
+        const std::string reason = test::SystemMessage(ERROR_FILE_NOT_FOUND);
+#else
+        const std::string reason = "No such file or directory";
+#endif
+        EXPECT_EQ(std::string(e.what()), "Datei " + path + " kann nicht geöffnet werden. " + reason);
     }
 }
 

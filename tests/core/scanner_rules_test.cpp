@@ -215,9 +215,9 @@ TEST_F(ScannerTest, CacheOutsideEveryPolygonGetsRecordAndPlacemark)
     ASSERT_EQ(state.NIPList.size(), 1u);
     const TNIPDatum& nip = state.NIPList[0];
     EXPECT_EQ(nip.GCNummer, "GC9XYZ");
-    EXPECT_EQ(nip.Cachename, platform::Utf8ToAnsi(outside.name).substr(0, 40));
+    EXPECT_EQ(nip.Cachename, "Ein sehr langer Cachename \xFC" "ber vierzig Z");  // ANSI, 40 characters
     EXPECT_EQ(nip.Typ, "Cache In Trash Out E");
-    EXPECT_EQ(nip.Koords, platform::Utf8ToAnsi("N 048° 30.000 W 007° 15.000"));
+    EXPECT_EQ(nip.Koords, "N 048\xB0 30.000 W 007\xB0 15.000");
     EXPECT_EQ(nip.fKoords, "48.5,-7.25");
 
     EXPECT_EQ(state.PlacemarkFiles, std::vector<std::string>{"GC9XYZ.kml"});

@@ -36,7 +36,7 @@ void Compare(const PolygonTable& table, const DistrictLocator& locator, const st
              Comparison& result)
 {
     for (const TFPoint& p : points) {
-        const int fast = locator.Find(p);
+        const int fast = locator.Find(p).value_or(-1);
         const int plain = FindDistrictPlain(table, p);
         ++result.points;
         if (fast != plain && ++result.differences <= 5) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "geo/district_locator.h"
@@ -11,11 +12,6 @@ namespace {
 // (X, Y) corners of the unit square, in the order (0,0), (0,1), (1,1), (1,0).
 const TPolyArray UnitSquare = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
 
-TPolyArray Square(double x0, double y0, double size)
-{
-    return {{x0, y0}, {x0, y0 + size}, {x0 + size, y0 + size}, {x0 + size, y0}};
-}
-
 void CheckLocation(const TPolyArray& polygon, TFPoint p, bool expected)
 {
     EXPECT_EQ(PointInPolygon(p, polygon), expected) << "(" << p.X << ", " << p.Y << ")";
@@ -23,7 +19,8 @@ void CheckLocation(const TPolyArray& polygon, TFPoint p, bool expected)
     table[7] = polygon;
     DistrictLocator locator;
     locator.Build(table);
-    EXPECT_EQ(locator.Find(p), expected ? 7 : -1) << "index, (" << p.X << ", " << p.Y << ")";
+    EXPECT_EQ(locator.Find(p), expected ? std::optional<int>(7) : std::nullopt)
+        << "index, (" << p.X << ", " << p.Y << ")";
 }
 
 TEST(PointInPolygon, SidesOfTheSquareAreHalfOpen)

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace ql::test {
@@ -83,13 +84,33 @@ QString WriteFile(const QString& path, const std::string& bytes)
     return path;
 }
 
-QString SaveScreenshot(QWidget* widget, const QString& name)
+QImage SaveScreenshot(QWidget* widget, const QString& name)
 {
     const QString dir = QStringLiteral(QL_RUNTIME_DIR "/../screenshots");
     QDir().mkpath(dir);
-    const QString path = dir + "/" + name + ".png";
-    widget->grab().save(path);
-    return path;
+    const QImage shot = widget->grab().toImage();
+    if (!shot.save(dir + "/" + name + ".png")) return {};
+    return shot;
+}
+
+QRect AreaOf(const QImage& shot, const QWidget* window, const QWidget* child)
+{
+    const double scale = shot.width() / double(window->width());
+    const QRect area(child->mapTo(window, QPoint(0, 0)), child->size());
+    return QRect(int(area.x() * scale), int(area.y() * scale), int(area.width() * scale), int(area.height() * scale))
+        .intersected(shot.rect());
+}
+
+bool HasColour(const QImage& shot, const QRect& area, const QColor& colour, int tolerance)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) <= tolerance && std::abs(c.green() - colour.green()) <= tolerance &&
+                std::abs(c.blue() - colour.blue()) <= tolerance)
+                return true;
+        }
+    return false;
 }
 
 }  // namespace ql::test

@@ -3,6 +3,8 @@
 // folder, the windows of one test.
 
 #include <QDir>
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -59,8 +61,16 @@ struct UiFixture {
 // Writes a file (bytes as given) and returns its path.
 QString WriteFile(const QString& path, const std::string& bytes);
 
-// Saves a screenshot of a widget under the build tree's screenshots folder.
-QString SaveScreenshot(QWidget* widget, const QString& name);
+// Saves a screenshot of a widget as build/screenshots/<name>.png and returns
+// the picture, so the test can check what it shows.
+QImage SaveScreenshot(QWidget* widget, const QString& name);
+
+// The area of a child widget inside a screenshot of `window`.
+QRect AreaOf(const QImage& shot, const QWidget* window, const QWidget* child);
+
+// True when some pixel of the area is within `tolerance` of the colour in each
+// of red, green and blue (text is drawn with smoothed edges).
+bool HasColour(const QImage& shot, const QRect& area, const QColor& colour, int tolerance = 40);
 
 }  // namespace ql::test
 

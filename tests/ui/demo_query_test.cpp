@@ -18,7 +18,7 @@ TEST(DemoQuery, OpensWithEveryDistrictCoveredAndFindsOutsideThem)
 {
     UiFixture fx;
     fx.createWindows();
-    fx.windows->frmPoly->SetTimingForTests(1, 5);
+    fx.windows->frmPoly->setTimingForTests(1, 5);
     auto* main = fx.windows->frmMain.get();
     main->show();
     ui::ErrorBoxHistory().clear();
@@ -37,7 +37,7 @@ TEST(DemoQuery, OpensWithEveryDistrictCoveredAndFindsOutsideThem)
     EXPECT_EQ(main->findChild<QLabel*>("lblAnzahlCache")->text(), QString::number(rows));
     EXPECT_EQ(main->findChild<QLabel*>("lblAnzahlNIP")->text(), QString::number(fx.state.NotInPolygonCount));
     EXPECT_GT(fx.state.NotInPolygonCount, 0);
-    for (int i = 0; i < 36; ++i) EXPECT_GE(fx.state.DistrictTally[i], 1) << "district " << i;
+    for (int i = 0; i < DistrictCount; ++i) EXPECT_GE(fx.state.DistrictTally[i], 1) << "district " << i;
     EXPECT_EQ(main->findChild<QTableView*>("ListView1")->model()->rowCount(), rows);
     SaveScreenshot(main, "main_window_demo");
 }

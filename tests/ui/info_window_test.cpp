@@ -227,14 +227,26 @@ TEST_F(InfoWindowTest, SystemInfoButtonAsksTheShellAndReportsNothing)
     info->hide();
 }
 
-TEST_F(InfoWindowTest, Screenshots)
+TEST_F(InfoWindowTest, ScreenshotsShowBothPagesInTheirColours)
 {
     create();
     showAndSettle();
-    SaveScreenshot(info, "info_general");
+    const QImage general = SaveScreenshot(info, "info_general");
+    ASSERT_FALSE(general.isNull());
+    EXPECT_EQ(general.width(), qRound(info->width() * info->devicePixelRatioF()));
+    // The figures' panel in its grey, the operating system in red.
+    const QRect panel = AreaOf(general, info, child<QWidget>("Panel3"));
+    EXPECT_EQ(general.pixelColor(panel.left() + 2, panel.bottom() - 2), QColor(224, 223, 227));
+    EXPECT_TRUE(HasColour(general, AreaOf(general, info, child<QLabel>("lblOS")), QColor(225, 0, 0)));
+
     pages()->setCurrentIndex(1);
     QApplication::processEvents();
-    SaveScreenshot(info, "info_history");
+    const QImage history = SaveScreenshot(info, "info_history");
+    ASSERT_FALSE(history.isNull());
+    // The history text in its blue; the general page's grey panel is gone.
+    auto* historyText = child<QTextEdit>("rtfHistorie");
+    EXPECT_TRUE(HasColour(history, AreaOf(history, info, historyText->viewport()), QColor(0, 0, 191)));
+    EXPECT_NE(history.pixelColor(panel.left() + 2, panel.bottom() - 2), QColor(224, 223, 227));
     info->hide();
 }
 

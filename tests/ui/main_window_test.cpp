@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -29,6 +30,13 @@ std::string MyFindsQuery()
 }
 
 using MainWindowTest = MainWindowFixture;
+
+// Elsewhere than on Windows "*.*" would list only names with a dot.
+#ifdef Q_OS_WIN
+const QString AllFilesFilter = QStringLiteral("Alle Dateien (*.*)");
+#else
+const QString AllFilesFilter = QStringLiteral("Alle Dateien (*)");
+#endif
 
 TEST_F(MainWindowTest, StartsWithItsDesignTexts)
 {
@@ -86,7 +94,7 @@ TEST_F(MainWindowTest, OpenDialogStartsInTheProgramFolderWithTheThreeFilters)
     QTest::keyClick(main, Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(attempts, 1) << answerer.seen().join(" / ").toStdString();
     EXPECT_EQ(folder + "/", QString::fromStdString(fx.state.ProgramDir));
-    EXPECT_EQ(filters, (QStringList{"ZIP-Datei (*.zip)", "GPX-Datei (*.gpx)", "Alle Dateien (*.*)"}));
+    EXPECT_EQ(filters, (QStringList{"ZIP-Datei (*.zip)", "GPX-Datei (*.gpx)", AllFilesFilter}));
     EXPECT_EQ(text("lblDateiname"), path);
     EXPECT_EQ(text("lblReady"), "FERTIG !");
 }
@@ -156,10 +164,17 @@ TEST_F(MainWindowTest, CutoffBoxRescansAndReenablesCheckRlpEvenWhenTheScanFails)
 
     // Lines whose only waypoint has no closing line: the scan reads past the end.
     fx.state.QueryLines = QueryText::FromBytes(MyFindsQuery() + "\r\n  <wpt lat=\"1\" lon=\"2\">\r\n");
-    ModalAnswerer answerer;
+    // The failed re-scan ends, Check RLP is usable again, then the error box shows.
+    QStringList stateWhileBoxOpen;
+    ModalAnswerer answerer([&](QWidget* modal) {
+        if (modal->objectName() == QLatin1String("ErrorBox"))
+            stateWhileBoxOpen << (check->isEnabled() ? "enabled" : "disabled");
+        return false;
+    });
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
     EXPECT_TRUE(fx.state.CutoffEnabled);
     EXPECT_EQ(ui::ErrorBoxHistory().size(), 1);
+    EXPECT_EQ(stateWhileBoxOpen, QStringList{"enabled"});
     EXPECT_TRUE(check->isEnabled());
 }
 
@@ -177,9 +192,9 @@ TEST_F(MainWindowTest, CheckActionFlipsItsMarkAndTheButtonLeavesItAlone)
 
 TEST_F(MainWindowTest, ListRowsAlternateWhiteAndLightGreen)
 {
-    EXPECT_EQ(ui::CacheListModel::RowBackground(0), QColor(Qt::white));
-    EXPECT_EQ(ui::CacheListModel::RowBackground(1), QColor(200, 255, 200));
-    EXPECT_EQ(ui::CacheListModel::RowBackground(2), QColor(Qt::white));
+    EXPECT_EQ(ui::CacheListModel::rowBackground(0), QColor(Qt::white));
+    EXPECT_EQ(ui::CacheListModel::rowBackground(1), QColor(200, 255, 200));
+    EXPECT_EQ(ui::CacheListModel::rowBackground(2), QColor(Qt::white));
 }
 
 TEST_F(MainWindowTest, GrowingKeepsButtonsAtTheBottomAndStretchesTheList)
@@ -225,9 +240,40 @@ TEST_F(MainWindowTest, NotInPolygonLinkDoesNothingWithoutSuchFinds)
     fx.windows->frmWeb->close();
 }
 
-TEST_F(MainWindowTest, Screenshot)
+TEST_F(MainWindowTest, ScreenshotShowsTheWholeWindowInItsColours)
 {
-    SaveScreenshot(main, "main_window");
+    const QImage shot = SaveScreenshot(main, "main_window");
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_EQ(shot.width(), qRound(main->width() * main->devicePixelRatioF()));
+    EXPECT_EQ(shot.height(), qRound(main->height() * main->devicePixelRatioF()));
+    // The cut-off date in red, "Anzahl Founds:" in red, "Nicht im Polygon:" in orange.
+    EXPECT_TRUE(HasColour(shot, AreaOf(shot, main, child<QLabel>("Label1")), QColor(255, 0, 0)));
+    EXPECT_TRUE(HasColour(shot, AreaOf(shot, main, child<QLabel>("lblWebNIP")), QColor(255, 128, 0)));
+    EXPECT_FALSE(HasColour(shot, AreaOf(shot, main, child<QLabel>("lblWebNIP")), QColor(255, 0, 0), 20));
+}
+
+TEST_F(MainWindowTest, AllFilesFilterListsAQuerySavedWithoutExtension)
+{
+    WriteFile(fx.programDir.filePath("meine-funde"), MyFindsQuery());
+    WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery());
+    QFileDialog dialog(main);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    main->FileOpen1BeforeExecute(dialog);
+    EXPECT_EQ(dialog.selectedNameFilter(), "ZIP-Datei (*.zip)");
+    dialog.selectNameFilter(AllFilesFilter);
+    dialog.show();
+    auto* list = dialog.findChild<QListView*>("listView");
+    ASSERT_NE(list, nullptr);
+    auto listed = [&] {
+        QStringList names;
+        for (int r = 0; r < list->model()->rowCount(list->rootIndex()); ++r)
+            if (!list->isRowHidden(r)) names << list->model()->index(r, 0, list->rootIndex()).data().toString();
+        return names;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed().contains("finds.gpx"); }, 5000))
+        << listed().join(",").toStdString();
+    EXPECT_TRUE(listed().contains("meine-funde")) << listed().join(",").toStdString();
+    dialog.close();
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ protected:
     {
         fx.createWindows();
         poly = fx.windows->frmPoly.get();
-        poly->SetTimingForTests(2, 20);
+        poly->setTimingForTests(2, 20);
         ui::ErrorBoxHistory().clear();
     }
 
@@ -117,7 +117,7 @@ TEST_F(PolyWindowTest, StartsEmptyWithItsDesign)
 
 TEST_F(PolyWindowTest, FullRunLogsEveryDistrictLoadsThemAndCountsDown)
 {
-    QString screenshot;
+    QImage screenshot;
     Exec([&](const QString& caption) {
         if (caption == "OK - 10s") screenshot = SaveScreenshot(poly, "loader_window");
     });
@@ -143,7 +143,10 @@ TEST_F(PolyWindowTest, FullRunLogsEveryDistrictLoadsThemAndCountsDown)
     EXPECT_EQ(poly->PolyIndex(), 36);
     for (const TPolyArray& p : fx.state.PolyTable) EXPECT_GT(p.size(), 3u);
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty()) << ui::ErrorBoxHistory().join("\n").toStdString();
-    EXPECT_FALSE(screenshot.isEmpty());
+    ASSERT_FALSE(screenshot.isNull());
+    EXPECT_EQ(screenshot.width(), qRound(poly->width() * poly->devicePixelRatioF()));
+    // The log's last lines, with their green " OK!", show in the picture.
+    EXPECT_TRUE(HasColour(screenshot, AreaOf(screenshot, poly, log()->viewport()), Green, 30));
 
     // Shown again: nothing is read, the log stays, the countdown starts over.
     const QString before = log()->toPlainText();
@@ -158,17 +161,17 @@ TEST_F(PolyWindowTest, FullRunLogsEveryDistrictLoadsThemAndCountsDown)
 
 TEST_F(PolyWindowTest, CloseRequestsWhileLoadingAreDropped)
 {
-    poly->SetTimingForTests(15, 20);
+    poly->setTimingForTests(15, 20);
     bool triedWhileLoading = false;
     bool stayedOpen = false;
     Exec([&](const QString&) { QTest::keyClick(button(), Qt::Key_Return); },
          [&] {
-             if (!poly->Loading() || triedWhileLoading) return;
+             if (!poly->isLoading() || triedWhileLoading) return;
              triedWhileLoading = true;
              QTest::keyClick(poly, Qt::Key_Escape);
              poly->close();
              poly->reject();
-             stayedOpen = poly->isVisible() && poly->Loading();
+             stayedOpen = poly->isVisible() && poly->isLoading();
          });
     EXPECT_TRUE(triedWhileLoading);
     EXPECT_TRUE(stayedOpen);
@@ -199,7 +202,7 @@ protected:
     void ExecUntilError()
     {
         Exec({}, [&] {
-            if (ui::ErrorBoxHistory().isEmpty() || poly->Loading()) return;
+            if (ui::ErrorBoxHistory().isEmpty() || poly->isLoading()) return;
             buttonEnabledAfterError = button()->isEnabled();
             captionAfterError = button()->text();
             poly->close();

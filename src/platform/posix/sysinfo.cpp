@@ -98,10 +98,10 @@ std::optional<std::uint64_t> MeminfoValue(const std::string& meminfo, std::strin
     return std::nullopt;
 }
 
-bool MemoryFromProc(MemoryStatus& status)
+std::optional<MemoryStatus> MemoryFromProc()
 {
     std::ifstream in("/proc/meminfo");
-    if (!in) return false;
+    if (!in) return std::nullopt;
     std::string meminfo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     auto total = MeminfoValue(meminfo, "MemTotal");
     auto avail = MeminfoValue(meminfo, "MemAvailable");
@@ -110,12 +110,13 @@ bool MemoryFromProc(MemoryStatus& status)
         if (free) avail = *free + MeminfoValue(meminfo, "Buffers").value_or(0) +
                           MeminfoValue(meminfo, "Cached").value_or(0);
     }
-    if (!total || !avail) return false;
+    if (!total || !avail) return std::nullopt;
+    MemoryStatus status;
     status.TotalPhys = *total;
     status.AvailPhys = *avail;
     status.TotalPageFile = MeminfoValue(meminfo, "SwapTotal").value_or(0);
     status.AvailPageFile = MeminfoValue(meminfo, "SwapFree").value_or(0);
-    return true;
+    return status;
 }
 
 }  // namespace
@@ -150,24 +151,25 @@ std::uint16_t NativeProcessorArchitecture()
     return ArchUnknown;
 }
 
-bool QueryMemoryStatus(MemoryStatus& status)
+std::optional<MemoryStatus> QueryMemoryStatus()
 {
-    if (MemoryFromProc(status)) return true;
+    if (auto fromProc = MemoryFromProc()) return fromProc;
+    MemoryStatus status;
 #if defined(__linux__)
     struct sysinfo info {};
-    if (::sysinfo(&info) != 0) return false;  // errno tells why
+    if (::sysinfo(&info) != 0) return std::nullopt;  // errno tells why
     const std::uint64_t unit = info.mem_unit ? info.mem_unit : 1;
     status.TotalPhys = info.totalram * unit;
     status.AvailPhys = (info.freeram + info.bufferram) * unit;
     status.TotalPageFile = info.totalswap * unit;
     status.AvailPageFile = info.freeswap * unit;
-    return true;
+    return status;
 #else
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0) {
         if (errno == 0) errno = ENOSYS;
-        return false;
+        return std::nullopt;
     }
     status.TotalPhys = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
 #ifdef _SC_AVPHYS_PAGES
@@ -175,21 +177,22 @@ bool QueryMemoryStatus(MemoryStatus& status)
     status.AvailPhys = avail > 0 ? static_cast<std::uint64_t>(avail) * static_cast<std::uint64_t>(pageSize) : 0;
 #endif
     status.TotalPageFile = status.AvailPageFile = 0;
-    return true;
+    return status;
 #endif
 }
 
-bool GetFileVersionNumbers(const std::string& path, FileVersion& version)
+std::optional<FileVersion> GetFileVersionNumbers(const std::string& path)
 {
     // ELF files carry no version resource; the running program knows its own.
     std::error_code ec;
     const std::string self = ExecutablePath();
-    if (self.empty() || !std::filesystem::equivalent(path, self, ec) || ec) return false;
+    if (self.empty() || !std::filesystem::equivalent(path, self, ec) || ec) return std::nullopt;
+    FileVersion version;
     version.Major = QL_VERSION_MAJOR;
     version.Minor = QL_VERSION_MINOR;
     version.Release = QL_VERSION_PATCH;
     version.Build = QL_VERSION_TWEAK;
-    return true;
+    return version;
 }
 
 std::string ThousandsSeparator()

@@ -26,7 +26,10 @@ std::string Utf8ToAnsi(std::string_view utf8)
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const char32_t cp = NextCodePoint(utf8, i);
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        // Bytes the code page leaves undefined stand for the control character
+        // of the same number both ways, as on Windows.
+        const bool undefinedByte = cp >= 0x80 && cp <= 0x9F && Cp1252High[cp - 0x80] == 0;
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF) || undefinedByte) {
             out += static_cast<char>(cp);
             continue;
         }

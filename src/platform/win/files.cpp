@@ -87,9 +87,21 @@ std::string ReadWholeFile(const std::string& path)
 
 void WriteWholeFile(const std::string& path, std::string_view bytes)
 {
-    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Never through a link: the placemark files go to a folder other users
+    // can write to. The name is opened itself, not what a reparse point
+    // planted under it names, and such a name is refused before anything is
+    // written; only then is the file emptied.
+    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowCannotCreate(path, ErrorText(LastError()));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !::SetEndOfFile(file)) {
+        const int err = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? ERROR_CANT_RESOLVE_FILENAME
+                                                                                : LastError();
+        ::CloseHandle(file);
+        ThrowCannotCreate(path, ErrorText(err));
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
@@ -101,7 +113,7 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
         }
         done += written;
     }
-    ::CloseHandle(file);
+    if (!::CloseHandle(file)) ThrowCannotCreate(path, ErrorText(LastError()));
 }
 
 bool FileExists(const std::string& path)

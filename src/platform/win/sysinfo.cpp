@@ -58,7 +58,7 @@ std::uint16_t NativeProcessorArchitecture()
     return info.wProcessorArchitecture;
 }
 
-bool QueryMemoryStatus(MemoryStatus& status)
+std::optional<MemoryStatus> QueryMemoryStatus()
 {
     // GlobalMemoryStatusEx is looked up the first time; where it is missing,
     // GlobalMemoryStatus gives the same figures as 32-bit values.
@@ -68,15 +68,16 @@ bool QueryMemoryStatus(MemoryStatus& status)
                             reinterpret_cast<void*>(::GetProcAddress(kernel, "GlobalMemoryStatusEx")))
                       : nullptr;
     }();
+    MemoryStatus status;
     if (memoryStatusEx) {
         MEMORYSTATUSEX ex{};
         ex.dwLength = sizeof(ex);  // 64
-        if (!memoryStatusEx(&ex)) return false;  // GetLastError() tells why
+        if (!memoryStatusEx(&ex)) return std::nullopt;  // GetLastError() tells why
         status.TotalPhys = ex.ullTotalPhys;
         status.AvailPhys = ex.ullAvailPhys;
         status.TotalPageFile = ex.ullTotalPageFile;
         status.AvailPageFile = ex.ullAvailPageFile;
-        return true;
+        return status;
     }
     MEMORYSTATUS old{};
     old.dwLength = sizeof(old);
@@ -85,17 +86,18 @@ bool QueryMemoryStatus(MemoryStatus& status)
     status.AvailPhys = static_cast<std::uint32_t>(old.dwAvailPhys);
     status.TotalPageFile = static_cast<std::uint32_t>(old.dwTotalPageFile);
     status.AvailPageFile = static_cast<std::uint32_t>(old.dwAvailPageFile);
-    return true;
+    return status;
 }
 
-bool GetFileVersionNumbers(const std::string& path, FileVersion& version)
+std::optional<FileVersion> GetFileVersionNumbers(const std::string& path)
 {
     const std::wstring file = Wide(path);
     DWORD ignored = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
-    if (size == 0) return false;
+    if (size == 0) return std::nullopt;
     std::vector<BYTE> block(size);  // released on every way out
-    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return false;
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return std::nullopt;
+    FileVersion version;
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
@@ -105,7 +107,7 @@ bool GetFileVersionNumbers(const std::string& path, FileVersion& version)
         version.Release = HIWORD(fixed->dwFileVersionLS);
         version.Build = LOWORD(fixed->dwFileVersionLS);
     }
-    return true;  // also when the root query found nothing
+    return version;  // 0.0.0.0 when the root query found nothing
 }
 
 std::string ThousandsSeparator()
