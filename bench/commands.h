@@ -3,5 +3,6 @@
 
 int GenerateMain(int argc, char** argv);     // query-bench generate --finds N [--zip] [--seed S] OUT
 int RunMain(int argc, char** argv);          // query-bench run --polygons DIR [--no-cutoff] [--rows] FILE
+int GenerateHostileMain(int argc, char** argv);  // query-bench generate-hostile KIND OUT
 int ZipCompareMain(int argc, char** argv);   // query-bench zip-compare FILE.zip
 int SpeedMain(int argc, char** argv);        // query-bench speed --polygons DIR [--runs N] FILE.gpx [FILE.zip]

@@ -117,8 +117,11 @@ int Usage()
 int Run(const Options& options)
 {
     bench::TempFolder temp("query-bench");
+    // A device or FIFO would block or never end, here and in `wc -l` alike.
+    ql::platform::RequireRegularFile(options.file);
     ql::AppState state;
     state.TempDir = temp.path();
+    state.QueryFileName = options.file;
     state.CutoffEnabled = !options.noCutoff;
 
     bench::Stopwatch polygonClock;
@@ -162,7 +165,8 @@ int Run(const Options& options)
 
     bench::Stopwatch scanClock;
     const double scanCpu = bench::ProcessCpuSeconds();
-    const int rows = ql::ScanWaypoints(state);
+    const ql::QueryScan scan = ql::ScanQuery(state);
+    const int rows = scan.Rows;
     const double scanSeconds = scanClock.seconds();
     const double totalSeconds = total.seconds();
     const double totalCpu = bench::ProcessCpuSeconds() - cpuBefore;
@@ -181,12 +185,16 @@ int Run(const Options& options)
 
     bench::Stopwatch rescanClock;
     const double rescanCpu = bench::ProcessCpuSeconds();
-    ql::ScanWaypoints(state);
+    ql::ScanQuery(state);
     Stage("scan again", rescanClock.seconds(), rescanCpu, state.Rows.size(), state);
 
     CompareDistrictSearch(state, WaypointPoints(state.QueryLines));
 
     if (options.rows) PrintRows(state);
+    if (!scan.Incomplete.empty()) {
+        std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
+        return 1;
+    }
     return 0;
 }
 

@@ -120,40 +120,88 @@ std::optional<std::vector<ZipEntry>> ReadCentralDirectory(platform::ReadOnlyFile
     return entries;
 }
 
-// Position of the next local header signature at or after `from`.
-std::optional<std::uint64_t> FindLocalSignature(platform::ReadOnlyFile& file, std::uint64_t from,
-                                                std::vector<unsigned char>& window)
-{
-    const std::uint64_t size = file.Size();
-    while (from + 4 <= size) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(ScanChunk, size - from));
-        const std::size_t got = file.ReadAt(from, window.data(), want);
-        if (got < 4) return std::nullopt;
-        for (std::size_t i = 0; i + 4 <= got; ++i) {
-            const void* hit = std::memchr(window.data() + i, 'P', got - 3 - i);
-            if (!hit) break;
-            i = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - window.data());
-            if (Get32(window.data() + i) == LocalHeaderSignature) return from + i;
-        }
-        if (got < want) return std::nullopt;
-        from += got - 3;  // a signature may straddle two windows
+// The file read forward in windows: every byte is read once however many
+// signatures lie in it.
+class ForwardScan {
+public:
+    explicit ForwardScan(platform::ReadOnlyFile& file)
+        : file_(file), window_(static_cast<std::size_t>(std::min<std::uint64_t>(ScanChunk, file.Size())))
+    {
     }
-    return std::nullopt;
-}
+
+    // Position of the next local header signature at or after `from`.
+    std::optional<std::uint64_t> NextSignature(std::uint64_t from)
+    {
+        const std::uint64_t size = file_.Size();
+        while (from + 4 <= size) {
+            if (!Holds(from, 4) && !Load(from)) return std::nullopt;
+            const std::size_t begin = static_cast<std::size_t>(from - start_);
+            const unsigned char* data = window_.data();
+            for (std::size_t i = begin; i + 4 <= held_;) {
+                const void* hit = std::memchr(data + i, 'P', held_ - 3 - i);
+                if (!hit) break;
+                i = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - data);
+                if (Get32(data + i) == LocalHeaderSignature) return start_ + i;
+                ++i;
+            }
+            if (start_ + held_ >= size) return std::nullopt;
+            from = start_ + held_ - 3;  // a signature may straddle two windows
+        }
+        return std::nullopt;
+    }
+
+    // `count` bytes at `at` copied to `out`; false when the file has fewer there.
+    bool Read(std::uint64_t at, void* out, std::size_t count)
+    {
+        if (Holds(at, count)) {
+            std::memcpy(out, window_.data() + (at - start_), count);
+            return true;
+        }
+        return ReadExactly(file_, at, out, count);
+    }
+
+private:
+    bool Holds(std::uint64_t at, std::size_t count) const
+    {
+        return at >= start_ && at - start_ <= held_ && held_ - (at - start_) >= count;
+    }
+    bool Load(std::uint64_t from)
+    {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(window_.size(), file_.Size() - from));
+        held_ = file_.ReadAt(from, window_.data(), want);
+        start_ = from;
+        return held_ >= 4;
+    }
+
+    platform::ReadOnlyFile& file_;
+    std::vector<unsigned char> window_;
+    std::uint64_t start_ = 0;
+    std::size_t held_ = 0;
+};
 
 }  // namespace
 
 std::vector<ZipEntry> ScanLocalHeaders(platform::ReadOnlyFile& file)
 {
+    // A header's name and extra field must lie within the file, and the next
+    // header is looked for only after them: names never overlap, so the names
+    // kept add up to no more than the file, and each byte is read once.
     std::vector<ZipEntry> entries;
     const std::uint64_t size = file.Size();
-    std::vector<unsigned char> window(static_cast<std::size_t>(std::min<std::uint64_t>(ScanChunk, size)));
+    ForwardScan scan(file);
+    std::vector<unsigned char> extra(0xFFFF);
     std::uint64_t pos = 0;
-    while (auto found = FindLocalSignature(file, pos, window)) {
+    while (auto found = scan.NextSignature(pos)) {
         const std::uint64_t at = *found;
         if (size - at < LocalHeaderSize) break;  // no later header can have its 30 bytes either
         unsigned char h[LocalHeaderSize];
-        if (!ReadExactly(file, at, h, sizeof h)) break;
+        if (!scan.Read(at, h, sizeof h)) break;
+        const std::size_t nameLen = Get16(h + 26), extraLen = Get16(h + 28);
+        const std::uint64_t dataStart = at + LocalHeaderSize + nameLen + extraLen;
+        if (dataStart > size) {
+            pos = at + 4;  // a header whose name runs past the end of the file is no header
+            continue;
+        }
         ZipEntry e;
         e.Flags = Get16(h + 6);
         e.Method = Get16(h + 8);
@@ -161,24 +209,20 @@ std::vector<ZipEntry> ScanLocalHeaders(platform::ReadOnlyFile& file)
         e.CompressedSize = Get32(h + 18);
         e.UncompressedSize = Get32(h + 22);
         e.LocalHeaderOffset = at;
-        const std::size_t nameLen = Get16(h + 26), extraLen = Get16(h + 28);
-        std::string name(nameLen, '\0');
-        name.resize(file.ReadAt(at + LocalHeaderSize, name.data(), nameLen));
-        e.Name = std::move(name);
-        std::vector<unsigned char> extra(extraLen);
-        extra.resize(file.ReadAt(at + LocalHeaderSize + nameLen, extra.data(), extraLen));
-        ApplyZip64Extra(extra.data(), extra.size(), e, false);
+        e.Name.resize(nameLen);
+        if (!scan.Read(at + LocalHeaderSize, e.Name.data(), nameLen)) break;
+        if (!scan.Read(at + LocalHeaderSize + nameLen, extra.data(), extraLen)) break;
+        ApplyZip64Extra(extra.data(), extraLen, e, false);
 
         // Skip the entry's data when its size is known and lies within the file,
         // so that bytes inside stored data are not taken for headers.
-        const std::uint64_t dataStart = at + LocalHeaderSize + nameLen + extraLen;
         const bool sizeKnown = (e.Flags & 0x0008) == 0;
+        const std::uint64_t compressed = e.CompressedSize;
         entries.push_back(std::move(e));
-        const std::uint64_t compressed = entries.back().CompressedSize;
-        if (sizeKnown && dataStart <= size && compressed <= size - dataStart)
+        if (sizeKnown && compressed <= size - dataStart)
             pos = dataStart + compressed;
         else
-            pos = at + 4;
+            pos = dataStart;
     }
     return entries;
 }

@@ -7,6 +7,7 @@
 #include "archive/zip_directory.h"
 #include "archive/zip_errors.h"
 #include "archive/zip_mask.h"
+#include "base/query_limits.h"
 
 namespace ql::zip {
 
@@ -18,12 +19,21 @@ void ZipReader::Open(std::unique_ptr<platform::ReadOnlyFile> file)
     file_ = std::move(file);
 }
 
+const ZipEntry* ZipReader::Find(std::string_view mask) const
+{
+    auto chosen = std::find_if(entries_.begin(), entries_.end(),
+                               [&](const ZipEntry& e) { return MatchesMask(e.Name, mask); });
+    return chosen == entries_.end() ? nullptr : &*chosen;
+}
+
 void ZipReader::ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress)
 {
     progress.OnOverallProgress(0.0);
-    auto chosen = std::find_if(entries_.begin(), entries_.end(),
-                               [&](const ZipEntry& e) { return MatchesMask(e.Name, mask); });
-    if (chosen == entries_.end() || !file_) ThrowNotFound(std::string(mask));
+    const ZipEntry* chosen = Find(mask);
+    if (!chosen || !file_) ThrowNotFound(std::string(mask));
+    // Refused before a byte is inflated; an entry that grows past what it
+    // declares stops while inflating.
+    if (chosen->UncompressedSize > MaxQueryBytes) ThrowQueryTooLarge(chosen->UncompressedSize);
     DecodeEntry(*file_, *chosen, progress, out);
 }
 

@@ -24,6 +24,9 @@ public:
 
     const std::vector<ZipEntry>& Entries() const { return entries_; }
 
+    // The first entry passing the mask, the one ExtractToStream decodes; nullptr for none.
+    const ZipEntry* Find(std::string_view mask) const;
+
     // Decodes the first entry passing the mask into `out` (a new buffer).
     // Reports overall progress 0 before the lookup; throws the not-found error
     // when no entry passes.

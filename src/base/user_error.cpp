@@ -2,6 +2,20 @@
 
 namespace ql {
 
+std::string UserError::Printable(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\0') out += "\\0";
+        else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;  // the LF follows
+        else if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) out += '?';
+        else out += static_cast<char>(c);
+    }
+    return out;
+}
+
 void ThrowIndexError(long long index)
 {
     throw UserError("Listenindex überschreitet das Maximum (" + std::to_string(index) + ")");
@@ -15,6 +29,21 @@ void ThrowNotAFloat(std::string_view text)
 void ThrowCannotOpen(const std::string& path, const std::string& osText)
 {
     throw UserError("Datei " + path + " kann nicht geöffnet werden. " + osText);
+}
+
+void ThrowNotARegularFile(const std::string& path)
+{
+    ThrowCannotOpen(path, "Das ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine Pipe oder ein Socket.");
+}
+
+void ThrowTempDirMissing(const std::string& path)
+{
+    throw UserError("Der temporäre Ordner \"" + path + "\" ist nicht vorhanden.");
+}
+
+void ThrowTempDirNotWritable(const std::string& path, const std::string& osText)
+{
+    throw UserError("Der temporäre Ordner \"" + path + "\" ist nicht beschreibbar. " + osText);
 }
 
 void ThrowCannotCreate(const std::string& path, const std::string& osText)

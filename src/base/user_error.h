@@ -5,12 +5,18 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace ql {
 
 class UserError : public std::runtime_error {
 public:
-    explicit UserError(const std::string& message) : std::runtime_error(message) {}
+    // Texts from files and the system may hold control characters: a NUL shows
+    // as "\0", a CR LF as a line break, any other control character but the
+    // tab and the line break as "?".
+    explicit UserError(const std::string& message) : std::runtime_error(Printable(message)) {}
+
+    static std::string Printable(std::string_view text);
 };
 
 // "Listenindex überschreitet das Maximum (%d)"
@@ -21,6 +27,16 @@ public:
 
 // "Datei %s kann nicht geöffnet werden. %s"
 [[noreturn]] void ThrowCannotOpen(const std::string& path, const std::string& osText);
+
+// "Datei %s kann nicht geöffnet werden. Das ist keine gewöhnliche Datei, sondern
+// ein Ordner, ein Gerät, eine Pipe oder ein Socket."
+[[noreturn]] void ThrowNotARegularFile(const std::string& path);
+
+// "Der temporäre Ordner "%s" ist nicht vorhanden."
+[[noreturn]] void ThrowTempDirMissing(const std::string& path);
+
+// "Der temporäre Ordner "%s" ist nicht beschreibbar. %s"
+[[noreturn]] void ThrowTempDirNotWritable(const std::string& path, const std::string& osText);
 
 // "Datei "%s" kann nicht erstellt werden. %s"
 [[noreturn]] void ThrowCannotCreate(const std::string& path, const std::string& osText);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/app_state.h"
+#include "core/placemark_text.h"
 #include "platform/platform.h"
 
 namespace ql {
@@ -17,34 +18,21 @@ bool IsFileNameSafe(char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
 }
 
-// Element text as the query gives it keeps its escapes ("&amp;" stays); only
-// a bare angle bracket, which would break the element, is escaped.
-std::string ElementText(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
-    }
-    return out;
-}
-
 // The twelve lines of one placemark file.
 std::array<std::string, 12> KmlLines(std::string_view code, std::string_view name, std::string_view latitude,
                                      std::string_view longitude)
 {
-    const std::string title = ElementText(code) + " - " + ElementText(name);
+    const std::string title = DecodeQueryText(code) + " - " + DecodeQueryText(name);
     return {
         R"(<?xml version="1.0" encoding="UTF-8"?>)",
         R"(<kml xmlns="http://www.opengis.net/kml/2.2">)",
         "<Document>",
         "  <Placemark>",
-        "    <name>" + title + "</name>",
-        "    <description>" + title + "</description>",
+        "    <name>" + XmlText(title) + "</name>",
+        "    <description>" + DescriptionText(title) + "</description>",
         "    <Point>",
-        "      <coordinates>" + ElementText(longitude) + "," + ElementText(latitude) + ",0</coordinates>",
+        "      <coordinates>" + XmlText(DecodeQueryText(longitude)) + "," + XmlText(DecodeQueryText(latitude)) +
+            ",0</coordinates>",
         "    </Point>",
         "  </Placemark>",
         "</Document>",
@@ -66,13 +54,37 @@ bool IsDeviceName(std::string_view stem)
 
 std::string PlacemarkFileName(std::string_view code)
 {
-    // The code comes from the query: nothing in it may lead out of the folder.
-    std::string fileName(code);
+    // The code comes from the query: nothing in it may lead out of the folder,
+    // and no length of it may make the name too long for the file system.
+    std::string fileName(code.substr(0, MaxPlacemarkStem));
     for (char& c : fileName) {
         if (!IsFileNameSafe(c)) c = '_';
     }
-    if (IsDeviceName(fileName)) fileName.insert(0, "_");
+    if (IsDeviceName(fileName)) fileName = "_" + fileName;
     return fileName + ".kml";
+}
+
+std::string PlacemarkNames::Folded(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return folded;
+}
+
+std::string PlacemarkNames::Claim(std::string_view code)
+{
+    std::string fileName = PlacemarkFileName(code);
+    if (taken_.insert(Folded(fileName)).second) return fileName;
+    // Taken: the stem with the first free suffix, in any letter case.
+    const std::string stem = fileName.substr(0, fileName.size() - 4);
+    unsigned& next = suffix_.try_emplace(Folded(stem), 2).first->second;
+    for (;; ++next) {
+        std::string candidate = stem + "~" + std::to_string(next) + ".kml";
+        if (taken_.insert(Folded(candidate)).second) {
+            ++next;
+            return candidate;
+        }
+    }
 }
 
 std::string PlacemarkFileBytes(std::string_view code, std::string_view name, std::string_view latitude,
@@ -86,12 +98,19 @@ std::string PlacemarkFileBytes(std::string_view code, std::string_view name, std
     return bytes;
 }
 
+void WritePlacemark(AppState& state, PlacemarkNames& names, std::string_view code, std::string_view name,
+                    std::string_view latitude, std::string_view longitude)
+{
+    std::string fileName = names.Claim(code);
+    platform::WriteWholeFile(state.TempDir + fileName, PlacemarkFileBytes(code, name, latitude, longitude));
+    state.PlacemarkFiles.push_back(std::move(fileName));
+}
+
 void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
                     std::string_view longitude)
 {
-    std::string fileName = PlacemarkFileName(code);
-    platform::WriteWholeFile(state.TempDir + fileName, PlacemarkFileBytes(code, name, latitude, longitude));
-    state.PlacemarkFiles.push_back(std::move(fileName));
+    PlacemarkNames names(state.PlacemarkFiles);
+    WritePlacemark(state, names, code, name, latitude, longitude);
 }
 
 void RemovePlacemarkFiles(AppState& state)

@@ -3,25 +3,57 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace ql {
 
 struct AppState;
 
-// Writes TempDir + file name (the code made safe for a file name) + ".kml"
-// and appends the file name to PlacemarkFiles.
-void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
-                    std::string_view longitude);
+// The longest file name stem a code gives, before a distinguishing suffix.
+inline constexpr std::size_t MaxPlacemarkStem = 100;
 
-// The bytes of one placemark file: UTF-8 without byte-order mark, CR LF after every line.
+// The file name a GC code gets: letters, digits, "-" and "_" kept, all else
+// "_", cut to 100 characters, plus ".kml". A device name of Windows ("CON",
+// "nul", "COM1", ...) gets a "_" in front.
+std::string PlacemarkFileName(std::string_view code);
+
+// The file names given in one scan. Each placemark gets its own file: a name
+// already given, in any letter case, gets "~2", "~3", ... before ".kml".
+class PlacemarkNames {
+public:
+    PlacemarkNames() = default;
+    // Starts with the names already written (the state's PlacemarkFiles).
+    template <class Names>
+    explicit PlacemarkNames(const Names& written)
+    {
+        for (const std::string& name : written) taken_.insert(Folded(name));
+    }
+
+    // A name for the code that no earlier one has, remembered from now on.
+    std::string Claim(std::string_view code);
+
+private:
+    static std::string Folded(std::string_view name);
+    std::unordered_set<std::string> taken_;             // names in lower case
+    std::unordered_map<std::string, unsigned> suffix_;  // per lower-case stem: the next suffix to try
+};
+
+// The placemark file's bytes: twelve lines, UTF-8 without byte-order mark,
+// CR LF after every line.
 std::string PlacemarkFileBytes(std::string_view code, std::string_view name, std::string_view latitude,
                                std::string_view longitude);
 
+// Writes one placemark as the file TempDir + a name claimed from `names`, and
+// appends that name to PlacemarkFiles.
+void WritePlacemark(AppState& state, PlacemarkNames& names, std::string_view code, std::string_view name,
+                    std::string_view latitude, std::string_view longitude);
+
+// The same for a single placemark: the names already in PlacemarkFiles are taken.
+void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
+                    std::string_view longitude);
+
 // Deletes every file PlacemarkFiles names from the temporary folder and empties the list.
 void RemovePlacemarkFiles(AppState& state);
-
-// The file name a GC code gets: letters, digits, "-" and "_" kept, all else "_", plus ".kml".
-// A device name of Windows ("CON", "nul", "COM1", ...) gets a "_" in front.
-std::string PlacemarkFileName(std::string_view code);
 
 }  // namespace ql

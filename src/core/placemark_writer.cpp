@@ -119,7 +119,7 @@ void PlacemarkWriter::Write(std::string_view code, std::string_view name, std::s
 {
     checkpoints_.push_back({state_.Rows.size(), state_.DistrictTally, state_.NotInPolygonCount, state_.NIPList.size(),
                             state_.PlacemarkFiles.size()});
-    std::string fileName = PlacemarkFileName(code);
+    std::string fileName = names_.Claim(code);
     thread_.Write(state_.TempDir + fileName, PlacemarkFileBytes(code, name, latitude, longitude));
     state_.PlacemarkFiles.push_back(std::move(fileName));
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/placemark.h"
 #include "core/records.h"
 
 namespace ql {
@@ -51,7 +52,8 @@ public:
     PlacemarkWriter& operator=(const PlacemarkWriter&) = delete;
 
     // Queues the file of the last row, a find outside every district, whose
-    // record is the last of NIPList; lists its name in PlacemarkFiles.
+    // record is the last of NIPList, under a name no earlier file of the scan
+    // has; lists that name in PlacemarkFiles.
     void Write(std::string_view code, std::string_view name, std::string_view latitude, std::string_view longitude);
 
     // Waits for every file. When one failed: the rows, tally, count, records
@@ -70,6 +72,7 @@ private:
     };
 
     AppState& state_;
+    PlacemarkNames names_;  // each placemark its own file
     std::vector<Checkpoint> checkpoints_;
     FileWriterThread thread_;
 };

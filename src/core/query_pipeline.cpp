@@ -1,5 +1,9 @@
 #include "core/query_pipeline.h"
 
+#include "base/query_limits.h"
+#include "base/user_error.h"
+#include "core/app_state.h"
+#include "core/scanner.h"
 #include "platform/platform.h"
 
 namespace ql {
@@ -16,6 +20,9 @@ bool HasZipExtension(std::string_view path)
 
 QueryText LoadQueryFile(const std::string& path)
 {
+    // A file beyond the limit is refused before it is read.
+    if (const auto file = platform::OpenReadOnly(path); file && file->Size() > MaxQueryBytes)
+        ThrowQueryTooLarge(file->Size());
     return QueryText::FromBuffer(platform::ReadWholeFileLarge(path));
 }
 
@@ -41,6 +48,49 @@ bool IsMyFindsQuery(const QueryText& lines, std::string& queryDate)
     }
     queryDate = std::move(shown);
     return true;
+}
+
+namespace {
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+}  // namespace
+
+bool EndsWithClosingLine(const QueryText& lines)
+{
+    for (std::size_t i = lines.size(); i-- > 0;) {
+        std::string_view line = lines.at(i);
+        while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+        if (line.empty()) continue;
+        return line.ends_with("</gpx>");
+    }
+    return false;
+}
+
+std::string IncompleteQueryText(const std::string& path, std::size_t finds)
+{
+    return "Die Datei \"" + path + "\" ist unvollständig: Die abschließende Zeile </gpx> fehlt. " +
+           (finds == 1 ? std::string("Es wurde 1 Fund gelesen.")
+                       : "Es wurden " + std::to_string(finds) + " Funde gelesen.");
+}
+
+QueryScan ScanQuery(AppState& state)
+{
+    QueryScan scan;
+    // Nothing loaded yet is no file cut short.
+    if (state.QueryLines.empty() || EndsWithClosingLine(state.QueryLines)) {
+        scan.Rows = ScanWaypoints(state);
+        return scan;
+    }
+    try {
+        ScanWaypoints(state);
+    } catch (const UserError&) {
+        // The cut is the cause: the file ended inside a waypoint.
+    }
+    scan.Rows = static_cast<int>(state.Rows.size());
+    scan.Incomplete = IncompleteQueryText(state.QueryFileName, state.Rows.size());
+    return scan;
 }
 
 }  // namespace ql

@@ -1,10 +1,13 @@
 #include "core/query_text.h"
 
 #include <cstring>
+#include <algorithm>
+#include <exception>
 #include <new>
 #include <system_error>
 #include <thread>
 
+#include "base/query_limits.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
 #include "core/line_breaks.h"
@@ -32,20 +35,21 @@ bool StartsWithByteOrderMark(const char* data, std::size_t n)
 
 QueryText QueryText::FromBytes(std::string_view bytes)
 {
+    if (bytes.size() > MaxQueryBytes) ThrowQueryTooLarge(bytes.size());
     return FromBuffer(CopyToBuffer(bytes));
 }
 
 QueryText QueryText::FromBuffer(platform::LargeBuffer buffer)
 {
     // The offsets are 32 bits wide.
-    if (buffer.Size() >= UINT32_MAX) throw std::bad_alloc();
+    if (buffer.Size() > MaxQueryBytes) ThrowQueryTooLarge(buffer.Size());
     QueryText q;
     q.buffer_ = std::move(buffer);
     const std::size_t start = StartsWithByteOrderMark(q.buffer_.Data(), q.buffer_.Size()) ? 3 : 0;
     if (std::size_t invalid = 0; !q.Split(start, invalid)) {
         // Decoded as UTF-8: a stray byte reads as U+FFFD. Repaired once, then split again.
         q.buffer_ = CopyToBuffer(RepairedUtf8(q.buffer_.View(), invalid));
-        if (q.buffer_.Size() >= UINT32_MAX) throw std::bad_alloc();
+        if (q.buffer_.Size() > MaxQueryBytes) ThrowQueryTooLarge(q.buffer_.Size());
         q.Split(start, invalid);
     }
     return q;
@@ -56,21 +60,40 @@ namespace {
 // Texts from this size on are split in two halves at once, one on a helper thread.
 constexpr std::size_t SplitInHalvesFrom = std::size_t{16} << 20;
 
-// A line table being filled: the start of each line begun and its LineKind bits.
+// A line table being filled: the start of each line begun and its LineKind
+// bits, in room for `Capacity` entries.
 struct LineTable {
+    platform::LargeBuffer StartBytes;
+    platform::LargeBuffer KindBytes;
+    std::size_t Capacity;
     std::uint32_t* Starts;
     unsigned char* Kinds;
     std::size_t Entries = 0;
+
+    explicit LineTable(std::size_t capacity)
+        : StartBytes(capacity * sizeof(std::uint32_t)),
+          KindBytes(capacity),
+          Capacity(capacity),
+          Starts(reinterpret_cast<std::uint32_t*>(StartBytes.Data())),
+          Kinds(reinterpret_cast<unsigned char*>(KindBytes.Data()))
+    {
+    }
 };
+
+// Thrown inside the split when a table is full: more lines than the limit.
+struct TableFull {};
 
 // Splits data[from, to) into the table: an entry for the line at `from`, one
 // more after every break. Returns as SplitCheckingUtf8. `n` is the text's end.
 std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::size_t n, LineTable& t)
 {
-    if (from < to) {
-        t.Starts[t.Entries] = static_cast<std::uint32_t>(from);
+    const auto begin = [&](std::size_t start) {
+        if (t.Entries == t.Capacity) [[unlikely]]
+            throw TableFull{};
+        t.Starts[t.Entries] = static_cast<std::uint32_t>(start);
         t.Kinds[t.Entries++] = 0;
-    }
+    };
+    if (from < to) begin(from);
     return SplitCheckingUtf8(
         data, from, to,
         [&](std::size_t i) {
@@ -79,11 +102,53 @@ std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::
                 t.Starts[t.Entries - 1] = static_cast<std::uint32_t>(i + 1);
                 return;
             }
-            t.Starts[t.Entries] = static_cast<std::uint32_t>(i + 1);
-            t.Kinds[t.Entries++] = 0;
+            begin(i + 1);
         },
         [&](std::size_t i) { t.Kinds[t.Entries - 1] |= TagKindAt(data + i, data + n); });
 }
+
+// Splits data[from, to) into the table; on a helper thread when the caller
+// does its own share meanwhile. Keeps what the split throws for Result().
+class SplitJob {
+public:
+    SplitJob(const char* data, std::size_t from, std::size_t to, std::size_t n, std::size_t capacity)
+        : table_(capacity)
+    {
+        const auto run = [this, data, from, to, n] {
+            try {
+                invalid_ = SplitRange(data, from, to, n, table_);
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+        };
+        try {
+            thread_ = std::thread(run);
+        } catch (const std::system_error&) {
+            run();  // no thread to be had: one after the other
+        }
+    }
+    ~SplitJob()
+    {
+        if (thread_.joinable()) thread_.join();
+    }
+    SplitJob(const SplitJob&) = delete;
+    SplitJob& operator=(const SplitJob&) = delete;
+
+    // Waits for the split; rethrows what it threw. Returns as SplitRange.
+    std::size_t Result()
+    {
+        if (thread_.joinable()) thread_.join();
+        if (failure_) std::rethrow_exception(failure_);
+        return invalid_;
+    }
+    const LineTable& Table() const { return table_; }
+
+private:
+    LineTable table_;
+    std::size_t invalid_ = 0;
+    std::exception_ptr failure_;
+    std::thread thread_;
+};
 
 }  // namespace
 
@@ -91,12 +156,12 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
 {
     const char* const data = buffer_.Data();
     const std::size_t n = buffer_.Size();
-    // Room for the most lines the text can have; the system hands out only
-    // the pages the table fills, a real query needing one entry per sixty bytes.
-    const std::size_t most = n - start + 2;
-    starts_ = platform::LargeBuffer(most * sizeof(std::uint32_t));
-    kinds_ = platform::LargeBuffer(most);
-    LineTable table{reinterpret_cast<std::uint32_t*>(starts_.Data()), reinterpret_cast<unsigned char*>(kinds_.Data())};
+    // Room for the most lines the limit allows and the entry after the last;
+    // the system hands out only the pages the table fills, a real query
+    // needing one entry per sixty bytes.
+    const std::uint64_t maxEntries = MaxQueryLines(n) + 1;
+    const std::size_t capacity = static_cast<std::size_t>(std::min<std::uint64_t>(n - start + 2, maxEntries + 1));
+    LineTable table(capacity);
 
     // A large text is cut after an LF near its middle: no break, sequence or
     // searched text spans that place, so the halves split on their own.
@@ -105,50 +170,54 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
         const std::size_t half = start + (n - start) / 2;
         if (const void* lf = std::memchr(data + half, '\n', n - half)) middle = static_cast<const char*>(lf) - data + 1;
     }
-    if (middle < n) {
-        platform::LargeBuffer secondStarts((n - middle + 2) * sizeof(std::uint32_t));
-        platform::LargeBuffer secondKinds(n - middle + 2);
-        LineTable second{reinterpret_cast<std::uint32_t*>(secondStarts.Data()),
-                         reinterpret_cast<unsigned char*>(secondKinds.Data())};
-        std::size_t secondInvalid = n;
-        const auto splitSecond = [&] { secondInvalid = SplitRange(data, middle, n, n, second); };
-        std::thread helper;
-        try {
-            helper = std::thread(splitSecond);
-        } catch (const std::system_error&) {
-            splitSecond();  // no thread to be had: one after the other
+    try {
+        if (middle < n) {
+            SplitJob second(data, middle, n, n, capacity);
+            const std::size_t firstInvalid = SplitRange(data, start, middle, n, table);
+            const std::size_t secondInvalid = second.Result();
+            invalid = firstInvalid < middle ? firstInvalid : secondInvalid;
+            if (invalid < n) return false;
+            // The first half's last entry is the second half's first line.
+            const LineTable& rest = second.Table();
+            if (table.Entries - 1 + rest.Entries > capacity) throw TableFull{};
+            --table.Entries;
+            std::memcpy(table.Starts + table.Entries, rest.Starts, rest.Entries * sizeof(std::uint32_t));
+            std::memcpy(table.Kinds + table.Entries, rest.Kinds, rest.Entries);
+            table.Entries += rest.Entries;
+        } else {
+            invalid = SplitRange(data, start, n, n, table);
+            if (invalid < n) return false;
         }
-        const std::size_t firstInvalid = SplitRange(data, start, middle, n, table);
-        if (helper.joinable()) helper.join();
-        invalid = firstInvalid < middle ? firstInvalid : secondInvalid;
-        if (invalid < n) return false;
-        // The first half's last entry is the second half's first line.
-        --table.Entries;
-        std::memcpy(table.Starts + table.Entries, second.Starts, second.Entries * sizeof(std::uint32_t));
-        std::memcpy(table.Kinds + table.Entries, second.Kinds, second.Entries);
-        table.Entries += second.Entries;
-    } else {
-        invalid = SplitRange(data, start, n, n, table);
+    } catch (const TableFull&) {
+        ThrowTooManyLines(n);
     }
     std::uint32_t* const starts = table.Starts;
     const std::size_t entries = table.Entries;
-    if (invalid < n) return false;
 
     // The last entry is where a line after the final break would start: a
     // break at the very end adds no line, and text after the last break is one.
     lineCount_ = 0;
     lastEnd_ = 0;
-    if (entries == 0) return true;
+    if (entries == 0) {
+        starts_ = {};
+        kinds_ = {};
+        return true;
+    }
     if (starts[entries - 1] < n) {
+        // Text after the last break: one more line, and its end as the last entry.
+        if (entries + 1 > maxEntries) ThrowTooManyLines(n);
         lastEnd_ = n;
         starts[entries] = static_cast<std::uint32_t>(n + 1);
         lineCount_ = entries;
     } else {
+        if (entries > maxEntries) ThrowTooManyLines(n);
         lastEnd_ = n - BreakLengthBefore(data, n);
         lineCount_ = entries - 1;
     }
-    starts_.SetSize((lineCount_ + 1) * sizeof(std::uint32_t));
-    kinds_.SetSize(lineCount_);
+    table.StartBytes.SetSize((lineCount_ + 1) * sizeof(std::uint32_t));
+    table.KindBytes.SetSize(lineCount_);
+    starts_ = std::move(table.StartBytes);
+    kinds_ = std::move(table.KindBytes);
     return true;
 }
 

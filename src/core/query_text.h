@@ -2,7 +2,8 @@
 // The loaded query: one buffer holding the decoded file, and the lines as views
 // into it. Every line access is index-checked. The text, its line table (four
 // bytes a line) and the scan's line kinds (one byte a line) live in large
-// buffers, filled by one pass over the text.
+// buffers, filled by one pass over the text; the limits in base/query_limits.h
+// keep the tables bounded by the text.
 
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,7 @@ public:
     // Takes the file's bytes, skips a leading UTF-8 byte-order mark and splits at
     // CR LF, LF or CR (one break each; a break at the very end adds no line).
     // A text that is not well-formed UTF-8 reads with U+FFFD for each stray byte.
+    // A text beyond MaxQueryBytes or MaxQueryLines throws the limit's message.
     static QueryText FromBytes(std::string_view bytes);
     // The same over a buffer the file was read or inflated into, kept as it is
     // (a damaged text is repaired into a new one).
@@ -43,6 +45,9 @@ public:
 
     // The LineKind bits of line i (core/line_kinds.h); i below size().
     unsigned char kinds(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[i]); }
+
+    // Bytes of the decoded text.
+    std::size_t textBytes() const { return buffer_.Size(); }
 
     // Bytes held (buffer and line table), for the memory figures of the benchmark.
     std::size_t memoryBytes() const;

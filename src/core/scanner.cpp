@@ -5,12 +5,15 @@
 
 #include "core/scanner.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/query_limits.h"
+#include "base/user_error.h"
 #include "core/app_state.h"
 #include "core/records.h"
 #include "core/tables.h"
@@ -45,10 +48,12 @@ public:
 
     std::size_t size() const { return lines_.size(); }
 
-    std::size_t count(std::size_t from, LineKind kind) const
+    // Country lines from `from` on whose next line is the state line.
+    std::size_t countPairs(std::size_t from) const
     {
         std::size_t n = 0;
-        for (std::size_t i = from; i < lines_.size(); ++i) n += (lines_.kinds(i) & kind) != 0;
+        for (std::size_t i = from; i + 1 < lines_.size(); ++i)
+            n += (lines_.kinds(i) & HasCountry) != 0 && Contains(lines_.at(i + 1), StateLine);
         return n;
     }
     std::string_view at(std::size_t i) const { return lines_.at(i); }
@@ -96,6 +101,31 @@ public:
 private:
     std::size_t from_ = 1, found_ = 0, close_ = 0;
 };
+// The most bytes a row takes from one value of the query. Real values are
+// far shorter (a cache name has at most 50 characters, a few hundred bytes
+// with its escapes); a longer one is cut between two characters, so that a
+// waypoint repeated by many country lines cannot copy a huge name each time.
+constexpr std::size_t MaxValueBytes = 1024;
+
+// What the rows of this scan hold, against what the query's size allows.
+class RowBudget {
+public:
+    explicit RowBudget(std::uint64_t queryBytes) : limit_(MaxRowBytes(queryBytes)) {}
+    std::size_t maxRows() const { return static_cast<std::size_t>(limit_ / sizeof(CacheRow)); }
+    // Counts a row; throws when the rows would hold more than the query allows.
+    void Take(std::uint64_t cost, int rowsSoFar)
+    {
+        used_ += cost;
+        if (used_ > limit_) [[unlikely]]
+            throw UserError("Die Datei ist vermutlich beschädigt: Sie ergibt mehr Ergebniszeilen, als ihre Größe "
+                            "zulässt. Es wurden " + std::to_string(rowsSoFar) + " Funde gelesen.");
+    }
+
+private:
+    std::uint64_t limit_;
+    std::uint64_t used_ = 0;
+};
+
 std::string DifficultyText(std::string_view value)
 {
     std::string text(value);
@@ -104,7 +134,7 @@ std::string DifficultyText(std::string_view value)
 }
 
 void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
-                 FindLogSearch& findLog, PlacemarkWriter& placemarks, int& rowCount)
+                 FindLogSearch& findLog, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
 {
     const std::string_view wptLine = lines.at(wpt);
     const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
@@ -112,24 +142,34 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
     const std::string_view longitude = CutValue(wptLine, "lon=\"", "\"", SearchFrom::AfterOpen);
     const std::string lonText = CoordText(longitude, CoordLongitude);
 
-    const std::string_view code = CutValue(lines.at(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen);
-    const std::string_view name = CutValue(lines.at(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart);
-    const std::string_view type =
-        CutValue(lines.at(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart);
+    const std::string_view code =
+        CapBytes(CutValue(lines.at(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen), MaxValueBytes);
+    const std::string_view name =
+        CapBytes(CutValue(lines.at(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart), MaxValueBytes);
+    const std::string_view type = CapBytes(
+        CutValue(lines.at(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart),
+        MaxValueBytes);
     // A type outside the twelve names shows no icon rather than an earlier row's.
     const int typeIndex = TypeIconIndex(type).value_or(NoTypeIcon);
 
-    std::string difficulty = DifficultyText(CutValue(lines.at(country - 2), "<groundspeak:difficulty>",
-                                                     "</groundspeak:difficulty>", SearchFrom::LineStart));
-    std::string terrain = DifficultyText(
-        CutValue(lines.at(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart));
+    std::string difficulty = DifficultyText(CapBytes(CutValue(lines.at(country - 2), "<groundspeak:difficulty>",
+                                                              "</groundspeak:difficulty>", SearchFrom::LineStart),
+                                                     MaxValueBytes));
+    std::string terrain = DifficultyText(CapBytes(
+        CutValue(lines.at(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart),
+        MaxValueBytes));
 
     std::string_view findDate = CutValue(findLog(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
-    findDate = DropLastCodePoints(findDate, 10);
+    findDate = CapBytes(DropLastCodePoints(findDate, 10), MaxValueBytes);
 
     if (state.CutoffEnabled && findDate < CutoffDate) return;
 
     const std::optional<int> district = AssignDistrict(state.PolyTable, latitude, longitude);
+    // The row with its texts, and for a find outside every district its
+    // record and file name (the coordinate texts fit in the strings themselves).
+    budget.Take(sizeof(CacheRow) + code.size() + name.size() + difficulty.size() + terrain.size() + findDate.size() +
+                    (district ? 0 : sizeof(TNIPDatum) + 256 + sizeof(std::string) + code.size()),
+                rowCount);
     if (district)
         ++state.DistrictTally[static_cast<std::size_t>(*district)];
     else
@@ -168,8 +208,10 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
     if (n <= FirstWaypointLine) return 0;
 
     const ScanLines lines(query);
-    // Room for a row per country line: no more rows can come.
-    state.Rows.reserve(lines.count(FirstWaypointLine, HasCountry));
+    // Room for a row per country line followed by a state line: no more rows
+    // can come, and no more than the budget allows.
+    RowBudget budget(query.textBytes());
+    state.Rows.reserve(std::min<std::size_t>(lines.countPairs(FirstWaypointLine), budget.maxRows()));
     FindLogSearch findLog;
     int rowCount = 0;
     std::size_t close = 0;    // the first closing line after the current waypoint line
@@ -194,7 +236,7 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
         for (std::size_t c = wpt; c <= last; ++c) {
             if (lines.has(c, HasCountry) && Contains(lines.at(c + 1), StateLine))
-                HandleCache(state, lines, wpt, c, close, findLog, placemarks, rowCount);
+                HandleCache(state, lines, wpt, c, close, findLog, budget, placemarks, rowCount);
         }
     }
     return rowCount;

@@ -43,6 +43,14 @@ std::string_view DropLastCodePoints(std::string_view text, std::size_t n)
     return text.substr(0, end);
 }
 
+std::string_view CapBytes(std::string_view text, std::size_t maxBytes)
+{
+    if (text.size() <= maxBytes) return text;
+    std::size_t end = maxBytes;
+    while (end > 0 && IsContinuation(text[end])) --end;
+    return text.substr(0, end);
+}
+
 std::string_view CutValue(std::string_view line, std::string_view open, std::string_view close, SearchFrom from)
 {
     // The opening and closing texts are ASCII, so once the opening text is

@@ -27,4 +27,8 @@ std::size_t CodePointCount(std::string_view text);
 // The text without its last n code points; empty when it has n or fewer.
 std::string_view DropLastCodePoints(std::string_view text, std::size_t n);
 
+// The longest start of the text of at most maxBytes bytes that ends between
+// two code points.
+std::string_view CapBytes(std::string_view text, std::size_t maxBytes);
+
 }  // namespace ql

@@ -24,8 +24,9 @@ constexpr const char* AllFilesPattern = "*";
 
 // ---- Files and folders -------------------------------------------------------
 
-// The user's temporary folder, ending with the separator. Throws UserError with
-// the system's text when the system cannot tell.
+// The user's temporary folder, ending with the separator. Throws
+// "Der temporäre Ordner "%s" ist nicht vorhanden." or "... ist nicht
+// beschreibbar. %s" when it is missing or cannot be written to.
 std::string GetTempDir();
 
 // Folder of the running executable, ending with the separator.
@@ -40,8 +41,14 @@ std::string ErrorText(int code);
 // The last error of the calling thread (errno / GetLastError()).
 int LastError();
 
-// Reads a whole file; throws "Datei %s kann nicht geöffnet werden. %s".
+// Reads a whole file; throws "Datei %s kann nicht geöffnet werden. %s". Only a
+// regular file is read (a link is followed): a folder, device, FIFO or socket
+// gives that message at once, without waiting on it.
 std::string ReadWholeFile(const std::string& path);
+
+// Throws "Datei %s kann nicht geöffnet werden. %s" unless the path names a
+// regular file (after links); never opens it, so never blocks.
+void RequireRegularFile(const std::string& path);
 
 // Writes a whole file, replacing it; throws "Datei "%s" kann nicht erstellt werden. %s".
 void WriteWholeFile(const std::string& path, std::string_view bytes);
@@ -58,7 +65,8 @@ public:
 
 // Opens an existing file for reading. nullptr when no file exists at the path;
 // throws "Datei %s kann nicht geöffnet werden. %s" when it exists but cannot be
-// opened (no permission, locked, a folder).
+// opened (no permission, locked) or is no regular file (a folder, device, FIFO
+// or socket: refused at once, without waiting on it).
 std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::string& path);
 
 bool FileExists(const std::string& path);
@@ -109,8 +117,9 @@ private:
 };
 
 // Reads a whole regular file into a large buffer, as ReadWholeFile does (same
-// messages). The file is copied, never mapped: a file replaced or cut short
-// on disk while its text is in use changes nothing in the buffer.
+// messages, and only a regular file). The file is copied, never mapped: a file
+// replaced or cut short on disk while its text is in use changes nothing in
+// the buffer.
 LargeBuffer ReadWholeFileLarge(const std::string& path);
 
 // ---- Text --------------------------------------------------------------------

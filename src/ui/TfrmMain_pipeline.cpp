@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "base/user_error.h"
 #include "core/app_state.h"
 #include "core/query_pipeline.h"
 #include "core/scanner.h"
@@ -115,13 +116,15 @@ void TfrmMain::btnExtrDatenClick()
     if (IsMyFindsQuery(state_.QueryLines, queryDate)) {
         lblQueryDatum_->setText(FromUtf8(queryDate));
         lblQueryDatum_->adjustSize();
-        int rows = 0;
+        QueryScan scan;
         {
             ListRefresh refresh(*listModel_);
-            rows = ScanWaypoints(state_);
+            scan = ScanQuery(state_);
         }
-        showCounts(rows);
+        showCounts(scan.Rows);
         lblWebNIP_->setCursor(Qt::PointingHandCursor);
+        // A file cut short keeps the rows read; the error box says it is incomplete.
+        if (!scan.Incomplete.empty()) throw UserError(scan.Incomplete);
     } else {
         lblWebNIP_->setCursor(Qt::ArrowCursor);
         ShowNotMyFindsBox();
@@ -132,12 +135,13 @@ void TfrmMain::cboxStichtagClick()
 {
     state_.CutoffEnabled = cboxStichtag_->isChecked();
     const DisabledWhileRunning checkOff(bbtnCheckRLP_);
-    int rows = 0;
+    QueryScan scan;
     {
         ListRefresh refresh(*listModel_);
-        rows = ScanWaypoints(state_);
+        scan = ScanQuery(state_);
     }
-    showCounts(rows);
+    showCounts(scan.Rows);
+    if (!scan.Incomplete.empty()) throw UserError(scan.Incomplete);
 }
 
 }  // namespace ql::ui

@@ -42,14 +42,15 @@ TEST_F(PlacemarkTest, FileMatchesGoldenByteForByteAndRepeatsExactly)
     const std::string first = Written("GC12345.kml");
     EXPECT_EQ(first, Golden("placemark_GC12345.kml"));
     WritePlacemark(state, "GC12345", "Test", "49.5", "7.25");
-    EXPECT_EQ(Written("GC12345.kml"), first);
-    // The same code twice: one file, two entries.
-    EXPECT_EQ(state.PlacemarkFiles, (std::vector<std::string>{"GC12345.kml", "GC12345.kml"}));
-    EXPECT_EQ(fs::directory_iterator(folder / "inner")->path().filename(), "GC12345.kml");
+    EXPECT_EQ(Written("GC12345~2.kml"), first);
+    // The same code twice: each row its own file.
+    EXPECT_EQ(state.PlacemarkFiles, (std::vector<std::string>{"GC12345.kml", "GC12345~2.kml"}));
 }
 
-TEST_F(PlacemarkTest, NameKeepsUtf8AndTheQueryEscapesButNoBareBrackets)
+TEST_F(PlacemarkTest, NameIsTextWhereverItIsShown)
 {
+    // The query's "&amp;" means "&"; a bare "&" is kept; markup is text in the
+    // name and shows as look-alike brackets in the description.
     WritePlacemark(state, "GC7ÜX", "Brücke & Straße &amp; <b>Fluss</b>", "-49.000001", "+7.5e0");
     // UTF-8 without a byte-order mark; the file name replaces the non-ASCII letter bytes.
     EXPECT_EQ(Written("GC7__X.kml"), Golden("placemark_escapes.kml"));
@@ -76,6 +77,7 @@ TEST_F(PlacemarkTest, CodeCannotLeadOutOfTheFolder)
     EXPECT_EQ(PlacemarkFileName("LPT1"), "_LPT1.kml");
     EXPECT_EQ(PlacemarkFileName("COM"), "COM.kml");
     EXPECT_EQ(PlacemarkFileName("CONSOLE"), "CONSOLE.kml");
+    EXPECT_EQ(PlacemarkFileName(std::string(300, 'G')), std::string(100, 'G') + ".kml");
 
     WritePlacemark(state, "../GC1", "x", "1", "2");
     EXPECT_FALSE(fs::exists(folder / "GC1.kml"));
@@ -107,6 +109,43 @@ TEST_F(PlacemarkTest, LinkPlantedUnderTheNameIsNotFollowed)
     }
     EXPECT_EQ(platform::ReadWholeFile((folder / "victim").string()), "keep");
     EXPECT_TRUE(state.PlacemarkFiles.empty());
+}
+
+TEST_F(PlacemarkTest, NamesThatCollideGetTheirOwnFiles)
+{
+    PlacemarkNames names;
+    for (const char* code : {"GC/1", "GC_1", "CON", "_CON", "gc1", "GC1", "GC_1~2", "GC_1", "Gc1"})
+        WritePlacemark(state, names, code, code, "1", "2");
+    EXPECT_EQ(state.PlacemarkFiles, (std::vector<std::string>{"GC_1.kml", "GC_1~2.kml", "_CON.kml", "_CON~2.kml",
+                                                              "gc1.kml", "GC1~2.kml", "GC_1_2.kml", "GC_1~3.kml",
+                                                              "Gc1~3.kml"}));
+    // Each file holds its own cache.
+    EXPECT_NE(Written("GC_1.kml").find("<name>GC/1 - GC/1</name>"), std::string::npos);
+    EXPECT_NE(Written("GC_1~2.kml").find("<name>GC_1 - GC_1</name>"), std::string::npos);
+
+    // A code of any length gives a name the file system takes.
+    const std::string longCode(300, 'X');
+    WritePlacemark(state, names, longCode, "x", "1", "2");
+    WritePlacemark(state, names, longCode + "Y", "x", "1", "2");
+    EXPECT_EQ(state.PlacemarkFiles[9], std::string(100, 'X') + ".kml");
+    EXPECT_EQ(state.PlacemarkFiles[10], std::string(100, 'X') + "~2.kml");
+}
+
+TEST_F(PlacemarkTest, FileIsWellFormedWhateverTheNameHolds)
+{
+    const std::string name = std::string("&lt;img src=x onerror=alert(1)&gt; &amp;amp; A&#228;&#xe4;&#0;&#1;&#xD800;") +
+                             "\x01" + "\x7F" + std::string(1, '\0') + "&unknown; &#99999999;";
+    WritePlacemark(state, "GC1", name, "1", "2");
+    const std::string text = Written("GC1.kml");
+    EXPECT_NE(text.find("<name>GC1 - &lt;img src=x onerror=alert(1)&gt; &amp;amp; A\xC3\xA4\xC3\xA4&amp;#0;??"
+                        "?\x7F?&amp;unknown; &amp;#99999999;</name>"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("<description>GC1 - \xE2\x80\xB9img src=x onerror=alert(1)\xE2\x80\xBA &amp;amp; "
+                        "A\xC3\xA4\xC3\xA4&amp;#0;???\x7F?&amp;unknown; &amp;#99999999;</description>"),
+              std::string::npos)
+        << text;
+    for (char c : text) EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\r' || c == '\n');
 }
 
 TEST_F(PlacemarkTest, FailureNamesThePathAndLeavesTheListAlone)

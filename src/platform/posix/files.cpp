@@ -17,6 +17,7 @@
 
 #include "base/user_error.h"
 #include "platform/platform.h"
+#include "platform/posix/open_regular.h"
 
 namespace ql::platform {
 
@@ -36,7 +37,8 @@ std::string GetTempDir()
     const char* env = std::getenv("TMPDIR");
     std::string dir = (env && *env) ? env : "/tmp";
     if (dir.back() != PathSeparator) dir += PathSeparator;
-    if (!DirectoryExists(dir)) throw UserError(ErrorText(ENOENT));
+    if (!DirectoryExists(dir)) ThrowTempDirMissing(dir);
+    if (::access(dir.c_str(), W_OK | X_OK) != 0) ThrowTempDirNotWritable(dir, ErrorText(errno));
     return dir;
 }
 
@@ -72,13 +74,45 @@ void Prefault(char* data, std::size_t size)
 
 }  // namespace
 
+void RequireRegularFile(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) ThrowCannotOpen(path, ErrorText(errno));
+    if (!S_ISREG(st.st_mode)) ThrowNotARegularFile(path);
+}
+
+int OpenRegularFile(const std::string& path)
+{
+    // Without waiting: opening a FIFO for reading blocks until a writer comes.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int err = errno;  // a socket cannot be opened at all: say what it is
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) ThrowNotARegularFile(path);
+        errno = err;
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        ThrowCannotOpen(path, ErrorText(err));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        ThrowNotARegularFile(path);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularFile(path);
     if (fd < 0) ThrowCannotOpen(path, ErrorText(errno));
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
         ::close(fd);
         ThrowCannotOpen(path, ErrorText(err));
     }

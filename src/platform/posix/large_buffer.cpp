@@ -16,6 +16,7 @@
 
 #include "base/user_error.h"
 #include "platform/platform.h"
+#include "platform/posix/open_regular.h"
 
 namespace ql::platform {
 
@@ -111,7 +112,8 @@ std::size_t LargeBuffer::ReservedBytes() const
 
 LargeBuffer ReadWholeFileLarge(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file, as ReadWholeFile reads it.
+    const int fd = OpenRegularFile(path);
     if (fd < 0) ThrowCannotOpen(path, ErrorText(errno));
     struct FdCloser {
         int fd;
@@ -119,7 +121,6 @@ LargeBuffer ReadWholeFileLarge(const std::string& path)
     } closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0) ThrowCannotOpen(path, ErrorText(errno));
-    if (S_ISDIR(st.st_mode)) ThrowCannotOpen(path, ErrorText(EISDIR));
 
     // One byte more than the size: a file that grew since shows at once
     // without a second buffer for the usual case.

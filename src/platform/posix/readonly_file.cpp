@@ -8,6 +8,7 @@
 
 #include "base/user_error.h"
 #include "platform/platform.h"
+#include "platform/posix/open_regular.h"
 
 namespace ql::platform {
 
@@ -45,15 +46,15 @@ private:
 std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::string& path)
 {
     // O_RDONLY without O_CREAT: a missing path stays missing.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularFile(path);
     if (fd < 0) {
         int err = errno;
         if (err == ENOENT || err == ENOTDIR) return nullptr;
         ThrowCannotOpen(path, ErrorText(err));
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
         ::close(fd);
         ThrowCannotOpen(path, ErrorText(err));
     }

@@ -32,13 +32,19 @@ std::string GetTempDir()
 {
     wchar_t buffer[MAX_PATH];
     const DWORD n = ::GetTempPathW(MAX_PATH, buffer);
-    if (n == 0) throw UserError(ErrorText(LastError()));
-    if (n <= MAX_PATH) return Utf8(std::wstring_view(buffer, n));
-    // A longer path: the system told the length it needs.
-    std::vector<wchar_t> longer(n + 1);
-    const DWORD m = ::GetTempPathW(n + 1, longer.data());
-    if (m == 0 || m > n) throw UserError(ErrorText(LastError()));
-    return Utf8(std::wstring_view(longer.data(), m));
+    if (n == 0) throw UserError("Der temporäre Ordner kann nicht ermittelt werden. " + ErrorText(LastError()));
+    std::string dir;
+    if (n <= MAX_PATH) {
+        dir = Utf8(std::wstring_view(buffer, n));
+    } else {
+        // A longer path: the system told the length it needs.
+        std::vector<wchar_t> longer(n + 1);
+        const DWORD m = ::GetTempPathW(n + 1, longer.data());
+        if (m == 0 || m > n) throw UserError("Der temporäre Ordner kann nicht ermittelt werden. " + ErrorText(LastError()));
+        dir = Utf8(std::wstring_view(longer.data(), m));
+    }
+    if (!DirectoryExists(dir)) ThrowTempDirMissing(dir);
+    return dir;
 }
 
 std::string ExecutablePath()
@@ -64,6 +70,10 @@ std::string ReadWholeFile(const std::string& path)
     const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowCannotOpen(path, ErrorText(LastError()));
+    if (::GetFileType(file) != FILE_TYPE_DISK) {  // a device or pipe: refused before a read waits on it
+        ::CloseHandle(file);
+        ThrowNotARegularFile(path);
+    }
     LARGE_INTEGER size{};
     std::string bytes;
     if (::GetFileSizeEx(file, &size)) bytes.resize(static_cast<std::size_t>(size.QuadPart));
@@ -83,6 +93,13 @@ std::string ReadWholeFile(const std::string& path)
     ::CloseHandle(file);
     bytes.resize(got);
     return bytes;
+}
+
+void RequireRegularFile(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) ThrowCannotOpen(path, ErrorText(LastError()));
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ThrowNotARegularFile(path);
 }
 
 void WriteWholeFile(const std::string& path, std::string_view bytes)

@@ -112,6 +112,9 @@ LargeBuffer ReadWholeFileLarge(const std::string& path)
         HANDLE h;
         ~HandleCloser() { ::CloseHandle(h); }
     } closer{file};
+    // Only a regular file, as ReadWholeFile reads it: a device or pipe is
+    // refused before a read waits on it.
+    if (::GetFileType(file) != FILE_TYPE_DISK) ThrowNotARegularFile(path);
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file, &size)) ThrowCannotOpen(path, ErrorText(LastError()));
 

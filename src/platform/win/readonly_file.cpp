@@ -57,6 +57,10 @@ std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::string& path)
         if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) return nullptr;
         ThrowCannotOpen(path, ErrorText(static_cast<int>(err)));
     }
+    if (::GetFileType(h) != FILE_TYPE_DISK) {  // a device or pipe: refused before a read waits on it
+        ::CloseHandle(h);
+        ThrowNotARegularFile(path);
+    }
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(h, &size)) {
         const DWORD err = ::GetLastError();
