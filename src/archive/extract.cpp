@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
+// SSE2: GCC and Clang say so; MSVC has it on every x64 target.
+#if defined(__SSE2__) || defined(_M_X64)
+#define QL_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -20,7 +23,7 @@ namespace {
 std::uint64_t CountBreaks(const char* p, const char* end)
 {
     std::uint64_t breaks = 0;
-#if defined(__SSE2__)
+#if defined(QL_SSE2)
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i lf = _mm_set1_epi8('\n');
     for (; end - p >= 17; p += 16) {
@@ -28,8 +31,8 @@ std::uint64_t CountBreaks(const char* p, const char* end)
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
         const __m128i lfs = _mm_cmpeq_epi8(chunk, lf);
         const __m128i lonelyCrs = _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(chunk, cr));
-        breaks += static_cast<unsigned>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(lfs)))) +
-                  static_cast<unsigned>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(lonelyCrs))));
+        breaks += static_cast<unsigned>(std::popcount(static_cast<unsigned>(_mm_movemask_epi8(lfs)))) +
+                  static_cast<unsigned>(std::popcount(static_cast<unsigned>(_mm_movemask_epi8(lonelyCrs))));
     }
 #endif
     for (; p < end; ++p) breaks += *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));
