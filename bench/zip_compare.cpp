@@ -112,7 +112,7 @@ int Compare(const std::string& file, std::string polygons)
     });
     Line("extract+split+check+scan", openSeconds);
     Line("unzip -p | wc -l", wcSeconds);
-    std::fprintf(stderr, "  lines %zu, rows %d%s\n", state.QueryLines.size(), rows,
+    std::fprintf(stderr, "  lines %zu, rows %d%s\n", state.QueryLines.Size(), rows,
                  myFinds ? "" : " (not a My Finds query: no scan)");
     std::fprintf(stderr, "  wall of the best round: extract %.4f s, split %.4f s, check %.4f s, scan %.4f s\n", stages[0], stages[1],
                  stages[2], stages[3]);

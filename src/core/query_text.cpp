@@ -226,7 +226,7 @@ void QueryText::ThrowIndexError(long long index)
     ql::ThrowIndexError(index);
 }
 
-std::size_t QueryText::memoryBytes() const
+std::size_t QueryText::MemoryBytes() const
 {
     // What the tables use, rounded to the pages they touch.
     constexpr std::size_t Page = 4096;

@@ -27,12 +27,12 @@ public:
     // (a damaged text is repaired into a new one).
     static QueryText FromBuffer(platform::LargeBuffer buffer);
 
-    std::size_t size() const { return lineCount_; }
-    bool empty() const { return lineCount_ == 0; }
+    std::size_t Size() const { return lineCount_; }
+    bool Empty() const { return lineCount_ == 0; }
 
     // Line i; an index at or beyond the end throws
     // "Listenindex überschreitet das Maximum (i)".
-    std::string_view at(std::size_t i) const
+    std::string_view At(std::size_t i) const
     {
         if (i >= lineCount_) [[unlikely]]
             ThrowIndexError(static_cast<long long>(i));
@@ -43,14 +43,14 @@ public:
         return {buffer_.Data() + begin, end - begin};
     }
 
-    // The LineKind bits of line i (core/line_kinds.h); i below size().
-    unsigned char kinds(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[i]); }
+    // The LineKind bits of line i (core/line_kinds.h); i below Size().
+    unsigned char Kinds(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[i]); }
 
     // Bytes of the decoded text.
-    std::size_t textBytes() const { return buffer_.Size(); }
+    std::size_t TextBytes() const { return buffer_.Size(); }
 
     // Bytes held (buffer and line table), for the memory figures of the benchmark.
-    std::size_t memoryBytes() const;
+    std::size_t MemoryBytes() const;
 
     QueryText(QueryText&&) noexcept = default;
     QueryText& operator=(QueryText&&) noexcept = default;

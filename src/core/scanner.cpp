@@ -46,21 +46,21 @@ class ScanLines {
 public:
     explicit ScanLines(const QueryText& lines) : lines_(lines) {}
 
-    std::size_t size() const { return lines_.size(); }
+    std::size_t Size() const { return lines_.Size(); }
 
     // Country lines from `from` on whose next line is the state line.
-    std::size_t countPairs(std::size_t from) const
+    std::size_t CountPairs(std::size_t from) const
     {
         std::size_t n = 0;
-        for (std::size_t i = from; i + 1 < lines_.size(); ++i)
-            n += (lines_.kinds(i) & HasCountry) != 0 && Contains(lines_.at(i + 1), StateLine);
+        for (std::size_t i = from; i + 1 < lines_.Size(); ++i)
+            n += (lines_.Kinds(i) & HasCountry) != 0 && Contains(lines_.At(i + 1), StateLine);
         return n;
     }
-    std::string_view at(std::size_t i) const { return lines_.at(i); }
-    bool has(std::size_t i, LineKind kind) const
+    std::string_view At(std::size_t i) const { return lines_.At(i); }
+    bool Has(std::size_t i, LineKind kind) const
     {
-        if (i >= lines_.size()) (void)lines_.at(i);  // throws the index error of the read
-        return (lines_.kinds(i) & kind) != 0;
+        if (i >= lines_.Size()) (void)lines_.At(i);  // throws the index error of the read
+        return (lines_.Kinds(i) & kind) != 0;
     }
 
 private:
@@ -73,8 +73,8 @@ private:
 std::size_t FindDateLine(const ScanLines& lines, std::size_t country, std::size_t close)
 {
     for (std::size_t d = country; d <= close; ++d) {
-        if (!lines.has(d, HasDate)) continue;
-        const std::string_view logType = lines.at(d + 1);
+        if (!lines.Has(d, HasDate)) continue;
+        const std::string_view logType = lines.At(d + 1);
         if (Contains(logType, "Found it") || Contains(logType, "Attended") || Contains(logType, "Webcam Photo Taken"))
             return d;
     }
@@ -95,7 +95,7 @@ public:
             from_ = country;
             close_ = close;
         }
-        return found_ <= close ? lines.at(found_) : std::string_view();
+        return found_ <= close ? lines.At(found_) : std::string_view();
     }
 
 private:
@@ -136,27 +136,27 @@ std::string DifficultyText(std::string_view value)
 void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
                  FindLogSearch& findLog, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
 {
-    const std::string_view wptLine = lines.at(wpt);
+    const std::string_view wptLine = lines.At(wpt);
     const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
     const std::string latText = CoordText(latitude, CoordLatitude);
     const std::string_view longitude = CutValue(wptLine, "lon=\"", "\"", SearchFrom::AfterOpen);
     const std::string lonText = CoordText(longitude, CoordLongitude);
 
     const std::string_view code =
-        CapBytes(CutValue(lines.at(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen), MaxValueBytes);
+        CapBytes(CutValue(lines.At(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen), MaxValueBytes);
     const std::string_view name =
-        CapBytes(CutValue(lines.at(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart), MaxValueBytes);
+        CapBytes(CutValue(lines.At(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart), MaxValueBytes);
     const std::string_view type = CapBytes(
-        CutValue(lines.at(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart),
+        CutValue(lines.At(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart),
         MaxValueBytes);
     // A type outside the twelve names shows no icon rather than an earlier row's.
     const int typeIndex = TypeIconIndex(type).value_or(NoTypeIcon);
 
-    std::string difficulty = DifficultyText(CapBytes(CutValue(lines.at(country - 2), "<groundspeak:difficulty>",
+    std::string difficulty = DifficultyText(CapBytes(CutValue(lines.At(country - 2), "<groundspeak:difficulty>",
                                                               "</groundspeak:difficulty>", SearchFrom::LineStart),
                                                      MaxValueBytes));
     std::string terrain = DifficultyText(CapBytes(
-        CutValue(lines.at(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart),
+        CutValue(lines.At(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart),
         MaxValueBytes));
 
     std::string_view findDate = CutValue(findLog(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
@@ -204,30 +204,30 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
 int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
 {
     const QueryText& query = state.QueryLines;
-    const std::size_t n = query.size();
+    const std::size_t n = query.Size();
     if (n <= FirstWaypointLine) return 0;
 
     const ScanLines lines(query);
     // Room for a row per country line followed by a state line: no more rows
     // can come, and no more than the budget allows.
-    RowBudget budget(query.textBytes());
-    state.Rows.reserve(std::min<std::size_t>(lines.countPairs(FirstWaypointLine), budget.maxRows()));
+    RowBudget budget(query.TextBytes());
+    state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
     FindLogSearch findLog;
     int rowCount = 0;
     std::size_t close = 0;    // the first closing line after the current waypoint line
     std::size_t nextWpt = 0;  // the first waypoint line after it, or n
     for (std::size_t wpt = FirstWaypointLine; wpt < n; ++wpt) {
-        if (!lines.has(wpt, HasWptOpen)) continue;
+        if (!lines.Has(wpt, HasWptOpen)) continue;
 
         // The closing line: no bound but the end of the query, which throws.
         // Waypoint lines only go forward, so each line is looked at once.
         if (close <= wpt) {
             close = wpt + 1;
-            while (!lines.has(close, HasWptClose)) ++close;
+            while (!lines.Has(close, HasWptClose)) ++close;
         }
         if (nextWpt <= wpt) {
             nextWpt = wpt + 1;
-            while (nextWpt < n && !lines.has(nextWpt, HasWptOpen)) ++nextWpt;
+            while (nextWpt < n && !lines.Has(nextWpt, HasWptOpen)) ++nextWpt;
         }
 
         // Country lines up to one line past the closing line. In a damaged
@@ -235,7 +235,7 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
         // line, this waypoint's lines end there: no cache is counted twice.
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
         for (std::size_t c = wpt; c <= last; ++c) {
-            if (lines.has(c, HasCountry) && Contains(lines.at(c + 1), StateLine))
+            if (lines.Has(c, HasCountry) && Contains(lines.At(c + 1), StateLine))
                 HandleCache(state, lines, wpt, c, close, findLog, budget, placemarks, rowCount);
         }
     }

@@ -204,7 +204,7 @@ TEST_F(ZipExtract, EmptyEntryAndByteOrderMark)
     EXPECT_EQ(progress.events.back(), "O100");
     const std::string bytes = Extract(test::ZipBuilder().Add("bom.gpx", "\xEF\xBB\xBF<?xml?>\r\n<gpx>").Build());
     EXPECT_EQ(bytes.size(), 17u);  // the mark stays in the buffer
-    EXPECT_EQ(QueryText::FromBytes(bytes).at(0), "<?xml?>");
+    EXPECT_EQ(QueryText::FromBytes(bytes).At(0), "<?xml?>");
 }
 
 TEST_F(ZipExtract, EveryFailedCheckGivesTheCheckMessage)
@@ -311,7 +311,7 @@ TEST_F(ZipExtract, RealPocketQueryArchives)
     const std::string fixtures = QL_FIXTURES_DIR "/zip/";
     // Regular PQ: the waypoints file comes first, and it is the one taken.
     const QueryText wpts = QueryText::FromBuffer(ExtractFirstGpx(fixtures + "pq7545915.zip", progress));
-    EXPECT_EQ(wpts.at(2).find("<name>Waypoints for Cache Listings"), 2u) << wpts.at(2);
+    EXPECT_EQ(wpts.At(2).find("<name>Waypoints for Cache Listings"), 2u) << wpts.At(2);
     EXPECT_EQ(ExtractFirstGpx(fixtures + "pq_cp437.zip", progress).Size(), 11149u);
     EXPECT_EQ(ExtractFirstGpx(fixtures + "pq_entities.zip", progress).Size(), 11173u);
 }

@@ -12,7 +12,7 @@ namespace {
 std::vector<std::string> Lines(const QueryText& q)
 {
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < q.size(); ++i) out.emplace_back(q.at(i));
+    for (std::size_t i = 0; i < q.Size(); ++i) out.emplace_back(q.At(i));
     return out;
 }
 
@@ -27,14 +27,14 @@ TEST(QueryText, BreakAtTheEndAddsNoEmptyLine)
 {
     EXPECT_EQ(Lines(QueryText::FromBytes("a\r\n")), std::vector<std::string>{"a"});
     EXPECT_EQ(Lines(QueryText::FromBytes("a\r\n\r\n")), (std::vector<std::string>{"a", ""}));
-    EXPECT_TRUE(QueryText::FromBytes("").empty());
-    EXPECT_EQ(QueryText::FromBytes("\n").size(), 1u);
+    EXPECT_TRUE(QueryText::FromBytes("").Empty());
+    EXPECT_EQ(QueryText::FromBytes("\n").Size(), 1u);
 }
 
 TEST(QueryText, ByteOrderMarkIsNotPartOfTheFirstLine)
 {
     EXPECT_EQ(Lines(QueryText::FromBytes("\xEF\xBB\xBF<?xml?>\r\nx")), (std::vector<std::string>{"<?xml?>", "x"}));
-    EXPECT_TRUE(QueryText::FromBytes("\xEF\xBB\xBF").empty());
+    EXPECT_TRUE(QueryText::FromBytes("\xEF\xBB\xBF").Empty());
     // Only a leading mark is skipped.
     EXPECT_EQ(Lines(QueryText::FromBytes("x\xEF\xBB\xBF")), std::vector<std::string>{"x\xEF\xBB\xBF"});
 }
@@ -55,7 +55,7 @@ TEST(QueryText, LinesSurviveMovingTheText)
 {
     QueryText shortText = QueryText::FromBytes("ab\ncd");  // small enough for the string's inline buffer
     QueryText moved = std::move(shortText);
-    EXPECT_EQ(moved.at(1), "cd");
+    EXPECT_EQ(moved.At(1), "cd");
 }
 
 // The split as plainly written: one break per CR LF, CR or LF.
@@ -146,10 +146,10 @@ TEST(QueryText, KnowsWhichLinesHoldTheScansTags)
         "<groundspeak:date>2015</groundspeak:date><wpt\r\n" +
         "<groundspeak:country>Germany</groundspeak:country \n"  // not the whole text
         "<wp\nt>\n</wpt\n<groundspeak:date");
-    ASSERT_EQ(q.size(), 9u);
+    ASSERT_EQ(q.Size(), 9u);
     // Texts cut by a break or by the end of the text count for nothing.
     const unsigned char expected[] = {HasWptOpen, HasWptClose, HasCountry, HasDate | HasWptOpen, 0, 0, 0, 0, 0};
-    for (std::size_t i = 0; i < q.size(); ++i) EXPECT_EQ(q.kinds(i), expected[i]) << "line " << i;
+    for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
 }
 
 // A text of many megabytes is split in two halves at once; it reads as a
@@ -171,22 +171,22 @@ TEST(QueryText, ALargeTextReadsLikeASmallOne)
     }
     const QueryText q = QueryText::FromBytes(text);
     ASSERT_EQ(Lines(q), lines);
-    std::vector<unsigned char> found(q.size());
-    for (std::size_t i = 0; i < q.size(); ++i) found[i] = q.kinds(i);
+    std::vector<unsigned char> found(q.Size());
+    for (std::size_t i = 0; i < q.Size(); ++i) found[i] = q.Kinds(i);
     EXPECT_EQ(found, kinds);
 
     const QueryText repaired = QueryText::FromBytes(text + "x\xFFy");
-    ASSERT_EQ(repaired.size(), lines.size() + 1);
-    EXPECT_EQ(repaired.at(lines.size()), "x\xEF\xBF\xBDy");
-    EXPECT_EQ(repaired.at(lines.size() - 1), lines.back());
-    EXPECT_EQ(repaired.kinds(lines.size() - 1), kinds.back());
+    ASSERT_EQ(repaired.Size(), lines.size() + 1);
+    EXPECT_EQ(repaired.At(lines.size()), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(repaired.At(lines.size() - 1), lines.back());
+    EXPECT_EQ(repaired.Kinds(lines.size() - 1), kinds.back());
 }
 
 TEST(QueryText, AccessBeyondTheEndNamesTheIndex)
 {
     QueryText q = QueryText::FromBytes("one\r\ntwo");
     try {
-        (void)q.at(2);
+        (void)q.At(2);
         FAIL() << "no error";
     } catch (const UserError& e) {
         EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (2)");
