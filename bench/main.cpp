@@ -12,10 +12,12 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "generate-hostile") == 0) return GenerateHostileMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "run") == 0) return RunMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "zip-compare") == 0) return ZipCompareMain(argc - 1, argv + 1);
+    if (argc >= 2 && std::strcmp(argv[1], "speed") == 0) return SpeedMain(argc - 1, argv + 1);
     std::fprintf(stderr,
                  "usage: query-bench generate --finds N [--zip] [--seed S] OUT\n"
                  "       query-bench generate-hostile breaks-zip|zeros-zip|zeros-lie-zip|header-flood|rows-20000 OUT\n"
                  "       query-bench run --polygons DIR [--no-cutoff] [--rows] FILE\n"
-                 "       query-bench zip-compare FILE.zip\n");
+                 "       query-bench zip-compare FILE.zip\n"
+                 "       query-bench speed --polygons DIR [--runs N] FILE.gpx [FILE.zip]\n");
     return 2;
 }

@@ -50,8 +50,8 @@ void Stage(const char* name, double seconds, double cpuStart, std::size_t finds,
 std::vector<ql::TFPoint> WaypointPoints(const ql::QueryText& lines)
 {
     std::vector<ql::TFPoint> points;
-    for (std::size_t i = 9; i < lines.size(); ++i) {
-        const std::string_view line = lines.at(i);
+    for (std::size_t i = 9; i < lines.Size(); ++i) {
+        const std::string_view line = lines.At(i);
         if (line.find("<wpt") == std::string_view::npos) continue;
         try {
             points.push_back({ql::ParseDecimal(ql::CutValue(line, "lat=\"", "\"", ql::SearchFrom::AfterOpen)),
@@ -154,9 +154,9 @@ int Run(const Options& options)
     std::size_t gpxBytes = 0;
     if (zip) {
         bench::SilentProgress progress;
-        std::string bytes = ql::ExtractFirstGpx(options.file, progress);
-        gpxBytes = bytes.size();
-        state.QueryLines = ql::QueryText::FromBytes(std::move(bytes));
+        ql::platform::LargeBuffer bytes = ql::ExtractFirstGpx(options.file, progress);
+        gpxBytes = bytes.Size();
+        state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
     } else {
         state.QueryLines = ql::LoadQueryFile(options.file);
         std::error_code ec;
@@ -182,8 +182,8 @@ int Run(const Options& options)
     Stage("load+scan", totalSeconds, cpuBefore, static_cast<std::size_t>(rows), state);
     const std::uint64_t growth = bench::PeakResidentBytes() - std::min(baseline, bench::PeakResidentBytes());
 
-    std::fprintf(stderr, "lines %zu, GPX %.1f MiB, query held in %.1f MiB\n", state.QueryLines.size(), bench::MiB(gpxBytes),
-                 bench::MiB(state.QueryLines.memoryBytes()));
+    std::fprintf(stderr, "lines %zu, GPX %.1f MiB, query held in %.1f MiB\n", state.QueryLines.Size(), bench::MiB(gpxBytes),
+                 bench::MiB(state.QueryLines.MemoryBytes()));
     if (wc.wall > 0)
         std::fprintf(stderr, "load+scan / wc -l: wall %.2f, cpu %.2f (target <= 3)\n", totalSeconds / wc.wall,
                      wc.cpu > 0 ? totalCpu / wc.cpu : 0.0);

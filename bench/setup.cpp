@@ -12,10 +12,10 @@
 
 namespace bench {
 
-TempFolder::TempFolder(const std::string& prefix)
+std::string MakeFolderIn(const std::string& parent, const std::string& prefix)
 {
     // A name nobody holds yet: create_directory tells whether it made the folder.
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    const std::filesystem::path base(parent);
     std::random_device seed;
     std::mt19937 random(seed());
     const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -23,12 +23,14 @@ TempFolder::TempFolder(const std::string& prefix)
         std::string name = prefix + "-";
         for (int i = 0; i < 6; ++i) name += digits[random() % (sizeof digits - 1)];
         std::error_code ec;
-        if (std::filesystem::create_directory(base / name, ec)) {
-            path_ = (base / name).string() + ql::platform::PathSeparator;
-            return;
-        }
+        if (std::filesystem::create_directory(base / name, ec)) return (base / name).string() + ql::platform::PathSeparator;
     }
     throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempFolder::TempFolder(const std::string& prefix)
+    : path_(MakeFolderIn(std::filesystem::temp_directory_path().string(), prefix))
+{
 }
 
 TempFolder::~TempFolder()

@@ -29,6 +29,10 @@ private:
     std::string path_;
 };
 
+// A fresh folder "PREFIX-XXXXXX" inside `parent` (ending with the separator);
+// its path, ending with the separator.
+std::string MakeFolderIn(const std::string& parent, const std::string& prefix);
+
 // The 36 district polygons from their files in `dir`.
 void LoadPolygons(ql::AppState& state, std::string dir);
 

@@ -76,7 +76,7 @@ int Compare(const std::string& file, std::string polygons)
     bench::SilentProgress progress;
     const bench::Timing extractSeconds = Best(bench::ProcessCpuSeconds, [&] {
         bench::Stopwatch clock;
-        ourBytes = ql::ExtractFirstGpx(file, progress).size();
+        ourBytes = ql::ExtractFirstGpx(file, progress).Size();
         return clock.seconds();
     });
     std::fprintf(stderr, "entry %s, %zu bytes (unzip -p: %zu bytes)\n", entry.c_str(), ourBytes, unzipBytes);
@@ -97,9 +97,9 @@ int Compare(const std::string& file, std::string polygons)
     double stages[4] = {};
     const bench::Timing openSeconds = Best(bench::ProcessCpuSeconds, [&] {
         bench::Stopwatch clock;
-        std::string bytes = ql::ExtractFirstGpx(file, progress);
+        ql::platform::LargeBuffer bytes = ql::ExtractFirstGpx(file, progress);
         const double extracted = clock.seconds();
-        state.QueryLines = ql::QueryText::FromBytes(std::move(bytes));
+        state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
         const double split = clock.seconds();
         std::string date;
         myFinds = ql::IsMyFindsQuery(state.QueryLines, date);
@@ -112,7 +112,7 @@ int Compare(const std::string& file, std::string polygons)
     });
     Line("extract+split+check+scan", openSeconds);
     Line("unzip -p | wc -l", wcSeconds);
-    std::fprintf(stderr, "  lines %zu, rows %d%s\n", state.QueryLines.size(), rows,
+    std::fprintf(stderr, "  lines %zu, rows %d%s\n", state.QueryLines.Size(), rows,
                  myFinds ? "" : " (not a My Finds query: no scan)");
     std::fprintf(stderr, "  wall of the best round: extract %.4f s, split %.4f s, check %.4f s, scan %.4f s\n", stages[0], stages[1],
                  stages[2], stages[3]);

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         if (zip) {
             NoProgress progress;
-            state.QueryLines = ql::QueryText::FromBytes(ql::ExtractFirstGpx(path, progress));
+            state.QueryLines = ql::QueryText::FromBuffer(ql::ExtractFirstGpx(path, progress));
         } else {
             state.QueryLines = ql::LoadQueryFile(path);
         }

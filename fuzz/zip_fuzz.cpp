@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ql::zip::ZipReader reader;
     try {
         reader.Open(std::make_unique<ql::zip::MemoryFile>(std::string(reinterpret_cast<const char*>(data), size)));
-        std::string out;
+        ql::platform::LargeBuffer out;
         reader.ExtractToStream("*.gpx", out, progress);
     } catch (const ql::UserError&) {
     }

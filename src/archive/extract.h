@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/platform.h"
+
 namespace ql {
 
 // Receives the reader's progress, in percent; the window repaints there.
@@ -13,8 +15,8 @@ public:
     virtual void OnOverallProgress(double percent) = 0;
 };
 
-// The decoded bytes of the first top-level entry matching "*.gpx". The archive
-// is only read. Throws UserError with the reader's message on any failure.
-std::string ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress);
+// The decoded bytes of the first top-level entry matching "*.gpx", in a buffer
+// sized by the entry's declared size. The archive is only read. Throws UserError with the reader's message on any failure.
+platform::LargeBuffer ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress);
 
 }  // namespace ql

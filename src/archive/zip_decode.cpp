@@ -1,6 +1,7 @@
 #include "archive/zip_decode.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <vector>
 
@@ -17,8 +18,6 @@ constexpr std::size_t ReadChunk = 1 << 20;      // compressed bytes per read
 constexpr std::size_t InflateChunk = 1 << 20;   // output per call into the inflater
 constexpr std::size_t StoredPiece = 65535;      // output per progress step of a stored entry
 constexpr std::uint64_t DeflateMaxRatio = 1032;
-// Reserving only sets address space aside; pages are taken as the output fills them.
-constexpr std::uint64_t ReserveCap = std::uint64_t(1) << 30;
 
 class Progress {
 public:
@@ -49,14 +48,17 @@ std::uint64_t DataStart(platform::ReadOnlyFile& file, const ZipEntry& entry)
     return entry.LocalHeaderOffset + LocalHeaderSize + Get16(h + 26) + Get16(h + 28);
 }
 
-// The declared size is outside input: memory is reserved only up to what the
-// compressed bytes present in the file could produce.
-void ReserveOutput(std::string& out, const ZipEntry& entry, std::uint64_t available)
+// The output buffer: the declared size and one byte more, so that an entry
+// longer than it claims shows at once. The declared size is outside input:
+// no more is set aside than the compressed bytes present in the file could
+// produce. The system hands out its pages only as the inflater fills them.
+platform::LargeBuffer OutputBuffer(const ZipEntry& entry, std::uint64_t available)
 {
     const std::uint64_t ratio = entry.Method == MethodStored ? 1 : DeflateMaxRatio;
-    const std::uint64_t bound = available > ReserveCap / ratio ? ReserveCap : available * ratio;
-    const std::uint64_t want = std::min({entry.UncompressedSize, bound, ReserveCap});
-    out.reserve(out.size() + static_cast<std::size_t>(want));
+    const std::uint64_t bound = available > UINT64_MAX / ratio ? UINT64_MAX : available * ratio;
+    const std::uint64_t want = std::min(entry.UncompressedSize, bound) + 1;
+    if (want > SIZE_MAX) throw std::bad_alloc();
+    return platform::LargeBuffer(static_cast<std::size_t>(want));
 }
 
 std::uint32_t Crc(std::uint32_t crc, const char* data, std::size_t n)
@@ -64,31 +66,30 @@ std::uint32_t Crc(std::uint32_t crc, const char* data, std::size_t n)
     return static_cast<std::uint32_t>(crc32_z(crc, reinterpret_cast<const Bytef*>(data), n));
 }
 
-// One byte more than the entry may still produce, so that an overlong entry
-// shows at once; never more than `chunk`.
-std::size_t Room(std::uint64_t declared, std::uint64_t produced, std::size_t chunk)
+// Room for the next piece of output: never more than `chunk`, nor past the
+// buffer's end (one byte past the declared size).
+std::size_t Room(const platform::LargeBuffer& out, std::uint64_t produced, std::size_t chunk)
 {
-    const std::uint64_t left = declared - produced;
-    return left >= chunk ? chunk : static_cast<std::size_t>(left) + 1;
+    const std::uint64_t left = out.Capacity() - produced;
+    return left >= chunk ? chunk : static_cast<std::size_t>(left);
 }
 
 std::uint64_t CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at,
-                         Progress& progress, std::string& out, std::uint32_t& crc)
+                         Progress& progress, platform::LargeBuffer& out, std::uint32_t& crc)
 {
-    const std::size_t base = out.size();
     std::uint64_t produced = 0;
     std::uint64_t remaining = entry.CompressedSize;
     while (remaining > 0) {
-        const std::size_t want = static_cast<std::size_t>(
-            std::min<std::uint64_t>({remaining, ReadChunk, Room(entry.UncompressedSize, produced, ReadChunk)}));
-        out.resize(base + produced + want);
-        const std::size_t got = file.ReadAt(at, out.data() + base + produced, want);
-        out.resize(base + produced + got);
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(remaining, Room(out, produced, ReadChunk)));
+        if (want == 0) ThrowCheckFailed();  // more than the entry claims
+        const std::size_t got = file.ReadAt(at, out.Data() + produced, want);
         for (std::size_t done = 0; done < got;) {
             const std::size_t piece = std::min(StoredPiece, got - done);
-            crc = Crc(crc, out.data() + base + produced, piece);
+            crc = Crc(crc, out.Data() + produced, piece);
             produced += piece;
             done += piece;
+            out.SetSize(static_cast<std::size_t>(produced));
             if (produced > entry.UncompressedSize) ThrowCheckFailed();
             progress.Report(produced);
         }
@@ -117,12 +118,11 @@ private:
 };
 
 std::uint64_t Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at,
-                      Progress& progress, std::string& out, std::uint32_t& crc)
+                      Progress& progress, platform::LargeBuffer& out, std::uint32_t& crc)
 {
     Inflater inflater;
     z_stream& zs = inflater.stream();
     std::vector<unsigned char> in(static_cast<std::size_t>(std::min<std::uint64_t>(entry.CompressedSize, ReadChunk)));
-    const std::size_t base = out.size();
     std::uint64_t produced = 0;
     std::uint64_t remaining = entry.CompressedSize;
     for (;;) {
@@ -135,15 +135,15 @@ std::uint64_t Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::
             zs.avail_in = static_cast<uInt>(got);
         }
         progress.Report(produced);
-        const std::size_t room = Room(entry.UncompressedSize, produced, InflateChunk);
-        out.resize(base + produced + room);
-        zs.next_out = reinterpret_cast<Bytef*>(out.data() + base + produced);
+        const std::size_t room = Room(out, produced, InflateChunk);
+        if (room == 0) ThrowCheckFailed();  // more than the entry claims
+        zs.next_out = reinterpret_cast<Bytef*>(out.Data() + produced);
         zs.avail_out = static_cast<uInt>(room);
         const int rc = inflate(&zs, Z_NO_FLUSH);
         const std::size_t made = room - zs.avail_out;
-        crc = Crc(crc, out.data() + base + produced, made);
+        crc = Crc(crc, out.Data() + produced, made);
         produced += made;
-        out.resize(base + produced);
+        out.SetSize(static_cast<std::size_t>(produced));
         if (produced > entry.UncompressedSize) ThrowCheckFailed();  // more than the entry claims
         if (rc == Z_STREAM_END) return produced;
         if (rc == Z_MEM_ERROR) throw std::bad_alloc();
@@ -156,7 +156,7 @@ std::uint64_t Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::
 }  // namespace
 
 void DecodeEntry(platform::ReadOnlyFile& file, const ZipEntry& entry, ExtractProgress& progress,
-                 std::string& out)
+                 platform::LargeBuffer& out)
 {
     if (entry.Method == MethodDeflate64) ThrowDeflate64();
     if (entry.Method != MethodStored && entry.Method != MethodDeflated) ThrowCheckFailed();
@@ -164,7 +164,7 @@ void DecodeEntry(platform::ReadOnlyFile& file, const ZipEntry& entry, ExtractPro
 
     const std::uint64_t at = DataStart(file, entry);
     const std::uint64_t available = at < file.Size() ? std::min(entry.CompressedSize, file.Size() - at) : 0;
-    ReserveOutput(out, entry, available);
+    out = OutputBuffer(entry, available);
 
     Progress report(progress, entry.UncompressedSize);
     std::uint32_t crc = Crc(0, nullptr, 0);

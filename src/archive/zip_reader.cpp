@@ -26,7 +26,7 @@ const ZipEntry* ZipReader::Find(std::string_view mask) const
     return chosen == entries_.end() ? nullptr : &*chosen;
 }
 
-void ZipReader::ExtractToStream(std::string_view mask, std::string& out, ExtractProgress& progress)
+void ZipReader::ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress)
 {
     progress.OnOverallProgress(0.0);
     const ZipEntry* chosen = Find(mask);

@@ -27,10 +27,10 @@ public:
     // The first entry passing the mask, the one ExtractToStream decodes; nullptr for none.
     const ZipEntry* Find(std::string_view mask) const;
 
-    // Decodes the first entry passing the mask and appends its bytes to `out`.
+    // Decodes the first entry passing the mask into `out` (a new buffer).
     // Reports overall progress 0 before the lookup; throws the not-found error
     // when no entry passes.
-    void ExtractToStream(std::string_view mask, std::string& out, ExtractProgress& progress);
+    void ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress);
 
     // Releases the file and the entry list; harmless when nothing is open.
     void Close();

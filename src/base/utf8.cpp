@@ -5,15 +5,13 @@
 
 namespace ql {
 
-namespace {
-
-// The length of the valid UTF-8 sequence at i, or 0 when the byte there starts none.
-std::size_t ValidSequenceLength(const std::string& text, std::size_t i)
+std::size_t ValidSequenceLength(const char* p, const char* end)
 {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    std::size_t length = b0 >= 0xC2 && b0 <= 0xDF ? 2 : b0 >= 0xE0 && b0 <= 0xEF ? 3 : b0 >= 0xF0 && b0 <= 0xF4 ? 4 : 0;
-    if (length == 0 || i + length > text.size()) return 0;
-    auto at = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    const auto b0 = static_cast<unsigned char>(p[0]);
+    if (b0 < 0x80) return 1;
+    const std::size_t length = b0 >= 0xC2 && b0 <= 0xDF ? 2 : b0 >= 0xE0 && b0 <= 0xEF ? 3 : b0 >= 0xF0 && b0 <= 0xF4 ? 4 : 0;
+    if (length == 0 || static_cast<std::size_t>(end - p) < length) return 0;
+    auto at = [&](std::size_t k) { return static_cast<unsigned char>(p[k]); };
     for (std::size_t k = 1; k < length; ++k)
         if ((at(k) & 0xC0) != 0x80) return 0;
     // No overlong forms, no surrogates, nothing beyond U+10FFFF.
@@ -23,8 +21,6 @@ std::size_t ValidSequenceLength(const std::string& text, std::size_t i)
     if (b0 == 0xF4 && at(1) > 0x8F) return 0;
     return length;
 }
-
-}  // namespace
 
 char32_t NextCodePoint(std::string_view s, std::size_t& i)
 {
@@ -50,6 +46,7 @@ void RepairUtf8(std::string& text)
     // bytes at a time, a pocket query being mostly that.
     std::size_t i = 0;
     const std::size_t n = text.size();
+    const char* const end = text.data() + n;
     while (i < n) {
         if (i + 8 <= n) {
             std::uint64_t chunk;
@@ -59,31 +56,33 @@ void RepairUtf8(std::string& text)
                 continue;
             }
         }
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t length = ValidSequenceLength(text, i);
+        const std::size_t length = ValidSequenceLength(text.data() + i, end);
         if (length == 0) break;
         i += length;
     }
     if (i >= n) return;
+    text = RepairedUtf8(text, i);
+}
 
+std::string RepairedUtf8(std::string_view text, std::size_t validPrefix)
+{
     // Damaged text: copied once, with U+FFFD for each stray byte.
+    const std::size_t n = text.size();
+    const char* const end = text.data() + n;
     std::string repaired;
     repaired.reserve(n + n / 8);
-    repaired.append(text, 0, i);
-    while (i < n) {
-        const std::size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : ValidSequenceLength(text, i);
+    repaired.append(text.substr(0, validPrefix));
+    for (std::size_t i = validPrefix; i < n;) {
+        const std::size_t length = ValidSequenceLength(text.data() + i, end);
         if (length == 0) {
             repaired += "\xEF\xBF\xBD";
             ++i;
         } else {
-            repaired.append(text, i, length);
+            repaired.append(text.substr(i, length));
             i += length;
         }
     }
-    text = std::move(repaired);
+    return repaired;
 }
 
 void AppendUtf8(std::string& out, char32_t cp)

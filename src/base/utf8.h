@@ -27,4 +27,12 @@ void AppendUtf8(std::string& out, char32_t cp);
 // usual case) is left untouched and not copied.
 void RepairUtf8(std::string& text);
 
+// The length of the valid UTF-8 sequence starting at `p` (1 to 4), or 0 when
+// the byte there starts none or the sequence would pass `end`. `p` < `end`.
+std::size_t ValidSequenceLength(const char* p, const char* end);
+
+// The text with every byte outside a valid sequence replaced by U+FFFD; the
+// first `validPrefix` bytes are known to be valid and are copied as they are.
+std::string RepairedUtf8(std::string_view text, std::size_t validPrefix = 0);
+
 }  // namespace ql

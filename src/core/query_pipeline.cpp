@@ -23,7 +23,7 @@ QueryText LoadQueryFile(const std::string& path)
     // A file beyond the limit is refused before it is read.
     if (const auto file = platform::OpenReadOnly(path); file && file->Size() > MaxQueryBytes)
         ThrowQueryTooLarge(file->Size());
-    return QueryText::FromBytes(platform::ReadWholeFile(path));
+    return QueryText::FromBuffer(platform::ReadWholeFileLarge(path));
 }
 
 namespace {
@@ -36,8 +36,8 @@ void RemoveAll(std::string& text, std::string_view what)
 
 bool IsMyFindsQuery(const QueryText& lines, std::string& queryDate)
 {
-    if (lines.at(2).find("My Finds Pocket Query") == std::string_view::npos) return false;
-    std::string date(lines.at(6));
+    if (lines.At(2).find("My Finds Pocket Query") == std::string_view::npos) return false;
+    std::string date(lines.At(6));
     RemoveAll(date, "</time>");
     RemoveAll(date, "<time>");
     std::string shown;
@@ -59,8 +59,8 @@ bool IsBlank(char c)
 
 bool EndsWithClosingLine(const QueryText& lines)
 {
-    for (std::size_t i = lines.size(); i-- > 0;) {
-        std::string_view line = lines.at(i);
+    for (std::size_t i = lines.Size(); i-- > 0;) {
+        std::string_view line = lines.At(i);
         while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
         if (line.empty()) continue;
         return line.ends_with("</gpx>");
@@ -79,7 +79,7 @@ QueryScan ScanQuery(AppState& state)
 {
     QueryScan scan;
     // Nothing loaded yet is no file cut short.
-    if (state.QueryLines.empty() || EndsWithClosingLine(state.QueryLines)) {
+    if (state.QueryLines.Empty() || EndsWithClosingLine(state.QueryLines)) {
         scan.Rows = ScanWaypoints(state);
         return scan;
     }

@@ -1,13 +1,16 @@
 #pragma once
 // The loaded query: one buffer holding the decoded file, and the lines as views
-// into it. Every line access is index-checked. The line table costs four bytes
-// a line; the limits in base/query_limits.h keep it bounded by the text.
+// into it. Every line access is index-checked. The text, its line table (four
+// bytes a line) and the scan's line kinds (one byte a line) live in large
+// buffers, filled by one pass over the text; the limits in base/query_limits.h
+// keep the tables bounded by the text.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "platform/platform.h"
 
 namespace ql {
 
@@ -17,28 +20,37 @@ public:
 
     // Takes the file's bytes, skips a leading UTF-8 byte-order mark and splits at
     // CR LF, LF or CR (one break each; a break at the very end adds no line).
+    // A text that is not well-formed UTF-8 reads with U+FFFD for each stray byte.
     // A text beyond MaxQueryBytes or MaxQueryLines throws the limit's message.
-    static QueryText FromBytes(std::string bytes);
+    static QueryText FromBytes(std::string_view bytes);
+    // The same over a buffer the file was read or inflated into, kept as it is
+    // (a damaged text is repaired into a new one).
+    static QueryText FromBuffer(platform::LargeBuffer buffer);
 
-    std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
-    bool empty() const { return size() == 0; }
+    std::size_t Size() const { return lineCount_; }
+    bool Empty() const { return lineCount_ == 0; }
 
     // Line i; an index at or beyond the end throws
     // "Listenindex überschreitet das Maximum (i)".
-    std::string_view at(std::size_t i) const
+    std::string_view At(std::size_t i) const
     {
-        if (i >= size()) [[unlikely]]
+        if (i >= lineCount_) [[unlikely]]
             ThrowIndexError(static_cast<long long>(i));
-        const std::size_t begin = starts_[i];
-        const std::size_t end = i + 1 == size() ? lastEnd_ : starts_[i + 1] - BreakLengthBefore(buffer_.data(), starts_[i + 1]);
-        return {buffer_.data() + begin, end - begin};
+        const std::uint32_t* starts = Starts();
+        const std::size_t begin = starts[i];
+        const std::size_t end =
+            i + 1 == lineCount_ ? lastEnd_ : starts[i + 1] - BreakLengthBefore(buffer_.Data(), starts[i + 1]);
+        return {buffer_.Data() + begin, end - begin};
     }
 
+    // The LineKind bits of line i (core/line_kinds.h); i below Size().
+    unsigned char Kinds(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[i]); }
+
     // Bytes of the decoded text.
-    std::size_t textBytes() const { return buffer_.size(); }
+    std::size_t TextBytes() const { return buffer_.Size(); }
 
     // Bytes held (buffer and line table), for the memory figures of the benchmark.
-    std::size_t memoryBytes() const;
+    std::size_t MemoryBytes() const;
 
     QueryText(QueryText&&) noexcept = default;
     QueryText& operator=(QueryText&&) noexcept = default;
@@ -52,10 +64,16 @@ private:
         return data[next - 1] == '\n' && next >= 2 && data[next - 2] == '\r' ? 2 : 1;
     }
     [[noreturn]] static void ThrowIndexError(long long index);
+    const std::uint32_t* Starts() const { return reinterpret_cast<const std::uint32_t*>(starts_.Data()); }
+    // Splits buffer_ from `start`; false when the text is not UTF-8, with
+    // `invalid` at the first stray byte.
+    bool Split(std::size_t start, std::size_t& invalid);
 
-    std::string buffer_;                // the decoded file, byte-order mark included
-    std::vector<std::uint32_t> starts_; // offset of each line, then where the next would start
-    std::size_t lastEnd_ = 0;           // end of the last line (before a final break)
+    platform::LargeBuffer buffer_;  // the decoded file, byte-order mark included
+    platform::LargeBuffer starts_;  // 32-bit offset of each line, then where the next would start
+    platform::LargeBuffer kinds_;   // LineKind bits of each line
+    std::size_t lineCount_ = 0;
+    std::size_t lastEnd_ = 0;       // end of the last line (before a final break)
 };
 
 }  // namespace ql

@@ -19,8 +19,9 @@
 #include "core/tables.h"
 #include "core/text_cut.h"
 #include "geo/coord_text.h"
-#include "core/placemark.h"
+#include "core/placemark_writer.h"
 #include "core/district_map.h"
+#include "core/line_kinds.h"
 
 namespace ql {
 
@@ -28,78 +29,42 @@ namespace {
 
 constexpr std::size_t FirstWaypointLine = 9;
 
-constexpr std::string_view WptOpen = "<wpt";
-constexpr std::string_view WptClose = "</wpt>";
-constexpr std::string_view CountryLine = "<groundspeak:country>Germany</groundspeak:country>";
 constexpr std::string_view StateLine = "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>";
-constexpr std::string_view DateOpen = "<groundspeak:date>";
+constexpr std::string_view DateOpen = DateOpenTag;
 constexpr std::string_view DateClose = "</groundspeak:date>";
-
-// What the scan looks for in a line, found once per line: every text it
-// searches for begins with "<", so checking at each "<" of the line answers
-// "contains" exactly.
-enum LineKind : unsigned char {
-    HasWptOpen = 1,
-    HasWptClose = 2,
-    HasCountry = 4,
-    HasDate = 8,
-};
-
-bool StartsWith(const char* p, const char* end, std::string_view what)
-{
-    return static_cast<std::size_t>(end - p) >= what.size() && std::memcmp(p, what.data(), what.size()) == 0;
-}
-
-unsigned char Classify(std::string_view line)
-{
-    unsigned char kinds = 0;
-    const char* p = line.data();
-    const char* const end = p + line.size();
-    while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p))))) {
-        if (StartsWith(p, end, WptOpen)) kinds |= HasWptOpen;
-        else if (StartsWith(p, end, WptClose)) kinds |= HasWptClose;
-        else if (StartsWith(p, end, CountryLine)) kinds |= HasCountry;
-        else if (StartsWith(p, end, DateOpen)) kinds |= HasDate;
-        ++p;
-    }
-    return kinds;
-}
 
 bool Contains(std::string_view line, std::string_view what)
 {
     return line.find(what) != std::string_view::npos;
 }
 
-// The lines of the query with what each holds. Every read goes through the
-// query's index-checked access, so a read past the last line throws its
-// index error exactly where the walk would have read that line.
+// The lines of the query with what each holds, as the split found it. Every
+// read goes through the query's index-checked access, so a read past the
+// last line throws its index error exactly where the walk would have read
+// that line.
 class ScanLines {
 public:
-    explicit ScanLines(const QueryText& lines) : lines_(lines), kinds_(lines.size())
-    {
-        for (std::size_t i = 0; i < lines.size(); ++i) kinds_[i] = Classify(lines.at(i));
-    }
+    explicit ScanLines(const QueryText& lines) : lines_(lines) {}
 
-    std::size_t size() const { return kinds_.size(); }
+    std::size_t Size() const { return lines_.Size(); }
 
     // Country lines from `from` on whose next line is the state line.
-    std::size_t countPairs(std::size_t from) const
+    std::size_t CountPairs(std::size_t from) const
     {
         std::size_t n = 0;
-        for (std::size_t i = from; i + 1 < kinds_.size(); ++i)
-            n += (kinds_[i] & HasCountry) != 0 && Contains(lines_.at(i + 1), StateLine);
+        for (std::size_t i = from; i + 1 < lines_.Size(); ++i)
+            n += (lines_.Kinds(i) & HasCountry) != 0 && Contains(lines_.At(i + 1), StateLine);
         return n;
     }
-    std::string_view at(std::size_t i) const { return lines_.at(i); }
-    bool has(std::size_t i, LineKind kind) const
+    std::string_view At(std::size_t i) const { return lines_.At(i); }
+    bool Has(std::size_t i, LineKind kind) const
     {
-        if (i >= kinds_.size()) (void)lines_.at(i);  // throws the index error of the read
-        return (kinds_[i] & kind) != 0;
+        if (i >= lines_.Size()) (void)lines_.At(i);  // throws the index error of the read
+        return (lines_.Kinds(i) & kind) != 0;
     }
 
 private:
     const QueryText& lines_;
-    std::vector<unsigned char> kinds_;
 };
 
 // The log of the find: from the country line down to the closing line, the
@@ -108,8 +73,8 @@ private:
 std::size_t FindDateLine(const ScanLines& lines, std::size_t country, std::size_t close)
 {
     for (std::size_t d = country; d <= close; ++d) {
-        if (!lines.has(d, HasDate)) continue;
-        const std::string_view logType = lines.at(d + 1);
+        if (!lines.Has(d, HasDate)) continue;
+        const std::string_view logType = lines.At(d + 1);
         if (Contains(logType, "Found it") || Contains(logType, "Attended") || Contains(logType, "Webcam Photo Taken"))
             return d;
     }
@@ -130,7 +95,7 @@ public:
             from_ = country;
             close_ = close;
         }
-        return found_ <= close ? lines.at(found_) : std::string_view();
+        return found_ <= close ? lines.At(found_) : std::string_view();
     }
 
 private:
@@ -169,29 +134,29 @@ std::string DifficultyText(std::string_view value)
 }
 
 void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
-                 FindLogSearch& findLog, RowBudget& budget, PlacemarkNames& placemarks, int& rowCount)
+                 FindLogSearch& findLog, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
 {
-    const std::string_view wptLine = lines.at(wpt);
+    const std::string_view wptLine = lines.At(wpt);
     const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
     const std::string latText = CoordText(latitude, CoordLatitude);
     const std::string_view longitude = CutValue(wptLine, "lon=\"", "\"", SearchFrom::AfterOpen);
     const std::string lonText = CoordText(longitude, CoordLongitude);
 
     const std::string_view code =
-        CapBytes(CutValue(lines.at(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen), MaxValueBytes);
+        CapBytes(CutValue(lines.At(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen), MaxValueBytes);
     const std::string_view name =
-        CapBytes(CutValue(lines.at(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart), MaxValueBytes);
+        CapBytes(CutValue(lines.At(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart), MaxValueBytes);
     const std::string_view type = CapBytes(
-        CutValue(lines.at(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart),
+        CutValue(lines.At(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart),
         MaxValueBytes);
     // A type outside the twelve names shows no icon rather than an earlier row's.
     const int typeIndex = TypeIconIndex(type).value_or(NoTypeIcon);
 
-    std::string difficulty = DifficultyText(CapBytes(CutValue(lines.at(country - 2), "<groundspeak:difficulty>",
+    std::string difficulty = DifficultyText(CapBytes(CutValue(lines.At(country - 2), "<groundspeak:difficulty>",
                                                               "</groundspeak:difficulty>", SearchFrom::LineStart),
                                                      MaxValueBytes));
     std::string terrain = DifficultyText(CapBytes(
-        CutValue(lines.at(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart),
+        CutValue(lines.At(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart),
         MaxValueBytes));
 
     std::string_view findDate = CutValue(findLog(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
@@ -223,15 +188,58 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
         std::string coords = latText + " " + lonText;
         std::string decimals = std::string(latitude) + "," + std::string(longitude);
         state.NIPList.push_back(TNIPDatum::FromUtf8(code, name, type, coords, decimals));
-        WritePlacemark(state, placemarks, code, name, latitude, longitude);
+        placemarks.Write(code, name, latitude, longitude);
     }
 
     // The district and coordinate columns follow the placemark file: a failed
-    // write leaves the row as far as it got, like every result before the error.
+    // write leaves the row as far as it got, like every result before the error
+    // (the writer puts the results back to that point).
     row.District = district ? DistrictNames[static_cast<std::size_t>(*district)] : NotInPolygonText;
     row.LatText = latText;
     row.LonText = lonText;
     ++rowCount;
+}
+
+// The walk over the waypoints; the rows and files it makes.
+int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
+{
+    const QueryText& query = state.QueryLines;
+    const std::size_t n = query.Size();
+    if (n <= FirstWaypointLine) return 0;
+
+    const ScanLines lines(query);
+    // Room for a row per country line followed by a state line: no more rows
+    // can come, and no more than the budget allows.
+    RowBudget budget(query.TextBytes());
+    state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
+    FindLogSearch findLog;
+    int rowCount = 0;
+    std::size_t close = 0;    // the first closing line after the current waypoint line
+    std::size_t nextWpt = 0;  // the first waypoint line after it, or n
+    for (std::size_t wpt = FirstWaypointLine; wpt < n; ++wpt) {
+        if (!lines.Has(wpt, HasWptOpen)) continue;
+
+        // The closing line: no bound but the end of the query, which throws.
+        // Waypoint lines only go forward, so each line is looked at once.
+        if (close <= wpt) {
+            close = wpt + 1;
+            while (!lines.Has(close, HasWptClose)) ++close;
+        }
+        if (nextWpt <= wpt) {
+            nextWpt = wpt + 1;
+            while (nextWpt < n && !lines.Has(nextWpt, HasWptOpen)) ++nextWpt;
+        }
+
+        // Country lines up to one line past the closing line. In a damaged
+        // query whose next waypoint line comes before this one's closing
+        // line, this waypoint's lines end there: no cache is counted twice.
+        const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
+        for (std::size_t c = wpt; c <= last; ++c) {
+            if (lines.Has(c, HasCountry) && Contains(lines.At(c + 1), StateLine))
+                HandleCache(state, lines, wpt, c, close, findLog, budget, placemarks, rowCount);
+        }
+    }
+    return rowCount;
 }
 
 }  // namespace
@@ -242,45 +250,17 @@ int ScanWaypoints(AppState& state)
     state.Rows.clear();
     state.DistrictTally.fill(0);
     state.NIPList.clear();
-    RemovePlacemarkFiles(state);
-
-    const QueryText& query = state.QueryLines;
-    const std::size_t n = query.size();
-    if (n <= FirstWaypointLine) return 0;
-
-    const ScanLines lines(query);
-    // Room for a row per country line followed by a state line: no more rows
-    // can come, and no more than the budget allows.
-    RowBudget budget(query.textBytes());
-    state.Rows.reserve(std::min<std::size_t>(lines.countPairs(FirstWaypointLine), budget.maxRows()));
-    FindLogSearch findLog;
-    PlacemarkNames placemarks;
+    // The previous files go first; the new ones are written beside the walk.
+    PlacemarkWriter placemarks(state);
     int rowCount = 0;
-    std::size_t close = 0;    // the first closing line after the current waypoint line
-    std::size_t nextWpt = 0;  // the first waypoint line after it, or n
-    for (std::size_t wpt = FirstWaypointLine; wpt < n; ++wpt) {
-        if (!lines.has(wpt, HasWptOpen)) continue;
-
-        // The closing line: no bound but the end of the query, which throws.
-        // Waypoint lines only go forward, so each line is looked at once.
-        if (close <= wpt) {
-            close = wpt + 1;
-            while (!lines.has(close, HasWptClose)) ++close;
-        }
-        if (nextWpt <= wpt) {
-            nextWpt = wpt + 1;
-            while (nextWpt < n && !lines.has(nextWpt, HasWptOpen)) ++nextWpt;
-        }
-
-        // Country lines up to one line past the closing line. In a damaged
-        // query whose next waypoint line comes before this one's closing
-        // line, this waypoint's lines end there: no cache is counted twice.
-        const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
-        for (std::size_t c = wpt; c <= last; ++c) {
-            if (lines.has(c, HasCountry) && Contains(lines.at(c + 1), StateLine))
-                HandleCache(state, lines, wpt, c, close, findLog, budget, placemarks, rowCount);
-        }
+    try {
+        rowCount = WalkWaypoints(state, placemarks);
+    } catch (...) {
+        // A file that failed before the walk did throws its own error.
+        placemarks.Finish();
+        throw;
     }
+    placemarks.Finish();
     return rowCount;
 }
 

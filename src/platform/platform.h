@@ -78,6 +78,50 @@ void DeleteFileQuietly(const std::string& path);  // outcome ignored
 // A path ending with a separator finds nothing.
 std::optional<std::string> FindStoredName(const std::string& path);
 
+// ---- Large buffers -------------------------------------------------------------
+
+// A block of bytes for a whole query: never zero-filled by the program, so the
+// read or the inflater that fills it writes each byte once. Large blocks are
+// backed by huge pages where the system offers them (2 MiB pages on Linux,
+// which spare the processor one page fault and one TLB entry per 4 KiB);
+// elsewhere the system's own allocation. Only Size() bytes are meaningful.
+// Move-only; the memory goes back to the system with the buffer.
+class LargeBuffer {
+public:
+    LargeBuffer() = default;
+    // Room for `capacity` bytes, none of them initialised; throws std::bad_alloc.
+    explicit LargeBuffer(std::size_t capacity);
+    ~LargeBuffer();
+    LargeBuffer(LargeBuffer&& other) noexcept;
+    LargeBuffer& operator=(LargeBuffer&& other) noexcept;
+    LargeBuffer(const LargeBuffer&) = delete;
+    LargeBuffer& operator=(const LargeBuffer&) = delete;
+
+    char* Data() { return data_; }
+    const char* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+    std::size_t Capacity() const { return capacity_; }
+    std::string_view View() const { return {data_, size_}; }
+    // Sets how many bytes count; at most Capacity(). The bytes are not touched.
+    void SetSize(std::size_t size);
+    // Bytes the block holds from the system (the capacity rounded up to its pages).
+    std::size_t ReservedBytes() const;
+
+private:
+    void Release() noexcept;
+
+    char* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+    std::size_t reserved_ = 0;  // what the system handed out, 0 for the ordinary allocator
+};
+
+// Reads a whole regular file into a large buffer, as ReadWholeFile does (same
+// messages, and only a regular file). The file is copied, never mapped: a file
+// replaced or cut short on disk while its text is in use changes nothing in
+// the buffer.
+LargeBuffer ReadWholeFileLarge(const std::string& path);
+
 // ---- Text --------------------------------------------------------------------
 
 // UTF-8 to the ANSI code page (Windows-1252 outside Windows); a character the

@@ -88,7 +88,7 @@ void TfrmMain::btnExtrZipClick()
         ArchiveProgressDisplay progress(*lblReady_, *pbProgress_);
         // The decoded entry becomes the query buffer itself; on a failure the
         // previous lines stay.
-        state_.QueryLines = QueryText::FromBytes(ExtractFirstGpx(state_.QueryFileName, progress));
+        state_.QueryLines = QueryText::FromBuffer(ExtractFirstGpx(state_.QueryFileName, progress));
     }
 
     lblReady_->setText(QStringLiteral("FERTIG !"));

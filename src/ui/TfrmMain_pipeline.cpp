@@ -120,7 +120,7 @@ void TfrmMain::btnExtrDatenClick()
         windows_.frmPoly->exec();
         state_.PolygonsPending = false;
     }
-    if (state_.QueryLines.empty()) return;
+    if (state_.QueryLines.Empty()) return;
 
     std::string queryDate;
     if (IsMyFindsQuery(state_.QueryLines, queryDate)) {

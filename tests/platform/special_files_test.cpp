@@ -104,7 +104,7 @@ TEST_F(SpecialFiles, DevicesFoldersSocketsAndLinksToThemAreRefused)
     // A regular file behind a link is read.
     std::ofstream(dir / "q.gpx") << "a\nb";
     fs::create_symlink(dir / "q.gpx", dir / "link.gpx");
-    EXPECT_EQ(LoadQueryFile((dir / "link.gpx").string()).size(), 2u);
+    EXPECT_EQ(LoadQueryFile((dir / "link.gpx").string()).Size(), 2u);
 }
 
 TEST_F(SpecialFiles, TheTemporaryFolderFaultsNameTheFolder)

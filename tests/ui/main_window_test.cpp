@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, AMissingFileKeepsTheLoadedLines)
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
     EXPECT_TRUE(ui::ErrorBoxHistory().first().startsWith("Datei " + fx.programDir.filePath("missing.gpx") +
                                                           " kann nicht geöffnet werden. "));
-    EXPECT_EQ(fx.state.QueryLines.size(), 10u);
+    EXPECT_EQ(fx.state.QueryLines.Size(), 10u);
 }
 
 TEST_F(MainWindowTest, CutoffBoxRescansAndReenablesCheckRlpEvenWhenTheScanFails)

@@ -36,7 +36,7 @@ protected:
     {
         main->FileOpen1Accept(Zip("good.zip", ZipBuilder().Add("q.gpx", MyFindsQuery("2011-06-27T02:11:21Z"))));
         ASSERT_TRUE(ui::ErrorBoxHistory().isEmpty()) << ui::ErrorBoxHistory().join("\n").toStdString();
-        ASSERT_EQ(fx.state.QueryLines.size(), 10u);
+        ASSERT_EQ(fx.state.QueryLines.Size(), 10u);
         ASSERT_EQ(gauge(), 100);
     }
     // Opens a failing archive; the previous query and results must stay.
@@ -47,8 +47,8 @@ protected:
         ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
         EXPECT_EQ(ui::ErrorBoxHistory().first(), box);
         EXPECT_EQ(answerer.seen().first(), "ErrorBox|Quenlorn Polygonberechnung|" + box);
-        EXPECT_EQ(fx.state.QueryLines.size(), 10u);
-        EXPECT_EQ(fx.state.QueryLines.at(6), "  <time>2011-06-27T02:11:21Z</time>");
+        EXPECT_EQ(fx.state.QueryLines.Size(), 10u);
+        EXPECT_EQ(fx.state.QueryLines.At(6), "  <time>2011-06-27T02:11:21Z</time>");
         EXPECT_EQ(text("lblQueryDatum"), "  2011-06-27 - 02:11:21Z");
         EXPECT_EQ(text("lblAnzahlCache"), "0");
         EXPECT_TRUE(child<QAction>("FileOpen1")->isEnabled());
@@ -73,7 +73,7 @@ TEST_F(MainWindowZipTest, ArchiveLoadsAndRunsTheAnalysis)
     EXPECT_FALSE(buttonWasOn);
     EXPECT_TRUE(child<QAction>("FileOpen1")->isEnabled());
     EXPECT_TRUE(child<QPushButton>("bbtnOpen")->isEnabled());
-    EXPECT_EQ(fx.state.QueryLines.at(0), "<?xml version=\"1.0\" encoding=\"utf-8\"?>");  // no mark in line 1
+    EXPECT_EQ(fx.state.QueryLines.At(0), "<?xml version=\"1.0\" encoding=\"utf-8\"?>");  // no mark in line 1
     EXPECT_EQ(text("lblDateiname"), path);
     EXPECT_EQ(text("lblQueryDatum"), "  2015-07-23 - 10:00:00Z");
     EXPECT_EQ(text("lblReady"), "FERTIG !");
@@ -96,7 +96,7 @@ TEST_F(MainWindowZipTest, EmptyEntryEmptiesTheQueryWithoutAnalysis)
     LoadGoodArchive();
     main->FileOpen1Accept(Zip("empty.zip", ZipBuilder().Add("empty.gpx", "")));
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty());
-    EXPECT_TRUE(fx.state.QueryLines.empty());
+    EXPECT_TRUE(fx.state.QueryLines.Empty());
     EXPECT_EQ(text("lblReady"), "FERTIG !");
     EXPECT_EQ(gauge(), 100);
 }

@@ -1,0 +1,258 @@
+// query-bench speed: opening a query stage by stage, side by side with the
+// plain tools on the same file, over several runs: `wc -l` against reading,
+// checking, splitting and scanning the GPX; `unzip -p | wc -l` against the
+// whole open of the ZIP. Each run alternates the tools and the program, so a
+// busy machine slows both; the spread (min, median, max) shows a slow first
+// allocation or a noisy neighbour.
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "archive/extract.h"
+#include "base/user_error.h"
+#include "commands.h"
+#include "core/app_state.h"
+#include "core/placemark.h"
+#include "core/query_pipeline.h"
+#include "core/scanner.h"
+#include "measure.h"
+#include "platform/platform.h"
+#include "setup.h"
+
+#ifdef __linux__
+#include <sys/statfs.h>
+#endif
+
+namespace {
+
+// The machine's load, to read the figures by: other work slows both sides.
+std::string LoadAverage()
+{
+#ifdef __linux__
+    std::string text = ql::platform::ReadWholeFile("/proc/loadavg");
+    return text.substr(0, text.find(' ', text.find(' ', text.find(' ') + 1) + 1));
+#else
+    return "unknown";
+#endif
+}
+
+// What kind of file system holds the folder.
+const char* FileSystemOf([[maybe_unused]] const std::string& folder)
+{
+#ifndef __linux__
+    return "unknown";
+#else
+    struct statfs fs {};
+    if (::statfs(folder.c_str(), &fs) != 0) return "unknown";
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0xEF53: return "ext4";
+    case 0x01021994: return "tmpfs";
+    case 0x9123683E: return "btrfs";
+    case 0x58465342: return "xfs";
+    default: return "other";
+    }
+#endif
+}
+
+struct Options {
+    std::string polygons;
+    std::string gpx;
+    std::string zip;
+    int runs = 10;
+};
+
+// One figure over the runs.
+class Series {
+public:
+    void Add(double v) { values_.push_back(v); }
+    bool Empty() const { return values_.empty(); }
+    double Min() const { return *std::min_element(values_.begin(), values_.end()); }
+    double Max() const { return *std::max_element(values_.begin(), values_.end()); }
+    double Median() const
+    {
+        std::vector<double> v = values_;
+        std::sort(v.begin(), v.end());
+        const std::size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+
+private:
+    std::vector<double> values_;
+};
+
+void PrintSeries(const char* name, const Series& s, const char* unit = "s")
+{
+    if (s.Empty()) return;
+    std::fprintf(stderr, "  %-30s min %8.4f  median %8.4f  max %8.4f %s\n", name, s.Min(), s.Median(), s.Max(), unit);
+}
+
+void PrintRatio(const char* name, const Series& ours, const Series& theirs, double target, double goal)
+{
+    if (ours.Empty() || theirs.Empty() || theirs.Min() <= 0) return;
+    const double median = ours.Median() / theirs.Median();
+    std::fprintf(stderr, "  %-30s median %.2fx (min/min %.2fx, max/max %.2fx)  target <= %.1fx %s, goal %.1fx %s\n",
+                 name, median, ours.Min() / theirs.Min(), ours.Max() / theirs.Max(), target,
+                 median <= target ? "met" : "MISSED", goal, median <= goal ? "met" : "missed");
+}
+
+// The figures of one kind of open.
+struct OpenSeries {
+    Series tool, first, split, check, scan, total, peak, files;
+};
+
+// Creating as many files of a placemark's size in a fresh folder, one after
+// the other, with nothing else: the least the placemark files can cost on
+// this file system.
+double TimePlainFiles(const std::string& runFolder, std::size_t count)
+{
+    const std::string folder = bench::MakeFolderIn(runFolder, "plain");
+    const std::string bytes(600, 'x');
+    bench::Stopwatch clock;
+    for (std::size_t i = 0; i < count; ++i)
+        ql::platform::WriteWholeFile(folder + "GC" + std::to_string(i) + ".kml", bytes);
+    return clock.seconds();
+}
+
+// Peak memory growth of the part that follows, against the present resident set.
+class PeakGrowth {
+public:
+    PeakGrowth() : reset_(bench::ResetPeakResident()), baseline_(bench::ResidentBytes()) {}
+    double Times(std::uint64_t bytes) const
+    {
+        const std::uint64_t peak = bench::PeakResidentBytes();
+        return reset_ && bytes ? static_cast<double>(peak - std::min(peak, baseline_)) / static_cast<double>(bytes) : 0;
+    }
+
+private:
+    bool reset_;
+    std::uint64_t baseline_;
+};
+
+// Opens one query as the program does: load (read or extract), check and
+// split, the My Finds check, the scan with its placemark files.
+void OpenOnce(ql::AppState& state, const std::string& runFolder, const std::string& file, bool zip, OpenSeries& out)
+{
+    // A first open, as at the program's start: the last run's query goes
+    // before the clock starts, and its files stay where they are, in a folder
+    // of their own. Deleting them now would time something else: a file
+    // system without a journal (ext4 here) passes over inodes freed in the
+    // last half minute when it makes new ones, so creating files right after
+    // deleting as many costs several times as much.
+    state.QueryLines = ql::QueryText();
+    state.PlacemarkFiles.clear();
+    state.TempDir = bench::MakeFolderIn(runFolder, "run");
+    const PeakGrowth growth;
+    bench::Stopwatch clock;
+    ql::platform::LargeBuffer bytes;
+    if (zip) {
+        bench::SilentProgress progress;
+        bytes = ql::ExtractFirstGpx(file, progress);
+    } else {
+        bytes = ql::platform::ReadWholeFileLarge(file);
+    }
+    const std::size_t size = bytes.Size();
+    const double loaded = clock.seconds();
+    state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
+    const double split = clock.seconds();
+    std::string date;
+    if (!ql::IsMyFindsQuery(state.QueryLines, date)) throw ql::UserError("not a My Finds query: " + file);
+    const double checked = clock.seconds();
+    ql::ScanWaypoints(state);
+    const double total = clock.seconds();
+    out.first.Add(loaded);
+    out.split.Add(split - loaded);
+    out.check.Add(checked - split);
+    out.scan.Add(total - checked);
+    out.total.Add(total);
+    out.peak.Add(growth.Times(size));
+    out.files.Add(TimePlainFiles(runFolder, state.PlacemarkFiles.size()));
+}
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: query-bench speed --polygons DIR [--runs N] FILE.gpx [FILE.zip]\n");
+    return 2;
+}
+
+int Run(const Options& options)
+{
+    bench::TempFolder temp("query-speed");  // in the system's temporary folder, removed at the end
+    ql::AppState state;
+    state.TempDir = temp.path();
+    bench::LoadPolygons(state, options.polygons);
+    std::fprintf(stderr, "placemark files in %s (%s); load average before: %s\n", state.TempDir.c_str(),
+                 FileSystemOf(state.TempDir), LoadAverage().c_str());
+
+    // The files into the cache for every reader before the first run.
+    bench::TimeWordCountLines(options.gpx);
+    std::string unzipCount;
+    if (!options.zip.empty()) {
+        unzipCount = "unzip -p " + bench::ShellQuote(options.zip) + " | wc -l";
+        std::size_t ignored = 0;
+        bench::TimeShellCommand(unzipCount, ignored);
+    }
+
+    OpenSeries gpx, zip;
+    for (int run = 0; run < options.runs; ++run) {
+        gpx.tool.Add(bench::TimeWordCountLines(options.gpx).wall);
+        OpenOnce(state, temp.path(), options.gpx, false, gpx);
+        if (!options.zip.empty()) {
+            std::size_t bytes = 0;
+            zip.tool.Add(bench::TimeShellCommand(unzipCount, bytes));
+            OpenOnce(state, temp.path(), options.zip, true, zip);
+        }
+    }
+    const int rows = static_cast<int>(state.Rows.size());
+    state.QueryLines = ql::QueryText();
+
+    std::fprintf(stderr, "%d runs, %d rows, %d not in any district; load average after: %s\n", options.runs, rows,
+                 state.NotInPolygonCount, LoadAverage().c_str());
+    std::fprintf(stderr, "GPX %s\n", options.gpx.c_str());
+    PrintSeries("wc -l", gpx.tool);
+    PrintSeries("read", gpx.first);
+    PrintSeries("check and split", gpx.split);
+    PrintSeries("My Finds check", gpx.check);
+    PrintSeries("scan with placemark files", gpx.scan);
+    PrintSeries("(the same files, plainly made)", gpx.files);
+    PrintSeries("load and scan", gpx.total);
+    PrintSeries("peak memory growth", gpx.peak, "x the GPX size");
+    PrintRatio("load and scan / wc -l", gpx.total, gpx.tool, 4.0, 3.0);
+    if (!options.zip.empty()) {
+        std::fprintf(stderr, "ZIP %s\n", options.zip.c_str());
+        PrintSeries("unzip -p | wc -l", zip.tool);
+        PrintSeries("extract", zip.first);
+        PrintSeries("check and split", zip.split);
+        PrintSeries("My Finds check", zip.check);
+        PrintSeries("scan with placemark files", zip.scan);
+    PrintSeries("(the same files, plainly made)", zip.files);
+        PrintSeries("whole open", zip.total);
+        PrintSeries("peak memory growth", zip.peak, "x the GPX size");
+        PrintRatio("whole open / unzip -p | wc -l", zip.total, zip.tool, 1.5, 1.0);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int SpeedMain(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--polygons" && i + 1 < argc) options.polygons = argv[++i];
+        else if (arg == "--runs" && i + 1 < argc) options.runs = std::max(1, std::atoi(argv[++i]));
+        else if (!arg.empty() && arg[0] != '-' && options.gpx.empty()) options.gpx = arg;
+        else if (!arg.empty() && arg[0] != '-' && options.zip.empty()) options.zip = arg;
+        else return Usage();
+    }
+    if (options.gpx.empty() || options.polygons.empty()) return Usage();
+    try {
+        return Run(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    return 1;
+}

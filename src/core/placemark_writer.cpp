@@ -1,0 +1,150 @@
+#include "core/placemark_writer.h"
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+#include "core/app_state.h"
+#include "core/placemark.h"
+#include "platform/platform.h"
+
+namespace ql {
+
+struct FileWriterThread::State {
+    struct Job {
+        std::vector<std::string> RemovePaths;  // a removal job when not empty
+        std::string Path;
+        std::string Bytes;
+    };
+
+    std::mutex Mutex;
+    std::condition_variable Ready;
+    std::deque<Job> Jobs;
+    bool Closing = false;
+    std::thread Worker;
+    // Touched by the worker only, read after it has been joined.
+    std::exception_ptr Failure;
+    std::size_t WritesDone = 0;
+
+    void Add(Job job)
+    {
+        {
+            std::lock_guard lock(Mutex);
+            Jobs.push_back(std::move(job));
+        }
+        Ready.notify_one();
+        if (!Worker.joinable()) Worker = std::thread([this] { Run(); });
+    }
+
+    void Run()
+    {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(Mutex);
+                Ready.wait(lock, [&] { return !Jobs.empty() || Closing; });
+                if (Jobs.empty()) return;
+                job = std::move(Jobs.front());
+                Jobs.pop_front();
+            }
+            if (Failure) continue;  // nothing after the first failure
+            try {
+                for (const std::string& path : job.RemovePaths)
+                    if (platform::FileExists(path)) platform::DeleteFileQuietly(path);
+                if (job.RemovePaths.empty()) {
+                    platform::WriteWholeFile(job.Path, job.Bytes);
+                    ++WritesDone;
+                }
+            } catch (...) {
+                Failure = std::current_exception();
+            }
+        }
+    }
+
+    void Join()
+    {
+        {
+            std::lock_guard lock(Mutex);
+            Closing = true;
+        }
+        Ready.notify_one();
+        if (Worker.joinable()) Worker.join();
+    }
+};
+
+FileWriterThread::FileWriterThread() : state_(new State) {}
+
+FileWriterThread::~FileWriterThread()
+{
+    state_->Join();
+    delete state_;
+}
+
+void FileWriterThread::Remove(std::vector<std::string> paths)
+{
+    if (paths.empty()) return;
+    state_->Add({std::move(paths), {}, {}});
+}
+
+void FileWriterThread::Write(std::string path, std::string bytes)
+{
+    state_->Add({{}, std::move(path), std::move(bytes)});
+}
+
+std::size_t FileWriterThread::Finish()
+{
+    state_->Join();
+    if (state_->Failure) std::rethrow_exception(state_->Failure);
+    return state_->WritesDone;
+}
+
+std::size_t FileWriterThread::WritesDone() const
+{
+    return state_->WritesDone;
+}
+
+PlacemarkWriter::PlacemarkWriter(AppState& state) : state_(state)
+{
+    std::vector<std::string> previous;
+    previous.reserve(state.PlacemarkFiles.size());
+    for (const std::string& fileName : state.PlacemarkFiles) previous.push_back(state.TempDir + fileName);
+    state.PlacemarkFiles.clear();
+    thread_.Remove(std::move(previous));
+}
+
+void PlacemarkWriter::Write(std::string_view code, std::string_view name, std::string_view latitude,
+                            std::string_view longitude)
+{
+    checkpoints_.push_back({state_.Rows.size(), state_.DistrictTally, state_.NotInPolygonCount, state_.NIPList.size(),
+                            state_.PlacemarkFiles.size()});
+    std::string fileName = names_.Claim(code);
+    thread_.Write(state_.TempDir + fileName, PlacemarkFileBytes(code, name, latitude, longitude));
+    state_.PlacemarkFiles.push_back(std::move(fileName));
+}
+
+void PlacemarkWriter::Finish()
+{
+    try {
+        thread_.Finish();
+    } catch (...) {
+        // Back to the moment the failed file was due: its row has no district
+        // or coordinate columns yet, and nothing after it exists.
+        const Checkpoint& at = checkpoints_[thread_.WritesDone()];
+        state_.Rows.resize(at.Rows);
+        if (!state_.Rows.empty()) {
+            CacheRow& row = state_.Rows.back();
+            row.District.clear();
+            row.LatText.clear();
+            row.LonText.clear();
+        }
+        state_.DistrictTally = at.Tally;
+        state_.NotInPolygonCount = at.NotInPolygon;
+        state_.NIPList.resize(at.NIPRecords);
+        state_.PlacemarkFiles.resize(at.Files);
+        throw;
+    }
+}
+
+}  // namespace ql
