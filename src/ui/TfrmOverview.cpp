@@ -182,7 +182,7 @@ void TfrmOverview::thresholdChanged(int metres)
 
 void TfrmOverview::ScanFinished()
 {
-    queryLoaded_ = !state_.QueryLines.empty();
+    queryLoaded_ = !state_.QueryLines.Empty();
     overview_ = queryLoaded_ ? BuildDistrictOverview(state_.PolyTable, state_.Rows) : DistrictOverview{};
     map_->setDistricts(state_.PolyTable);
     map_->setScan(&state_.Rows, &overview_);
