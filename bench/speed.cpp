@@ -116,7 +116,7 @@ double TimePlainFiles(const std::string& runFolder, std::size_t count)
     return clock.seconds();
 }
 
-// Peak memory growth of the part that follows, against the present resident set.
+// Peak memory growth of the stage that follows, against the present resident set.
 class PeakGrowth {
 public:
     PeakGrowth() : reset_(bench::ResetPeakResident()), baseline_(bench::ResidentBytes()) {}

@@ -16,7 +16,7 @@ namespace ql {
 //   Ahrweiler: GC12345 | Fish & Chips | 2012-03-04
 //   ...
 //   Fehlt: Kusel
-// The part in brackets only with the cut-off filter on; names with their
+// The bracketed text only with the cut-off filter on; names with their
 // character references decoded.
 std::string BuildProofList(const DistrictOverview& overview, const std::vector<CacheRow>& rows, bool cutoffEnabled);
 
