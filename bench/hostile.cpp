@@ -19,19 +19,13 @@
 #include <zlib.h>
 
 #include "commands.h"
+#include "zip_writer.h"
 
 namespace {
 
-void Put16(std::string& out, std::uint32_t v)
-{
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& out, std::uint32_t v)
-{
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
+using bench::Put16;
+using bench::Put32;
+
 void Put64(std::string& out, std::uint64_t v)
 {
     Put32(out, static_cast<std::uint32_t>(v));

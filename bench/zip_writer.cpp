@@ -10,8 +10,6 @@
 
 namespace bench {
 
-namespace {
-
 void Put16(std::string& out, std::uint32_t v)
 {
     out += static_cast<char>(v & 0xFF);
@@ -23,6 +21,8 @@ void Put32(std::string& out, std::uint32_t v)
     Put16(out, v & 0xFFFF);
     Put16(out, v >> 16);
 }
+
+namespace {
 
 // Raw deflate (no zlib header), as a ZIP entry of method 8 holds it.
 std::string Deflate(std::string_view content)

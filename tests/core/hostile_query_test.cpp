@@ -14,19 +14,12 @@
 #include "core/query_text.h"
 #include "core/scanner.h"
 #include "scanner_query_builder.h"
+#include "support/error_of.h"
 
 namespace ql::scantest {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using test::ErrorOf;
 
 TEST(QueryLimits, BareLineBreaksBeyondTheLineLimitAreRefused)
 {

@@ -8,6 +8,7 @@
 #include "core/placemark_writer.h"
 #include "core/scanner.h"
 #include "scanner_query_builder.h"
+#include "support/error_of.h"
 
 namespace ql::scantest {
 namespace {
@@ -23,12 +24,7 @@ Cache Find(std::string code, bool outside)
 
 std::string ErrorOf(AppState& state)
 {
-    try {
-        ScanWaypoints(state);
-    } catch (const UserError& e) {
-        return e.what();
-    }
-    return "no error";
+    return test::ErrorOf([&] { ScanWaypoints(state); });
 }
 
 class PlacemarkWriterTest : public ScannerTest {

@@ -11,6 +11,7 @@
 #include "base/user_error.h"
 #include "core/polygon_files.h"
 #include "support/win_support.h"
+#include "support/error_of.h"
 
 namespace ql {
 namespace {
@@ -19,12 +20,7 @@ namespace fs = std::filesystem;
 
 std::string MessageOf(std::string_view bytes)
 {
-    try {
-        ParsePolygonText(bytes);
-    } catch (const UserError& e) {
-        return e.what();
-    }
-    return "no error";
+    return test::ErrorOf([&] { ParsePolygonText(bytes); });
 }
 
 void ExpectVertices(const TPolyArray& poly, std::initializer_list<TFPoint> expected)

@@ -9,6 +9,7 @@
 #include "base/user_error.h"
 #include "platform/platform.h"
 #include "scanner_query_builder.h"
+#include "support/error_of.h"
 
 namespace ql::scantest {
 namespace {
@@ -247,12 +248,7 @@ TEST_F(ScannerTest, ShortQueryEmptiesThePreviousResults)
 
 std::string IndexError(const std::function<void()>& run)
 {
-    try {
-        run();
-    } catch (const UserError& e) {
-        return e.what();
-    }
-    return "no error";
+    return test::ErrorOf(run);
 }
 
 TEST_F(ScannerTest, ReadsPastTheEndStopWithTheIndexErrorAndKeepEarlierRows)

@@ -22,19 +22,12 @@
 #include "core/polygon_files.h"
 #include "core/query_pipeline.h"
 #include "platform/platform.h"
+#include "support/error_of.h"
 
 namespace ql {
 namespace {
 
-std::string ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const UserError& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using test::ErrorOf;
 
 TEST(Messages, ControlCharactersNeverReachTheUser)
 {

@@ -65,31 +65,6 @@ LargeBuffer::LargeBuffer(std::size_t capacity) : capacity_(capacity)
     data_ = MapAligned(reserved_);
 }
 
-LargeBuffer::~LargeBuffer()
-{
-    Release();
-}
-
-LargeBuffer::LargeBuffer(LargeBuffer&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      capacity_(std::exchange(other.capacity_, 0)),
-      reserved_(std::exchange(other.reserved_, 0))
-{
-}
-
-LargeBuffer& LargeBuffer::operator=(LargeBuffer&& other) noexcept
-{
-    if (this != &other) {
-        Release();
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        capacity_ = std::exchange(other.capacity_, 0);
-        reserved_ = std::exchange(other.reserved_, 0);
-    }
-    return *this;
-}
-
 void LargeBuffer::Release() noexcept
 {
     if (!data_) return;
@@ -97,17 +72,6 @@ void LargeBuffer::Release() noexcept
     else std::free(data_);
     data_ = nullptr;
     size_ = capacity_ = reserved_ = 0;
-}
-
-void LargeBuffer::SetSize(std::size_t size)
-{
-    if (size > capacity_) throw std::length_error("LargeBuffer::SetSize beyond the capacity");
-    size_ = size;
-}
-
-std::size_t LargeBuffer::ReservedBytes() const
-{
-    return reserved_ ? reserved_ : capacity_;
 }
 
 LargeBuffer ReadWholeFileLarge(const std::string& path)
