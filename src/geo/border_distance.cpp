@@ -22,6 +22,8 @@ constexpr int GridSide = 1 << GridLevel;
 // Near the poles a degree of longitude shrinks to nothing; polygons reaching
 // there are searched edge by edge.
 constexpr double MaxIndexedLatitude = 80.0;
+// Relative and absolute (metres) slack of a lookup's lower bound.
+constexpr double BoundMargin = 1e-9;
 
 bool Finite(TFPoint p)
 {
@@ -39,18 +41,27 @@ double OriginToSegmentSquared(double ax, double ay, double bx, double by)
     const double dx = bx - ax, dy = by - ay;
     const double length2 = dx * dx + dy * dy;
     double t = 0.0;
-    if (length2 > 0.0) t = std::clamp(-(ax * dx + ay * dy) / length2, 0.0, 1.0);
+    // max and min rather than a clamp: no branch to mispredict.
+    if (length2 > 0.0) t = std::min(std::max(-(ax * dx + ay * dy) / length2, 0.0), 1.0);
     const double x = ax + t * dx, y = ay + t * dy;
     return x * x + y * y;
 }
 
-double SquaredMetres(TFPoint p, const BorderEdge& edge, const LocalFrame& frame)
+inline double SquaredMetres(TFPoint p, const BorderEdge& edge, const LocalFrame& frame)
 {
     const double ax = (edge.a.Y - p.Y) * frame.metresPerDegreeLongitude;
     const double ay = (edge.a.X - p.X) * frame.metresPerDegreeLatitude;
     const double bx = (edge.b.Y - p.Y) * frame.metresPerDegreeLongitude;
     const double by = (edge.b.X - p.X) * frame.metresPerDegreeLatitude;
     return OriginToSegmentSquared(ax, ay, bx, by);
+}
+
+// The largest float not above v (v finite and not negative).
+float FloatBelow(double v)
+{
+    float f = static_cast<float>(v);
+    if (static_cast<double>(f) > v) f = std::nextafter(f, 0.0f);
+    return f;
 }
 
 }  // namespace
@@ -186,7 +197,7 @@ void BorderIndex::Build(std::vector<BorderEdge> edges)
     const LocalFrame mid = LocalFrame::At(centre.X);
     const double halfMetres = std::max({(high_.X - low_.X) * mid.metresPerDegreeLatitude,
                                         (high_.Y - low_.Y) * mid.metresPerDegreeLongitude, 1.0});
-    Node root{centre, halfMetres / mid.metresPerDegreeLatitude, halfMetres / mid.metresPerDegreeLongitude};
+    Node root{centre, halfMetres / mid.metresPerDegreeLatitude, halfMetres / mid.metresPerDegreeLongitude, {}};
     // Near the poles, or with values no frame holds, every lookup reads every edge.
     if (!(std::fabs(centre.X) + root.halfLatitude < MaxIndexedLatitude && std::isfinite(root.halfLongitude)))
         return;
@@ -243,14 +254,20 @@ void BorderIndex::BuildNode(std::size_t node, const std::vector<std::uint32_t>& 
     std::vector<std::uint32_t> kept;
     for (std::size_t k = 0; k < parent.size(); ++k)
         if (distance[k] <= reach) kept.push_back(parent[k]);
+    nodes_[node].frame = frame;
 
     // Far inside, the edges that compete for nearest thin out only slowly as
     // the cell shrinks: a cell small beside its distance to the border stays
     // whole, and so does one small beside the spread's share.
     const bool small = h * InteriorCellRatio < nearest || h * 8 < (spread - 1) * nearest;
     if (kept.size() <= LeafEdges || depth >= MaxDepth || small || nodes_.size() > MaxNodesPerEdge * edges_.size()) {
-        nodes_[node].begin = static_cast<std::uint32_t>(candidates_.size());
-        for (std::uint32_t e : kept) candidates_.push_back(edges_[e]);
+        const auto begin = candidates_.size();
+        for (std::size_t k = 0; k < parent.size(); ++k)
+            if (distance[k] <= reach) candidates_.push_back({FloatBelow(distance[k]), parent[k]});
+        // Nearest first; equal distances keep the edges' order.
+        std::stable_sort(candidates_.begin() + static_cast<std::ptrdiff_t>(begin), candidates_.end(),
+                         [](const Candidate& x, const Candidate& y) { return x.centreMetres < y.centreMetres; });
+        nodes_[node].begin = static_cast<std::uint32_t>(begin);
         nodes_[node].end = static_cast<std::uint32_t>(candidates_.size());
         return;
     }
@@ -260,7 +277,7 @@ void BorderIndex::BuildNode(std::size_t node, const std::vector<std::uint32_t>& 
     for (int k = 0; k < 4; ++k) {
         // Child k: bit 0 the eastern half, bit 1 the northern half.
         const TFPoint c{box.centre.X + ((k & 2) ? qLat : -qLat), box.centre.Y + ((k & 1) ? qLon : -qLon)};
-        nodes_.push_back(Node{c, qLat, qLon});
+        nodes_.push_back(Node{c, qLat, qLon, {}});
     }
     for (int k = 0; k < 4; ++k) BuildNode(static_cast<std::size_t>(first + k), kept, depth + 1);
 }
@@ -289,10 +306,23 @@ double BorderIndex::Distance(TFPoint p) const
         const int k = (p.Y >= node->centre.Y ? 1 : 0) | (p.X >= node->centre.X ? 2 : 0);
         node = &nodes_[static_cast<std::size_t>(node->child + k)];
     }
+    // An edge lies at least its distance from the centre less p's, both in
+    // the centre's frame, from p; p's own frame stretches that by at least
+    // `scale`. Once that bound reaches the nearest edge so far, no later
+    // candidate can be nearer. The margin covers the rounding of the bound.
     const LocalFrame frame = LocalFrame::At(p.X);
+    const double north = (p.X - node->centre.X) * node->frame.metresPerDegreeLatitude;
+    const double east = (p.Y - node->centre.Y) * node->frame.metresPerDegreeLongitude;
+    const double offset = std::sqrt(north * north + east * east);
+    const double scale = std::min(frame.metresPerDegreeLatitude / node->frame.metresPerDegreeLatitude,
+                                  frame.metresPerDegreeLongitude / node->frame.metresPerDegreeLongitude);
     double best = NoDistance;
-    for (std::uint32_t i = node->begin; i < node->end; ++i)
-        best = std::min(best, SquaredMetres(p, candidates_[i], frame));
+    for (std::uint32_t i = node->begin; i < node->end; ++i) {
+        const Candidate& c = candidates_[i];
+        const double bound = (static_cast<double>(c.centreMetres) - offset) * scale * (1 - BoundMargin) - BoundMargin;
+        if (bound > 0 && bound * bound >= best) break;
+        best = std::min(best, SquaredMetres(p, edges_[c.edge], frame));
+    }
     return std::sqrt(best);
 }
 

@@ -48,8 +48,9 @@ constexpr double NoDistance = std::numeric_limits<double>::infinity();
 
 // Nearest-edge search over a fixed set of edges. A quadtree over latitude
 // and longitude keeps in each cell the edges that can be nearest for some
-// point of that cell, so a lookup reads one short list; points far outside
-// the edges' extent are measured against every edge.
+// point of that cell, nearest to the cell's centre first, so a lookup reads
+// the start of one short list; points far outside the edges' extent are
+// measured against every edge.
 class BorderIndex {
 public:
     void Build(std::vector<BorderEdge> edges);
@@ -69,15 +70,23 @@ private:
     struct Node {
         TFPoint centre;
         double halfLatitude, halfLongitude;
+        LocalFrame frame;                  // the centre's
         std::int32_t child = -1;           // first of four children, -1 for a leaf
         std::uint32_t begin = 0, end = 0;  // the leaf's edges in candidates_
+    };
+    // A leaf's edge (its index) with its distance from the leaf's centre in
+    // the centre's frame, rounded down. Leaves share their edges many times
+    // over, so this stays small.
+    struct Candidate {
+        float centreMetres;
+        std::uint32_t edge;
     };
 
     void BuildNode(std::size_t node, const std::vector<std::uint32_t>& parent, int depth);
 
     std::vector<BorderEdge> edges_;
     std::vector<Node> nodes_;
-    std::vector<BorderEdge> candidates_;  // the leaves' edges, copied in leaf order for quick reading
+    std::vector<Candidate> candidates_;  // the leaves' edges in leaf order, each leaf's nearest to its centre first
     // The deepest node above each cell of a uniform grid over the root, so a
     // lookup starts some levels down.
     std::vector<std::uint32_t> grid_;
