@@ -62,6 +62,9 @@ public:
 
     // Metres from p to the nearest edge; NoDistance without edges.
     double Distance(TFPoint p) const;
+    // The same for many points: metres[i] for points[i]. Read together, the
+    // index of the points ahead loads while one is measured.
+    void Distances(std::span<const TFPoint> points, std::span<double> metres) const;
 
     // The same by reading every edge: the plain search the index must agree with.
     double DistancePlain(TFPoint p) const;
@@ -83,6 +86,10 @@ private:
     };
 
     void BuildNode(std::size_t node, const std::vector<std::uint32_t>& parent, int depth);
+    // The grid cell of p, or -1 for a point the grid does not cover.
+    std::ptrdiff_t GridCell(TFPoint p) const;
+    const Node& LeafBelow(std::uint32_t node, TFPoint p) const;
+    double DistanceInLeaf(TFPoint p, const Node& leaf) const;
 
     std::vector<BorderEdge> edges_;
     std::vector<Node> nodes_;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <span>
+#include <vector>
 
 #include "geo/border_distance.h"
 
@@ -75,6 +77,10 @@ TEST(BorderEdges, DegenerateRingsHaveNoBorder)
     const BorderIndex none = IndexOf({});
     EXPECT_TRUE(none.empty());
     EXPECT_EQ(none.Distance({50, 7}), NoDistance);
+    const TFPoint two[] = {{50, 7}, {51, 8}};
+    double metres[2] = {0, 0};
+    none.Distances(two, metres);
+    EXPECT_EQ(metres[1], NoDistance);
 }
 
 TEST(BorderDistance, MetresOnTheEllipsoid)
@@ -122,10 +128,22 @@ TEST(BorderDistance, IndexAnswersAsReadingEveryEdge)
     const BorderIndex index = IndexOf(ring);
     EXPECT_EQ(RealBorderEdges(ring).size(), 440u);
     std::uniform_real_distribution<double> lat(48.5, 51.5), lon(5.0, 9.0), nearLat(49.6, 50.4), nearLon(6.4, 7.6);
+    std::vector<TFPoint> points;
     for (int i = 0; i < 20000; ++i) {
         const TFPoint p = i % 2 ? TFPoint{lat(random), lon(random)} : TFPoint{nearLat(random), nearLon(random)};
         ASSERT_EQ(index.Distance(p), index.DistancePlain(p)) << p.X << " " << p.Y;
+        points.push_back(p);
     }
+    // Many at once, near and far mixed, give each point's own answer.
+    std::vector<double> metres(points.size(), -1.0);
+    index.Distances(points, metres);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        ASSERT_EQ(metres[i], index.DistancePlain(points[i])) << points[i].X << " " << points[i].Y;
+    // A few, fewer than the look-ahead, and none.
+    std::vector<double> three(3, -1.0);
+    index.Distances(std::span(points).first(3), three);
+    EXPECT_EQ(three[2], index.DistancePlain(points[2]));
+    index.Distances({}, {});
 }
 
 }  // namespace
