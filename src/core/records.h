@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/tables.h"
+#include "geo/point.h"
 
 namespace ql {
 
@@ -41,6 +42,8 @@ struct CacheRow {
     std::string LatText;      // column 7
     std::string LonText;      // column 8
     bool NotInPolygon = false;  // the row carries the not-in-polygon icon before its caption
+    TFPoint Point;              // the waypoint's latitude (X) and longitude (Y) as the query has them
+    int DistrictIndex = -1;     // the district that counts the find, -1 for none
 };
 
 using DistrictTallyArray = std::array<std::int32_t, DistrictCount>;

@@ -19,6 +19,8 @@
 #include "core/tables.h"
 #include "core/text_cut.h"
 #include "geo/coord_text.h"
+#include "geo/number.h"
+#include "geo/point.h"
 #include "core/placemark_writer.h"
 #include "core/district_map.h"
 #include "core/line_kinds.h"
@@ -29,7 +31,6 @@ namespace {
 
 constexpr std::size_t FirstWaypointLine = 9;
 
-constexpr std::string_view StateLine = "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>";
 constexpr std::string_view DateOpen = DateOpenTag;
 constexpr std::string_view DateClose = "</groundspeak:date>";
 
@@ -48,13 +49,21 @@ public:
 
     std::size_t Size() const { return lines_.Size(); }
 
-    // Country lines from `from` on whose next line is the state line.
+    // Country lines from `from` on whose next line is the state line; read
+    // from the line kinds alone.
     std::size_t CountPairs(std::size_t from) const
     {
         std::size_t n = 0;
         for (std::size_t i = from; i + 1 < lines_.Size(); ++i)
-            n += (lines_.Kinds(i) & HasCountry) != 0 && Contains(lines_.At(i + 1), StateLine);
+            n += (lines_.Kinds(i) & HasCountry) >> 2 & (lines_.Kinds(i + 1) & HasState) >> 4;
         return n;
+    }
+    // The first line from `from` on of the given kind, or Size().
+    std::size_t Next(std::size_t from, LineKind kind) const
+    {
+        std::size_t i = from;
+        while (i < lines_.Size() && (lines_.Kinds(i) & kind) == 0) ++i;
+        return i;
     }
     std::string_view At(std::size_t i) const { return lines_.At(i); }
     bool Has(std::size_t i, LineKind kind) const
@@ -126,21 +135,27 @@ private:
     std::uint64_t used_ = 0;
 };
 
-std::string DifficultyText(std::string_view value)
+// A difficulty or terrain value of one character gets ".0": "2" reads "2.0".
+bool NeedsDecimal(std::string_view value) { return CodePointCount(value) < 2; }
+std::size_t DifficultyTextBytes(std::string_view value) { return value.size() + (NeedsDecimal(value) ? 2 : 0); }
+void SetDifficultyText(std::string& text, std::string_view value)
 {
-    std::string text(value);
-    if (CodePointCount(value) < 2) text += ".0";
-    return text;
+    text = value;
+    if (NeedsDecimal(value)) text += ".0";
 }
 
 void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
                  FindLogSearch& findLog, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
 {
+    // The coordinates are converted first, the latitude before the longitude:
+    // a bad one throws before anything else of the waypoint is read, also for
+    // a find the cut-off date leaves out.
     const std::string_view wptLine = lines.At(wpt);
     const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
-    const std::string latText = CoordText(latitude, CoordLatitude);
+    TFPoint point;
+    point.X = ParseDecimal(latitude);
     const std::string_view longitude = CutValue(wptLine, "lon=\"", "\"", SearchFrom::AfterOpen);
-    const std::string lonText = CoordText(longitude, CoordLongitude);
+    point.Y = ParseDecimal(longitude);
 
     const std::string_view code =
         CapBytes(CutValue(lines.At(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen), MaxValueBytes);
@@ -152,22 +167,23 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
     // A type outside the twelve names shows no icon rather than an earlier row's.
     const int typeIndex = TypeIconIndex(type).value_or(NoTypeIcon);
 
-    std::string difficulty = DifficultyText(CapBytes(CutValue(lines.At(country - 2), "<groundspeak:difficulty>",
-                                                              "</groundspeak:difficulty>", SearchFrom::LineStart),
-                                                     MaxValueBytes));
-    std::string terrain = DifficultyText(CapBytes(
+    const std::string_view difficulty = CapBytes(
+        CutValue(lines.At(country - 2), "<groundspeak:difficulty>", "</groundspeak:difficulty>", SearchFrom::LineStart),
+        MaxValueBytes);
+    const std::string_view terrain = CapBytes(
         CutValue(lines.At(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart),
-        MaxValueBytes));
+        MaxValueBytes);
 
     std::string_view findDate = CutValue(findLog(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
     findDate = CapBytes(DropLastCodePoints(findDate, 10), MaxValueBytes);
 
     if (state.CutoffEnabled && findDate < CutoffDate) return;
 
-    const std::optional<int> district = AssignDistrict(state.PolyTable, latitude, longitude);
+    const std::optional<int> district = state.PolyTable.Find(point);
     // The row with its texts, and for a find outside every district its
     // record and file name (the coordinate texts fit in the strings themselves).
-    budget.Take(sizeof(CacheRow) + code.size() + name.size() + difficulty.size() + terrain.size() + findDate.size() +
+    budget.Take(sizeof(CacheRow) + code.size() + name.size() + DifficultyTextBytes(difficulty) +
+                    DifficultyTextBytes(terrain) + findDate.size() +
                     (district ? 0 : sizeof(TNIPDatum) + 256 + sizeof(std::string) + code.size()),
                 rowCount);
     if (district)
@@ -179,10 +195,14 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
     row.GCCode = code;
     row.TypeIndex = typeIndex;
     row.Name = name;
-    row.Difficulty = std::move(difficulty);
-    row.Terrain = std::move(terrain);
+    SetDifficultyText(row.Difficulty, difficulty);
+    SetDifficultyText(row.Terrain, terrain);
     row.FindDate = findDate;
+    row.Point = point;
+    row.DistrictIndex = district.value_or(-1);
 
+    std::string latText = CoordText(point.X, CoordLatitude);
+    std::string lonText = CoordText(point.Y, CoordLongitude);
     if (!district) {
         row.NotInPolygon = true;
         std::string coords = latText + " " + lonText;
@@ -195,8 +215,8 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
     // write leaves the row as far as it got, like every result before the error
     // (the writer puts the results back to that point).
     row.District = district ? DistrictNames[static_cast<std::size_t>(*district)] : NotInPolygonText;
-    row.LatText = latText;
-    row.LonText = lonText;
+    row.LatText = std::move(latText);
+    row.LonText = std::move(lonText);
     ++rowCount;
 }
 
@@ -214,28 +234,23 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
     state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
     FindLogSearch findLog;
     int rowCount = 0;
-    std::size_t close = 0;    // the first closing line after the current waypoint line
-    std::size_t nextWpt = 0;  // the first waypoint line after it, or n
-    for (std::size_t wpt = FirstWaypointLine; wpt < n; ++wpt) {
-        if (!lines.Has(wpt, HasWptOpen)) continue;
-
+    std::size_t close = 0;  // the first closing line after the current waypoint line
+    // Each waypoint line to the next: the lines between hold none.
+    for (std::size_t wpt = lines.Next(FirstWaypointLine, HasWptOpen), nextWpt; wpt < n; wpt = nextWpt) {
         // The closing line: no bound but the end of the query, which throws.
         // Waypoint lines only go forward, so each line is looked at once.
         if (close <= wpt) {
             close = wpt + 1;
             while (!lines.Has(close, HasWptClose)) ++close;
         }
-        if (nextWpt <= wpt) {
-            nextWpt = wpt + 1;
-            while (nextWpt < n && !lines.Has(nextWpt, HasWptOpen)) ++nextWpt;
-        }
+        nextWpt = lines.Next(wpt + 1, HasWptOpen);
 
         // Country lines up to one line past the closing line. In a damaged
         // query whose next waypoint line comes before this one's closing
         // line, this waypoint's lines end there: no cache is counted twice.
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
         for (std::size_t c = wpt; c <= last; ++c) {
-            if (lines.Has(c, HasCountry) && Contains(lines.At(c + 1), StateLine))
+            if (lines.Has(c, HasCountry) && lines.Has(c + 1, HasState))
                 HandleCache(state, lines, wpt, c, close, findLog, budget, placemarks, rowCount);
         }
     }

@@ -26,8 +26,11 @@ std::string FixedText(double value, int decimals)
 
 std::string CoordText(std::string_view decimalText, int kind)
 {
-    const double v = ParseDecimal(decimalText);
+    return CoordText(ParseDecimal(decimalText), kind);
+}
 
+std::string CoordText(double v, int kind)
+{
     std::string text;
     if (kind == CoordLatitude) text = v >= 0 ? "N " : "S ";
     else if (kind == CoordLongitude) text = v >= 0 ? "E " : "W ";
