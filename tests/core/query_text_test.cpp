@@ -152,6 +152,21 @@ TEST(QueryText, KnowsWhichLinesHoldTheScansTags)
     for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
 }
 
+TEST(QueryText, KnowsTheStateLines)
+{
+    const QueryText q = QueryText::FromBytes(
+        "  <groundspeak:state>Rheinland-Pfalz</groundspeak:state>\n"
+        "<groundspeak:state>Hessen</groundspeak:state>\n"
+        "<groundspeak:short_description>x</groundspeak:short_description><groundspeak:state>Rheinland-Pfalz</groundspeak:state>x\n"
+        "<groundspeak:state>Rheinland-Pfalz</groundspeak:state \n"  // not the whole text
+        "<groundspeak:country>Germany</groundspeak:country><groundspeak:date>\n"
+        "<groundspeak:\n"
+        "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>");
+    ASSERT_EQ(q.Size(), 7u);
+    const unsigned char expected[] = {HasState, 0, HasState, 0, HasCountry | HasDate, 0, HasState};
+    for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
+}
+
 // A text of many megabytes is split in two halves at once; it reads as a
 // small one does, also when a stray byte in its second half needs a repair.
 TEST(QueryText, ALargeTextReadsLikeASmallOne)

@@ -331,3 +331,70 @@ TEST_F(ScannerTest, ScanningTwiceGivesTheSameResultsAndFiles)
 
 }  // namespace
 }  // namespace ql::scantest
+
+namespace ql::scantest {
+namespace {
+
+TEST_F(ScannerTest, RowsKeepTheirPointAndTheIndexOfTheirDistrict)
+{
+    Cache first = Found("GC1", "2015-01-01T07:00:00Z");
+    first.lat = "49.123456";
+    first.lon = "7.25";
+    Cache second = Found("GC2", "2016-01-01T07:00:00Z");
+    second.lat = " 50.5 ";
+    second.lon = "7.75";
+    Cache outside = Found("GC3", "2017-01-01T07:00:00Z");
+    outside.lat = "-0.5";
+    outside.lon = "1e1";
+    Cache dropped = Found("GC4", "2001-01-01T07:00:00Z");  // before the cut-off
+    dropped.lat = "49.25";
+    dropped.lon = "7.125";
+    Load({first, second, outside, dropped});
+
+    ASSERT_EQ(ScanWaypoints(state), 3);
+    const CacheRow& a = state.Rows[0];
+    EXPECT_EQ(a.Point.X, 49.123456);
+    EXPECT_EQ(a.Point.Y, 7.25);
+    EXPECT_EQ(a.DistrictIndex, 0);
+    const CacheRow& b = state.Rows[1];
+    EXPECT_EQ(b.Point.X, 50.5);
+    EXPECT_EQ(b.Point.Y, 7.75);
+    EXPECT_EQ(b.DistrictIndex, 24);
+    const CacheRow& c = state.Rows[2];
+    EXPECT_EQ(c.Point.X, -0.5);
+    EXPECT_EQ(c.Point.Y, 10.0);
+    EXPECT_EQ(c.DistrictIndex, -1);
+    EXPECT_TRUE(c.NotInPolygon);
+    EXPECT_EQ(c.LatText, "S 000° 30.000");
+    EXPECT_EQ(c.LonText, "E 010° 00.000");
+    // The record and the placemark keep the coordinates as the query writes them.
+    ASSERT_EQ(state.NIPList.size(), 1u);
+    EXPECT_EQ(state.NIPList[0].Koords, "S 000\xB0 30.000 E 010\xB0 00.000");
+    EXPECT_EQ(state.NIPList[0].fKoords, "-0.5,1e1");
+
+    state.CutoffEnabled = false;
+    ASSERT_EQ(ScanWaypoints(state), 4);
+    EXPECT_EQ(state.Rows[3].Point.X, 49.25);
+    EXPECT_EQ(state.Rows[3].Point.Y, 7.125);
+    EXPECT_EQ(state.Rows[3].DistrictIndex, 0);
+    EXPECT_EQ(state.Rows[3].LatText, "N 049° 15.000");
+    EXPECT_EQ(state.Rows[3].LonText, "E 007° 07.500");
+}
+
+TEST_F(ScannerTest, TheLatitudeIsCheckedBeforeTheLongitude)
+{
+    Cache both = Found("GC2", "2001-01-01T07:00:00Z");  // before the cut-off
+    both.lat = "49.5x";
+    both.lon = "7.5y";
+    Load({Found("GC1", "2015-01-01T07:00:00Z"), both});
+    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "'49.5x' ist kein gültiger Gleitkommawert");
+
+    Cache longitude = Found("GC2", "2001-01-01T07:00:00Z");
+    longitude.lon = "";
+    Load({Found("GC1", "2015-01-01T07:00:00Z"), longitude});
+    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "'' ist kein gültiger Gleitkommawert");
+    EXPECT_EQ(Codes(), std::vector<std::string>{"GC1"});
+}
+
+}  // namespace
+}  // namespace ql::scantest

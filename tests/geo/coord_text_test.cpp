@@ -38,6 +38,25 @@ TEST(CoordText, HemisphereDegreesAndMinutes)
     for (const Case& c : cases) EXPECT_EQ(CoordText(c.value, c.kind), c.text) << c.value << " kind " << c.kind;
 }
 
+// A value converted before gives the text its decimal text gives.
+TEST(CoordText, FromAConvertedValue)
+{
+    EXPECT_EQ(CoordText(49.123456, 1), "N 049\xC2\xB0 07.407");
+    EXPECT_EQ(CoordText(-7.25, 2), "W 007\xC2\xB0 15.000");
+    EXPECT_EQ(CoordText(-0.0, 1), "N 000\xC2\xB0 00.000");
+    EXPECT_EQ(CoordText(6.999995, 2), "E 006\xC2\xB0 60.000");
+    EXPECT_EQ(CoordText(-49.5, 0), "049\xC2\xB0 30.000");
+    EXPECT_EQ(CoordText(1234.5, 2), "E 1234\xC2\xB0 30.000");
+
+    std::mt19937_64 random(20250601);
+    std::uniform_real_distribution<double> degrees(-180.0, 180.0);
+    for (int i = 0; i < 5000; ++i) {
+        char value[64];
+        std::snprintf(value, sizeof value, "%.*f", 1 + i % 12, degrees(random));
+        ASSERT_EQ(CoordText(std::stod(value), 1 + i % 2), CoordText(value, 1 + i % 2)) << value;
+    }
+}
+
 TEST(CoordText, BadNumberRaisesTheConversionError)
 {
     try {
