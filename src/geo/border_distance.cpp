@@ -22,7 +22,7 @@ constexpr double EccentricitySquared = 0.00669437999014;
 constexpr std::size_t LeafEdges = 16;
 constexpr int MaxDepth = 20;
 constexpr std::size_t MaxNodesPerEdge = 256;
-constexpr double InteriorCellRatio = 2.0;
+constexpr double InteriorCellRatio = 3.0;
 constexpr int GridLevel = 7;
 constexpr int GridSide = 1 << GridLevel;
 // Near the poles a degree of longitude shrinks to nothing; polygons reaching
@@ -283,9 +283,11 @@ void BorderIndex::BuildNode(std::size_t node, const std::vector<std::uint32_t>& 
         const auto begin = candidates_.size();
         for (std::size_t k = 0; k < parent.size(); ++k)
             if (distance[k] <= reach) candidates_.push_back({FloatBelow(distance[k]), parent[k]});
-        // Nearest first; equal distances keep the edges' order.
-        std::stable_sort(candidates_.begin() + static_cast<std::ptrdiff_t>(begin), candidates_.end(),
-                         [](const Candidate& x, const Candidate& y) { return x.centreMetres < y.centreMetres; });
+        // Nearest first; equal distances in the edges' order.
+        std::sort(candidates_.begin() + static_cast<std::ptrdiff_t>(begin), candidates_.end(),
+                  [](const Candidate& x, const Candidate& y) {
+                      return x.centreMetres < y.centreMetres || (x.centreMetres == y.centreMetres && x.edge < y.edge);
+                  });
         nodes_[node].begin = static_cast<std::uint32_t>(begin);
         nodes_[node].end = static_cast<std::uint32_t>(candidates_.size());
         return;
