@@ -20,7 +20,7 @@ constexpr double DefaultBorderThreshold = 100.0;  // metres
 constexpr double MaxBorderThreshold = 1000.0;
 
 struct FindPlace {
-    bool located = false;  // the row's coordinate texts could be read
+    bool located = false;  // the row has a point (both coordinates finite)
     TFPoint point;
     int district = -1;     // the district that counts the find, -1 for none
     // The district whose border is measured: its own, or for a find in no
@@ -60,8 +60,8 @@ struct NearestBorder {
 };
 NearestBorder FindNearestBorder(const DistrictMap& districts, TFPoint p);
 
-// The overview of the rows a scan made on these districts. The point of a row
-// is read back from its coordinate texts (to a thousandth of a minute).
+// The overview of the rows a scan made on these districts, from each row's
+// point and district. Large scans are measured on two threads.
 DistrictOverview BuildDistrictOverview(const DistrictMap& districts, const std::vector<CacheRow>& rows);
 
 }  // namespace ql

@@ -38,6 +38,8 @@ CacheRow Row(const char* code, const char* name, const char* date, const char* l
     row.NotInPolygon = district < 0;
     row.LatText = CoordText(lat, CoordLatitude);
     row.LonText = CoordText(lon, CoordLongitude);
+    row.Point = {std::stod(lat), std::stod(lon)};
+    row.DistrictIndex = district;
     return row;
 }
 
@@ -53,7 +55,7 @@ std::vector<CacheRow> SmallRows()
         Row("GC16", "Gleich weit", "2015-04-16", "50.005", "7.035", TrierSaarburg),      // a tie with GC10
         Row("GC17", "Vor der Stadt", "2015-04-17", "50.0095", "7.015", TrierSaarburg),   //  56 m from the hole
     };
-    rows[5].LatText = "unreadable";
+    rows[5].Point = {std::nan(""), 7.015};
     return rows;
 }
 
@@ -105,6 +107,46 @@ TEST(DistrictOverview, NearestBorderSkipsDistrictsWithoutBorder)
     EXPECT_EQ(DistrictOfRow("Trier"), Trier);
     EXPECT_EQ(DistrictOfRow("NOT IN POLYGON!"), std::nullopt);
     EXPECT_EQ(DistrictOfRow(""), std::nullopt);
+}
+
+TEST(DistrictOverview, NearestBorderTieGoesToTheLowerDistrict)
+{
+    // Two squares a quarter degree either side of the point.
+    DistrictMap map;
+    map.SetPolygon(3, {{50.0, 7.0}, {50.25, 7.0}, {50.25, 7.25}, {50.0, 7.25}});
+    map.SetPolygon(1, {{50.0, 7.75}, {50.25, 7.75}, {50.25, 8.0}, {50.0, 8.0}});
+    const NearestBorder nearest = FindNearestBorder(map, {50.125, 7.5});
+    EXPECT_EQ(nearest.district, 1);
+    EXPECT_NEAR(nearest.metres, 17'960.0, 180.0);  // a quarter degree of longitude at 50.1 N
+}
+
+TEST(DistrictOverview, ManyFindsMeasureAsEachAlone)
+{
+    // Enough finds for two threads, in no particular order, some outside.
+    const DistrictMap map = SmallMap();
+    std::vector<CacheRow> rows(10'000);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const double lat = 49.995 + 0.05 * static_cast<double>((r * 7919) % 1000) / 1000.0;
+        const double lon = 6.995 + 0.05 * static_cast<double>((r * 104729) % 997) / 997.0;
+        rows[r].Point = {lat, lon};
+        rows[r].DistrictIndex = map.Find(rows[r].Point).value_or(-1);
+    }
+    const DistrictOverview overview = BuildDistrictOverview(map, rows);
+    int outside = 0;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const FindPlace& place = overview.finds[r];
+        ASSERT_TRUE(place.located);
+        if (rows[r].DistrictIndex >= 0) {
+            ASSERT_EQ(place.borderMetres, map.Border(rows[r].DistrictIndex).Distance(rows[r].Point)) << r;
+        } else {
+            ++outside;
+            const NearestBorder nearest = FindNearestBorder(map, rows[r].Point);
+            ASSERT_EQ(place.measured, nearest.district) << r;
+            ASSERT_EQ(place.borderMetres, nearest.metres) << r;
+        }
+    }
+    EXPECT_GT(outside, 0);
+    EXPECT_EQ(overview.districts[TrierSaarburg].finds + overview.districts[Trier].finds + outside, 10'000);
 }
 
 TEST(ProofList, CoveredDistrictsInTallyOrderThenTheMissing)

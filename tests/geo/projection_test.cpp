@@ -5,7 +5,6 @@
 #include <array>
 #include <limits>
 
-#include "geo/coord_value.h"
 #include "geo/projection.h"
 
 namespace ql {
@@ -36,17 +35,6 @@ TEST(MapProjection, NoVerticesGiveTheStateAndEmptyBounds)
     const MapProjection projection = MapProjection::ForPolygons(polygons);
     EXPECT_DOUBLE_EQ(projection.midLatitude(), 49.95);
     EXPECT_TRUE(projection.Bounds(polygons).empty);
-}
-
-TEST(CoordTextValue, ReadsTheListsCoordinateTexts)
-{
-    EXPECT_NEAR(*CoordTextValue("N 049\xC2\xB0 07.407"), 49.12345, 1e-12);
-    EXPECT_NEAR(*CoordTextValue("E 007\xC2\xB0 30.000"), 7.5, 1e-12);
-    EXPECT_NEAR(*CoordTextValue("S 000\xC2\xB0 06.000"), -0.1, 1e-12);
-    EXPECT_NEAR(*CoordTextValue("W 012\xC2\xB0 00.600"), -12.01, 1e-12);
-    for (const char* bad : {"", "N", "X 049\xC2\xB0 07.407", "N 049 07.407", "N 0a9\xC2\xB0 07.407", "N 049\xC2\xB0 ",
-                            "N 049\xC2\xB0 -7.4", "N049\xC2\xB0 07.407", "N 049\xC2\xB0 07.4x"})
-        EXPECT_FALSE(CoordTextValue(bad).has_value()) << bad;
 }
 
 }  // namespace
