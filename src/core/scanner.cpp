@@ -7,9 +7,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "base/query_limits.h"
@@ -122,6 +125,13 @@ public:
     explicit RowBudget(std::uint64_t queryBytes) : limit_(MaxRowBytes(queryBytes)) {}
     std::size_t maxRows() const { return static_cast<std::size_t>(limit_ / sizeof(CacheRow)); }
     // Counts a row; throws when the rows would hold more than the query allows.
+    // Counts a row when it fits; false when it would not.
+    bool Allows(std::uint64_t cost)
+    {
+        if (used_ + cost > limit_) return false;
+        used_ += cost;
+        return true;
+    }
     void Take(std::uint64_t cost, int rowsSoFar)
     {
         used_ += cost;
@@ -144,8 +154,20 @@ void SetDifficultyText(std::string& text, std::string_view value)
     if (NeedsDecimal(value)) text += ".0";
 }
 
-void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
-                 FindLogSearch& findLog, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
+// One find as read from the query, before it becomes a row: every column
+// but the district and coordinate ones, which follow its placemark file.
+struct FindRead {
+    CacheRow row;
+    std::string latText, lonText;
+    std::optional<int> district;
+    std::uint64_t cost = 0;  // what the row and its record take
+    // The query's own texts, for a find outside every district.
+    std::string_view latitude, longitude, type;
+};
+
+// The find of a country line, or none when the cut-off date leaves it out.
+std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
+                                 FindLogSearch& findLog, bool cutoffEnabled, const DistrictMap& districts)
 {
     // The coordinates are converted first, the latitude before the longitude:
     // a bad one throws before anything else of the waypoint is read, also for
@@ -177,21 +199,16 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
     std::string_view findDate = CutValue(findLog(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
     findDate = CapBytes(DropLastCodePoints(findDate, 10), MaxValueBytes);
 
-    if (state.CutoffEnabled && findDate < CutoffDate) return;
+    if (cutoffEnabled && findDate < CutoffDate) return std::nullopt;
 
-    const std::optional<int> district = state.PolyTable.Find(point);
+    FindRead find;
+    find.district = districts.Find(point);
     // The row with its texts, and for a find outside every district its
     // record and file name (the coordinate texts fit in the strings themselves).
-    budget.Take(sizeof(CacheRow) + code.size() + name.size() + DifficultyTextBytes(difficulty) +
-                    DifficultyTextBytes(terrain) + findDate.size() +
-                    (district ? 0 : sizeof(TNIPDatum) + 256 + sizeof(std::string) + code.size()),
-                rowCount);
-    if (district)
-        ++state.DistrictTally[static_cast<std::size_t>(*district)];
-    else
-        ++state.NotInPolygonCount;
-
-    CacheRow& row = state.Rows.emplace_back();
+    find.cost = sizeof(CacheRow) + code.size() + name.size() + DifficultyTextBytes(difficulty) +
+                DifficultyTextBytes(terrain) + findDate.size() +
+                (find.district ? 0 : sizeof(TNIPDatum) + 256 + sizeof(std::string) + code.size());
+    CacheRow& row = find.row;
     row.GCCode = code;
     row.TypeIndex = typeIndex;
     row.Name = name;
@@ -199,44 +216,53 @@ void HandleCache(AppState& state, const ScanLines& lines, std::size_t wpt, std::
     SetDifficultyText(row.Terrain, terrain);
     row.FindDate = findDate;
     row.Point = point;
-    row.DistrictIndex = district.value_or(-1);
+    row.DistrictIndex = find.district.value_or(-1);
+    row.NotInPolygon = !find.district;
+    find.latText = CoordText(point.X, CoordLatitude);
+    find.lonText = CoordText(point.Y, CoordLongitude);
+    find.latitude = latitude;
+    find.longitude = longitude;
+    find.type = type;
+    return find;
+}
 
-    std::string latText = CoordText(point.X, CoordLatitude);
-    std::string lonText = CoordText(point.Y, CoordLongitude);
-    if (!district) {
-        row.NotInPolygon = true;
-        std::string coords = latText + " " + lonText;
-        std::string decimals = std::string(latitude) + "," + std::string(longitude);
-        state.NIPList.push_back(TNIPDatum::FromUtf8(code, name, type, coords, decimals));
-        placemarks.Write(code, name, latitude, longitude);
+// A find read becomes the next row: counted against the budget, tallied, and
+// for a find outside every district recorded with its placemark file.
+void AddFind(AppState& state, FindRead&& find, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
+{
+    budget.Take(find.cost, rowCount);
+    if (find.district)
+        ++state.DistrictTally[static_cast<std::size_t>(*find.district)];
+    else
+        ++state.NotInPolygonCount;
+
+    CacheRow& row = state.Rows.emplace_back(std::move(find.row));
+    if (!find.district) {
+        const std::string coords = find.latText + " " + find.lonText;
+        const std::string decimals = std::string(find.latitude) + "," + std::string(find.longitude);
+        state.NIPList.push_back(TNIPDatum::FromUtf8(row.GCCode, row.Name, find.type, coords, decimals));
+        placemarks.Write(row.GCCode, row.Name, find.latitude, find.longitude);
     }
 
     // The district and coordinate columns follow the placemark file: a failed
     // write leaves the row as far as it got, like every result before the error
     // (the writer puts the results back to that point).
-    row.District = district ? DistrictNames[static_cast<std::size_t>(*district)] : NotInPolygonText;
-    row.LatText = std::move(latText);
-    row.LonText = std::move(lonText);
+    row.District = find.district ? DistrictNames[static_cast<std::size_t>(*find.district)] : NotInPolygonText;
+    row.LatText = std::move(find.latText);
+    row.LonText = std::move(find.lonText);
     ++rowCount;
 }
 
-// The walk over the waypoints; the rows and files it makes.
-int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
+// The finds of the waypoints whose waypoint line lies in [begin, end), in
+// query order, each handed to `take`.
+template <typename Take>
+void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, bool cutoffEnabled,
+                   const DistrictMap& districts, Take&& take)
 {
-    const QueryText& query = state.QueryLines;
-    const std::size_t n = query.Size();
-    if (n <= FirstWaypointLine) return 0;
-
-    const ScanLines lines(query);
-    // Room for a row per country line followed by a state line: no more rows
-    // can come, and no more than the budget allows.
-    RowBudget budget(query.TextBytes());
-    state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
     FindLogSearch findLog;
-    int rowCount = 0;
     std::size_t close = 0;  // the first closing line after the current waypoint line
     // Each waypoint line to the next: the lines between hold none.
-    for (std::size_t wpt = lines.Next(FirstWaypointLine, HasWptOpen), nextWpt; wpt < n; wpt = nextWpt) {
+    for (std::size_t wpt = lines.Next(begin, HasWptOpen), nextWpt; wpt < end; wpt = nextWpt) {
         // The closing line: no bound but the end of the query, which throws.
         // Waypoint lines only go forward, so each line is looked at once.
         if (close <= wpt) {
@@ -250,10 +276,82 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
         // line, this waypoint's lines end there: no cache is counted twice.
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
         for (std::size_t c = wpt; c <= last; ++c) {
-            if (lines.Has(c, HasCountry) && lines.Has(c + 1, HasState))
-                HandleCache(state, lines, wpt, c, close, findLog, budget, placemarks, rowCount);
+            if (lines.Has(c, HasCountry) && lines.Has(c + 1, HasState)) {
+                std::optional<FindRead> find = ReadFind(lines, wpt, c, close, findLog, cutoffEnabled, districts);
+                if (find && !take(std::move(*find))) return;
+            }
         }
     }
+}
+
+// The finds of the second half of the query, read on a thread of their own
+// while the first half becomes rows.
+struct LaterFinds {
+    std::vector<FindRead> finds;
+    std::exception_ptr failure;  // the read that ended them early, if one did
+    // The cost of the find that no longer fitted the budget, if one did not.
+    std::optional<std::uint64_t> beyondBudget;
+};
+
+// The walk over the waypoints; the rows and files it makes. A large query is
+// read in two halves side by side, split at a waypoint line; the second
+// half's finds become rows after the first half's, and its failure counts
+// only once the first half's rows are made, as in one walk.
+int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
+{
+    const QueryText& query = state.QueryLines;
+    const std::size_t n = query.Size();
+    if (n <= FirstWaypointLine) return 0;
+
+    const ScanLines lines(query);
+    // Room for a row per country line followed by a state line: no more rows
+    // can come, and no more than the budget allows.
+    RowBudget budget(query.TextBytes());
+    state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
+    int rowCount = 0;
+    const auto addFind = [&](FindRead&& find) {
+        AddFind(state, std::move(find), budget, placemarks, rowCount);
+        return true;
+    };
+
+    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 2, HasWptOpen) : n;
+    LaterFinds later;
+    std::thread reader;
+    if (middle < n) {
+        try {
+            reader = std::thread([&] {
+                // A budget of its own: far past it no walk could go on either.
+                RowBudget laterBudget(query.TextBytes());
+                try {
+                    ReadWaypoints(lines, middle, n, state.CutoffEnabled, state.PolyTable, [&](FindRead&& find) {
+                        if (!laterBudget.Allows(find.cost)) {
+                            later.beyondBudget = find.cost;
+                            return false;
+                        }
+                        later.finds.push_back(std::move(find));
+                        return true;
+                    });
+                } catch (...) {
+                    later.failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            ReadWaypoints(lines, FirstWaypointLine, n, state.CutoffEnabled, state.PolyTable, addFind);
+            return rowCount;
+        }
+    }
+    try {
+        ReadWaypoints(lines, FirstWaypointLine, middle, state.CutoffEnabled, state.PolyTable, addFind);
+    } catch (...) {
+        if (reader.joinable()) reader.join();
+        throw;
+    }
+    if (!reader.joinable()) return rowCount;
+    reader.join();
+    for (FindRead& find : later.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
+    // The find the second half stopped at is past the budget here too.
+    if (later.beyondBudget) budget.Take(*later.beyondBudget, rowCount);
+    if (later.failure) std::rethrow_exception(later.failure);
     return rowCount;
 }
 
