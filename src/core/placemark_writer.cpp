@@ -1,10 +1,13 @@
 #include "core/placemark_writer.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <string_view>
 #include <thread>
+#include <unordered_set>
 
 #include "core/app_state.h"
 #include "core/placemark.h"
@@ -14,7 +17,6 @@ namespace ql {
 
 struct FileWriterThread::State {
     struct Job {
-        std::vector<std::string> RemovePaths;  // a removal job when not empty
         std::string Path;
         std::string Bytes;
     };
@@ -51,12 +53,8 @@ struct FileWriterThread::State {
             }
             if (Failure) continue;  // nothing after the first failure
             try {
-                for (const std::string& path : job.RemovePaths)
-                    if (platform::FileExists(path)) platform::DeleteFileQuietly(path);
-                if (job.RemovePaths.empty()) {
-                    platform::WriteWholeFile(job.Path, job.Bytes);
-                    ++WritesDone;
-                }
+                platform::WriteWholeFile(job.Path, job.Bytes);
+                ++WritesDone;
             } catch (...) {
                 Failure = std::current_exception();
             }
@@ -82,15 +80,9 @@ FileWriterThread::~FileWriterThread()
     delete state_;
 }
 
-void FileWriterThread::Remove(std::vector<std::string> paths)
-{
-    if (paths.empty()) return;
-    state_->Add({std::move(paths), {}, {}});
-}
-
 void FileWriterThread::Write(std::string path, std::string bytes)
 {
-    state_->Add({{}, std::move(path), std::move(bytes)});
+    state_->Add({std::move(path), std::move(bytes)});
 }
 
 std::size_t FileWriterThread::Finish()
@@ -105,13 +97,24 @@ std::size_t FileWriterThread::WritesDone() const
     return state_->WritesDone;
 }
 
-PlacemarkWriter::PlacemarkWriter(AppState& state) : state_(state)
+PlacemarkWriter::PlacemarkWriter(AppState& state) : state_(state), previous_(std::move(state.PlacemarkFiles))
 {
-    std::vector<std::string> previous;
-    previous.reserve(state.PlacemarkFiles.size());
-    for (const std::string& fileName : state.PlacemarkFiles) previous.push_back(state.TempDir + fileName);
     state.PlacemarkFiles.clear();
-    thread_.Remove(std::move(previous));
+}
+
+void PlacemarkWriter::DeleteStaleFiles()
+{
+    const std::unordered_set<std::string_view> now(state_.PlacemarkFiles.begin(), state_.PlacemarkFiles.end());
+    for (const std::string& fileName : previous_) {
+        if (now.contains(fileName)) continue;
+        // Letter case aside, the same file on Windows: written over, not stale.
+        if (std::any_of(state_.PlacemarkFiles.begin(), state_.PlacemarkFiles.end(),
+                        [&](const std::string& name) { return platform::SameFileName(fileName, name); }))
+            continue;
+        const std::string path = state_.TempDir + fileName;
+        if (platform::FileExists(path)) platform::DeleteFileQuietly(path);
+    }
+    previous_.clear();
 }
 
 void PlacemarkWriter::Write(std::string_view code, std::string_view name, std::string_view latitude,
@@ -143,8 +146,10 @@ void PlacemarkWriter::Finish()
         state_.NotInPolygonCount = at.NotInPolygon;
         state_.NIPList.resize(at.NIPRecords);
         state_.PlacemarkFiles.resize(at.Files);
+        DeleteStaleFiles();
         throw;
     }
+    DeleteStaleFiles();
 }
 
 }  // namespace ql

@@ -72,6 +72,9 @@ std::unique_ptr<ReadOnlyFile> OpenReadOnly(const std::string& path);
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 void DeleteFileQuietly(const std::string& path);  // outcome ignored
+// Whether two names of files in one folder name the same file: letter case
+// aside on Windows, exactly elsewhere.
+bool SameFileName(const std::string& a, const std::string& b);
 
 // The stored name of the last component of a path as the file system keeps it
 // (the long form of an 8.3 name on Windows); nullopt when nothing is found.

@@ -74,6 +74,25 @@ TEST_F(PlacemarkWriterTest, AFailedWriteLeavesTheResultsAsTheyStoodAtThatFile)
     EXPECT_FALSE(std::filesystem::exists(state.TempDir + "GC9.kml"));
 }
 
+TEST_F(PlacemarkWriterTest, AScanWritesOverItsOwnNamesAndDeletesThePreviousScansOthers)
+{
+    Load({Find("GC1", true), Find("GC2", true), Find("GC3", true)});
+    ASSERT_EQ(ScanWaypoints(state), 3);
+    const auto gc2 = std::filesystem::status(state.TempDir + "GC2.kml");
+    ASSERT_TRUE(std::filesystem::is_regular_file(gc2));
+
+    // GC2 found elsewhere now; GC3 with another name; GC4 new.
+    Cache moved = Find("GC3", true);
+    moved.name = "Umgezogen";
+    Load({Find("GC2", false), moved, Find("GC4", true)});
+    ASSERT_EQ(ScanWaypoints(state), 3);
+    EXPECT_EQ(state.PlacemarkFiles, (std::vector<std::string>{"GC3.kml", "GC4.kml"}));
+    EXPECT_FALSE(std::filesystem::exists(state.TempDir + "GC1.kml"));
+    EXPECT_FALSE(std::filesystem::exists(state.TempDir + "GC2.kml"));
+    EXPECT_NE(platform::ReadWholeFile(state.TempDir + "GC3.kml").find("Umgezogen"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(state.TempDir + "GC4.kml"));
+}
+
 // The walk runs ahead of the files: an error the walk meets later gives way
 // to the write that failed first.
 TEST_F(PlacemarkWriterTest, TheFirstFailureWinsOverALaterReadPastTheEnd)
@@ -88,13 +107,12 @@ TEST_F(PlacemarkWriterTest, TheFirstFailureWinsOverALaterReadPastTheEnd)
     ExpectStoppedAtGC3();
 }
 
-TEST_F(PlacemarkWriterTest, FilesAreWrittenInOrderAndRemovalsComeFirst)
+TEST_F(PlacemarkWriterTest, FilesAreWrittenInOrderOverWhatStoodThere)
 {
     const std::string a = state.TempDir + "a.txt", b = state.TempDir + "b.txt";
-    platform::WriteWholeFile(a, "old");
+    platform::WriteWholeFile(a, "an older and longer text");
     {
         FileWriterThread writer;
-        writer.Remove({a, state.TempDir + "never-there.txt"});
         writer.Write(a, "new a");
         writer.Write(b, "b");
         EXPECT_EQ(writer.Finish(), 2u);

@@ -1,4 +1,5 @@
-// What the platform reports about the system and the program.
+// What the platform reports about the system and the program, and how it
+// compares file names.
 
 #include <optional>
 
@@ -29,6 +30,18 @@ TEST(SystemInformation, OnlyTheProgramItselfHasVersionNumbers)
     EXPECT_FALSE(platform::GetFileVersionNumbers("/bin/sh").has_value());
     EXPECT_FALSE(platform::GetFileVersionNumbers("/no/such/file").has_value());
     EXPECT_FALSE(platform::ThousandsSeparator().empty());
+}
+
+TEST(FileNames, LetterCaseNamesAnotherFileOnlyOutsideWindows)
+{
+    EXPECT_TRUE(platform::SameFileName("GC1.kml", "GC1.kml"));
+    EXPECT_FALSE(platform::SameFileName("GC1.kml", "GC2.kml"));
+#ifdef _WIN32
+    EXPECT_TRUE(platform::SameFileName("GC1abc.kml", "gc1ABC.KML"));
+    EXPECT_TRUE(platform::SameFileName("GC\xC3\x84.kml", "gc\xC3\xA4.kml"));  // Ä and ä
+#else
+    EXPECT_FALSE(platform::SameFileName("GC1abc.kml", "gc1ABC.KML"));
+#endif
 }
 
 }  // namespace

@@ -190,6 +190,11 @@ void DeleteFileQuietly(const std::string& path)
     ::unlink(path.c_str());
 }
 
+bool SameFileName(const std::string& a, const std::string& b)
+{
+    return a == b;
+}
+
 std::optional<std::string> FindStoredName(const std::string& path)
 {
     if (path.empty() || path.back() == PathSeparator) return std::nullopt;

@@ -150,4 +150,11 @@ void DeleteFileQuietly(const std::string& path)
     ::DeleteFileW(Wide(path).c_str());
 }
 
+bool SameFileName(const std::string& a, const std::string& b)
+{
+    const std::wstring x = Wide(a), y = Wide(b);
+    return ::CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 }  // namespace ql::platform
