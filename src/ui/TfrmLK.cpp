@@ -1,6 +1,8 @@
 #include "ui/TfrmLK.h"
 
+#include <QAction>
 #include <QEvent>
+#include <QKeySequence>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -75,6 +77,26 @@ TfrmLK::TfrmLK(AppState& state, QWidget* parent) : QDialog(parent), state_(state
     setFont(DesignFont(17));
     setAutoFillBackground(true);
     buildControls();
+    buildOverviewEntry();
+}
+
+void TfrmLK::buildOverviewEntry()
+{
+    // A context menu and a short-cut: the window's design stays as it is.
+    auto* overview = new QAction(QStringLiteral("Kreisübersicht..."), this);
+    overview->setObjectName(QStringLiteral("mnuKreisuebersicht"));
+    overview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    overview->setShortcutContext(Qt::WindowShortcut);
+    addAction(overview);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(overview, &QAction::triggered, this, [this] { mnuKreisuebersichtClick(); });
+}
+
+void TfrmLK::mnuKreisuebersichtClick()
+{
+    accept();
+    // Queued, so that the overview opens once this window's own loop has ended.
+    QTimer::singleShot(0, this, [this] { emit overviewRequested(); });
 }
 
 void TfrmLK::buildControls()

@@ -29,6 +29,9 @@ public:
 
     void FormCreate();
     void ResetTallyLabels();
+    // The district overview instead of this window: it closes and asks for
+    // the overview (context menu "Kreisübersicht..." or Ctrl+K).
+    void mnuKreisuebersichtClick();
     // Rebuilds frames and labels from the tally; runs once per showing.
     void FormActivate();
     void bbtnOKClick();
@@ -36,6 +39,10 @@ public:
     // Frame colours: button face with the cut-off filter on, 3D light with it off.
     static constexpr QPalette::ColorRole FilterOnFrameRole = QPalette::Button;
     static constexpr QPalette::ColorRole FilterOffFrameRole = QPalette::Midlight;
+
+signals:
+    // After the window has closed: the overview is wanted.
+    void overviewRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -46,6 +53,7 @@ protected:
 
 private:
     void buildControls();
+    void buildOverviewEntry();
     void setFrameColour(QPalette::ColorRole role);
 
     AppState& state_;

@@ -29,6 +29,9 @@ std::unique_ptr<Windows> CreateWindows(AppState& state, platform::RegistryReader
     w->frmFK = std::make_unique<TfrmFK>(state);
     Guarded(nullptr, [&] { w->frmFK->FormCreate(); });
     w->frmLK->setFinalCoordinatesWindow(w->frmFK.get());
+    TfrmMain* main = w->frmMain.get();
+    QObject::connect(w->frmLK.get(), &TfrmLK::overviewRequested, main,
+                     [main] { Guarded(main, [&] { main->mnuUebersichtClick(); }); });
     w->frmWeb = std::make_unique<TfrmWeb>(state);
     Guarded(nullptr, [&] { w->frmWeb->FormCreate(); });
     return w;

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
@@ -24,6 +25,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/TfrmFK.h"
 #include "ui/TfrmLK.h"
+#include "ui/TfrmOverview.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmWeb.h"
 
@@ -188,6 +190,23 @@ TEST_F(ResultsWindowsTest, TallyBeforeAnyScanIsAllRedZero)
         EXPECT_TRUE(lk->isVisible());
     });
     EXPECT_EQ(seen, QStringList{"frmLK"});
+}
+
+TEST_F(ResultsWindowsTest, CtrlKInTheTallyWindowClosesItAndOpensTheOverview)
+{
+    const QStringList seen = showTally([&] {
+        auto* entry = lk->findChild<QAction*>("mnuKreisuebersicht");
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->text(), QString::fromUtf8("Kreis\xC3\xBC" "bersicht..."));
+        EXPECT_EQ(lk->contextMenuPolicy(), Qt::ActionsContextMenu);  // the same entry on the right button
+        QTest::keyClick(lk, Qt::Key_K, Qt::ControlModifier);
+        EXPECT_FALSE(lk->isVisible());
+    });
+    EXPECT_EQ(seen, QStringList{"frmLK"});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return fx.windows->frmOverview && fx.windows->frmOverview->isVisible(); }, 5000));
+    EXPECT_FALSE(lk->isVisible());
+    fx.windows->frmOverview->close();
 }
 
 TEST_F(ResultsWindowsTest, TallyWithThirtyFiveDistrictsOpensNoFinalWindow)
