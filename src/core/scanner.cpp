@@ -6,6 +6,7 @@
 #include "core/scanner.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -316,6 +317,7 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
 
     const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 2, HasWptOpen) : n;
     LaterFinds later;
+    std::atomic<bool> firstHalfFailed{false};  // the second half's finds are no longer wanted
     std::thread reader;
     if (middle < n) {
         try {
@@ -324,6 +326,7 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
                 RowBudget laterBudget(query.TextBytes());
                 try {
                     ReadWaypoints(lines, middle, n, state.CutoffEnabled, state.PolyTable, [&](FindRead&& find) {
+                        if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
                         if (!laterBudget.Allows(find.cost)) {
                             later.beyondBudget = find.cost;
                             return false;
@@ -343,6 +346,7 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
     try {
         ReadWaypoints(lines, FirstWaypointLine, middle, state.CutoffEnabled, state.PolyTable, addFind);
     } catch (...) {
+        firstHalfFailed = true;
         if (reader.joinable()) reader.join();
         throw;
     }
