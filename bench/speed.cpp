@@ -103,6 +103,29 @@ struct OpenSeries {
     Series tool, first, split, check, scan, total, peak, files;
 };
 
+// What the stages of one kind of file are called, and its targets.
+struct OpenNames {
+    const char* kind;
+    const char* tool;   // the system's own count of the lines
+    const char* first;  // the load
+    const char* total;
+    double target, goal;  // for total / tool
+};
+
+void PrintOpen(const OpenNames& names, const std::string& file, const OpenSeries& series)
+{
+    std::fprintf(stderr, "%s %s\n", names.kind, file.c_str());
+    PrintSeries(names.tool, series.tool);
+    PrintSeries(names.first, series.first);
+    PrintSeries("check and split", series.split);
+    PrintSeries("My Finds check", series.check);
+    PrintSeries("scan with placemark files", series.scan);
+    PrintSeries("(the same files, plainly made)", series.files);
+    PrintSeries(names.total, series.total);
+    PrintSeries("peak memory growth", series.peak, "x the GPX size");
+    PrintRatio((std::string(names.total) + " / " + names.tool).c_str(), series.total, series.tool, names.target, names.goal);
+}
+
 // Creating as many files of a placemark's size in a fresh folder, one after
 // the other, with nothing else: the least the placemark files can cost on
 // this file system.
@@ -210,28 +233,9 @@ int Run(const Options& options)
 
     std::fprintf(stderr, "%d runs, %d rows, %d not in any district; load average after: %s\n", options.runs, rows,
                  state.NotInPolygonCount, LoadAverage().c_str());
-    std::fprintf(stderr, "GPX %s\n", options.gpx.c_str());
-    PrintSeries("wc -l", gpx.tool);
-    PrintSeries("read", gpx.first);
-    PrintSeries("check and split", gpx.split);
-    PrintSeries("My Finds check", gpx.check);
-    PrintSeries("scan with placemark files", gpx.scan);
-    PrintSeries("(the same files, plainly made)", gpx.files);
-    PrintSeries("load and scan", gpx.total);
-    PrintSeries("peak memory growth", gpx.peak, "x the GPX size");
-    PrintRatio("load and scan / wc -l", gpx.total, gpx.tool, 4.0, 3.0);
-    if (!options.zip.empty()) {
-        std::fprintf(stderr, "ZIP %s\n", options.zip.c_str());
-        PrintSeries("unzip -p | wc -l", zip.tool);
-        PrintSeries("extract", zip.first);
-        PrintSeries("check and split", zip.split);
-        PrintSeries("My Finds check", zip.check);
-        PrintSeries("scan with placemark files", zip.scan);
-    PrintSeries("(the same files, plainly made)", zip.files);
-        PrintSeries("whole open", zip.total);
-        PrintSeries("peak memory growth", zip.peak, "x the GPX size");
-        PrintRatio("whole open / unzip -p | wc -l", zip.total, zip.tool, 1.5, 1.0);
-    }
+    PrintOpen({"GPX", "wc -l", "read", "load and scan", 4.0, 3.0}, options.gpx, gpx);
+    if (!options.zip.empty())
+        PrintOpen({"ZIP", "unzip -p | wc -l", "extract", "whole open", 1.5, 1.0}, options.zip, zip);
     return 0;
 }
 
