@@ -5,9 +5,8 @@
 #include <cstdint>
 #include <thread>
 #include <utility>
-#include <string>
+#include <array>
 #include <system_error>
-#include <unordered_map>
 
 namespace ql {
 
@@ -52,18 +51,6 @@ Coverage DistrictOverview::CoverageOf(int district, double thresholdMetres) cons
     const DistrictSummary& d = districts[static_cast<std::size_t>(district)];
     if (d.finds <= 0) return Coverage::Uncovered;
     return d.bestMetres < thresholdMetres ? Coverage::NearBorder : Coverage::Covered;
-}
-
-std::optional<int> DistrictOfRow(std::string_view districtText)
-{
-    static const std::unordered_map<std::string_view, int> byName = [] {
-        std::unordered_map<std::string_view, int> map;
-        for (int i = 0; i < DistrictCount; ++i) map.emplace(DistrictNames[static_cast<std::size_t>(i)], i);
-        return map;
-    }();
-    const auto it = byName.find(districtText);
-    if (it == byName.end()) return std::nullopt;
-    return it->second;
 }
 
 NearestBorder FindNearestBorder(const DistrictMap& districts, TFPoint p)

@@ -4,8 +4,6 @@
 // find farthest inside it.
 
 #include <array>
-#include <optional>
-#include <string_view>
 #include <vector>
 
 #include "core/district_map.h"
@@ -48,10 +46,6 @@ struct DistrictOverview {
     int CoveredCount() const;
     Coverage CoverageOf(int district, double thresholdMetres) const;
 };
-
-// The district index of a row's district text; none for "NOT IN POLYGON!" or
-// a text that names no district.
-std::optional<int> DistrictOfRow(std::string_view districtText);
 
 // Metres from p to the nearest real border of any district, and that district.
 struct NearestBorder {

@@ -104,9 +104,6 @@ TEST(DistrictOverview, NearestBorderSkipsDistrictsWithoutBorder)
     const NearestBorder nearest = FindNearestBorder(map, {50.15, 7.15});  // inside district 0's "line"
     EXPECT_EQ(nearest.district, TrierSaarburg);
     EXPECT_EQ(FindNearestBorder(DistrictMap{}, {50.0, 7.0}).district, -1);
-    EXPECT_EQ(DistrictOfRow("Trier"), Trier);
-    EXPECT_EQ(DistrictOfRow("NOT IN POLYGON!"), std::nullopt);
-    EXPECT_EQ(DistrictOfRow(""), std::nullopt);
 }
 
 TEST(DistrictOverview, NearestBorderTieGoesToTheLowerDistrict)
