@@ -5,7 +5,7 @@
 #include <string>
 
 #include "archive/extract.h"
-#include "core/app_state.h"
+#include "state/app_state.h"
 
 namespace bench {
 

@@ -14,11 +14,12 @@
 
 #include "archive/extract.h"
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/query_pipeline.h"
-#include "core/query_text.h"
-#include "core/placemark.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "query/query_pipeline.h"
+#include "scan/query_scan.h"
+#include "query/query_text.h"
+#include "scan/placemark.h"
+#include "scan/scanner.h"
 #include "geo/point_in_polygon.h"
 
 namespace {

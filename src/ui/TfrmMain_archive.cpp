@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "archive/extract.h"
-#include "core/app_state.h"
-#include "core/query_text.h"
+#include "state/app_state.h"
+#include "query/query_text.h"
 #include "ui/TfrmMain.h"
 
 namespace ql::ui {

@@ -10,9 +10,10 @@
 #include <QPushButton>
 
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "query/query_pipeline.h"
+#include "scan/query_scan.h"
+#include "scan/scanner.h"
 #include "ui/CacheListModel.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"

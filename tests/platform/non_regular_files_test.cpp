@@ -19,8 +19,8 @@
 
 #include "archive/extract.h"
 #include "base/user_error.h"
-#include "core/polygon_files.h"
-#include "core/query_pipeline.h"
+#include "districts/polygon_files.h"
+#include "query/query_pipeline.h"
 #include "platform/platform.h"
 #include "support/error_of.h"
 
