@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         state.TempDir = temp.path();
         state.CutoffEnabled = !noCutoff;
         bench::LoadPolygons(state, polygons);
-        state.QueryLines = ql::LoadQueryFile(file);
+        state.QueryLines = ql::OpenQuery(file);
         bench::Stopwatch scanClock;
         const double scanCpu = bench::ProcessCpuSeconds();
         const int rows = ql::ScanWaypoints(state);

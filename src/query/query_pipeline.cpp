@@ -16,12 +16,24 @@ bool HasZipExtension(std::string_view path)
     return ext == ".zip";
 }
 
-QueryText LoadQueryFile(const std::string& path)
+platform::LargeBuffer ReadQueryBytes(const std::string& path, ExtractProgress& progress)
 {
+    if (HasZipExtension(path)) return ExtractFirstGpx(path, progress);
     // A file beyond the limit is refused before it is read.
     if (const auto file = platform::OpenReadOnly(path); file && file->Size() > MaxQueryBytes)
         ThrowQueryTooLarge(file->Size());
-    return QueryText::FromBuffer(platform::ReadWholeFileLarge(path));
+    return platform::ReadWholeFileLarge(path);
+}
+
+QueryText OpenQuery(const std::string& path, ExtractProgress& progress)
+{
+    return QueryText::FromBuffer(ReadQueryBytes(path, progress));
+}
+
+QueryText OpenQuery(const std::string& path)
+{
+    NoExtractProgress progress;
+    return OpenQuery(path, progress);
 }
 
 namespace {
@@ -32,9 +44,9 @@ void RemoveAll(std::string& text, std::string_view what)
 }
 }  // namespace
 
-bool IsMyFindsQuery(const QueryText& lines, std::string& queryDate)
+std::optional<std::string> IsMyFindsQuery(const QueryText& lines)
 {
-    if (lines.At(2).find("My Finds Pocket Query") == std::string_view::npos) return false;
+    if (lines.At(2).find("My Finds Pocket Query") == std::string_view::npos) return std::nullopt;
     std::string date(lines.At(6));
     RemoveAll(date, "</time>");
     RemoveAll(date, "<time>");
@@ -44,8 +56,7 @@ bool IsMyFindsQuery(const QueryText& lines, std::string& queryDate)
         if (c == 'T') shown += " - ";
         else shown += c;
     }
-    queryDate = std::move(shown);
-    return true;
+    return shown;
 }
 
 namespace {

@@ -1,9 +1,12 @@
 #pragma once
 // The steps from a chosen file to the query lines, and the My Finds check.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "archive/extract.h"
+#include "platform/platform.h"
 #include "query/query_text.h"
 
 namespace ql {
@@ -11,13 +14,20 @@ namespace ql {
 // True when the file name ends in ".zip", in any letter case.
 bool HasZipExtension(std::string_view path);
 
-// Reads a GPX file whole and splits it into lines; a file larger than a query
-// may be is refused before it is read.
-QueryText LoadQueryFile(const std::string& path);
+// The bytes of a query: for a name with the ZIP extension the first GPX entry
+// of the archive, extracted with its progress; else the file read whole, a
+// file larger than a query may be refused before it is read.
+platform::LargeBuffer ReadQueryBytes(const std::string& path, ExtractProgress& progress);
 
-// Line 2 must contain "My Finds Pocket Query"; then queryDate gets line 6
-// without its time tags and with every "T" written " - ".
-bool IsMyFindsQuery(const QueryText& lines, std::string& queryDate);
+// Opens a query: its bytes (ReadQueryBytes) split into lines.
+QueryText OpenQuery(const std::string& path, ExtractProgress& progress);
+// The same where nobody watches the progress.
+QueryText OpenQuery(const std::string& path);
+
+// The query date of a My Finds query, none for any other file: line 2 must
+// contain "My Finds Pocket Query"; the date is line 6 without its time tags
+// and with every "T" written " - ".
+std::optional<std::string> IsMyFindsQuery(const QueryText& lines);
 
 // True when the query ends with its closing </gpx> line; blanks and line
 // breaks may follow it.

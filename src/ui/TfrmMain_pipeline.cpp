@@ -106,7 +106,7 @@ void TfrmMain::FileOpen1Accept(const QString& fileName)
             btnExtrZipClick();
             return;
         }
-        state_.QueryLines = LoadQueryFile(state_.QueryFileName);
+        state_.QueryLines = OpenQuery(state_.QueryFileName);
         pbProgress_->setValue(100);
         lblReady_->setText(QStringLiteral("FERTIG !"));
         lblReady_->adjustSize();
@@ -123,9 +123,8 @@ void TfrmMain::btnExtrDatenClick()
     }
     if (state_.QueryLines.Empty()) return;
 
-    std::string queryDate;
-    if (IsMyFindsQuery(state_.QueryLines, queryDate)) {
-        lblQueryDatum_->setText(FromUtf8(queryDate));
+    if (const std::optional<std::string> queryDate = IsMyFindsQuery(state_.QueryLines)) {
+        lblQueryDatum_->setText(FromUtf8(*queryDate));
         lblQueryDatum_->adjustSize();
         QueryScan scan;
         {

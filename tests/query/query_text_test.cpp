@@ -213,21 +213,17 @@ TEST(MyFindsCheck, ShowsTheQueryDateWithItsIndentation)
     QueryText q = QueryText::FromBytes(
         "<?xml?>\r\n<gpx>\r\n  <name>My Finds Pocket Query</name>\r\n<desc/>\r\n<author/>\r\n<email/>\r\n"
         "  <time>2011-06-27T02:11:21Z</time>\r\n");
-    std::string date;
-    ASSERT_TRUE(IsMyFindsQuery(q, date));
-    EXPECT_EQ(date, "  2011-06-27 - 02:11:21Z");
+    EXPECT_EQ(IsMyFindsQuery(q), "  2011-06-27 - 02:11:21Z");
 }
 
 TEST(MyFindsCheck, OtherQueriesAndShortFiles)
 {
-    std::string date = "unchanged";
-    EXPECT_FALSE(IsMyFindsQuery(QueryText::FromBytes("a\nb\n  <name>my finds pocket query</name>"), date));
-    EXPECT_EQ(date, "unchanged");
+    EXPECT_EQ(IsMyFindsQuery(QueryText::FromBytes("a\nb\n  <name>my finds pocket query</name>")), std::nullopt);
     // Fewer than three lines: the check itself reads past the end.
-    EXPECT_THROW(IsMyFindsQuery(QueryText::FromBytes("a\nb"), date), UserError);
+    EXPECT_THROW((void)IsMyFindsQuery(QueryText::FromBytes("a\nb")), UserError);
     // A My Finds header of fewer than seven lines fails at the date line.
     try {
-        IsMyFindsQuery(QueryText::FromBytes("a\nb\nMy Finds Pocket Query\nd"), date);
+        (void)IsMyFindsQuery(QueryText::FromBytes("a\nb\nMy Finds Pocket Query\nd"));
         FAIL() << "no error";
     } catch (const UserError& e) {
         EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (6)");

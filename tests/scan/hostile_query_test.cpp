@@ -45,7 +45,7 @@ TEST(QueryLimits, AFileBeyondTheSizeLimitIsRefusedBeforeItIsRead)
                       ("ql_huge_" + std::to_string(static_cast<long>(::getpid())) + ".gpx");
     { std::ofstream(path) << "x"; }
     std::filesystem::resize_file(path, 4'000'000'001ULL);
-    EXPECT_EQ(ErrorOf([&] { (void)LoadQueryFile(path.string()); }),
+    EXPECT_EQ(ErrorOf([&] { (void)OpenQuery(path.string()); }),
               "Die Abfrage ist zu groß: 4.000.000.001 Bytes, höchstens 4.000.000.000 Bytes sind möglich.");
     std::filesystem::remove(path);
 }

@@ -70,14 +70,13 @@ protected:
         const std::string dir = std::string(QL_DATA_DIR) + "/rlp_polygons/";
         for (int i = 0; i < DistrictCount; ++i)
             state.PolyTable.SetPolygon(i, LoadPolygonFile(dir + std::string(DistrictFileNames[i]) + ".txt"));
-        state.QueryLines = LoadQueryFile(std::string(QL_DATA_DIR) + "/demo/demo-myfinds.gpx");
+        state.QueryLines = OpenQuery(std::string(QL_DATA_DIR) + "/demo/demo-myfinds.gpx");
     }
 };
 
 TEST_F(DemoQueryTest, CoversEveryDistrictAfterTheCutoff)
 {
-    std::string date;
-    ASSERT_TRUE(IsMyFindsQuery(state.QueryLines, date));
+    ASSERT_TRUE(IsMyFindsQuery(state.QueryLines));
     const int rows = ScanWaypoints(state);
     for (int i = 0; i < DistrictCount; ++i) EXPECT_GE(state.DistrictTally[i], 1) << DistrictNames[i];
     EXPECT_EQ(state.NotInPolygonCount, 4);
