@@ -137,12 +137,12 @@ TEST_F(PlacemarkTest, FileIsWellFormedWhateverTheNameHolds)
                              "\x01" + "\x7F" + std::string(1, '\0') + "&unknown; &#99999999;";
     WritePlacemark(state, "GC1", name, "1", "2");
     const std::string text = Written("GC1.kml");
-    EXPECT_NE(text.find("<name>GC1 - &lt;img src=x onerror=alert(1)&gt; &amp;amp; A\xC3\xA4\xC3\xA4&amp;#0;??"
-                        "?\x7F?&amp;unknown; &amp;#99999999;</name>"),
+    EXPECT_NE(text.find("<name>GC1 - &lt;img src=x onerror=alert(1)&gt; &amp;amp; A\xC3\xA4\xC3\xA4\xEF\xBF\xBD?\xEF\xBF\xBD"
+                        "?\x7F?&amp;unknown; \xEF\xBF\xBD</name>"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("<description>GC1 - \xE2\x80\xB9img src=x onerror=alert(1)\xE2\x80\xBA &amp;amp; "
-                        "A\xC3\xA4\xC3\xA4&amp;#0;???\x7F?&amp;unknown; &amp;#99999999;</description>"),
+                        "A\xC3\xA4\xC3\xA4\xEF\xBF\xBD?\xEF\xBF\xBD?\x7F?&amp;unknown; \xEF\xBF\xBD</description>"),
               std::string::npos)
         << text;
     for (char c : text) EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\r' || c == '\n');
