@@ -96,21 +96,6 @@ std::string PlacemarkFileBytes(std::string_view code, std::string_view name, std
     return bytes;
 }
 
-void WritePlacemark(AppState& state, PlacemarkNames& names, std::string_view code, std::string_view name,
-                    std::string_view latitude, std::string_view longitude)
-{
-    std::string fileName = names.Claim(code);
-    platform::WriteWholeFile(state.TempDir + fileName, PlacemarkFileBytes(code, name, latitude, longitude));
-    state.PlacemarkFiles.push_back(std::move(fileName));
-}
-
-void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
-                    std::string_view longitude)
-{
-    PlacemarkNames names(state.PlacemarkFiles);
-    WritePlacemark(state, names, code, name, latitude, longitude);
-}
-
 void RemovePlacemarkFiles(AppState& state)
 {
     for (const std::string& fileName : state.PlacemarkFiles) {
