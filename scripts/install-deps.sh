@@ -9,7 +9,7 @@ PACKAGES=(
   libgl1-mesa-dev
   zlib1g-dev libgtest-dev googletest
   libgeos-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   fonts-dejavu-core fonts-liberation2
   xvfb xauth xdg-utils
   zip unzip python3

@@ -27,7 +27,8 @@ TEST(CharacterReferences, LeavesOtherAmpersandsAndRepairsNoCharacters)
 TEST(CharacterReferences, ANumberNamingNoCharacterReadsTheSameInEveryText)
 {
     const std::string replacement = "\xEF\xBF\xBD";
-    for (const char* reference : {"&#0;", "&#x0;", "&#xD800;", "&#57343;", "&#x110000;", "&#99999999;", "&#xFFFFFFFF;"}) {
+    for (const char* reference :
+         {"&#0;", "&#x0;", "&#xD800;", "&#57343;", "&#x110000;", "&#99999999;", "&#xFFFFFFFF;"}) {
         EXPECT_EQ(DecodeCharacterReferences(reference), replacement) << reference;
         EXPECT_EQ(DecodeQueryText(reference), replacement) << reference;
     }
