@@ -146,6 +146,18 @@ TEST(DistrictOverview, ManyFindsMeasureAsEachAlone)
     EXPECT_EQ(overview.districts[TrierSaarburg].finds + overview.districts[Trier].finds + outside, 10'000);
 }
 
+TEST(DistrictOverview, ABestFindExactlyAtTheThresholdCoversItsDistrict)
+{
+    const std::vector<CacheRow> rows = SmallRows();
+    const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
+    const double best = overview.districts[Trier].bestMetres;
+    ASSERT_GT(best, 0.0);
+    EXPECT_EQ(overview.CoverageOf(Trier, best), Coverage::Covered);
+    EXPECT_EQ(overview.CoverageOf(Trier, std::nextafter(best, 2 * best)), Coverage::NearBorder);
+    EXPECT_EQ(overview.CoverageOf(Trier, std::nextafter(best, 0.0)), Coverage::Covered);
+    EXPECT_EQ(overview.CoverageOf(5, 0.0), Coverage::Uncovered);
+}
+
 TEST(ProofList, CoveredDistrictsInTallyOrderThenTheMissing)
 {
     const std::vector<CacheRow> rows = SmallRows();
