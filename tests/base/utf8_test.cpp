@@ -26,11 +26,11 @@ std::pair<char32_t, std::size_t> Decode(const std::string& bytes)
 
 TEST(Utf8, TheShortestFormsAtEachBoundaryAreValidTheOverlongOnesNot)
 {
-    EXPECT_EQ(Length("\xC2\x80"), 2u);          // U+0080
-    EXPECT_EQ(Length("\xE0\xA0\x80"), 3u);      // U+0800
+    EXPECT_EQ(Length("\xC2\x80"), 2u);  // U+0080
+    EXPECT_EQ(Length("\xE0\xA0\x80"), 3u);  // U+0800
     EXPECT_EQ(Length("\xF0\x90\x80\x80"), 4u);  // U+10000
-    for (const char* overlong : {"\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF", "\xF0\x80\x80\x80",
-                                 "\xF0\x8F\xBF\xBF"}) {
+    for (const char* overlong :
+         {"\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF", "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF"}) {
         EXPECT_EQ(Length(overlong), 0u) << overlong;
         EXPECT_EQ(Decode(overlong), std::make_pair(char32_t{0xFFFD}, std::size_t{1}));
     }
@@ -44,7 +44,8 @@ TEST(Utf8, SurrogatesAndCodePointsPastTheLastAreInvalid)
     EXPECT_EQ(Decode("\xEE\x80\x80"), std::make_pair(char32_t{0xE000}, std::size_t{3}));
     EXPECT_EQ(Decode("\xF4\x8F\xBF\xBF"), std::make_pair(char32_t{0x10FFFF}, std::size_t{4}));
     EXPECT_EQ(Length("\xF4\x90\x80\x80"), 0u);  // U+110000
-    for (int lead = 0xF5; lead <= 0xFF; ++lead) EXPECT_EQ(Length(std::string(1, static_cast<char>(lead)) + "\x80\x80\x80"), 0u);
+    for (int lead = 0xF5; lead <= 0xFF; ++lead)
+        EXPECT_EQ(Length(std::string(1, static_cast<char>(lead)) + "\x80\x80\x80"), 0u);
 }
 
 TEST(Utf8, LoneContinuationBytesAndC0C1LeadsStartNoSequence)

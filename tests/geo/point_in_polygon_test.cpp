@@ -63,20 +63,20 @@ TEST(PointInPolygon, TheRuleOnVerticesOnAHorizontalEdgeAndAtBothEndsOfAnEdge)
     // A triangle with its base along X: A (0, 0), B (2, 4), C (4, 0). The
     // ray runs towards greater X; an edge counts for Y in [min, max).
     const TPolyArray triangle = {{0, 0}, {2, 4}, {4, 0}};
-    CheckLocation(triangle, {0, 0}, true);   // vertex A: the edge B-C lies ahead on the ray
+    CheckLocation(triangle, {0, 0}, true);  // vertex A: the edge B-C lies ahead on the ray
     CheckLocation(triangle, {4, 0}, false);  // vertex C: nothing ahead
     CheckLocation(triangle, {2, 4}, false);  // vertex B: at the top, no edge counts
-    CheckLocation(triangle, {2, 0}, true);   // on the horizontal edge C-A, which never counts
-    CheckLocation(triangle, {1, 2}, true);   // on A-B, the edge of least X
+    CheckLocation(triangle, {2, 0}, true);  // on the horizontal edge C-A, which never counts
+    CheckLocation(triangle, {1, 2}, true);  // on A-B, the edge of least X
     CheckLocation(triangle, {3, 2}, false);  // on B-C, the edge of greatest X
 
     // The two halves of the rule by themselves.
-    EXPECT_TRUE(EdgeConsidered({5, 0}, 0, 4));   // lower end included
+    EXPECT_TRUE(EdgeConsidered({5, 0}, 0, 4));  // lower end included
     EXPECT_FALSE(EdgeConsidered({5, 4}, 0, 4));  // upper end not
-    EXPECT_TRUE(EdgeConsidered({5, 0}, 4, 0));   // whichever way the edge runs
+    EXPECT_TRUE(EdgeConsidered({5, 0}, 4, 0));  // whichever way the edge runs
     EXPECT_FALSE(EdgeConsidered({5, 0}, 0, 0));  // a horizontal edge: never
     EXPECT_TRUE(EdgeCrossesRay({0.999, 2}, 0, 0, 2, 4));  // the edge is at X = 1 there
-    EXPECT_FALSE(EdgeCrossesRay({1, 2}, 0, 0, 2, 4));     // exactly on it: not ahead
+    EXPECT_FALSE(EdgeCrossesRay({1, 2}, 0, 0, 2, 4));  // exactly on it: not ahead
 }
 
 }  // namespace
