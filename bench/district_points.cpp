@@ -8,6 +8,7 @@
 
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
+#include "districts/district_map.h"
 #include "districts/polygon_files.h"
 
 namespace bench {
@@ -15,7 +16,7 @@ namespace bench {
 DistrictShapes::DistrictShapes(const std::string& folder)
 {
     for (int i = 0; i < ql::DistrictCount; ++i) {
-        table_[i] = ql::LoadPolygonFile(folder + std::string(ql::DistrictFileNames[i]) + ".txt");
+        table_[i] = ql::LoadPolygonFile(ql::PolygonFilePath(folder, i));
         if (table_[i].empty()) throw std::runtime_error("empty polygon " + std::string(ql::DistrictFileNames[i]));
         Box& b = boxes_[i];
         b.minX = b.minY = std::numeric_limits<double>::max();

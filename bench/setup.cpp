@@ -7,6 +7,7 @@
 
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
+#include "districts/district_map.h"
 #include "districts/polygon_files.h"
 #include "platform/platform.h"
 
@@ -42,8 +43,7 @@ TempFolder::~TempFolder()
 void LoadPolygons(ql::AppState& state, std::string dir)
 {
     if (!dir.empty() && dir.back() != ql::platform::PathSeparator) dir += ql::platform::PathSeparator;
-    for (int i = 0; i < ql::DistrictCount; ++i)
-        state.PolyTable.SetPolygon(i, ql::LoadPolygonFile(dir + std::string(ql::DistrictFileNames[i]) + ".txt"));
+    ql::LoadDistrictFolder(state.PolyTable, dir);
 }
 
 }  // namespace bench

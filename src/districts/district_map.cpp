@@ -1,6 +1,7 @@
 #include "districts/district_map.h"
 
 #include "base/user_error.h"
+#include "districts/polygon_files.h"
 
 namespace ql {
 
@@ -21,6 +22,22 @@ void DistrictMap::SetPolygon(int district, TPolyArray polygon)
 std::optional<int> DistrictMap::Find(TFPoint p) const
 {
     return locator_.Find(p);
+}
+
+std::string PolygonFilePath(const std::string& folder, int district)
+{
+    if (district < 0 || district >= DistrictCount) ThrowIndexError(district);
+    return folder + std::string(DistrictFileNames[static_cast<std::size_t>(district)]) + ".txt";
+}
+
+void LoadDistrictFolder(DistrictMap& districts, const std::string& folder,
+                        const std::function<void(int district, const std::string& path)>& before)
+{
+    for (int i = 0; i < DistrictCount; ++i) {
+        const std::string path = PolygonFilePath(folder, i);
+        if (before) before(i, path);
+        districts.SetPolygon(i, LoadPolygonFile(path));
+    }
 }
 
 }  // namespace ql

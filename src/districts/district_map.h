@@ -3,6 +3,8 @@
 // that the index always answers for the polygons as they are.
 
 #include <array>
+#include <functional>
+#include <string>
 #include <optional>
 #include <string_view>
 
@@ -38,5 +40,15 @@ private:
     DistrictLocator locator_;
     std::array<BorderIndex, DistrictCount> borders_;
 };
+
+// The polygon file of a district in a folder that ends with the separator.
+std::string PolygonFilePath(const std::string& folder, int district);
+
+// Reads the 36 polygon files of a folder into the map, in district order.
+// `before(district, path)` runs before each file (the polygon window logs and
+// shows its progress there). A file that cannot be read throws as
+// LoadPolygonFile does; the districts read before it stay in the map.
+void LoadDistrictFolder(DistrictMap& districts, const std::string& folder,
+                        const std::function<void(int district, const std::string& path)>& before = {});
 
 }  // namespace ql

@@ -2,8 +2,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/user_error.h"
+#include "core/tables.h"
 #include "districts/district_map.h"
 
 namespace ql {
@@ -49,6 +51,34 @@ TEST_F(DistrictMapTest, IndexFollowsEveryChangeOfThePolygons)
 
     EXPECT_THROW(districts.SetPolygon(36, {}), UserError);
     EXPECT_THROW(districts.SetPolygon(-1, {}), UserError);
+}
+
+TEST(DistrictFolder, ReadsEveryDistrictInOrderAndKeepsThoseReadBeforeAFailure)
+{
+    const std::string folder = std::string(QL_DATA_DIR) + "/rlp_polygons/";
+    DistrictMap districts;
+    std::vector<int> order;
+    LoadDistrictFolder(districts, folder, [&](int district, const std::string& path) {
+        EXPECT_EQ(path, PolygonFilePath(folder, district));
+        order.push_back(district);
+    });
+    ASSERT_EQ(order.size(), static_cast<std::size_t>(DistrictCount));
+    for (int i = 0; i < DistrictCount; ++i) {
+        EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+        EXPECT_FALSE(districts[i].empty()) << DistrictNames[static_cast<std::size_t>(i)];
+    }
+    EXPECT_EQ(PolygonFilePath("/p/", 19), "/p/Suedliche Weinstrasse.txt");
+
+    // The folder gone after the third file: the first three stay, the rest as they were.
+    DistrictMap partial;
+    int seen = 0;
+    EXPECT_THROW(LoadDistrictFolder(partial, folder,
+                                    [&](int, const std::string&) {
+                                        if (++seen == 4) throw UserError("weg");
+                                    }),
+                 UserError);
+    EXPECT_FALSE(partial[2].empty());
+    EXPECT_TRUE(partial[3].empty());
 }
 
 }  // namespace
