@@ -4,12 +4,14 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTranslator>
 
 #include "core/app_state.h"
 #include "base/user_error.h"
 #include "core/placemark.h"
 #include "platform/platform.h"
+#include "app/screenshot_tour.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/TfrmMain.h"
@@ -45,6 +47,20 @@ int main(int argc, char* argv[])
     {
         auto windows = ql::ui::CreateWindows(state, *registry);
         windows->frmMain->show();
+        // "quenlorn QUERY" opens a query at start; "--screenshots FOLDER QUERY"
+        // also walks through the windows and photographs them.
+        QStringList args = QApplication::arguments().mid(1);
+        QString tourFolder;
+        if (args.size() >= 2 && args.front() == QLatin1String("--screenshots")) {
+            tourFolder = args.at(1);
+            args = args.mid(2);
+        }
+        const QString query = args.value(0);
+        if (!tourFolder.isEmpty()) {
+            ql::ui::StartScreenshotTour(*windows, state, tourFolder, query);
+        } else if (!query.isEmpty()) {
+            QTimer::singleShot(0, windows->frmMain.get(), [&] { windows->frmMain->FileOpen1Accept(query); });
+        }
         exitCode = QApplication::exec();
     }
 
