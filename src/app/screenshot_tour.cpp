@@ -47,6 +47,16 @@ QString ShotName(const QWidget* w)
     return name;
 }
 
+bool Uniform(const QImage& image)
+{
+    if (image.isNull()) return true;
+    const QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 5)
+        for (int x = 0; x < image.width(); x += 5)
+            if (image.pixel(x, y) != first) return false;
+    return true;
+}
+
 class Tour : public QObject {
 public:
     Tour(Windows& windows, AppState& state, const QString& folder)
@@ -83,12 +93,20 @@ public:
     {
         const QRect g = w->frameGeometry();
         QPixmap picture = w->screen()->grabWindow(0, g.x(), g.y(), g.width(), g.height());
+        // A desktop that cannot be read back gives one colour: the window's
+        // own drawing then.
+        const bool fromScreen = !Uniform(picture.toImage());
+        if (!fromScreen) picture = w->grab();
         QString name = ShotName(w);
         if (shot_.contains(name)) name += QString::number(shot_.count(name) + 1);
         shot_.append(ShotName(w));
         const QString file = dir_.filePath(name + QStringLiteral(".png"));
         const bool saved = picture.save(file);
-        line(QStringLiteral("Shot=%1 %2x%3%4").arg(name).arg(picture.width()).arg(picture.height())
+        line(QStringLiteral("Shot=%1 %2x%3 %4%5")
+                 .arg(name)
+                 .arg(picture.width())
+                 .arg(picture.height())
+                 .arg(fromScreen ? QStringLiteral("screen") : QStringLiteral("window"))
                  .arg(saved ? QString() : QStringLiteral(" (not saved)")));
     }
 

@@ -95,6 +95,34 @@ TEST_F(WinFiles, WriteReplacesTheWholeFileAndReadGivesItBack)
     platform::DeleteFileQuietly(path);  // gone already: nothing happens
 }
 
+// A query kept deep in the user's folders: a path of more than MAX_PATH (260)
+// characters is written, found and read by every file call.
+TEST_F(WinFiles, PathsLongerThanMaxPathAreWrittenFoundAndRead)
+{
+    std::wstring deep = L"\\\\?\\" + root_.wstring();
+    for (int i = 0; i < 5; ++i) {
+        deep += L"\\Geocaching Auswertungen des Jahres mit allen Funden " + std::to_wstring(i);
+        ASSERT_TRUE(::CreateDirectoryW(deep.c_str(), nullptr)) << i;
+    }
+    const std::string folder = test::Utf8(fs::path(deep.substr(4)));
+    const std::string file = folder + "\\Pr\xC3\xBC" "fung.gpx";
+    ASSERT_GT(file.size(), 260u);
+    platform::WriteWholeFile(file, "Inhalt");
+    EXPECT_TRUE(platform::FileExists(file));
+    EXPECT_TRUE(platform::DirectoryExists(folder));
+    EXPECT_EQ(platform::ReadWholeFile(file), "Inhalt");
+    EXPECT_EQ(std::string(platform::ReadWholeFileLarge(file).View()), "Inhalt");
+    auto opened = platform::OpenReadOnly(file);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->Size(), 6u);
+    // The same path with forward slashes and a ".." step.
+    std::string other = folder + "\\..\\Geocaching Auswertungen des Jahres mit allen Funden 4\\Pr\xC3\xBC" "fung.gpx";
+    for (char& c : other) if (c == '\\') c = '/';
+    EXPECT_EQ(platform::ReadWholeFile(other), "Inhalt");
+    platform::DeleteFileQuietly(file);
+    EXPECT_FALSE(platform::FileExists(file));
+}
+
 }  // namespace
 }  // namespace ql
 
