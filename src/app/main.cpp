@@ -21,6 +21,10 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ql::ui::ApplicationTitle);
+#ifdef _WIN32
+    // Settings live in the registry under the maker's key; without one Qt keeps none.
+    QApplication::setOrganizationName(QStringLiteral("zellgrenz.de"));
+#endif
     ql::ui::InstallFontSubstitutes();
 
     // Standard dialogs (file dialog, message box buttons) speak German.

@@ -87,11 +87,10 @@ public:
         });
     }
 
-    // A picture of the window as the screen shows it (frame included where
-    // the desktop draws one).
+    // A picture of the window's client area as the screen shows it.
     void shoot(QWidget* w)
     {
-        const QRect g = w->frameGeometry();
+        const QRect g = w->geometry();  // without a window manager no frame is drawn
         QPixmap picture = w->screen()->grabWindow(0, g.x(), g.y(), g.width(), g.height());
         // A desktop that cannot be read back gives one colour: the window's
         // own drawing then.

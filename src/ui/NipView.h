@@ -34,4 +34,10 @@ signals:
 // The view this build has.
 NipView* MakeNipView(QWidget* parent);
 
+// The local file a link of the page names, in the system's form; empty for
+// another address. The page links placemark files as "file://" followed by
+// the folder as the system writes it: "file:///tmp/x.kml" on POSIX,
+// "file://C:\Temp\x.kml" on Windows, which no URL parser reads as a drive.
+QString LocalFileOfLink(const QString& href);
+
 }  // namespace ql::ui

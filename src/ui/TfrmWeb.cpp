@@ -31,6 +31,17 @@ constexpr DesignRow Design[] = {
 
 }  // namespace
 
+QString LocalFileOfLink(const QString& href)
+{
+    if (!href.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) return {};
+    QString path = href.mid(5);
+    while (path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1Char('\\'))) path.remove(0, 1);
+    if (path.isEmpty()) return {};
+    // "C:" after the slashes is a drive; anything else a path from the root.
+    const bool drive = path.size() >= 2 && path[0].isLetter() && path[1] == QLatin1Char(':');
+    return QDir::toNativeSeparators(drive ? path : QLatin1Char('/') + path);
+}
+
 TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state)
 {
     setObjectName(QStringLiteral("frmWeb"));

@@ -425,7 +425,7 @@ TEST_F(ResultsWindowsTest, SwitchingFromTheMainWindowRebuildsThePageOfTheLatestS
     for (int row = 1; row <= 2; ++row) {
         const QString href = linkOf(row, 4);
         EXPECT_EQ(href, QString::fromStdString("file://" + fx.state.TempDir + fx.state.PlacemarkFiles[row - 1]));
-        EXPECT_TRUE(QFileInfo::exists(QUrl(href).toLocalFile())) << href.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(ui::LocalFileOfLink(href))) << href.toStdString();
     }
 
     back->click();
@@ -504,7 +504,7 @@ TEST_F(ResultsWindowsTest, APlacemarkLinkGoesToTheDesktopInsteadOfTheView)
     clickLink(1, 4);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 5000));
     QTest::qWait(200);  // nothing else may follow
-    EXPECT_EQ(shell.opened, std::vector<std::string>{fx.state.TempDir + "GC1AAAA.kml"});
+    EXPECT_EQ(shell.opened, std::vector<std::string>{Native(QString::fromStdString(fx.state.TempDir + "GC1AAAA.kml")).toStdString()});
     EXPECT_EQ(web->browser()->title(), "Tessaro");
     EXPECT_EQ(web->browser()->url(), QUrl::fromLocalFile(QString::fromStdString(pagePath())));
 }

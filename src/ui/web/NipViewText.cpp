@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -31,8 +32,17 @@ class PageBrowser : public QTextBrowser {
 public:
     using QTextBrowser::QTextBrowser;
     bool lastLoadOk = false;
+    // The link as the page wrote it, for the click being handled.
+    QString clickedHref;
 
 protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        clickedHref = anchorAt(event->position().toPoint());
+        QTextBrowser::mouseReleaseEvent(event);
+        clickedHref.clear();
+    }
+
     QVariant loadResource(int type, const QUrl& name) override
     {
         if (type != QTextDocument::HtmlResource) return QTextBrowser::loadResource(type, name);
@@ -75,6 +85,14 @@ public:
 private:
     void follow(const QUrl& link)
     {
+        const QString placemark = LocalFileOfLink(view_->clickedHref);
+        if (!placemark.isEmpty()) {
+            if (placemark.endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive))
+                platform::ShellOpen(placemark.toStdString());
+            else
+                load(QUrl::fromLocalFile(placemark));
+            return;
+        }
         const QUrl url = view_->source().resolved(link);
         if (url.isLocalFile()) {
             if (url.path().endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive))
