@@ -7,11 +7,11 @@
 #include <QTimer>
 #include <QTranslator>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "base/user_error.h"
-#include "core/placemark.h"
+#include "scan/placemark.h"
 #include "platform/platform.h"
-#include "app/screenshot_tour.h"
+#include "screenshot_tour.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/TfrmMain.h"

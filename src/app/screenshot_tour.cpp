@@ -1,4 +1,4 @@
-#include "app/screenshot_tour.h"
+#include "screenshot_tour.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "ui/ErrorBox.h"
 #include "ui/TfrmInfo.h"
 #include "ui/TfrmMain.h"
