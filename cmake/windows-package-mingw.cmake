@@ -32,3 +32,7 @@ install(FILES ${QL_QTBASE_DE} DESTINATION translations)
 install(DIRECTORY ${QL_QT_ROOT}/LICENSES/ DESTINATION licenses/qt)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/qt-source.txt DESTINATION licenses/qt)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/qt.conf DESTINATION .)
+
+# cpack installs what the script built (quenlorn.exe) without building every
+# target first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)

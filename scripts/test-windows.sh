@@ -48,7 +48,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64-qt
   -DQL_QT_MINGW="$qt" -DCMAKE_PREFIX_PATH="$qt" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQL_GTEST_SOURCE_DIR=/usr/src/googletest >/dev/null
-cmake --build "$build" -j2
+cmake --build "$build" -j2 --target quenlorn engine_tests ui_tests query-bench
 
 # Debian keeps the loader off PATH.
 wine=$(command -v wine64 || dpkg -L wine64 | grep '/bin/wine64$\|/wine/wine64$')
