@@ -75,9 +75,9 @@ status=0
 # Prints gtest's summary lines of a log, and why a test was skipped (the line
 # after gtest's "Skipped").
 summary() {
-  grep -A1 ': Skipped$' "$2" | grep -v -e ': Skipped$' -e '^--$' | sed "s/^/Wine: $1 skipped: /" || true
+  grep -A1 ': Skipped$' "$2" | grep -v -e ': Skipped$' -e '^--$' | sed "s|^|Wine: $1 skipped: |" || true
   grep -E '^\[==========\] .* ran\.|^\[  PASSED  \]|^\[  SKIPPED \] [0-9]+ test|FAILED TEST|^\[  FAILED  \]' "$2" |
-    sed "s/^/Wine: $1: /"
+    sed "s|^|Wine: $1: |" || true
 }
 
 # ---- 1. engine tests, window tests ------------------------------------------

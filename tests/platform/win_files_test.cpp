@@ -121,6 +121,11 @@ TEST_F(WinFiles, PathsLongerThanMaxPathAreWrittenFoundAndRead)
     EXPECT_EQ(platform::ReadWholeFile(other), "Inhalt");
     platform::DeleteFileQuietly(file);
     EXPECT_FALSE(platform::FileExists(file));
+    // The folders go too (the clean-up of the fixture cannot reach them).
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(::RemoveDirectoryW(deep.c_str())) << i;
+        deep.erase(deep.rfind(L'\\'));
+    }
 }
 
 }  // namespace
