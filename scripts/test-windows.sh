@@ -75,8 +75,10 @@ status=0
 # Prints gtest's summary lines of a log, and why a test was skipped (the line
 # after gtest's "Skipped").
 summary() {
-  grep -A1 ': Skipped$' "$2" | grep -v -e ': Skipped$' -e '^--$' | sed "s|^|Wine: $1 skipped: |" || true
-  grep -E '^\[==========\] .* ran\.|^\[  PASSED  \]|^\[  SKIPPED \] [0-9]+ test|FAILED TEST|^\[  FAILED  \]' "$2" |
+  local text
+  text=$(tr -d '\r' <"$2")  # Windows programs end some lines with CR LF
+  grep -A1 ': Skipped$' <<<"$text" | grep -v -e ': Skipped$' -e '^--$' | sed "s|^|Wine: $1 skipped: |" || true
+  grep -E '^\[==========\] .* ran\.|^\[  PASSED  \]|^\[  SKIPPED \] [0-9]+ test|FAILED TEST|^\[  FAILED  \]' <<<"$text" |
     sed "s|^|Wine: $1: |" || true
 }
 
@@ -145,6 +147,7 @@ tour() {
   WINEPATH="$dll_path" timeout 300 "$wine" "$build/bin/quenlorn.exe" --screenshots "$(winpath "$root/$folder")" \
     "$(winpath "$query")" >"$folder.log" 2>&1 || tour_status=$?
   "$wineserver" -w
+  [ -f "$folder/tour.txt" ] && sed -i 's/\r$//' "$folder/tour.txt"  # written with CR LF
   [ "$tour_status" -eq 0 ] || fail "the tour in $folder ended with $tour_status"
   grep -q '^Done$' "$folder/tour.txt" 2>/dev/null || fail "the tour in $folder did not finish"
 }
