@@ -202,7 +202,7 @@ fi
 # ---- 3. the portable ZIP ------------------------------------------------------
 rm -rf "$build/package"
 (cd "$build" && cpack -G ZIP >cpack.log 2>&1) || { cat "$build/cpack.log"; fail "cpack"; }
-zip=$(ls "$build"/package/*.zip)
+zip=$(ls "$root/$build"/package/*.zip)
 echo "Wine: portable ZIP $zip: $(du -k "$zip" | cut -f1) KiB," \
   "$(cmake -E tar tf "$zip" | grep -vc '/$') files"
 unpacked="$root/$build/zip-check"

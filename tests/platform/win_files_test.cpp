@@ -21,7 +21,8 @@ protected:
     {
         root_ = fs::temp_directory_path() /
                 ("ql_win_files_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(root_);
+        std::error_code ec;
+        fs::remove_all(root_, ec);  // a long path left by a broken run is not reached; the test copes
         fs::create_directories(root_ / "Lange Ordnernamen" / u8"Übersicht der Kreise");
         platform::WriteWholeFile(test::Utf8(root_ / "Lange Ordnernamen" / u8"Übersicht der Kreise" / "Polygone.txt"),
                                  "x");
@@ -102,7 +103,7 @@ TEST_F(WinFiles, PathsLongerThanMaxPathAreWrittenFoundAndRead)
     std::wstring deep = L"\\\\?\\" + root_.wstring();
     for (int i = 0; i < 5; ++i) {
         deep += L"\\Geocaching Auswertungen des Jahres mit allen Funden " + std::to_wstring(i);
-        ASSERT_TRUE(::CreateDirectoryW(deep.c_str(), nullptr)) << i;
+        ASSERT_TRUE(::CreateDirectoryW(deep.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) << i;
     }
     const std::string folder = test::Utf8(fs::path(deep.substr(4)));
     const std::string file = folder + "\\Pr\xC3\xBC" "fung.gpx";
