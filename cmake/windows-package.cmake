@@ -1,23 +1,27 @@
-# The Windows package: `cmake --install` puts quenlorn.exe and the shipped data
-# into one folder, windeployqt adds the Qt libraries, plugins and the
-# WebEngine process beside it, and CPack zips that folder (`cpack -G ZIP`).
+# The Windows package: `cmake --install` puts quenlorn.exe, the shipped data
+# and the Qt libraries it needs into one folder, and CPack zips that folder
+# (`cpack -G ZIP`). With an MSVC Qt, windeployqt adds the Qt libraries,
+# plugins and the WebEngine process; with the Qt for MinGW (which has no
+# windeployqt and no WebEngine) the list below does.
 # Included from the top-level CMakeLists.txt after src/ and data/, so the
 # deployment runs after the program and its data are installed.
 
-find_program(QL_WINDEPLOYQT windeployqt HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" "${Qt6_DIR}/../../../bin"
-             REQUIRED)
+find_program(QL_WINDEPLOYQT windeployqt HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" "${Qt6_DIR}/../../../bin")
 
-# The compiler's runtime DLLs beside the program (no installer for it).
-set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION .)
-include(InstallRequiredSystemLibraries)
-
-install(CODE "
-  message(STATUS \"windeployqt: \${CMAKE_INSTALL_PREFIX}/quenlorn.exe\")
-  execute_process(
-    COMMAND \"${QL_WINDEPLOYQT}\" --release --no-compiler-runtime --no-system-d3d-compiler --no-opengl-sw
-            \"\${CMAKE_INSTALL_PREFIX}/quenlorn.exe\"
-    COMMAND_ERROR_IS_FATAL ANY)
-")
+if(QL_WINDEPLOYQT AND NOT MINGW)
+  # The compiler's runtime DLLs beside the program (no installer for it).
+  set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION .)
+  include(InstallRequiredSystemLibraries)
+  install(CODE "
+    message(STATUS \"windeployqt: \${CMAKE_INSTALL_PREFIX}/quenlorn.exe\")
+    execute_process(
+      COMMAND \"${QL_WINDEPLOYQT}\" --release --no-compiler-runtime --no-system-d3d-compiler --no-opengl-sw
+              \"\${CMAKE_INSTALL_PREFIX}/quenlorn.exe\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  ")
+else()
+  include(${CMAKE_CURRENT_LIST_DIR}/windows-package-mingw.cmake)
+endif()
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME "Quenlorn")

@@ -4,12 +4,14 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTranslator>
 
 #include "state/app_state.h"
 #include "base/user_error.h"
 #include "scan/placemark.h"
 #include "platform/platform.h"
+#include "screenshot_tour.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/TfrmMain.h"
@@ -19,6 +21,10 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ql::ui::ApplicationTitle);
+#ifdef _WIN32
+    // Settings live in the registry under the maker's key; without one Qt keeps none.
+    QApplication::setOrganizationName(QStringLiteral("zellgrenz.de"));
+#endif
     ql::ui::InstallFontSubstitutes();
 
     // Standard dialogs (file dialog, message box buttons) speak German.
@@ -45,6 +51,20 @@ int main(int argc, char* argv[])
     {
         auto windows = ql::ui::CreateWindows(state, *registry);
         windows->frmMain->show();
+        // "quenlorn QUERY" opens a query at start; "--screenshots FOLDER QUERY"
+        // also walks through the windows and photographs them.
+        QStringList args = QApplication::arguments().mid(1);
+        QString tourFolder;
+        if (args.size() >= 2 && args.front() == QLatin1String("--screenshots")) {
+            tourFolder = args.at(1);
+            args = args.mid(2);
+        }
+        const QString query = args.value(0);
+        if (!tourFolder.isEmpty()) {
+            ql::ui::StartScreenshotTour(*windows, state, tourFolder, query);
+        } else if (!query.isEmpty()) {
+            QTimer::singleShot(0, windows->frmMain.get(), [&] { windows->frmMain->FileOpen1Accept(query); });
+        }
         exitCode = QApplication::exec();
     }
 

@@ -4,9 +4,6 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QUrl>
-#include <QWebEngineHistory>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <QWindow>
 
 #include "state/app_state.h"
@@ -14,6 +11,7 @@
 #include "platform/platform.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
+#include "ui/NipView.h"
 #include "ui/Placement.h"
 
 namespace ql::ui {
@@ -31,29 +29,18 @@ constexpr DesignRow Design[] = {
     {"btnWBBack",     40, 624,   129,    37, AnchorsLeftBottom},
 };
 
-bool IsPlacemarkAddress(const QUrl& url)
-{
-    return url.isLocalFile() && url.path().endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive);
-}
-
-// Opens listings, maps and pages inside the view; a placemark file goes to the
-// desktop's handler for KML (a globe or map program) instead of showing as text.
-class NipPage : public QWebEnginePage {
-public:
-    using QWebEnginePage::QWebEnginePage;
-
-protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
-    {
-        if (isMainFrame && IsPlacemarkAddress(url)) {
-            platform::ShellOpen(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
-            return false;
-        }
-        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-    }
-};
-
 }  // namespace
+
+QString LocalFileOfLink(const QString& href)
+{
+    if (!href.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) return {};
+    QString path = href.mid(5);
+    while (path.startsWith(QLatin1Char('/')) || path.startsWith(QLatin1Char('\\'))) path.remove(0, 1);
+    if (path.isEmpty()) return {};
+    // "C:" after the slashes is a drive; anything else a path from the root.
+    const bool drive = path.size() >= 2 && path[0].isLetter() && path[1] == QLatin1Char(':');
+    return QDir::toNativeSeparators(drive ? path : QLatin1Char('/') + path);
+}
 
 TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state)
 {
@@ -62,17 +49,16 @@ TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window)
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(DesignFont(13));
 
-    WebBrowser1_ = new QWebEngineView(this);
+    WebBrowser1_ = MakeNipView(this);
     WebBrowser1_->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1_->setPage(new NipPage(WebBrowser1_));
 
     btnWBBack_ = MakeButton(this, "btnWBBack", QStringLiteral("<"), DesignFont(17, true));
     btnWBBack_->setEnabled(false);
 
     ConnectGuarded(btnWBBack_, &QPushButton::clicked, this, &TfrmWeb::btnWBBackClick);
     // The back button is usable whenever the view has a page to go back to.
-    ConnectGuarded(WebBrowser1_, &QWebEngineView::urlChanged, this, &TfrmWeb::updateBackButton);
-    ConnectGuarded(WebBrowser1_, &QWebEngineView::loadFinished, this, &TfrmWeb::updateBackButton);
+    ConnectGuarded(WebBrowser1_, &NipView::historyChanged, this, &TfrmWeb::updateBackButton);
+    ConnectGuarded(WebBrowser1_, &NipView::loadFinished, this, &TfrmWeb::updateBackButton);
 
     ConnectGuarded(qGuiApp, &QGuiApplication::focusWindowChanged, this, &TfrmWeb::focusWindowChanged);
 
@@ -113,7 +99,7 @@ void TfrmWeb::btnWBBackClick()
 
 void TfrmWeb::updateBackButton()
 {
-    btnWBBack_->setEnabled(WebBrowser1_->history()->canGoBack());
+    btnWBBack_->setEnabled(WebBrowser1_->canGoBack());
 }
 
 void TfrmWeb::showEvent(QShowEvent* event)

@@ -1,6 +1,6 @@
 #pragma once
 // The web window: nip.html, the caches of the last scan that lie in no
-// district polygon, rebuilt and shown in an embedded browser view.
+// district polygon, rebuilt and shown in the window's view (NipView.h).
 
 #include <QPointer>
 #include <QString>
@@ -10,12 +10,13 @@
 #include <vector>
 
 class QPushButton;
-class QWebEngineView;
 class QWindow;
 
 namespace ql { struct AppState; }
 
 namespace ql::ui {
+
+class NipView;
 
 class TfrmWeb : public QWidget {
     Q_OBJECT
@@ -33,7 +34,7 @@ public:
 
     const std::vector<std::string>& PageList() const { return PageList_; }
     const QString& PageAddress() const { return PageAddress_; }
-    QWebEngineView* browser() const { return WebBrowser1_; }
+    NipView* browser() const { return WebBrowser1_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -46,7 +47,7 @@ private:
     AppState& state_;
     std::vector<std::string> PageList_;
     QString PageAddress_;
-    QWebEngineView* WebBrowser1_ = nullptr;
+    NipView* WebBrowser1_ = nullptr;
     QPushButton* btnWBBack_ = nullptr;
 
     // The program's window that had the focus before the current one; null

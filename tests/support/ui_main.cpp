@@ -21,6 +21,10 @@ int main(int argc, char** argv)
     setDefault("LC_ALL", "C.UTF-8");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QApplication app(argc, argv);
+#ifdef _WIN32
+    // Settings in the registry need an organisation, as the program has one.
+    QApplication::setOrganizationName(QStringLiteral("Quenlorn-Tests"));
+#endif
     ql::ui::InstallFontSubstitutes();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

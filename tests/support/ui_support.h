@@ -58,6 +58,12 @@ struct UiFixture {
     void createWindows();
 };
 
+// A path in the system's own form (backslashes on Windows), as the windows show it.
+inline QString Native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
 // Writes a file (bytes as given) and returns its path.
 QString WriteFile(const QString& path, const std::string& bytes);
 

@@ -29,7 +29,7 @@ TEST_F(IncompleteQueryWindowTest, ACutOffQueryShowsItsRowsAndSaysItIsIncomplete)
     ModalAnswerer answerer;
     main->FileOpen1Accept(path);
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
-    EXPECT_EQ(ui::ErrorBoxHistory().first(), "Die Datei \"" + path +
+    EXPECT_EQ(ui::ErrorBoxHistory().first(), "Die Datei \"" + Native(path) +
                                                  "\" ist unvollständig: Die abschließende Zeile </gpx> fehlt. Es "
                                                  "wurden 2 Funde gelesen.");
     EXPECT_EQ(fx.state.Rows.size(), 2u);

@@ -15,6 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "platform/platform.h"
 #include "support/ui_support.h"
 #include "ui/ErrorBox.h"
 #include "ui/Placement.h"
@@ -65,7 +70,10 @@ protected:
     ui::TfrmInfo* info = nullptr;
 };
 
-const QRegularExpression KilobyteFigure(QStringLiteral("^\\d{1,3}(\\.\\d{3})* KB$"));
+// Thousands grouped with the user's separator ("." with German settings).
+const QRegularExpression KilobyteFigure(QStringLiteral("^\\d{1,3}(%1\\d{3})* KB$")
+                                            .arg(QRegularExpression::escape(
+                                                QString::fromStdString(platform::ThousandsSeparator()))));
 
 TEST_F(InfoWindowTest, DesignOfTheWindow)
 {
@@ -143,7 +151,11 @@ TEST_F(InfoWindowTest, ReopenedAfterClosingOnHistoryShowsGeneralPageWithFreshFig
                                       .arg(QL_VERSION_MINOR)
                                       .arg(QL_VERSION_PATCH)
                                       .arg(QL_VERSION_TWEAK));
+#ifdef _WIN32
+    EXPECT_TRUE(text("lblOS").startsWith("Windows ")) << text("lblOS").toStdString();
+#else
     EXPECT_TRUE(text("lblOS").startsWith(" (")) << text("lblOS").toStdString();
+#endif
     EXPECT_TRUE(text("lblOS").contains(") (Build: "));
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty());
 }
@@ -175,7 +187,11 @@ TEST_F(InfoWindowTest, MissingHistoryShowsTheErrorAtStartAndKeepsTheDesignLine)
     create();
     const QString expected = QString::fromStdString("Datei " + fx.state.ProgramDir +
                                                     "Historie.txt kann nicht geöffnet werden. ") +
+#ifdef _WIN32
+                             ui::ErrorBoxText(platform::ErrorText(ERROR_PATH_NOT_FOUND));
+#else
                              QString::fromLocal8Bit(std::strerror(ENOENT)) + ".";
+#endif
     EXPECT_TRUE(ui::ErrorBoxHistory().contains(expected)) << ui::ErrorBoxHistory().join("\n").toStdString();
     EXPECT_EQ(child<QTextEdit>("rtfHistorie")->toPlainText(), "rtfHistorie");
     EXPECT_EQ(child<QToolButton>("sbtnCopyright")->text(), "www.zellgrenz.de");  // set before the load

@@ -14,6 +14,7 @@
 
 #include "main_window_fixture.h"
 #include "support/my_finds_query.h"
+#include "core/tables.h"
 #include "support/ui_support.h"
 #include "ui/CacheListModel.h"
 #include "ui/ErrorBox.h"
@@ -52,7 +53,7 @@ TEST_F(MainWindowTest, StartsWithItsDesignTexts)
     EXPECT_EQ(list->model()->headerData(6, Qt::Horizontal).toString(), "Land-/Stadtkreis");
     EXPECT_EQ(child<QAction>("FileOpen1")->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(child<QAction>("CheckAction")->shortcut(), QKeySequence("Ctrl+R"));
-    EXPECT_EQ(fx.state.PolygonDir, fx.state.ProgramDir + "rlp_polygons/");
+    EXPECT_EQ(fx.state.PolygonDir, fx.state.ProgramDir + std::string(PolygonSubfolder));
 }
 
 TEST_F(MainWindowTest, OpeningAMyFindsQueryShowsNameDateAndDone)
@@ -60,7 +61,7 @@ TEST_F(MainWindowTest, OpeningAMyFindsQueryShowsNameDateAndDone)
     const QString path = WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery());
     main->FileOpen1Accept(path);
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty()) << ui::ErrorBoxHistory().join("\n").toStdString();
-    EXPECT_EQ(text("lblDateiname"), path);
+    EXPECT_EQ(text("lblDateiname"), Native(path));
     EXPECT_EQ(text("lblQueryDatum"), "  2011-06-27 - 02:11:21Z");
     EXPECT_EQ(text("lblReady"), "FERTIG !");
     EXPECT_TRUE(child<QLabel>("lblReady")->isVisible());
@@ -95,7 +96,7 @@ TEST_F(MainWindowTest, OpenDialogStartsInTheProgramFolderWithTheThreeFilters)
     EXPECT_EQ(attempts, 1) << answerer.seen().join(" / ").toStdString();
     EXPECT_EQ(folder + "/", QString::fromStdString(fx.state.ProgramDir));
     EXPECT_EQ(filters, (QStringList{"ZIP-Datei (*.zip)", "GPX-Datei (*.gpx)", AllFilesFilter}));
-    EXPECT_EQ(text("lblDateiname"), path);
+    EXPECT_EQ(text("lblDateiname"), Native(path));
     EXPECT_EQ(text("lblReady"), "FERTIG !");
 }
 
@@ -109,7 +110,7 @@ TEST_F(MainWindowTest, AnotherFileShowsTheErrorBoxAndChangesNothingElse)
     main->FileOpen1Accept(otherPath);
     ASSERT_EQ(answerer.seen().size(), 1);
     EXPECT_EQ(answerer.seen().first(), "NotMyFindsBox|Fehler| Fehler !  Das ist keine MyFinds Query - Datei .");
-    EXPECT_EQ(text("lblDateiname"), otherPath);
+    EXPECT_EQ(text("lblDateiname"), Native(otherPath));
     EXPECT_EQ(text("lblQueryDatum"), "  2011-06-27 - 02:11:21Z");
     EXPECT_EQ(child<QLabel>("lblWebNIP")->cursor().shape(), Qt::ArrowCursor);
 }
@@ -147,7 +148,7 @@ TEST_F(MainWindowTest, AMissingFileKeepsTheLoadedLines)
     ModalAnswerer answerer;
     main->FileOpen1Accept(fx.programDir.filePath("missing.gpx"));
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
-    EXPECT_TRUE(ui::ErrorBoxHistory().first().startsWith("Datei " + fx.programDir.filePath("missing.gpx") +
+    EXPECT_TRUE(ui::ErrorBoxHistory().first().startsWith("Datei " + Native(fx.programDir.filePath("missing.gpx")) +
                                                           " kann nicht geöffnet werden. "));
     EXPECT_EQ(fx.state.QueryLines.Size(), 10u);
 }
@@ -226,7 +227,7 @@ TEST_F(MainWindowTest, ListingAndHelpGoToTheDesktop)
     platform::SetShellOpenOverride({});
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[0], "http://coord.info/GC7QWZR");
-    EXPECT_TRUE(opened[1].endsWith("hilfe/index.html"));
+    EXPECT_TRUE(opened[1].endsWith(Native("hilfe/index.html"))) << opened[1].toStdString();
 }
 
 TEST_F(MainWindowTest, NotInPolygonLinkDoesNothingWithoutSuchFinds)
@@ -254,6 +255,9 @@ TEST_F(MainWindowTest, ScreenshotShowsTheWholeWindowInItsColours)
 
 TEST_F(MainWindowTest, AllFilesFilterListsAQuerySavedWithoutExtension)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Qt's own file dialog (offscreen) matches \"*.*\" literally; the dialog of Windows lists every file";
+#endif
     WriteFile(fx.programDir.filePath("meine-funde"), MyFindsQuery());
     WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery());
     QFileDialog dialog(main);

@@ -74,7 +74,7 @@ TEST_F(MainWindowZipTest, ArchiveLoadsAndRunsTheAnalysis)
     EXPECT_TRUE(child<QAction>("FileOpen1")->isEnabled());
     EXPECT_TRUE(child<QPushButton>("bbtnOpen")->isEnabled());
     EXPECT_EQ(fx.state.QueryLines.At(0), "<?xml version=\"1.0\" encoding=\"utf-8\"?>");  // no mark in line 1
-    EXPECT_EQ(text("lblDateiname"), path);
+    EXPECT_EQ(text("lblDateiname"), Native(path));
     EXPECT_EQ(text("lblQueryDatum"), "  2015-07-23 - 10:00:00Z");
     EXPECT_EQ(text("lblReady"), "FERTIG !");
     EXPECT_TRUE(child<QLabel>("lblReady")->isVisible());

@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "core/tables.h"
+#include "platform/platform.h"
 #include "support/ui_support.h"
 #include "ui/ErrorBox.h"
 #include "ui/TfrmPoly.h"
@@ -220,8 +221,13 @@ TEST_F(FailedRunTest, MissingFileEndsTheRunAndKeepsEarlierPolygons)
     ExecUntilError();
 
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
-    EXPECT_EQ(ui::ErrorBoxHistory().first(), QString::fromStdString("Datei " + dir + "Bad Kreuznach.txt"
-                                                                     " kann nicht geöffnet werden. No such file or directory."));
+#ifdef _WIN32
+    const std::string reason = platform::ErrorText(2);  // ERROR_FILE_NOT_FOUND
+#else
+    const std::string reason = "No such file or directory";
+#endif
+    EXPECT_EQ(ui::ErrorBoxHistory().first(),
+              ui::ErrorBoxText("Datei " + dir + "Bad Kreuznach.txt kann nicht geöffnet werden. " + reason));
     EXPECT_FALSE(buttonEnabledAfterError);
     EXPECT_EQ(captionAfterError, "OK");
     EXPECT_TRUE(captions.isEmpty());
@@ -269,6 +275,9 @@ TEST_F(FailedRunTest, BrokenFileEndsTheRunAndTheNextShowingStartsOver)
 
 TEST_F(FailedRunTest, UnreadableFileShowsTheFileErrorThenTheOpenError)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "reads a Linux pseudo-file through a symbolic link; Windows has neither";
+#endif
     if (!fs::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc";
     const std::string dir = CopyOfShippedFolder();
     fs::remove(dir + "Ahrweiler.txt");

@@ -8,10 +8,14 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEngineHistory>
+#include <QWindow>
+#if QL_WEBENGINE
 #include <QWebEnginePage>
 #include <QWebEngineView>
-#include <QWindow>
+#else
+#include <QTextBrowser>
+#include <QTextTable>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -23,6 +27,7 @@
 #include "scan/placemark.h"
 #include "support/ui_support.h"
 #include "ui/ErrorBox.h"
+#include "ui/NipView.h"
 #include "ui/TfrmFK.h"
 #include "ui/TfrmLK.h"
 #include "ui/TfrmOverview.h"
@@ -142,17 +147,86 @@ protected:
         if (spy.isEmpty() && !spy.wait(ms)) return false;
         return spy.takeFirst().at(0).toBool();
     }
+    // What the view shows, asked the way each view allows: the page's
+    // document through JavaScript in the embedded browser, the QTextDocument
+    // in the simpler view. Rows count the heading row too.
+#if QL_WEBENGINE
     QVariant evaluate(const QString& script)
     {
         QVariant result;
         bool done = false;
-        web->browser()->page()->runJavaScript(script, [&](const QVariant& v) {
+        auto* view = static_cast<QWebEngineView*>(web->browser()->content());
+        view->page()->runJavaScript(script, [&](const QVariant& v) {
             result = v;
             done = true;
         });
         EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000)) << script.toStdString();
         return result;
     }
+    int rowCount() { return evaluate("document.querySelectorAll('tr').length").toInt(); }
+    QString cellText(int row, int col)
+    {
+        return evaluate(QString("document.querySelectorAll('tr')[%1].cells[%2].textContent").arg(row).arg(col))
+            .toString();
+    }
+    QString linkOf(int row, int col)
+    {
+        return evaluate(QString("document.querySelectorAll('tr')[%1].cells[%2].firstChild.getAttribute('href')")
+                            .arg(row)
+                            .arg(col))
+            .toString();
+    }
+    void clickLink(int row, int col)
+    {
+        evaluate(QString("document.querySelectorAll('tr')[%1].cells[%2].firstChild.click()").arg(row).arg(col));
+    }
+    QColor rowBackground(int row)
+    {
+        const QString css =
+            evaluate(QString("getComputedStyle(document.querySelectorAll('tr')[%1]).backgroundColor").arg(row))
+                .toString();
+        const QStringList parts = css.mid(css.indexOf('(') + 1).chopped(1).split(',');
+        return parts.size() == 3 ? QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt()) : QColor();
+    }
+#else
+    QTextBrowser* textView() const { return static_cast<QTextBrowser*>(web->browser()->content()); }
+    QTextTable* table() const
+    {
+        const auto frames = textView()->document()->rootFrame()->childFrames();
+        for (QTextFrame* f : frames)
+            if (auto* t = qobject_cast<QTextTable*>(f)) return t;
+        return nullptr;
+    }
+    int rowCount() { return table() ? table()->rows() : 0; }
+    QString cellText(int row, int col)
+    {
+        QTextCursor c = table()->cellAt(row, col).firstCursorPosition();
+        c.setPosition(table()->cellAt(row, col).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        return c.selectedText();
+    }
+    // The first anchor inside a cell: its address and a point on it.
+    std::pair<QString, QPoint> anchorIn(int row, int col)
+    {
+        const QTextTableCell cell = table()->cellAt(row, col);
+        for (auto it = cell.begin(); !it.atEnd(); ++it)
+            for (auto b = it.currentBlock().begin(); !b.atEnd(); ++b) {
+                const QTextFragment f = b.fragment();
+                if (!f.charFormat().isAnchor()) continue;
+                QTextCursor c(textView()->document());
+                c.setPosition(f.position() + f.length() / 2);
+                return {f.charFormat().anchorHref(), textView()->cursorRect(c).center()};
+            }
+        return {};
+    }
+    QString linkOf(int row, int col) { return anchorIn(row, col).first; }
+    void clickLink(int row, int col)
+    {
+        const QPoint at = anchorIn(row, col).second;
+        ASSERT_EQ(textView()->anchorAt(at), linkOf(row, col)) << "no link under the point clicked";
+        QTest::mouseClick(textView()->viewport(), Qt::LeftButton, {}, at);
+    }
+    QColor rowBackground(int row) { return table()->cellAt(row, 0).format().background().color(); }
+#endif
     // Gives the focus to a window and lets the activation arrive.
     static void activate(QWidget* w)
     {
@@ -296,22 +370,21 @@ TEST_F(ResultsWindowsTest, WebWindowWritesThePageAndTheViewShowsItStyled)
     fx.state.PlacemarkFiles = {"GC1A2B3.kml", "GC22222.kml", "GC33333.kml"};
     fx.state.NotInPolygonCount = 3;
 
-    QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
+    QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
     EXPECT_EQ(ReadBytes(pagePath()), ReadBytes(QL_GOLDEN_DIR "/nip_three.html"));
     EXPECT_EQ(web->windowTitle(), "Quenlorn: Nicht im Polygon!");
     EXPECT_EQ(web->browser()->title(), "Tessaro");
     EXPECT_EQ(web->browser()->url(), QUrl::fromLocalFile(QString::fromStdString(pagePath())));
-    EXPECT_EQ(evaluate("document.querySelectorAll('table tr').length").toInt(), 4);
-    EXPECT_EQ(evaluate("document.querySelectorAll('tr.zeile1').length").toInt(), 1);
+    EXPECT_EQ(rowCount(), 4);
     // The page names no character set; its ANSI bytes read as Windows-1252.
-    EXPECT_EQ(evaluate("document.querySelectorAll('tr')[1].cells[1].textContent").toString(), "Brücke am Rhein");
-    EXPECT_EQ(evaluate("document.querySelectorAll('tr')[2].cells[1].textContent").toString(),
-              "Tom & Jerry <3 \"Lauf\">");
-    // rlp.css beside the page styles it.
-    EXPECT_EQ(evaluate("getComputedStyle(document.querySelector('tr.zeile1')).backgroundColor").toString(),
-              "rgb(200, 255, 200)");
+    EXPECT_EQ(cellText(1, 1), "Brücke am Rhein");
+    EXPECT_EQ(cellText(2, 1), "Tom & Jerry <3 \"Lauf\">");
+    // rlp.css beside the page styles it: the rows alternate.
+    EXPECT_EQ(rowBackground(1), QColor(255, 255, 255));
+    EXPECT_EQ(rowBackground(2), QColor(200, 255, 200));
+    EXPECT_EQ(rowBackground(3), QColor(255, 255, 255));
     QTest::qWait(300);
     SaveScreenshot(web, "web_window");
 }
@@ -325,7 +398,7 @@ namespace {
 TEST_F(ResultsWindowsTest, SwitchingFromTheMainWindowRebuildsThePageOfTheLatestScan)
 {
     addCache("GC1AAAA", "Erster Lauf");
-    QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
+    QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
     auto* back = web->findChild<QPushButton*>("btnWBBack");
@@ -348,15 +421,13 @@ TEST_F(ResultsWindowsTest, SwitchingFromTheMainWindowRebuildsThePageOfTheLatestS
     activate(web);
     ASSERT_TRUE(waitForLoad(loads));
     EXPECT_EQ(web->browser()->title(), "Tessaro");
-    EXPECT_EQ(evaluate("document.querySelectorAll('tr').length").toInt(), 3);
+    EXPECT_EQ(rowCount(), 3);
     EXPECT_EQ(ReadBytes(pagePath()).find("GC1AAAA"), std::string::npos);
     // Row i links to the placemark file of its own cache, which exists.
     for (int row = 1; row <= 2; ++row) {
-        const QString href =
-            evaluate(QString("document.querySelectorAll('tr')[%1].cells[4].firstChild.getAttribute('href')").arg(row))
-                .toString();
+        const QString href = linkOf(row, 4);
         EXPECT_EQ(href, QString::fromStdString("file://" + fx.state.TempDir + fx.state.PlacemarkFiles[row - 1]));
-        EXPECT_TRUE(QFileInfo::exists(QUrl(href).toLocalFile())) << href.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(ui::LocalFileOfLink(href))) << href.toStdString();
     }
 
     back->click();
@@ -368,13 +439,13 @@ TEST_F(ResultsWindowsTest, SwitchingFromTheMainWindowRebuildsThePageOfTheLatestS
     addCache("GC4DDDD", "Vierter");
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
-    EXPECT_EQ(evaluate("document.querySelectorAll('tr').length").toInt(), 4);
+    EXPECT_EQ(rowCount(), 4);
 }
 
 TEST_F(ResultsWindowsTest, FocusComingFromNoWindowOfTheProgramKeepsWhatTheViewShows)
 {
     addCache("GC1AAAA", "Eins");
-    QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
+    QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
     const QString other = WriteFile(fx.programDir.filePath("other.html"), "<html><title>Andere</title></html>");
@@ -397,7 +468,7 @@ TEST_F(ResultsWindowsTest, FocusComingFromNoWindowOfTheProgramKeepsWhatTheViewSh
 TEST_F(ResultsWindowsTest, APageThatCannotBeWrittenShowsTheErrorOnceAndTheViewKeepsItsPage)
 {
     addCache("GC1AAAA", "Eins");
-    QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
+    QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
     const QUrl shown = web->browser()->url();
@@ -429,16 +500,44 @@ TEST_F(ResultsWindowsTest, APlacemarkLinkGoesToTheDesktopInsteadOfTheView)
 {
     ShellRecorder shell;
     addCache("GC1AAAA", "Eins");
-    QSignalSpy loads(web->browser(), &QWebEngineView::loadFinished);
+    QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
-    evaluate("document.querySelectorAll('tr')[1].cells[4].firstChild.click()");
+    clickLink(1, 4);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 5000));
     QTest::qWait(200);  // nothing else may follow
-    EXPECT_EQ(shell.opened, std::vector<std::string>{fx.state.TempDir + "GC1AAAA.kml"});
+    EXPECT_EQ(shell.opened, std::vector<std::string>{Native(QString::fromStdString(fx.state.TempDir + "GC1AAAA.kml")).toStdString()});
     EXPECT_EQ(web->browser()->title(), "Tessaro");
     EXPECT_EQ(web->browser()->url(), QUrl::fromLocalFile(QString::fromStdString(pagePath())));
 }
 
 }  // namespace
 }  // namespace ql::test
+
+#if !QL_WEBENGINE
+namespace ql::test {
+namespace {
+
+// The simpler view shows no web pages: the listing and the map go to the
+// user's browser, and the page stays.
+TEST_F(ResultsWindowsTest, ListingAndMapLinksGoToTheUsersBrowserAndThePageStays)
+{
+    ShellRecorder shell;
+    addCache("GC1AAAA", "Eins");
+    QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
+    main->lblWebNIPClick();
+    ASSERT_TRUE(waitForLoad(loads));
+    const QString map = linkOf(1, 3);
+    EXPECT_TRUE(map.startsWith("http://")) << map.toStdString();
+    clickLink(1, 0);
+    clickLink(1, 3);
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{"http://coord.info/GC1AAAA",
+                                                      QUrl(map).toString(QUrl::FullyEncoded).toStdString()}));
+    EXPECT_TRUE(loads.isEmpty());
+    EXPECT_EQ(web->browser()->title(), "Tessaro");
+    EXPECT_FALSE(web->findChild<QPushButton*>("btnWBBack")->isEnabled());
+}
+
+}  // namespace
+}  // namespace ql::test
+#endif

@@ -67,7 +67,7 @@ std::string ExecutableDir()
 
 std::string ReadWholeFile(const std::string& path)
 {
-    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    const HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowCannotOpen(path, ErrorText(LastError()));
     if (::GetFileType(file) != FILE_TYPE_DISK) {  // a device or pipe: refused before a read waits on it
@@ -97,7 +97,7 @@ std::string ReadWholeFile(const std::string& path)
 
 void RequireRegularFile(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) ThrowCannotOpen(path, ErrorText(LastError()));
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) ThrowNotARegularFile(path);
 }
@@ -108,7 +108,7 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
     // can write to. The name is opened itself, not what a reparse point
     // planted under it names, and such a name is refused before anything is
     // written; only then is the file emptied.
-    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+    const HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) ThrowCannotCreate(path, ErrorText(LastError()));
     BY_HANDLE_FILE_INFORMATION info{};
@@ -135,19 +135,19 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
 
 bool FileExists(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool DirectoryExists(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(WidePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void DeleteFileQuietly(const std::string& path)
 {
-    ::DeleteFileW(Wide(path).c_str());
+    ::DeleteFileW(WidePath(path).c_str());
 }
 
 bool SameFileName(const std::string& a, const std::string& b)

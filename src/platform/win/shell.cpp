@@ -43,10 +43,13 @@ int ShellOpen(const std::string& file, const std::string& parameters)
     return static_cast<int>(reinterpret_cast<INT_PTR>(result));
 }
 
-void OpenHelp(const std::string& /*programDir*/)
+void OpenHelp(const std::string& programDir)
 {
-    // The HTML Help viewer resolves the relative path against the current folder.
-    ShellOpen("hh.exe", "hilfe/help.chm");
+    // The HTML Help viewer resolves the relative path against the current
+    // folder. A program folder without the compiled help (the portable ZIP
+    // ships the HTML page) opens the page in the user's browser instead.
+    if (FileExists(programDir + "hilfe\\help.chm")) ShellOpen("hh.exe", "hilfe/help.chm");
+    else ShellOpen(programDir + "hilfe\\index.html");
 }
 
 void StartSystemInfoTool()

@@ -17,6 +17,22 @@ std::wstring Wide(std::string_view utf8)
     return wide;
 }
 
+std::wstring WidePath(std::string_view utf8)
+{
+    std::wstring wide = Wide(utf8);
+    if (wide.size() < 248 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+    // The prefix turns off the system's own clean-up of the path: make it
+    // absolute, with backslashes and without "." and ".." first.
+    const DWORD n = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return wide;
+    std::wstring full(n, L'\0');
+    const DWORD got = ::GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+    if (got == 0 || got >= n) return wide;
+    full.resize(got);
+    if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);  // \\server\share
+    return L"\\\\?\\" + full;
+}
+
 std::string Utf8(std::wstring_view wide)
 {
     if (wide.empty()) return {};

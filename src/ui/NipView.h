@@ -1,0 +1,43 @@
+#pragma once
+// The view inside the web window. Builds with Qt WebEngine show the page in
+// the embedded browser; builds without it (MinGW, or configured with
+// QL_WEBENGINE=OFF) show the same file in a QTextBrowser. Both hand a
+// placemark file to the desktop instead of showing it as text.
+
+#include <QString>
+#include <QUrl>
+#include <QWidget>
+
+namespace ql::ui {
+
+class NipView : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+    // Shows the page at `url`; loads it again when it is the page shown.
+    virtual void load(const QUrl& url) = 0;
+    virtual void back() = 0;
+    virtual bool canGoBack() const = 0;
+    virtual QUrl url() const = 0;
+    virtual QString title() const = 0;
+    // The widget that draws the page (QWebEngineView or QTextBrowser).
+    virtual QWidget* content() const = 0;
+
+signals:
+    // A page was shown (true) or could not be loaded (false).
+    void loadFinished(bool ok);
+    // The pages behind the current one changed.
+    void historyChanged();
+};
+
+// The view this build has.
+NipView* MakeNipView(QWidget* parent);
+
+// The local file a link of the page names, in the system's form; empty for
+// another address. The page links placemark files as "file://" followed by
+// the folder as the system writes it: "file:///tmp/x.kml" on POSIX,
+// "file://C:\Temp\x.kml" on Windows, which no URL parser reads as a drive.
+QString LocalFileOfLink(const QString& href);
+
+}  // namespace ql::ui
