@@ -23,7 +23,8 @@ QueryText LoadQueryFile(const std::string& path)
     // A file beyond the limit is refused before it is read.
     if (const auto file = platform::OpenReadOnly(path); file && file->Size() > MaxQueryBytes)
         ThrowQueryTooLarge(file->Size());
-    return QueryText::FromBuffer(platform::ReadWholeFileLarge(path));
+    // Mapped where the system allows: the text is the file cache itself, no copy.
+    return QueryText::FromBuffer(platform::MapWholeFile(path));
 }
 
 namespace {
@@ -75,7 +76,8 @@ std::string IncompleteQueryText(const std::string& path, std::size_t finds)
                        : "Es wurden " + std::to_string(finds) + " Funde gelesen.");
 }
 
-QueryScan ScanQuery(AppState& state)
+namespace {
+QueryScan ScanLoadedQuery(AppState& state)
 {
     QueryScan scan;
     // Nothing loaded yet is no file cut short.
@@ -91,6 +93,21 @@ QueryScan ScanQuery(AppState& state)
     scan.Rows = static_cast<int>(state.Rows.size());
     scan.Incomplete = IncompleteQueryText(state.QueryFileName, state.Rows.size());
     return scan;
+}
+}  // namespace
+
+QueryScan ScanQuery(AppState& state)
+{
+    // A mapped file cut short while it was read leaves zeros in the text:
+    // whatever the scan made of them, the message says what happened.
+    try {
+        QueryScan scan = ScanLoadedQuery(state);
+        state.QueryLines.ThrowIfFileChanged();
+        return scan;
+    } catch (const UserError&) {
+        state.QueryLines.ThrowIfFileChanged();
+        throw;
+    }
 }
 
 }  // namespace ql

@@ -13,8 +13,10 @@ struct AppState;
 // True when the file name ends in ".zip", in any letter case.
 bool HasZipExtension(std::string_view path);
 
-// Reads a GPX file whole and splits it into lines; a file larger than a query
-// may be is refused before it is read.
+// Reads a GPX file whole (mapped where the system allows) and splits it into
+// lines; a file larger than a query may be is refused before it is read. A
+// file cut short while it is read throws "Die Datei "%s" wurde beim Lesen
+// verändert.".
 QueryText LoadQueryFile(const std::string& path);
 
 // Line 2 must contain "My Finds Pocket Query"; then queryDate gets line 6
@@ -39,6 +41,8 @@ struct QueryScan {
 // closing line keeps the rows read up to the cut and says it is incomplete;
 // an error of the scan at the cut gives way to that message. A complete file's
 // errors are thrown as they are; no lines at all (nothing loaded) are no cut.
+// A mapped file cut short meanwhile throws "Die Datei "%s" wurde beim Lesen
+// verändert." whatever else the scan found.
 QueryScan ScanQuery(AppState& state);
 
 }  // namespace ql
