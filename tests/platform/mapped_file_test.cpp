@@ -124,6 +124,20 @@ TEST_F(MapWholeFileTest, AFileCutShortWhileMappedReadsAsZerosAndIsReported)
     EXPECT_NO_THROW(MapWholeFile(Write("other.gpx", text)).ThrowIfFileChanged());
 }
 
+// Replaced on disk (a new file under the name, the old one deleted): the
+// mapping keeps the old file's bytes, and nothing changed under it.
+TEST_F(MapWholeFileTest, AFileReplacedOnDiskLeavesTheMappedBytesAsTheyWere)
+{
+    const std::string text = Pattern(std::size_t{2} << 20);
+    const std::string path = Write("query.gpx", text);
+    const LargeBuffer mapped = MapWholeFile(path);
+    fs::rename(path, path + ".old");
+    Write("query.gpx", "replaced");
+    fs::remove(path + ".old");
+    EXPECT_EQ(mapped.View(), text);
+    EXPECT_NO_THROW(mapped.ThrowIfFileChanged());
+}
+
 // A SIGBUS that is no access to a mapped file ends the process as before.
 TEST(MapWholeFileDeathTest, AForeignBusErrorStillEndsTheProcess)
 {
@@ -152,7 +166,12 @@ TEST_F(MapWholeFileTest, NobodyCanWriteTheFileWhileItIsMapped)
         std::error_code ec;
         fs::resize_file(path, 10, ec);
         EXPECT_TRUE(ec);
+        // Renamed away and replaced by another file, it stays what was mapped.
+        fs::rename(path, path + ".old");
+        Write("query.gpx", "replaced");
         EXPECT_EQ(mapped.View(), text);
+        fs::remove(path);
+        fs::rename(path + ".old", path);
     }
     std::error_code ec;
     fs::resize_file(path, 10, ec);  // free again once unmapped

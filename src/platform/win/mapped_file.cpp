@@ -1,5 +1,6 @@
 // Files mapped read-only on Windows. The file stays open, shared for reading
-// only, as long as it is mapped: nobody can write it or cut it short meanwhile.
+// (and renaming) only, as long as it is mapped: nobody can write it or cut it
+// short meanwhile.
 
 #include <windows.h>
 
@@ -20,9 +21,11 @@ struct FileMapping {
 
 LargeBuffer MapWholeFile(const std::string& path)
 {
-    // Others may read the file, not write it: a mapped file cannot change under the text.
-    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Others may read the file, not write it: a mapped file cannot change under
+    // the text. They may rename it or put another in its place, which leaves
+    // the mapped bytes as they are.
+    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         // Open for writing elsewhere: read as a copy, which says what it can.
