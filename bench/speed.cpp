@@ -17,10 +17,10 @@
 #include "archive/extract.h"
 #include "base/user_error.h"
 #include "commands.h"
-#include "core/app_state.h"
-#include "core/placemark.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "scan/placemark.h"
+#include "query/query_pipeline.h"
+#include "scan/scanner.h"
 #include "measure.h"
 #include "platform/platform.h"
 #include "setup.h"
@@ -197,19 +197,18 @@ OpenFigures OpenOnce(ql::AppState& state, const std::string& runFolder, const st
     const PeakGrowth growth;
     bench::Stopwatch clock;
     ql::platform::LargeBuffer bytes;
-    if (zip) {
-        bench::SilentProgress progress;
-        bytes = ql::ExtractFirstGpx(file, progress);
+    if (copy && !zip) {
+        // --copy: the GPX read into memory, as before it was mapped.
+        bytes = ql::platform::ReadWholeFileLarge(file);
     } else {
-        // As the program loads a GPX file; --copy times the read into memory instead.
-        bytes = copy ? ql::platform::ReadWholeFileLarge(file) : ql::platform::MapWholeFile(file);
+        ql::NoExtractProgress progress;
+        bytes = ql::ReadQueryBytes(file, progress);
     }
     const std::size_t size = bytes.Size();
     const double loaded = clock.seconds();
     state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
     const double split = clock.seconds();
-    std::string date;
-    if (!ql::IsMyFindsQuery(state.QueryLines, date)) throw ql::UserError("not a My Finds query: " + file);
+    if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError("not a My Finds query: " + file);
     const double checked = clock.seconds();
     ql::ScanWaypoints(state);
     const double total = clock.seconds();

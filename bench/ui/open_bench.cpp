@@ -30,11 +30,11 @@
 #include "../measure.h"
 #include "../setup.h"
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/district_overview.h"
-#include "core/nip_page.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "districts/district_overview.h"
+#include "query/query_pipeline.h"
+#include "reports/nip_page.h"
+#include "scan/query_scan.h"
+#include "state/app_state.h"
 #include "platform/platform.h"
 #include "ui/Fonts.h"
 #include "ui/TfrmMain.h"
@@ -70,9 +70,8 @@ int EngineRun(const Options& options)
     state.QueryFileName = options.file;
     bench::LoadPolygons(state, options.polygons);
     bench::Stopwatch clock;
-    state.QueryLines = ql::LoadQueryFile(options.file);
-    std::string date;
-    if (!ql::IsMyFindsQuery(state.QueryLines, date)) throw ql::UserError("not a My Finds query: " + options.file);
+    state.QueryLines = ql::OpenQuery(options.file);
+    if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError("not a My Finds query: " + options.file);
     const ql::QueryScan scan = ql::ScanQuery(state);
     std::printf("%.6f %d\n", clock.seconds(), scan.Rows);
     return 0;
