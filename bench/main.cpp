@@ -18,6 +18,6 @@ int main(int argc, char** argv)
                  "       query-bench generate-hostile breaks-zip|zeros-zip|zeros-lie-zip|header-flood|rows-20000 OUT\n"
                  "       query-bench run --polygons DIR [--no-cutoff] [--rows] FILE\n"
                  "       query-bench zip-compare FILE.zip\n"
-                 "       query-bench speed --polygons DIR [--runs N] FILE.gpx [FILE.zip]\n");
+                 "       query-bench speed --polygons DIR [--runs N] [--fresh] [--copy] FILE.gpx [FILE.zip]\n");
     return 2;
 }

@@ -121,6 +121,17 @@ double TimeShellCommand(const std::string& command, std::size_t& outputBytes)
     return status == 0 ? clock.seconds() : -1;
 }
 
+bool RunCapturingOutput(const std::string& commandLine, std::string& output)
+{
+    // The words are quoted for the shell, which only starts the program.
+    FILE* pipe = ::popen(("exec " + commandLine).c_str(), "r");
+    if (!pipe) return false;
+    char buffer[1 << 12];
+    output.clear();
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    return ::pclose(pipe) == 0;
+}
+
 }  // namespace bench
 
 #endif  // _WIN32

@@ -81,4 +81,9 @@ std::string ShellQuote(const std::string& text);
 // negative when the command fails.
 double TimeShellCommand(const std::string& command, std::size_t& outputBytes);
 
+// Runs a program (a command line of quoted words, no shell) and keeps what it
+// writes to its standard output; false when it does not start or exits with
+// another code than 0.
+bool RunCapturingOutput(const std::string& commandLine, std::string& output);
+
 }  // namespace bench

@@ -152,6 +152,22 @@ double TimeShellCommand(const std::string& command, std::size_t& outputBytes)
     return t.wall;
 }
 
+bool RunCapturingOutput(const std::string& commandLine, std::string& output)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    output.clear();
+    char buffer[1 << 12];
+    const Timing t = RunChild(commandLine, writeEnd, [&] {
+        DWORD n = 0;
+        while (::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) output.append(buffer, n);
+    });
+    ::CloseHandle(readEnd);
+    return t.wall >= 0;
+}
+
 }  // namespace bench
 
 #endif  // _WIN32

@@ -29,8 +29,8 @@ std::string MakeFolderIn(const std::string& parent, const std::string& prefix)
     throw std::runtime_error("cannot create a temporary folder");
 }
 
-TempFolder::TempFolder(const std::string& prefix)
-    : path_(MakeFolderIn(std::filesystem::temp_directory_path().string(), prefix))
+TempFolder::TempFolder(const std::string& prefix, const std::string& parent)
+    : path_(MakeFolderIn(parent.empty() ? std::filesystem::temp_directory_path().string() : parent, prefix))
 {
 }
 

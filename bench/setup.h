@@ -13,7 +13,8 @@ namespace bench {
 // removed again with everything in it at the end.
 class TempFolder {
 public:
-    explicit TempFolder(const std::string& prefix);
+    // In `parent` (the system's temporary folder when empty).
+    explicit TempFolder(const std::string& prefix, const std::string& parent = {});
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -17,6 +17,10 @@ namespace {
 constexpr std::size_t ReadChunk = 1 << 20;      // compressed bytes per read
 constexpr std::size_t InflateChunk = 1 << 20;   // output per call into the inflater
 constexpr std::size_t StoredPiece = 65535;      // output per progress step of a stored entry
+// The output's pages are made present this far ahead of what is written, many
+// in one call rather than a fault each, and never far beyond what the entry
+// really holds (its declared size is outside input).
+constexpr std::size_t PopulateAhead = std::size_t{16} << 20;
 constexpr std::uint64_t DeflateMaxRatio = 1032;
 
 class Progress {
@@ -74,15 +78,25 @@ std::size_t Room(const platform::LargeBuffer& out, std::uint64_t produced, std::
     return left >= chunk ? chunk : static_cast<std::size_t>(left);
 }
 
+// Makes the output's pages present up to `upTo` and PopulateAhead beyond,
+// when the pages already present end before `upTo`.
+void PopulateUpTo(platform::LargeBuffer& out, std::uint64_t upTo, std::uint64_t& populated)
+{
+    if (upTo <= populated) return;
+    populated = std::min<std::uint64_t>(upTo + PopulateAhead, out.Capacity());
+    out.Populate(static_cast<std::size_t>(populated));
+}
+
 std::uint64_t CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at,
                          Progress& progress, platform::LargeBuffer& out, std::uint32_t& crc)
 {
-    std::uint64_t produced = 0;
+    std::uint64_t produced = 0, populated = 0;
     std::uint64_t remaining = entry.CompressedSize;
     while (remaining > 0) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(remaining, Room(out, produced, ReadChunk)));
         if (want == 0) ThrowCheckFailed();  // more than the entry claims
+        PopulateUpTo(out, produced + want, populated);
         const std::size_t got = file.ReadAt(at, out.Data() + produced, want);
         for (std::size_t done = 0; done < got;) {
             const std::size_t piece = std::min(StoredPiece, got - done);
@@ -123,7 +137,7 @@ std::uint64_t Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::
     Inflater inflater;
     z_stream& zs = inflater.stream();
     std::vector<unsigned char> in(static_cast<std::size_t>(std::min<std::uint64_t>(entry.CompressedSize, ReadChunk)));
-    std::uint64_t produced = 0;
+    std::uint64_t produced = 0, populated = 0;
     std::uint64_t remaining = entry.CompressedSize;
     for (;;) {
         if (zs.avail_in == 0 && remaining > 0) {
@@ -137,6 +151,7 @@ std::uint64_t Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::
         progress.Report(produced);
         const std::size_t room = Room(out, produced, InflateChunk);
         if (room == 0) ThrowCheckFailed();  // more than the entry claims
+        PopulateUpTo(out, produced + room, populated);
         zs.next_out = reinterpret_cast<Bytef*>(out.Data() + produced);
         zs.avail_out = static_cast<uInt>(room);
         const int rc = inflate(&zs, Z_NO_FLUSH);

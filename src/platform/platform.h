@@ -83,12 +83,18 @@ std::optional<std::string> FindStoredName(const std::string& path);
 
 // ---- Large buffers -------------------------------------------------------------
 
+// The system's side of a file a buffer maps (posix/, win/).
+struct FileMapping;
+
 // A block of bytes for a whole query: never zero-filled by the program, so the
 // read or the inflater that fills it writes each byte once. Large blocks are
-// backed by huge pages where the system offers them (2 MiB pages on Linux,
-// which spare the processor one page fault and one TLB entry per 4 KiB);
-// elsewhere the system's own allocation. Only Size() bytes are meaningful.
-// Move-only; the memory goes back to the system with the buffer.
+// the system's own pages, handed out as they are first written or, through
+// Populate(), many at once; on Linux backed by huge pages only where the system
+// gets them without compacting memory on the spot (its `defrag` setting), as a
+// first open would otherwise wait seconds for them. Small blocks come from the
+// ordinary allocator. A buffer may also hold a file mapped read-only
+// (MapWholeFile): its bytes must not be written. Only Size() bytes are
+// meaningful. Move-only; the memory goes back to the system with the buffer.
 class LargeBuffer {
 public:
     LargeBuffer() = default;
@@ -107,23 +113,55 @@ public:
     std::string_view View() const { return {data_, size_}; }
     // Sets how many bytes count; at most Capacity(). The bytes are not touched.
     void SetSize(std::size_t size);
-    // Bytes the block holds from the system (the capacity rounded up to its pages).
+    // Bytes the block holds from the system (the capacity rounded up to its
+    // pages; for a mapped file its size).
     std::size_t ReservedBytes() const;
+    // Makes the pages of the first `bytes` (at most Capacity()) present now, in
+    // one call, that a read or the inflater then fills without a page fault
+    // each; pages already present stay as they are. Where the system cannot,
+    // the pages come as they are written, as without it.
+    void Populate(std::size_t bytes);
+
+    // Whether the bytes are a file mapped read-only.
+    bool IsMappedFile() const { return mapping_ != nullptr; }
+    // Throws "Die Datei "%s" wurde beim Lesen verändert." when the mapped file
+    // was cut short while mapped: the bytes past its new end then read as
+    // zeros (on Linux, where such an access would otherwise end the process).
+    // Nothing for a buffer that holds no file.
+    void ThrowIfFileChanged() const;
 
 private:
+    friend LargeBuffer MapWholeFile(const std::string& path);
     void Release() noexcept;
 
     char* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
-    std::size_t reserved_ = 0;  // what the system handed out, 0 for the ordinary allocator
+    std::size_t reserved_ = 0;   // what the system handed out, 0 for the ordinary allocator
+    std::size_t populated_ = 0;  // bytes from the start whose pages Populate() made present
+    FileMapping* mapping_ = nullptr;
 };
 
 // Reads a whole regular file into a large buffer, as ReadWholeFile does (same
-// messages, and only a regular file). The file is copied, never mapped: a file
-// replaced or cut short on disk while its text is in use changes nothing in
-// the buffer.
+// messages, and only a regular file), into pages made present in one step.
+// The file is copied, never mapped: a file replaced or cut short on disk while
+// its text is in use changes nothing in the buffer.
 LargeBuffer ReadWholeFileLarge(const std::string& path);
+
+// A whole regular file for reading, as ReadWholeFileLarge (same messages, and
+// only a regular file), but mapped read-only where the system allows: no copy,
+// the bytes are the system's file cache. The size is the file's when it is
+// opened; a file that grows later is read to that size. On Windows nobody may
+// write the file while it is mapped; on Linux a file cut short while mapped
+// reads as zeros past its new end and ThrowIfFileChanged() says so. Where the
+// file cannot be mapped (or is being written on Windows) it is read as
+// ReadWholeFileLarge reads it.
+LargeBuffer MapWholeFile(const std::string& path);
+
+// Called between the mapping and the first read of MapWholeFile's bytes, with
+// the file's path (tests cut the file short there); an empty function for none.
+using AfterMapHook = std::function<void(const std::string& path)>;
+void SetAfterMapHook(AfterMapHook hook);
 
 // ---- Text --------------------------------------------------------------------
 

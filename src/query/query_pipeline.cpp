@@ -20,7 +20,8 @@ platform::LargeBuffer ReadQueryBytes(const std::string& path, ExtractProgress& p
     // A file beyond the limit is refused before it is read.
     if (const auto file = platform::OpenReadOnly(path); file && file->Size() > MaxQueryBytes)
         ThrowQueryTooLarge(file->Size());
-    return platform::ReadWholeFileLarge(path);
+    // Mapped where the system allows: the text is the file cache itself, no copy.
+    return platform::MapWholeFile(path);
 }
 
 QueryText OpenQuery(const std::string& path, ExtractProgress& progress)

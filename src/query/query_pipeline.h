@@ -15,8 +15,10 @@ namespace ql {
 bool HasZipExtension(std::string_view path);
 
 // The bytes of a query: for a name with the ZIP extension the first GPX entry
-// of the archive, extracted with its progress; else the file read whole, a
-// file larger than a query may be refused before it is read.
+// of the archive, extracted with its progress; else the file whole, mapped
+// where the system allows, a file larger than a query may be refused before it
+// is read. A file cut short while its mapped bytes are split or scanned throws
+// "Die Datei "%s" wurde beim Lesen verändert." there.
 platform::LargeBuffer ReadQueryBytes(const std::string& path, ExtractProgress& progress);
 
 // Opens a query: its bytes (ReadQueryBytes) split into lines.

@@ -46,7 +46,16 @@ QueryText QueryText::FromBuffer(platform::LargeBuffer buffer)
     QueryText q;
     q.buffer_ = std::move(buffer);
     const std::size_t start = StartsWithByteOrderMark(q.buffer_.Data(), q.buffer_.Size()) ? 3 : 0;
-    if (std::size_t invalid = 0; !q.Split(start, invalid)) {
+    bool wellFormed = false;
+    std::size_t invalid = 0;
+    try {
+        wellFormed = q.Split(start, invalid);
+    } catch (const UserError&) {
+        q.buffer_.ThrowIfFileChanged();  // zeros where a mapped file was cut short: that is the cause
+        throw;
+    }
+    q.buffer_.ThrowIfFileChanged();
+    if (!wellFormed) {
         // Decoded as UTF-8: a stray byte reads as U+FFFD. Repaired once, then split again.
         q.buffer_ = CopyToBuffer(RepairedUtf8(q.buffer_.View(), invalid));
         if (q.buffer_.Size() > MaxQueryBytes) ThrowQueryTooLarge(q.buffer_.Size());

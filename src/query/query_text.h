@@ -23,8 +23,9 @@ public:
     // A text that is not well-formed UTF-8 reads with U+FFFD for each stray byte.
     // A text beyond MaxQueryBytes or MaxQueryLines throws the limit's message.
     static QueryText FromBytes(std::string_view bytes);
-    // The same over a buffer the file was read or inflated into, kept as it is
-    // (a damaged text is repaired into a new one).
+    // The same over a buffer the file was read, mapped or inflated into, kept as
+    // it is (a damaged text is repaired into a new one). A mapped file cut short
+    // while it is split throws "Die Datei "%s" wurde beim Lesen verändert.".
     static QueryText FromBuffer(platform::LargeBuffer buffer);
 
     std::size_t Size() const { return lineCount_; }
@@ -48,6 +49,10 @@ public:
 
     // Bytes of the decoded text.
     std::size_t TextBytes() const { return buffer_.Size(); }
+
+    // Throws "Die Datei "%s" wurde beim Lesen verändert." when the text is a
+    // mapped file that was cut short since it was mapped (its lost part reads as zeros).
+    void ThrowIfFileChanged() const { buffer_.ThrowIfFileChanged(); }
 
     // Bytes held (buffer and line table), for the memory figures of the benchmark.
     std::size_t MemoryBytes() const;

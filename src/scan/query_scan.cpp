@@ -7,7 +7,8 @@
 
 namespace ql {
 
-QueryScan ScanQuery(AppState& state)
+namespace {
+QueryScan ScanLoadedQuery(AppState& state)
 {
     QueryScan scan;
     // Nothing loaded yet is no file cut short.
@@ -23,6 +24,21 @@ QueryScan ScanQuery(AppState& state)
     scan.Rows = static_cast<int>(state.Rows.size());
     scan.Incomplete = IncompleteQueryText(state.QueryFileName, state.Rows.size());
     return scan;
+}
+}  // namespace
+
+QueryScan ScanQuery(AppState& state)
+{
+    // A mapped file cut short while it was read leaves zeros in the text:
+    // whatever the scan made of them, the message says what happened.
+    try {
+        QueryScan scan = ScanLoadedQuery(state);
+        state.QueryLines.ThrowIfFileChanged();
+        return scan;
+    } catch (const UserError&) {
+        state.QueryLines.ThrowIfFileChanged();
+        throw;
+    }
 }
 
 }  // namespace ql

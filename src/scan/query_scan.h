@@ -18,6 +18,8 @@ struct QueryScan {
 // closing line keeps the rows read up to the cut and says it is incomplete;
 // an error of the scan at the cut gives way to that message. A complete file's
 // errors are thrown as they are; no lines at all (nothing loaded) are no cut.
+// A mapped file cut short meanwhile throws "Die Datei "%s" wurde beim Lesen
+// verändert." whatever else the scan found.
 QueryScan ScanQuery(AppState& state);
 
 }  // namespace ql

@@ -1,11 +1,15 @@
-// Large buffers on POSIX systems: an anonymous mapping aligned to 2 MiB and
-// marked for transparent huge pages (Linux); small blocks from malloc.
+// Large buffers on POSIX systems: an anonymous mapping aligned to 2 MiB, with
+// transparent huge pages (Linux) only where the kernel will not compact memory
+// on the spot to find them; small blocks from malloc.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <new>
+#include <string>
 #include <stdexcept>
 #include <utility>
 
@@ -15,6 +19,7 @@
 #include <unistd.h>
 
 #include "base/user_error.h"
+#include "platform/file_mapping.h"
 #include "platform/platform.h"
 #include "platform/posix/open_regular.h"
 
@@ -31,6 +36,34 @@ std::size_t RoundUp(std::size_t n, std::size_t to)
     return (n + to - 1) / to * to;
 }
 
+// What a large block asks of the kernel about huge pages.
+enum class HugePageAdvice { None, Use, Avoid };
+
+// Huge pages only where getting one never stalls: the kernel's `defrag`
+// setting says whether a fault compacts memory on the spot to find one. With
+// "madvise" (most distributions) a block advised to use them does: on a
+// machine whose memory is full of file cache the first open then waits
+// seconds. With "defer" or "never" a fault takes a huge page only when one is
+// free; with "always" every fault may compact, and the block asks for none.
+HugePageAdvice AdviceFromDefragSetting()
+{
+    std::ifstream in("/sys/kernel/mm/transparent_hugepage/defrag");
+    std::string setting;
+    std::getline(in, setting);
+    const auto open = setting.find('['), close = setting.find(']');
+    if (open == std::string::npos || close == std::string::npos || close < open) return HugePageAdvice::None;
+    const std::string chosen = setting.substr(open + 1, close - open - 1);
+    if (chosen == "defer" || chosen == "never") return HugePageAdvice::Use;
+    if (chosen == "always") return HugePageAdvice::Avoid;
+    return HugePageAdvice::None;
+}
+
+HugePageAdvice Advice()
+{
+    static const HugePageAdvice advice = AdviceFromDefragSetting();
+    return advice;
+}
+
 // A mapping of `length` bytes (a multiple of HugePage) starting on a huge-page boundary.
 char* MapAligned(std::size_t length)
 {
@@ -43,9 +76,13 @@ char* MapAligned(std::size_t length)
     const std::uintptr_t tail = aligned + length;
     const std::uintptr_t end = start + padded;
     if (end > tail) ::munmap(reinterpret_cast<void*>(tail), end - tail);
-#ifdef MADV_HUGEPAGE
-    // Advice only: without huge pages the mapping still works with small ones.
-    ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
+    // Advice only: the mapping works with either size of page.
+#if defined(MADV_HUGEPAGE) && defined(MADV_NOHUGEPAGE)
+    switch (Advice()) {
+    case HugePageAdvice::Use: ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE); break;
+    case HugePageAdvice::Avoid: ::madvise(reinterpret_cast<void*>(aligned), length, MADV_NOHUGEPAGE); break;
+    case HugePageAdvice::None: break;
+    }
 #endif
     return reinterpret_cast<char*>(aligned);
 }
@@ -68,10 +105,29 @@ LargeBuffer::LargeBuffer(std::size_t capacity) : capacity_(capacity)
 void LargeBuffer::Release() noexcept
 {
     if (!data_) return;
-    if (reserved_) ::munmap(data_, reserved_);
+    if (mapping_) ReleaseFileMapping(mapping_, data_, reserved_);
+    else if (reserved_) ::munmap(data_, reserved_);
     else std::free(data_);
     data_ = nullptr;
-    size_ = capacity_ = reserved_ = 0;
+    mapping_ = nullptr;
+    size_ = capacity_ = reserved_ = populated_ = 0;
+}
+
+void LargeBuffer::Populate(std::size_t bytes)
+{
+    bytes = std::min(bytes, capacity_);
+    if (!reserved_ || mapping_ || bytes <= populated_) return;
+#ifdef MADV_POPULATE_WRITE
+    // Whole pages from the first not yet present; the range stays inside the block.
+    constexpr std::size_t Page = 4096;
+    const std::size_t from = populated_ / Page * Page;
+    const std::size_t to = std::min(RoundUp(bytes, Page), reserved_);
+    if (::madvise(data_ + from, to - from, MADV_POPULATE_WRITE) != 0) {
+        populated_ = capacity_;  // a kernel without it (before 5.14): the pages come as they are written
+        return;
+    }
+#endif
+    populated_ = bytes;
 }
 
 LargeBuffer ReadWholeFileLarge(const std::string& path)
@@ -89,6 +145,7 @@ LargeBuffer ReadWholeFileLarge(const std::string& path)
     // One byte more than the size: a file that grew since shows at once
     // without a second buffer for the usual case.
     LargeBuffer buffer(static_cast<std::size_t>(st.st_size) + 1);
+    buffer.Populate(buffer.Capacity());
     std::size_t got = 0;
     for (;;) {
         if (got == buffer.Capacity()) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "base/user_error.h"
+#include "platform/file_mapping.h"
 #include "platform/platform.h"
 #include "platform/win/wide_text.h"
 
@@ -61,10 +63,19 @@ LargeBuffer::LargeBuffer(std::size_t capacity) : capacity_(capacity)
 void LargeBuffer::Release() noexcept
 {
     if (!data_) return;
-    if (reserved_) ::VirtualFree(data_, 0, MEM_RELEASE);
+    if (mapping_) ReleaseFileMapping(mapping_, data_, reserved_);
+    else if (reserved_) ::VirtualFree(data_, 0, MEM_RELEASE);
     else std::free(data_);
     data_ = nullptr;
-    size_ = capacity_ = reserved_ = 0;
+    mapping_ = nullptr;
+    size_ = capacity_ = reserved_ = populated_ = 0;
+}
+
+void LargeBuffer::Populate(std::size_t bytes)
+{
+    // The system hands out committed pages as they are first written, and
+    // offers no way to take many at once short of writing them.
+    populated_ = std::min(bytes, capacity_);
 }
 
 LargeBuffer ReadWholeFileLarge(const std::string& path)
