@@ -92,6 +92,13 @@ void CompareDistrictSearch(const ql::AppState& state, const std::vector<ql::TFPo
                  differing ? "  ANSWERS DIFFER" : ", same answers");
 }
 
+std::size_t PolygonVertices(const ql::AppState& state)
+{
+    std::size_t n = 0;
+    for (const ql::TPolyArray& polygon : state.PolyTable) n += polygon.size();
+    return n;
+}
+
 void PrintRows(const ql::AppState& state, const ql::DistrictOverview& overview)
 {
     for (std::size_t i = 0; i < state.Rows.size(); ++i) {
@@ -132,8 +139,9 @@ int Run(const Options& options)
     bench::Stopwatch polygonClock;
     const double polygonCpu = bench::ProcessCpuSeconds();
     bench::LoadPolygons(state, options.polygons);
-    std::fprintf(stderr, "%-14s %9.4f s  cpu %.4f s  (with the district and border indexes)\n", "polygons",
-                 polygonClock.seconds(), bench::ProcessCpuSeconds() - polygonCpu);
+    std::fprintf(stderr, "%-14s %9.4f s  cpu %.4f s  peak %.1f MiB  (with the district index; vertices %zu)\n",
+                 "polygons", polygonClock.seconds(), bench::ProcessCpuSeconds() - polygonCpu,
+                 bench::MiB(bench::PeakResidentBytes()), PolygonVertices(state));
 
     const bool zip = ql::HasZipExtension(options.file);
     // Best of three, after a first run that brings the file into the cache for both.

@@ -3,6 +3,8 @@
 // that the index always answers for the polygons as they are.
 
 #include <array>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 
@@ -31,12 +33,20 @@ public:
     std::optional<int> Find(TFPoint p) const;
 
     // The real border of district i (bridges left out), indexed for distances.
-    const BorderIndex& Border(int district) const { return borders_[static_cast<std::size_t>(district)]; }
+    // Built on the first call after the polygon was set (only the district
+    // overview needs it); safe from several threads at once.
+    const BorderIndex& Border(int district) const;
 
 private:
     PolygonTable polygons_;
     DistrictLocator locator_;
-    std::array<BorderIndex, DistrictCount> borders_;
+    // A border index and whether it is built yet; a copy of the map shares it
+    // until its polygon is set anew.
+    struct LazyBorder {
+        std::once_flag built;
+        BorderIndex index;
+    };
+    std::array<std::shared_ptr<LazyBorder>, DistrictCount> borders_;
 };
 
 // The district of a waypoint given its latitude and longitude texts as the
