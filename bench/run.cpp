@@ -13,6 +13,7 @@
 #include "archive/extract.h"
 #include "commands.h"
 #include "core/app_state.h"
+#include "core/placemark_folder.h"
 #include "core/proof_list.h"
 #include "core/query_pipeline.h"
 #include "core/scanner.h"
@@ -128,11 +129,12 @@ int Usage()
 
 int Run(const Options& options)
 {
-    bench::TempFolder temp("query-bench");
+    // The placemark files go where the program puts them.
+    const ql::PlacemarkFolder placemarks(ql::platform::GetTempDir());
     // A device or FIFO would block or never end, here and in `wc -l` alike.
     ql::platform::RequireRegularFile(options.file);
     ql::AppState state;
-    state.TempDir = temp.path();
+    state.TempDir = placemarks.Path();
     state.QueryFileName = options.file;
     state.CutoffEnabled = !options.noCutoff;
 
