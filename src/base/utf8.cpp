@@ -64,6 +64,15 @@ void RepairUtf8(std::string& text)
     text = RepairedUtf8(text, i);
 }
 
+std::string ShortenedText(std::string_view text)
+{
+    std::size_t i = 0;
+    for (std::size_t characters = 0; i < text.size() && characters < ShownTextCharacters; ++characters)
+        NextCodePoint(text, i);
+    if (i >= text.size()) return std::string(text);
+    return std::string(text.substr(0, i)) + "\u2026";
+}
+
 std::uint64_t RepairedUtf8Size(std::string_view text, std::size_t validPrefix)
 {
     // Each stray byte becomes the three bytes of U+FFFD: two more.

@@ -20,6 +20,12 @@ namespace ql {
 
 struct AppState;
 
+// The most placemark files one scan writes. Real My Finds queries stay far
+// below it: the sample queries have 0 to 40 finds outside every district, a
+// player of 20,000 finds living near the state's border some thousands. The
+// finds beyond it are listed on the page without a placemark link.
+inline constexpr std::size_t MaxPlacemarkFiles = 10'000;
+
 // The file-writing thread: jobs in order; after the first failure no later
 // job runs. Knows nothing of the scan.
 class FileWriterThread {
@@ -53,7 +59,8 @@ public:
 
     // Queues the file of the last row, a find outside every district, whose
     // record is the last of NIPList, under a name no earlier file of the scan
-    // has; lists that name in PlacemarkFiles.
+    // has; lists that name in PlacemarkFiles. Beyond MaxPlacemarkFiles files
+    // nothing is written and PlacemarkFilesCapped is set.
     void Write(std::string_view code, std::string_view name, std::string_view latitude, std::string_view longitude);
 
     // Waits for every file and deletes the previous scan's files the list no

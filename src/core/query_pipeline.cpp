@@ -2,7 +2,9 @@
 
 #include "base/query_limits.h"
 #include "base/user_error.h"
+#include "base/utf8.h"
 #include "core/app_state.h"
+#include "core/nip_page.h"
 #include "core/scanner.h"
 #include "platform/platform.h"
 
@@ -37,7 +39,8 @@ void RemoveAll(std::string& text, std::string_view what)
 bool IsMyFindsQuery(const QueryText& lines, std::string& queryDate)
 {
     if (lines.At(2).find("My Finds Pocket Query") == std::string_view::npos) return false;
-    std::string date(lines.At(6));
+    // The label shows the date; a damaged line of megabytes shows its start.
+    std::string date = ShortenedText(lines.At(6));
     RemoveAll(date, "</time>");
     RemoveAll(date, "<time>");
     std::string shown;
@@ -50,21 +53,11 @@ bool IsMyFindsQuery(const QueryText& lines, std::string& queryDate)
     return true;
 }
 
-namespace {
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-}  // namespace
-
 bool EndsWithClosingLine(const QueryText& lines)
 {
-    for (std::size_t i = lines.Size(); i-- > 0;) {
-        std::string_view line = lines.At(i);
-        while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-        if (line.empty()) continue;
-        return line.ends_with("</gpx>");
-    }
+    // From the end: a complete query finds its closing line at once.
+    for (std::size_t i = lines.Size(); i-- > 0;)
+        if (lines.At(i).find("</gpx>") != std::string_view::npos) return true;
     return false;
 }
 
@@ -75,21 +68,36 @@ std::string IncompleteQueryText(const std::string& path, std::size_t finds)
                        : "Es wurden " + std::to_string(finds) + " Funde gelesen.");
 }
 
+namespace {
+// The cap on placemark files is told the first time a scan reaches it.
+void NoticeCap(AppState& state, QueryScan& scan)
+{
+    if (!state.PlacemarkFilesCapped || state.PlacemarkCapTold) return;
+    state.PlacemarkCapTold = true;
+    scan.Notice = PlacemarkCapText();
+}
+}  // namespace
+
 QueryScan ScanQuery(AppState& state)
 {
     QueryScan scan;
     // Nothing loaded yet is no file cut short.
     if (state.QueryLines.Empty() || EndsWithClosingLine(state.QueryLines)) {
         scan.Rows = ScanWaypoints(state);
+        NoticeCap(state, scan);
         return scan;
     }
     try {
         ScanWaypoints(state);
-    } catch (const UserError&) {
-        // The cut is the cause: the file ended inside a waypoint.
+    } catch (const IndexError& e) {
+        // Only a read past the last line is the cut (the file ended inside a
+        // waypoint); any other error, a bad coordinate or a full disk, is
+        // reported as itself.
+        if (e.Index() < static_cast<long long>(state.QueryLines.Size())) throw;
     }
     scan.Rows = static_cast<int>(state.Rows.size());
     scan.Incomplete = IncompleteQueryText(state.QueryFileName, state.Rows.size());
+    NoticeCap(state, scan);
     return scan;
 }
 

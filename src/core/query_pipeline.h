@@ -21,8 +21,8 @@ QueryText LoadQueryFile(const std::string& path);
 // without its time tags and with every "T" written " - ".
 bool IsMyFindsQuery(const QueryText& lines, std::string& queryDate);
 
-// True when the query ends with its closing </gpx> line; blanks and line
-// breaks may follow it.
+// True when the query has its closing </gpx> line. Whatever follows it (NUL
+// bytes left by a crash or a sync tool, a Ctrl-Z, a comment) is ignored.
 bool EndsWithClosingLine(const QueryText& lines);
 
 // "Die Datei "%s" ist unvollständig: Die abschließende Zeile </gpx> fehlt. Es wurden %d Funde gelesen."
@@ -33,11 +33,13 @@ std::string IncompleteQueryText(const std::string& path, std::size_t finds);
 struct QueryScan {
     int Rows = 0;
     std::string Incomplete;  // empty for a complete file
+    std::string Notice;      // what the user is told once: the placemark files were capped
 };
 
 // Scans the loaded query (see ScanWaypoints). A file that ends before its
 // closing line keeps the rows read up to the cut and says it is incomplete;
-// an error of the scan at the cut gives way to that message. A complete file's
+// the scan's read past the last line gives way to that message, any other
+// error of the scan is thrown as it is. A complete file's
 // errors are thrown as they are; no lines at all (nothing loaded) are no cut.
 QueryScan ScanQuery(AppState& state);
 

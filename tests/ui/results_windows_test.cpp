@@ -150,14 +150,14 @@ protected:
             result = v;
             done = true;
         });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000)) << script.toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 120000)) << script.toStdString();
         return result;
     }
     // Gives the focus to a window and lets the activation arrive.
     static void activate(QWidget* w)
     {
         w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == w->windowHandle(); }, 5000))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == w->windowHandle(); }, 120000))
             << w->objectName().toStdString() << " never got the focus";
     }
     void addCache(const char* code, const char* name)
@@ -204,7 +204,7 @@ TEST_F(ResultsWindowsTest, CtrlKInTheTallyWindowClosesItAndOpensTheOverview)
     });
     EXPECT_EQ(seen, QStringList{"frmLK"});
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return fx.windows->frmOverview && fx.windows->frmOverview->isVisible(); }, 5000));
+        [&] { return fx.windows->frmOverview && fx.windows->frmOverview->isVisible(); }, 120000));
     EXPECT_FALSE(lk->isVisible());
     fx.windows->frmOverview->close();
 }
@@ -431,7 +431,7 @@ TEST_F(ResultsWindowsTest, APlacemarkLinkGoesToTheDesktopInsteadOfTheView)
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
     evaluate("document.querySelectorAll('tr')[1].cells[4].firstChild.click()");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 120000));
     QTest::qWait(200);  // nothing else may follow
     EXPECT_EQ(shell.opened, std::vector<std::string>{fx.state.TempDir + "GC1AAAA.kml"});
     EXPECT_EQ(web->browser()->title(), "Tessaro");
