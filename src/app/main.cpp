@@ -8,10 +8,10 @@
 
 #include <optional>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "base/user_error.h"
-#include "core/placemark.h"
-#include "core/placemark_folder.h"
+#include "scan/placemark.h"
+#include "scan/placemark_folder.h"
 #include "platform/platform.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"

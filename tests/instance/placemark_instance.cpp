@@ -13,11 +13,12 @@
 #include <thread>
 
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/placemark.h"
-#include "core/placemark_folder.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "scan/placemark.h"
+#include "scan/placemark_folder.h"
+#include "query/query_pipeline.h"
+#include "scan/query_scan.h"
+#include "scan/scanner.h"
 #include "platform/platform.h"
 
 namespace {
@@ -67,7 +68,7 @@ int main(int argc, char** argv)
         {
             const ql::PlacemarkFolder folder(ql::platform::GetTempDir());
             state.TempDir = folder.Path();
-            state.QueryLines = ql::LoadQueryFile(query);
+            state.QueryLines = ql::OpenQuery(query);
             state.QueryFileName = query;
             ql::ScanWaypoints(state);  // no polygons: every find is outside and gets its file
             Mark(markers, me + ".scanned");

@@ -1,0 +1,25 @@
+#pragma once
+// The scan of a loaded query, with the message for a file cut short.
+
+#include <string>
+
+namespace ql {
+
+struct AppState;
+
+// A scan of the loaded query: its rows, and for a file cut short the message
+// the user reads.
+struct QueryScan {
+    int Rows = 0;
+    std::string Incomplete;  // empty for a complete file
+    std::string Notice;      // what the user is told once: the placemark files were capped
+};
+
+// Scans the loaded query (see ScanWaypoints). A file that ends before its
+// closing line keeps the rows read up to the cut and says it is incomplete;
+// the scan's read past the last line gives way to that message, any other
+// error of the scan is thrown as it is. A complete file's
+// errors are thrown as they are; no lines at all (nothing loaded) are no cut.
+QueryScan ScanQuery(AppState& state);
+
+}  // namespace ql

@@ -1,0 +1,51 @@
+#pragma once
+// The process-wide state: one plain struct owned by main(), so every test can
+// make its own.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "districts/district_map.h"
+#include "query/query_text.h"
+#include "core/records.h"
+
+namespace ql {
+
+// The most placemark files one scan writes. Real My Finds queries stay far
+// below it: only finds in Rheinland-Pfalz become rows, so a find lies outside
+// every district only by a hair at the state's border (the demo query has 4
+// of 57, a generated query of 100,000 finds 998). The finds beyond it are
+// listed on the page without a placemark link.
+inline constexpr std::size_t MaxPlacemarkFiles = 10'000;
+
+struct AppState {
+    // Folders end with the platform's separator.
+    std::string ProgramDir;
+    std::string TempDir;
+    std::string PolygonDir;
+    std::string QueryFileName;
+
+    QueryText QueryLines;
+
+    bool PolygonsPending = true;
+    bool CutoffEnabled = true;
+    bool GsakPolygonsFound = false;
+
+    // Processor architecture of the native system information (9 = x64), read at start-up.
+    std::uint16_t NativeArchitecture = 0;
+
+    // District polygons, with the index that answers for them.
+    DistrictMap PolyTable;
+
+    // Results of the last scan; each scan replaces them whole.
+    std::vector<CacheRow> Rows;
+    DistrictTallyArray DistrictTally{};
+    int NotInPolygonCount = 0;
+    std::vector<TNIPDatum> NIPList;
+    std::vector<std::string> PlacemarkFiles;  // file names in TempDir, pairs with NIPList up to the cap
+    bool PlacemarkFilesCapped = false;        // the last scan had more finds outside than files may be made
+    bool PlacemarkCapTold = false;            // the user has been told of the cap
+};
+
+}  // namespace ql
