@@ -5,9 +5,17 @@
 //   zeros-lie-zip the same entry declared as 4 MB
 //   header-flood  1 MB of bare local headers, each claiming a 64 KB name, no end record
 //   rows-20000    a GPX: one waypoint with a 100 KB name, 20,000 country/state line pairs
+//   ff-zip        a ~1.3 MB archive whose GPX entry is 1.34 GB of the byte 0xFF (no UTF-8)
+//   ff-gpx        a GPX of 300 MB of the byte 0xFF
+//   zigzag-1m, zigzag-5m, circle-1m, circle-5m
+//                 a polygon folder (OUT): the shipped district files, Ahrweiler's
+//                 replaced by a ring of 1,000,000 or 5,000,000 vertices, a zig-zag
+//                 between two radii or a circle
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <cstring>
 #include <exception>
 #include <fstream>
@@ -19,6 +27,8 @@
 #include <zlib.h>
 
 #include "commands.h"
+#include "core/tables.h"
+#include "platform/platform.h"
 #include "zip_writer.h"
 
 namespace {
@@ -231,9 +241,33 @@ void WriteFile(const std::string& path, const std::string& bytes)
     if (!file) throw std::runtime_error("cannot write " + path);
 }
 
+// The shipped polygon folder with district 0 replaced by a ring of `vertices`
+// around its middle: a zig-zag between 0.10 and 0.15 degrees, or a circle of 0.15.
+void WriteDetailedPolygons(const std::string& out, std::size_t vertices, bool zigzag)
+{
+    namespace fs = std::filesystem;
+    const fs::path shipped = fs::path(ql::platform::ExecutableDir()) / ".." / "bin" / "rlp_polygons";
+    fs::create_directories(out);
+    for (const auto& entry : fs::directory_iterator(shipped))
+        fs::copy_file(entry.path(), fs::path(out) / entry.path().filename(), fs::copy_options::overwrite_existing);
+    std::string text = "Landkreis Ahrweiler\r\n";
+    text.reserve(vertices * 40);
+    constexpr double Pi = 3.14159265358979323846;
+    char line[96];
+    for (std::size_t k = 0; k < vertices; ++k) {
+        const double angle = 2 * Pi * static_cast<double>(k) / static_cast<double>(vertices);
+        const double r = zigzag && k % 2 ? 0.10 : 0.15;
+        const int n = std::snprintf(line, sizeof line, "%.15g,%.15g\r\n", 50.45 + r * std::sin(angle),
+                                    7.05 + 1.5 * r * std::cos(angle));
+        text.append(line, static_cast<std::size_t>(n));
+    }
+    WriteFile((fs::path(out) / (std::string(ql::DistrictFileNames[0]) + ".txt")).string(), text);
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: query-bench generate-hostile breaks-zip|zeros-zip|zeros-lie-zip|header-flood|rows-20000 OUT\n");
+    std::fprintf(stderr, "usage: query-bench generate-hostile breaks-zip|zeros-zip|zeros-lie-zip|header-flood|rows-20000|"
+                         "ff-zip|ff-gpx|zigzag-1m|zigzag-5m|circle-1m|circle-5m OUT\n");
     return 2;
 }
 
@@ -257,6 +291,16 @@ int GenerateHostileMain(int argc, char** argv)
             WriteFile(out, HeaderFlood());
         } else if (kind == "rows-20000") {
             WriteFile(out, RepeatedRows());
+        } else if (kind == "ff-zip") {
+            const Content c{{}, '\xFF', 1'340'000'000};
+            WriteStreamedZip(out, c, c.size, false);
+        } else if (kind == "ff-gpx") {
+            std::ofstream file(out, std::ios::binary | std::ios::trunc);
+            const Content c{{}, '\xFF', 300'000'000};
+            c.ForEachPiece([&](const char* p, std::size_t n) { file.write(p, static_cast<std::streamsize>(n)); });
+            if (!file) throw std::runtime_error("cannot write " + out);
+        } else if (kind == "zigzag-1m" || kind == "zigzag-5m" || kind == "circle-1m" || kind == "circle-5m") {
+            WriteDetailedPolygons(out, kind.ends_with("5m") ? 5'000'000 : 1'000'000, kind.starts_with("zigzag"));
         } else {
             return Usage();
         }

@@ -7,9 +7,12 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <optional>
+
 #include "state/app_state.h"
 #include "base/user_error.h"
 #include "scan/placemark.h"
+#include "scan/placemark_folder.h"
 #include "platform/platform.h"
 #include "screenshot_tour.h"
 #include "ui/ErrorBox.h"
@@ -38,8 +41,12 @@ int main(int argc, char* argv[])
     // before any window shows.
     ql::AppState state;
     state.ProgramDir = ql::platform::ExecutableDir();
+    // The placemark files go to a folder of this instance's own, removed
+    // with them at the end.
+    std::optional<ql::PlacemarkFolder> placemarkFolder;
     try {
-        state.TempDir = ql::platform::GetTempDir();
+        placemarkFolder.emplace(ql::platform::GetTempDir());
+        state.TempDir = placemarkFolder->Path();
     } catch (const ql::UserError& e) {
         QMessageBox::critical(nullptr, ql::ui::ApplicationTitle, QString::fromStdString(e.what()));
         return 1;

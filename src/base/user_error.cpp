@@ -1,5 +1,7 @@
 #include "base/user_error.h"
 
+#include "base/utf8.h"
+
 namespace ql {
 
 std::string UserError::Printable(std::string_view text)
@@ -16,14 +18,20 @@ std::string UserError::Printable(std::string_view text)
     return out;
 }
 
+IndexError::IndexError(long long index)
+    : UserError("Listenindex überschreitet das Maximum (" + std::to_string(index) + ")"), index_(index)
+{
+}
+
 void ThrowIndexError(long long index)
 {
-    throw UserError("Listenindex überschreitet das Maximum (" + std::to_string(index) + ")");
+    throw IndexError(index);
 }
 
 void ThrowNotAFloat(std::string_view text)
 {
-    throw UserError("'" + std::string(text) + "' ist kein gültiger Gleitkommawert");
+    // A text of megabytes would fill the box: its start is enough to find it.
+    throw UserError("'" + ShortenedText(text) + "' ist kein gültiger Gleitkommawert");
 }
 
 void ThrowCannotOpen(const std::string& path, const std::string& osText)

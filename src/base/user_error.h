@@ -19,7 +19,18 @@ public:
     static std::string Printable(std::string_view text);
 };
 
-// "Listenindex überschreitet das Maximum (%d)"
+// A list read at an index it does not have; the index, for a caller that
+// tells a read past the end of the query from other errors.
+class IndexError : public UserError {
+public:
+    explicit IndexError(long long index);
+    long long Index() const { return index_; }
+
+private:
+    long long index_;
+};
+
+// "Listenindex überschreitet das Maximum (%d)", as an IndexError.
 [[noreturn]] void ThrowIndexError(long long index);
 
 // "'%s' ist kein gültiger Gleitkommawert"

@@ -64,24 +64,58 @@ void RepairUtf8(std::string& text)
     text = RepairedUtf8(text, i);
 }
 
-std::string RepairedUtf8(std::string_view text, std::size_t validPrefix)
+std::string ShortenedText(std::string_view text)
 {
-    // Damaged text: copied once, with U+FFFD for each stray byte.
+    std::size_t i = 0;
+    for (std::size_t characters = 0; i < text.size() && characters < ShownTextCharacters; ++characters)
+        NextCodePoint(text, i);
+    if (i >= text.size()) return std::string(text);
+    return std::string(text.substr(0, i)) + "\u2026";
+}
+
+std::uint64_t RepairedUtf8Size(std::string_view text, std::size_t validPrefix)
+{
+    // Each stray byte becomes the three bytes of U+FFFD: two more.
     const std::size_t n = text.size();
     const char* const end = text.data() + n;
-    std::string repaired;
-    repaired.reserve(n + n / 8);
-    repaired.append(text.substr(0, validPrefix));
+    std::uint64_t size = n;
     for (std::size_t i = validPrefix; i < n;) {
         const std::size_t length = ValidSequenceLength(text.data() + i, end);
         if (length == 0) {
-            repaired += "\xEF\xBF\xBD";
+            size += 2;
             ++i;
         } else {
-            repaired.append(text.substr(i, length));
             i += length;
         }
     }
+    return size;
+}
+
+void WriteRepairedUtf8(std::string_view text, std::size_t validPrefix, char* out)
+{
+    const std::size_t n = text.size();
+    const char* const end = text.data() + n;
+    if (validPrefix > 0) std::memcpy(out, text.data(), validPrefix);
+    out += validPrefix;
+    for (std::size_t i = validPrefix; i < n;) {
+        const std::size_t length = ValidSequenceLength(text.data() + i, end);
+        if (length == 0) {
+            std::memcpy(out, "\xEF\xBF\xBD", 3);
+            out += 3;
+            ++i;
+        } else {
+            std::memcpy(out, text.data() + i, length);
+            out += length;
+            i += length;
+        }
+    }
+}
+
+std::string RepairedUtf8(std::string_view text, std::size_t validPrefix)
+{
+    // Damaged text: counted, then copied once with U+FFFD for each stray byte.
+    std::string repaired(static_cast<std::size_t>(RepairedUtf8Size(text, validPrefix)), '\0');
+    WriteRepairedUtf8(text, validPrefix, repaired.data());
     return repaired;
 }
 

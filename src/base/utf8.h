@@ -3,6 +3,7 @@
 // surrogate rules of UTF-16.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,19 @@ std::size_t ValidSequenceLength(const char* p, const char* end);
 // The text with every byte outside a valid sequence replaced by U+FFFD; the
 // first `validPrefix` bytes are known to be valid and are copied as they are.
 std::string RepairedUtf8(std::string_view text, std::size_t validPrefix = 0);
+
+// The most characters of a text from a file that a message or label shows.
+inline constexpr std::size_t ShownTextCharacters = 200;
+
+// The text as a message or label shows it: its first ShownTextCharacters
+// characters (code points), and "…" when it was longer.
+std::string ShortenedText(std::string_view text);
+
+// The size RepairedUtf8 would give, counted without building it, so that a
+// limit can be checked first.
+std::uint64_t RepairedUtf8Size(std::string_view text, std::size_t validPrefix = 0);
+
+// Writes the repaired text to `out`, which has room for RepairedUtf8Size bytes.
+void WriteRepairedUtf8(std::string_view text, std::size_t validPrefix, char* out);
 
 }  // namespace ql

@@ -8,6 +8,7 @@ namespace ql {
 DistrictMap::DistrictMap()
 {
     locator_.Build(polygons_);
+    for (auto& border : borders_) border = std::make_shared<LazyBorder>();
 }
 
 void DistrictMap::SetPolygon(int district, TPolyArray polygon)
@@ -16,7 +17,14 @@ void DistrictMap::SetPolygon(int district, TPolyArray polygon)
     const auto i = static_cast<std::size_t>(district);
     polygons_[i] = std::move(polygon);
     locator_.Update(i, polygons_[i]);
-    borders_[i].Build(RealBorderEdges(polygons_[i]));
+    borders_[i] = std::make_shared<LazyBorder>();
+}
+
+const BorderIndex& DistrictMap::Border(int district) const
+{
+    LazyBorder& border = *borders_[static_cast<std::size_t>(district)];
+    std::call_once(border.built, [&] { border.index.Build(RealBorderEdges((*this)[district])); });
+    return border.index;
 }
 
 std::optional<int> DistrictMap::Find(TFPoint p) const

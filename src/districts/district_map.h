@@ -4,6 +4,8 @@
 
 #include <array>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <optional>
 #include <string_view>
@@ -33,12 +35,20 @@ public:
     std::optional<int> Find(TFPoint p) const;
 
     // The real border of district i (bridges left out), indexed for distances.
-    const BorderIndex& Border(int district) const { return borders_[static_cast<std::size_t>(district)]; }
+    // Built on the first call after the polygon was set (only the district
+    // overview needs it); safe from several threads at once.
+    const BorderIndex& Border(int district) const;
 
 private:
     PolygonTable polygons_;
     DistrictLocator locator_;
-    std::array<BorderIndex, DistrictCount> borders_;
+    // A border index and whether it is built yet; a copy of the map shares it
+    // until its polygon is set anew.
+    struct LazyBorder {
+        std::once_flag built;
+        BorderIndex index;
+    };
+    std::array<std::shared_ptr<LazyBorder>, DistrictCount> borders_;
 };
 
 // The polygon file of a district in a folder that ends with the separator.

@@ -2,13 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <array>
+#include <cstdint>
 #include <numeric>
-
-// SSE: GCC and Clang say so; MSVC has it on every x86 and x64 target.
-#if defined(__SSE__) || defined(_M_X64) || defined(_M_IX86)
-#define QL_PREFETCH 1
-#include <xmmintrin.h>
-#endif
+#include <utility>
 
 namespace ql {
 
@@ -18,29 +15,9 @@ constexpr double Pi = 3.14159265358979323846;
 constexpr double SemiMajorAxis = 6378137.0;          // WGS84
 constexpr double EccentricitySquared = 0.00669437999014;
 
-// A leaf holds at most this many edges unless the tree is this deep.
-constexpr std::size_t LeafEdges = 16;
-constexpr int MaxDepth = 20;
-constexpr std::size_t MaxNodesPerEdge = 256;
-constexpr double InteriorCellRatio = 3.0;
-constexpr int GridLevel = 7;
-constexpr int GridSide = 1 << GridLevel;
-// Near the poles a degree of longitude shrinks to nothing; polygons reaching
-// there are searched edge by edge.
-constexpr double MaxIndexedLatitude = 80.0;
-// Relative and absolute (metres) slack of a lookup's lower bound.
+// The slack of a box's lower bound against the rounding of an edge's
+// distance (relative, on squared metres).
 constexpr double BoundMargin = 1e-9;
-
-// Asks for the cache line at p ahead of its use; nothing where the
-// processor has no such hint.
-inline void Prefetch(const void* p)
-{
-#if QL_PREFETCH
-    _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
-#else
-    (void)p;
-#endif
-}
 
 bool Finite(TFPoint p)
 {
@@ -75,12 +52,31 @@ inline double SquaredMetres(TFPoint p, const BorderEdge& edge, const LocalFrame&
     return OriginToSegmentSquared(ax, ay, bx, by);
 }
 
-// The largest float not above v (v finite and not negative).
-float FloatBelow(double v)
+// Squared metres from p to the box in p's frame: no edge inside the box lies nearer.
+inline double SquaredMetresToBox(TFPoint p, TFPoint low, TFPoint high, const LocalFrame& frame)
 {
-    float f = static_cast<float>(v);
-    if (static_cast<double>(f) > v) f = std::nextafter(f, 0.0f);
-    return f;
+    const double north = std::max({low.X - p.X, 0.0, p.X - high.X}) * frame.metresPerDegreeLatitude;
+    const double east = std::max({low.Y - p.Y, 0.0, p.Y - high.Y}) * frame.metresPerDegreeLongitude;
+    return north * north + east * east;
+}
+
+// The place of (x, y), both in 0 .. 2^16 - 1, along a Hilbert curve over that grid.
+std::uint32_t HilbertKey(std::uint32_t x, std::uint32_t y)
+{
+    constexpr std::uint32_t Side = 1u << 16;
+    std::uint32_t key = 0;
+    for (std::uint32_t s = Side / 2; s > 0; s /= 2) {
+        const std::uint32_t rx = (x & s) ? 1 : 0, ry = (y & s) ? 1 : 0;
+        key += s * s * ((3 * rx) ^ ry);
+        if (ry == 0) {
+            if (rx == 1) {
+                x = Side - 1 - x;
+                y = Side - 1 - y;
+            }
+            std::swap(x, y);
+        }
+    }
+    return key;
 }
 
 }  // namespace
@@ -200,107 +196,73 @@ std::vector<TPolyArray> BorderChains(const TPolyArray& ring)
 void BorderIndex::Build(std::vector<BorderEdge> edges)
 {
     *this = BorderIndex{};
-    edges_ = std::move(edges);
-    if (edges_.empty()) return;
+    if (edges.empty()) return;
 
-    low_ = high_ = edges_.front().a;
-    for (const BorderEdge& e : edges_) {
+    low_ = high_ = edges.front().a;
+    for (const BorderEdge& e : edges) {
         for (TFPoint p : {e.a, e.b}) {
             low_ = {std::min(low_.X, p.X), std::min(low_.Y, p.Y)};
             high_ = {std::max(high_.X, p.X), std::max(high_.Y, p.Y)};
         }
     }
-    // A square root (in metres at the middle) reaching half the edges' extent
-    // beyond them on every side.
-    const TFPoint centre{(low_.X + high_.X) / 2, (low_.Y + high_.Y) / 2};
-    const LocalFrame mid = LocalFrame::At(centre.X);
-    const double halfMetres = std::max({(high_.X - low_.X) * mid.metresPerDegreeLatitude,
-                                        (high_.Y - low_.Y) * mid.metresPerDegreeLongitude, 1.0});
-    Node root{centre, halfMetres / mid.metresPerDegreeLatitude, halfMetres / mid.metresPerDegreeLongitude, {}};
-    // Near the poles, or with values no frame holds, every lookup reads every edge.
-    if (!(std::fabs(centre.X) + root.halfLatitude < MaxIndexedLatitude && std::isfinite(root.halfLongitude)))
-        return;
 
-    nodes_.push_back(root);
-    std::vector<std::uint32_t> all(edges_.size());
-    std::iota(all.begin(), all.end(), 0u);
-    BuildNode(0, all, 0);
+    // The edges along the curve through their midpoints, so that the edges of
+    // one group lie together.
+    const double spanX = high_.X - low_.X, spanY = high_.Y - low_.Y;
+    const auto cell = [](double offset, double span) {
+        const double v = span > 0 ? offset / span * 65535.0 : 0.0;
+        return static_cast<std::uint32_t>(std::clamp(v, 0.0, 65535.0));
+    };
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> order(edges.size());
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        const BorderEdge& e = edges[i];
+        order[i] = {HilbertKey(cell((e.a.X + e.b.X) / 2 - low_.X, spanX), cell((e.a.Y + e.b.Y) / 2 - low_.Y, spanY)),
+                    static_cast<std::uint32_t>(i)};
+    }
+    std::sort(order.begin(), order.end());
+    edges_.reserve(edges.size());
+    for (const auto& [key, i] : order) edges_.push_back(edges[i]);
+    order = {};
+    edges = {};
 
-    grid_.resize(static_cast<std::size_t>(GridSide) * GridSide);
-    for (int row = 0; row < GridSide; ++row) {
-        for (int column = 0; column < GridSide; ++column) {
-            // A node above the grid's level splits on cell boundaries, so the
-            // cell's centre goes where each of its points goes.
-            const TFPoint c{root.centre.X - root.halfLatitude + (row + 0.5) * 2 * root.halfLatitude / GridSide,
-                            root.centre.Y - root.halfLongitude + (column + 0.5) * 2 * root.halfLongitude / GridSide};
-            std::uint32_t node = 0;
-            for (int depth = 0; depth < GridLevel && nodes_[node].child >= 0; ++depth) {
-                const Node& n = nodes_[node];
-                node = static_cast<std::uint32_t>(n.child + ((c.Y >= n.centre.Y ? 1 : 0) | (c.X >= n.centre.X ? 2 : 0)));
+    // The leaves' boxes, then each level's from the one below, up to the root.
+    std::size_t count = (edges_.size() + Fanout - 1) / Fanout, total = count;
+    for (std::size_t level = count; level > 1;) total += level = (level + Fanout - 1) / Fanout;
+    boxes_.reserve(total);
+    levelStart_.push_back(0);
+    for (std::size_t leaf = 0; leaf < count; ++leaf) {
+        const std::size_t end = std::min(edges_.size(), (leaf + 1) * Fanout);
+        Box box{edges_[leaf * Fanout].a, edges_[leaf * Fanout].a};
+        for (std::size_t i = leaf * Fanout; i < end; ++i) {
+            for (TFPoint p : {edges_[i].a, edges_[i].b}) {
+                box.low = {std::min(box.low.X, p.X), std::min(box.low.Y, p.Y)};
+                box.high = {std::max(box.high.X, p.X), std::max(box.high.Y, p.Y)};
             }
-            grid_[static_cast<std::size_t>(row) * GridSide + static_cast<std::size_t>(column)] = node;
         }
+        boxes_.push_back(box);
+    }
+    while (count > 1) {
+        const std::size_t below = levelStart_.back();
+        const std::size_t upper = (count + Fanout - 1) / Fanout;
+        levelStart_.push_back(boxes_.size());
+        for (std::size_t k = 0; k < upper; ++k) {
+            const std::size_t end = std::min(count, (k + 1) * Fanout);
+            Box box = boxes_[below + k * Fanout];
+            for (std::size_t i = k * Fanout + 1; i < end; ++i) {
+                const Box& child = boxes_[below + i];
+                box.low = {std::min(box.low.X, child.low.X), std::min(box.low.Y, child.low.Y)};
+                box.high = {std::max(box.high.X, child.high.X), std::max(box.high.Y, child.high.Y)};
+            }
+            boxes_.push_back(box);
+        }
+        count = upper;
     }
 }
 
-void BorderIndex::BuildNode(std::size_t node, const std::vector<std::uint32_t>& parent, int depth)
+std::size_t BorderIndex::MemoryBytes() const
 {
-    const Node box = nodes_[node];
-    // Distances from the cell's centre in the centre's own frame. A point of
-    // the cell measures in its own frame, which stretches this one by the two
-    // ratios of its metres per degree to the centre's; over the cell's
-    // latitudes the larger ratio over the smaller stays below `spread`. With h
-    // the cell's half diagonal, the point's nearest edge then lies within
-    // spread * (nearest + h) + h of the centre.
-    const LocalFrame frame = LocalFrame::At(box.centre.X);
-    double spread = 1.0;
-    for (double lat : {box.centre.X - box.halfLatitude, box.centre.X + box.halfLatitude}) {
-        const LocalFrame f = LocalFrame::At(lat);
-        const double ru = f.metresPerDegreeLongitude / frame.metresPerDegreeLongitude;
-        const double rv = f.metresPerDegreeLatitude / frame.metresPerDegreeLatitude;
-        spread = std::max(spread, std::max(ru, rv) / std::min(ru, rv));
-    }
-    spread *= 1.001;  // the ratios are monotone over a cell; this covers the rest
-    std::vector<double> distance(parent.size());
-    double nearest = NoDistance;
-    for (std::size_t k = 0; k < parent.size(); ++k) {
-        distance[k] = SegmentDistanceMetres(box.centre, edges_[parent[k]], frame);
-        nearest = std::min(nearest, distance[k]);
-    }
-    const double h = std::hypot(box.halfLatitude * frame.metresPerDegreeLatitude,
-                                box.halfLongitude * frame.metresPerDegreeLongitude);
-    const double reach = (spread * (nearest + h) + h) * (1 + 1e-9) + 1e-9;
-    std::vector<std::uint32_t> kept;
-    for (std::size_t k = 0; k < parent.size(); ++k)
-        if (distance[k] <= reach) kept.push_back(parent[k]);
-    nodes_[node].frame = frame;
-
-    // Far inside, the edges that compete for nearest thin out only slowly as
-    // the cell shrinks: a cell small beside its distance to the border stays
-    // whole, and so does one small beside the spread's share.
-    const bool small = h * InteriorCellRatio < nearest || h * 8 < (spread - 1) * nearest;
-    if (kept.size() <= LeafEdges || depth >= MaxDepth || small || nodes_.size() > MaxNodesPerEdge * edges_.size()) {
-        const auto begin = candidates_.size();
-        for (std::size_t k = 0; k < parent.size(); ++k)
-            if (distance[k] <= reach) candidates_.push_back({FloatBelow(distance[k]), parent[k]});
-        // Nearest first; equal distances in the edges' order.
-        std::sort(candidates_.begin() + static_cast<std::ptrdiff_t>(begin), candidates_.end(),
-                  [](const Candidate& x, const Candidate& y) {
-                      return x.centreMetres < y.centreMetres || (x.centreMetres == y.centreMetres && x.edge < y.edge);
-                  });
-        nodes_[node].begin = static_cast<std::uint32_t>(begin);
-        nodes_[node].end = static_cast<std::uint32_t>(candidates_.size());
-        return;
-    }
-    const auto first = static_cast<std::int32_t>(nodes_.size());
-    nodes_[node].child = first;
-    const double qLat = box.halfLatitude / 2, qLon = box.halfLongitude / 2;
-    for (int k = 0; k < 4; ++k) {
-        // Child k: bit 0 the eastern half, bit 1 the northern half.
-        const TFPoint c{box.centre.X + ((k & 2) ? qLat : -qLat), box.centre.Y + ((k & 1) ? qLon : -qLon)};
-        nodes_.push_back(Node{c, qLat, qLon, {}});
-    }
-    for (int k = 0; k < 4; ++k) BuildNode(static_cast<std::size_t>(first + k), kept, depth + 1);
+    return edges_.capacity() * sizeof(BorderEdge) + boxes_.capacity() * sizeof(Box) +
+           levelStart_.capacity() * sizeof(std::size_t);
 }
 
 double BorderIndex::DistancePlain(TFPoint p) const
@@ -311,91 +273,61 @@ double BorderIndex::DistancePlain(TFPoint p) const
     return std::sqrt(best);
 }
 
-std::ptrdiff_t BorderIndex::GridCell(TFPoint p) const
-{
-    if (nodes_.empty()) return -1;
-    const Node& root = nodes_.front();
-    if (!(std::fabs(p.X - root.centre.X) <= root.halfLatitude && std::fabs(p.Y - root.centre.Y) <= root.halfLongitude))
-        return -1;
-    const auto cell = [](double offset, double half) {
-        return std::clamp(static_cast<int>(offset / (2 * half) * GridSide), 0, GridSide - 1);
-    };
-    const int row = cell(p.X - (root.centre.X - root.halfLatitude), root.halfLatitude);
-    const int column = cell(p.Y - (root.centre.Y - root.halfLongitude), root.halfLongitude);
-    return static_cast<std::ptrdiff_t>(row) * GridSide + column;
-}
-
-const BorderIndex::Node& BorderIndex::LeafBelow(std::uint32_t node, TFPoint p) const
-{
-    const Node* n = &nodes_[node];
-    while (n->child >= 0) {
-        const int k = (p.Y >= n->centre.Y ? 1 : 0) | (p.X >= n->centre.X ? 2 : 0);
-        n = &nodes_[static_cast<std::size_t>(n->child + k)];
-    }
-    return *n;
-}
-
 double BorderIndex::Distance(TFPoint p) const
 {
-    const std::ptrdiff_t cell = GridCell(p);
-    if (cell < 0) return DistancePlain(p);
-    return DistanceInLeaf(p, LeafBelow(grid_[static_cast<std::size_t>(cell)], p));
+    if (edges_.empty()) return NoDistance;
+    const LocalFrame frame = LocalFrame::At(p.X);
+    // Boxes still to look at, with their level and their squared lower bound;
+    // the nearest of a node's children is taken first. Each level adds at
+    // most Fanout entries, so a fixed stack holds every tree of 32-bit sizes.
+    struct Pending {
+        double bound;
+        std::uint32_t level;
+        std::size_t box;
+    };
+    constexpr std::size_t MaxLevels = 12;
+    std::array<Pending, MaxLevels * Fanout + 1> stack;
+    std::size_t top = 0;
+    const std::size_t rootLevel = levelStart_.size() - 1;
+    stack[top++] = {0.0, static_cast<std::uint32_t>(rootLevel), 0};
+    double best = NoDistance;
+    while (top > 0) {
+        const Pending node = stack[--top];
+        // A box no nearer than the nearest edge so far holds no nearer one;
+        // the margin keeps an edge whose distance rounds below the box's.
+        if (node.bound * (1 - BoundMargin) > best) continue;
+        if (node.level == 0) {
+            const std::size_t end = std::min(edges_.size(), (node.box + 1) * Fanout);
+            for (std::size_t i = node.box * Fanout; i < end; ++i) {
+                const double squared = SquaredMetres(p, edges_[i], frame);
+                best = squared < best ? squared : best;
+            }
+            continue;
+        }
+        // The children, farthest pushed first so that the nearest comes off next.
+        const std::size_t below = levelStart_[node.level - 1];
+        const std::size_t belowCount = levelStart_[node.level] - below;
+        const std::size_t first = node.box * Fanout, end = std::min(belowCount, first + Fanout);
+        std::array<Pending, Fanout> children;
+        std::size_t n = 0;
+        for (std::size_t i = first; i < end; ++i) {
+            const Box& box = boxes_[below + i];
+            const double bound = SquaredMetresToBox(p, box.low, box.high, frame);
+            if (bound * (1 - BoundMargin) > best) continue;
+            Pending child{bound, node.level - 1, i};
+            std::size_t k = n++;
+            for (; k > 0 && children[k - 1].bound < bound; --k) children[k] = children[k - 1];
+            children[k] = child;
+        }
+        for (std::size_t k = 0; k < n; ++k) stack[top++] = children[k];
+    }
+    return std::sqrt(best);
 }
 
 void BorderIndex::Distances(std::span<const TFPoint> points, std::span<double> metres) const
 {
-    // Three steps ahead of the measuring: the grid cell of a point `Ahead`
-    // times ahead is asked for, then its node, then the start of its leaf's
-    // list, each while the points behind it are measured.
-    constexpr std::size_t Ahead = 2, Ring = 4 * Ahead;
-    std::ptrdiff_t cells[Ring];
-    std::uint32_t leaves[Ring];
     const std::size_t n = std::min(points.size(), metres.size());
-    for (std::size_t i = 0; i < n + 3 * Ahead; ++i) {
-        if (i < n) {
-            cells[i % Ring] = GridCell(points[i]);
-            if (cells[i % Ring] >= 0) Prefetch(&grid_[static_cast<std::size_t>(cells[i % Ring])]);
-        }
-        if (i >= Ahead && i - Ahead < n) {
-            const std::size_t k = i - Ahead;
-            if (cells[k % Ring] >= 0) Prefetch(&nodes_[grid_[static_cast<std::size_t>(cells[k % Ring])]]);
-        }
-        if (i >= 2 * Ahead && i - 2 * Ahead < n) {
-            const std::size_t k = i - 2 * Ahead;
-            if (cells[k % Ring] >= 0) {
-                const Node& leaf = LeafBelow(grid_[static_cast<std::size_t>(cells[k % Ring])], points[k]);
-                leaves[k % Ring] = static_cast<std::uint32_t>(&leaf - nodes_.data());
-                if (leaf.begin < leaf.end) Prefetch(&candidates_[leaf.begin]);
-            }
-        }
-        if (i >= 3 * Ahead) {
-            const std::size_t k = i - 3 * Ahead;
-            metres[k] = cells[k % Ring] < 0 ? DistancePlain(points[k]) : DistanceInLeaf(points[k], nodes_[leaves[k % Ring]]);
-        }
-    }
-}
-
-double BorderIndex::DistanceInLeaf(TFPoint p, const Node& node) const
-{
-    // An edge lies at least its distance from the centre less p's, both in
-    // the centre's frame, from p; p's own frame stretches that by at least
-    // `scale`. Once that bound reaches the nearest edge so far, no later
-    // candidate can be nearer. The margin covers the rounding of the bound.
-    const LocalFrame frame = LocalFrame::At(p.X);
-    const double north = (p.X - node.centre.X) * node.frame.metresPerDegreeLatitude;
-    const double east = (p.Y - node.centre.Y) * node.frame.metresPerDegreeLongitude;
-    const double offset = std::sqrt(north * north + east * east);
-    const double scale = std::min(frame.metresPerDegreeLatitude / node.frame.metresPerDegreeLatitude,
-                                  frame.metresPerDegreeLongitude / node.frame.metresPerDegreeLongitude);
-    double best = NoDistance;
-    for (std::uint32_t i = node.begin; i < node.end; ++i) {
-        const Candidate& c = candidates_[i];
-        const double bound = (static_cast<double>(c.centreMetres) - offset) * scale * (1 - BoundMargin) - BoundMargin;
-        if (bound > 0 && bound * bound >= best) break;
-        const double squared = SquaredMetres(p, edges_[c.edge], frame);
-        best = squared < best ? squared : best;
-    }
-    return std::sqrt(best);
+    for (std::size_t i = 0; i < n; ++i) metres[i] = Distance(points[i]);
 }
 
 }  // namespace ql

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ql::platform {
 
@@ -75,6 +76,29 @@ void DeleteFileQuietly(const std::string& path);  // outcome ignored
 // Whether two names of files in one folder name the same file: letter case
 // aside on Windows, exactly elsewhere.
 bool SameFileName(const std::string& a, const std::string& b);
+
+// Creates the folder `path` (without a trailing separator) that only the
+// current user may read, write or enter; false when something already has
+// that name (a link included: it is never followed). Throws "Datei "%s" kann
+// nicht erstellt werden. %s" for any other failure.
+bool CreatePrivateFolder(const std::string& path);
+
+// The names of the folders directly inside `parent` that belong to the current
+// user; links and anything else are left out.
+std::vector<std::string> OwnFolders(const std::string& parent);
+
+// Removes the folder and everything inside it; a link inside is removed, never
+// followed. The outcome is ignored.
+void RemoveFolderTree(const std::string& path);
+
+// ---- Processes -----------------------------------------------------------------
+
+// The running program's process id.
+std::uint64_t CurrentProcessId();
+
+// Whether a process with that id still runs; true when the system cannot say
+// (a process of another user, for example).
+bool ProcessRunning(std::uint64_t id);
 
 // The stored name of the last component of a path as the file system keeps it
 // (the long form of an 8.3 name on Windows); nullopt when nothing is found.

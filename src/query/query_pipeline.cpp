@@ -3,6 +3,7 @@
 #include "base/ascii.h"
 #include "base/query_limits.h"
 #include "base/user_error.h"
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 namespace ql {
@@ -46,7 +47,8 @@ void RemoveAll(std::string& text, std::string_view what)
 std::optional<std::string> IsMyFindsQuery(const QueryText& lines)
 {
     if (lines.At(2).find("My Finds Pocket Query") == std::string_view::npos) return std::nullopt;
-    std::string date(lines.At(6));
+    // The label shows the date; a damaged line of megabytes shows its start.
+    std::string date = ShortenedText(lines.At(6));
     RemoveAll(date, "</time>");
     RemoveAll(date, "<time>");
     std::string shown;
@@ -58,21 +60,11 @@ std::optional<std::string> IsMyFindsQuery(const QueryText& lines)
     return shown;
 }
 
-namespace {
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-}  // namespace
-
 bool EndsWithClosingLine(const QueryText& lines)
 {
-    for (std::size_t i = lines.Size(); i-- > 0;) {
-        std::string_view line = lines.At(i);
-        while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-        if (line.empty()) continue;
-        return line.ends_with("</gpx>");
-    }
+    // From the end: a complete query finds its closing line at once.
+    for (std::size_t i = lines.Size(); i-- > 0;)
+        if (lines.At(i).find("</gpx>") != std::string_view::npos) return true;
     return false;
 }
 

@@ -31,8 +31,8 @@ QueryText OpenQuery(const std::string& path);
 // and with every "T" written " - ".
 std::optional<std::string> IsMyFindsQuery(const QueryText& lines);
 
-// True when the query ends with its closing </gpx> line; blanks and line
-// breaks may follow it.
+// True when the query has its closing </gpx> line. Whatever follows it (NUL
+// bytes left by a crash or a sync tool, a Ctrl-Z, a comment) is ignored.
 bool EndsWithClosingLine(const QueryText& lines);
 
 // "Die Datei "%s" ist unvollständig: Die abschließende Zeile </gpx> fehlt. Es wurden %d Funde gelesen."

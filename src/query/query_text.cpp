@@ -33,6 +33,18 @@ bool StartsWithByteOrderMark(const char* data, std::size_t n)
 
 }  // namespace
 
+platform::LargeBuffer RepairedBuffer(std::string_view text, std::size_t invalid, std::uint64_t limit)
+{
+    // Counted first: a text of stray bytes grows threefold, and the limit
+    // holds for the text as it would be, before any of it is built.
+    const std::uint64_t size = RepairedUtf8Size(text, invalid);
+    if (size > limit) ThrowQueryTooLarge(size);
+    platform::LargeBuffer repaired(static_cast<std::size_t>(size));
+    WriteRepairedUtf8(text, invalid, repaired.Data());
+    repaired.SetSize(static_cast<std::size_t>(size));
+    return repaired;
+}
+
 QueryText QueryText::FromBytes(std::string_view bytes)
 {
     if (bytes.size() > MaxQueryBytes) ThrowQueryTooLarge(bytes.size());
@@ -57,8 +69,7 @@ QueryText QueryText::FromBuffer(platform::LargeBuffer buffer)
     q.buffer_.ThrowIfFileChanged();
     if (!wellFormed) {
         // Decoded as UTF-8: a stray byte reads as U+FFFD. Repaired once, then split again.
-        q.buffer_ = CopyToBuffer(RepairedUtf8(q.buffer_.View(), invalid));
-        if (q.buffer_.Size() > MaxQueryBytes) ThrowQueryTooLarge(q.buffer_.Size());
+        q.buffer_ = RepairedBuffer(q.buffer_.View(), invalid, MaxQueryBytes);
         q.Split(start, invalid);
     }
     return q;

@@ -14,6 +14,12 @@
 
 namespace ql {
 
+// The text with each byte outside a valid UTF-8 sequence written as U+FFFD,
+// built once in a buffer of its exact size; the first `invalid` bytes are
+// valid. A repaired size beyond `limit` throws the message of the query's
+// size limit before anything is built.
+platform::LargeBuffer RepairedBuffer(std::string_view text, std::size_t invalid, std::uint64_t limit);
+
 class QueryText {
 public:
     QueryText() = default;

@@ -1,6 +1,7 @@
 #include "reports/nip_page.h"
 
 #include "state/app_state.h"
+#include "base/query_limits.h"
 #include "base/user_error.h"
 #include "reports/web_hosts.h"
 #include "platform/platform.h"
@@ -54,19 +55,43 @@ std::string EscapeMarkup(std::string_view text)
     return ReplaceMarkup(text, {.Ampersand = {}, .Less = "&lt;", .Greater = "&gt;", .Quote = "&quot;"});
 }
 
+std::string FileUrl(std::string_view path)
+{
+    // Unreserved characters and the separators stay; every other byte of the
+    // UTF-8 path is percent-encoded, so the address is plain ASCII whatever
+    // the page's code page, and "#", "%" or "?" in a folder name stay part of it.
+    constexpr char Hex[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    const bool drive = path.size() >= 2 && path[1] == ':';  // C:\... on Windows
+    if (drive) url += '/';
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+            c == '_' || c == '~' || c == '/' || (drive && i == 1)) {
+            url += static_cast<char>(c);
+        } else if (c == '\\') {
+            url += '/';
+        } else {
+            url += '%';
+            url += Hex[c >> 4];
+            url += Hex[c & 15];
+        }
+    }
+    return url;
+}
+
 std::vector<std::string> BuildNipPageLines(const std::vector<TNIPDatum>& list,
                                            const std::vector<std::string>& placemarkFiles,
                                            const std::string& tempDir)
 {
     std::vector<std::string> lines(std::begin(PageHead), std::end(PageHead));
 
-    // The placemark folder is the same for every row; the page is ANSI text.
-    const std::string placemarkFolder = EscapeMarkup(platform::Utf8ToAnsi(tempDir));
-
     std::string table = "<table>";
     table += HeaderRow;
     for (std::size_t i = 0; i < list.size(); ++i) {
-        if (i >= placemarkFiles.size()) ThrowIndexError(static_cast<long long>(i));
+        // Beyond the cap a record has no placemark file: it is listed without link.
+        const bool linked = i < placemarkFiles.size();
+        if (!linked && i < MaxPlacemarkFiles) ThrowIndexError(static_cast<long long>(i));
         const TNIPDatum& d = list[i];
         const std::string code = EscapeMarkup(d.GCNummer);
 
@@ -78,16 +103,25 @@ std::vector<std::string> BuildNipPageLines(const std::vector<TNIPDatum>& list,
         AppendCell(table, EscapeMarkup(d.Typ));
         AppendLinkCell(table, std::string(MapServiceBase) + "maps?q=" + EscapeMarkup(d.fKoords) + "&z=14",
                        EscapeMarkup(d.Koords));
-        AppendLinkCell(table,
-                       "file://" + placemarkFolder + EscapeMarkup(platform::Utf8ToAnsi(placemarkFiles[i])),
-                       code);
+        if (linked)
+            AppendLinkCell(table, FileUrl(tempDir + placemarkFiles[i]), code);
+        else
+            AppendCell(table, code);
         table += "</tr>";
     }
     table += "</table>";
+    if (list.size() > MaxPlacemarkFiles) table += "<p>" + platform::Utf8ToAnsi(PlacemarkCapText()) + "</p>";
     lines.push_back(std::move(table));
 
     lines.insert(lines.end(), std::begin(PageTail), std::end(PageTail));
     return lines;
+}
+
+std::string PlacemarkCapText()
+{
+    return "Es liegen mehr als " + GroupedNumber(MaxPlacemarkFiles) +
+           " Funde außerhalb der Polygone. Placemark-Dateien werden nur für die ersten " +
+           GroupedNumber(MaxPlacemarkFiles) + " geschrieben; die übrigen stehen ohne GoogleEarth-Link in der Liste.";
 }
 
 std::string JoinPageLines(const std::vector<std::string>& lines)

@@ -20,12 +20,23 @@ constexpr std::string_view NipPageFileName = "nip.html";
 // "&" stays as it is: the query's texts already carry their entities.
 std::string EscapeMarkup(std::string_view text);
 
+// The file address of an absolute path (UTF-8): "file://" + the path with
+// every byte but letters, digits, "-._~" and the separators percent-encoded;
+// backslashes become "/", and a Windows path gets "file:///C:/...".
+std::string FileUrl(std::string_view path);
+
 // The 13 lines of the page, without line ends. Record i of `list` pairs with
 // name i of `placemarkFiles`, which lie in `tempDir` (UTF-8, with its trailing
-// separator). Throws the list index error when a record has no placemark name.
+// separator); records beyond MaxPlacemarkFiles have none and are listed
+// without that link, the page saying why. Throws the list index error when a
+// record below the cap has no placemark name.
 std::vector<std::string> BuildNipPageLines(const std::vector<TNIPDatum>& list,
                                            const std::vector<std::string>& placemarkFiles,
                                            const std::string& tempDir);
+
+// What the page and the user read when a scan found more finds outside every
+// district than placemark files are made.
+std::string PlacemarkCapText();
 
 // The lines as the file holds them: each one, the last included, ends with CR LF.
 std::string JoinPageLines(const std::vector<std::string>& lines);

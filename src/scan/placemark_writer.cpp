@@ -102,6 +102,7 @@ std::size_t FileWriterThread::WritesDone() const
 PlacemarkWriter::PlacemarkWriter(AppState& state) : state_(state), previous_(std::move(state.PlacemarkFiles))
 {
     state.PlacemarkFiles.clear();
+    state.PlacemarkFilesCapped = false;
 }
 
 void PlacemarkWriter::DeleteStaleFiles()
@@ -122,6 +123,10 @@ void PlacemarkWriter::DeleteStaleFiles()
 void PlacemarkWriter::Write(std::string_view code, std::string_view name, std::string_view latitude,
                             std::string_view longitude)
 {
+    if (state_.PlacemarkFiles.size() >= MaxPlacemarkFiles) {
+        state_.PlacemarkFilesCapped = true;
+        return;
+    }
     checkpoints_.push_back({state_.Rows.size(), state_.DistrictTally, state_.NotInPolygonCount, state_.NIPList.size(),
                             state_.PlacemarkFiles.size()});
     std::string fileName = names_.Claim(code);

@@ -21,6 +21,7 @@ namespace ql {
 
 struct AppState;
 
+
 // The file-writing thread: jobs in order; after the first failure no later
 // job runs. Knows nothing of the scan.
 class FileWriterThread {
@@ -54,7 +55,8 @@ public:
 
     // Queues the file of the last row, a find outside every district, whose
     // record is the last of NIPList, under a name no earlier file of the scan
-    // has; lists that name in PlacemarkFiles.
+    // has; lists that name in PlacemarkFiles. Beyond MaxPlacemarkFiles files
+    // nothing is written and PlacemarkFilesCapped is set.
     void Write(std::string_view code, std::string_view name, std::string_view latitude, std::string_view longitude);
 
     // Waits for every file and deletes the previous scan's files the list no

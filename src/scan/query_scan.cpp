@@ -2,27 +2,41 @@
 
 #include "base/user_error.h"
 #include "query/query_pipeline.h"
+#include "reports/nip_page.h"
 #include "scan/scanner.h"
 #include "state/app_state.h"
 
 namespace ql {
 
 namespace {
+// The cap on placemark files is told the first time a scan reaches it.
+void NoticeCap(AppState& state, QueryScan& scan)
+{
+    if (!state.PlacemarkFilesCapped || state.PlacemarkCapTold) return;
+    state.PlacemarkCapTold = true;
+    scan.Notice = PlacemarkCapText();
+}
+
 QueryScan ScanLoadedQuery(AppState& state)
 {
     QueryScan scan;
     // Nothing loaded yet is no file cut short.
     if (state.QueryLines.Empty() || EndsWithClosingLine(state.QueryLines)) {
         scan.Rows = ScanWaypoints(state);
+        NoticeCap(state, scan);
         return scan;
     }
     try {
         ScanWaypoints(state);
-    } catch (const UserError&) {
-        // The cut is the cause: the file ended inside a waypoint.
+    } catch (const IndexError& e) {
+        // Only a read past the last line is the cut (the file ended inside a
+        // waypoint); any other error, a bad coordinate or a full disk, is
+        // reported as itself.
+        if (e.Index() < static_cast<long long>(state.QueryLines.Size())) throw;
     }
     scan.Rows = static_cast<int>(state.Rows.size());
     scan.Incomplete = IncompleteQueryText(state.QueryFileName, state.Rows.size());
+    NoticeCap(state, scan);
     return scan;
 }
 }  // namespace

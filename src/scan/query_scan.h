@@ -12,11 +12,13 @@ struct AppState;
 struct QueryScan {
     int Rows = 0;
     std::string Incomplete;  // empty for a complete file
+    std::string Notice;      // what the user is told once: the placemark files were capped
 };
 
 // Scans the loaded query (see ScanWaypoints). A file that ends before its
 // closing line keeps the rows read up to the cut and says it is incomplete;
-// an error of the scan at the cut gives way to that message. A complete file's
+// the scan's read past the last line gives way to that message, any other
+// error of the scan is thrown as it is. A complete file's
 // errors are thrown as they are; no lines at all (nothing loaded) are no cut.
 // A mapped file cut short meanwhile throws "Die Datei "%s" wurde beim Lesen
 // verändert." whatever else the scan found.

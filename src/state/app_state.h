@@ -12,6 +12,13 @@
 
 namespace ql {
 
+// The most placemark files one scan writes. Real My Finds queries stay far
+// below it: only finds in Rheinland-Pfalz become rows, so a find lies outside
+// every district only by a hair at the state's border (the demo query has 4
+// of 57, a generated query of 100,000 finds 998). The finds beyond it are
+// listed on the page without a placemark link.
+inline constexpr std::size_t MaxPlacemarkFiles = 10'000;
+
 struct AppState {
     // Folders end with the platform's separator.
     std::string ProgramDir;
@@ -36,7 +43,9 @@ struct AppState {
     DistrictTallyArray DistrictTally{};
     int NotInPolygonCount = 0;
     std::vector<TNIPDatum> NIPList;
-    std::vector<std::string> PlacemarkFiles;  // file names in TempDir, pairs with NIPList
+    std::vector<std::string> PlacemarkFiles;  // file names in TempDir, pairs with NIPList up to the cap
+    bool PlacemarkFilesCapped = false;        // the last scan had more finds outside than files may be made
+    bool PlacemarkCapTold = false;            // the user has been told of the cap
 };
 
 }  // namespace ql

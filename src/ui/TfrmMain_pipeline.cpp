@@ -70,6 +70,16 @@ void ShowNotMyFindsBox()
     box.exec();
 }
 
+// The one notice of a scan (the placemark files capped), before any error of it.
+void ShowScanNotice(QWidget* parent, const QueryScan& scan)
+{
+    if (scan.Notice.empty()) return;
+    QMessageBox box(QMessageBox::Information, ApplicationTitle, QString::fromStdString(scan.Notice), QMessageBox::Ok,
+                    parent);
+    box.setObjectName(QStringLiteral("PlacemarkCapBox"));
+    box.exec();
+}
+
 }  // namespace
 
 void TfrmMain::FileOpen1Execute()
@@ -134,6 +144,7 @@ void TfrmMain::btnExtrDatenClick()
         }
         showCounts(scan.Rows);
         lblWebNIP_->setCursor(Qt::PointingHandCursor);
+        ShowScanNotice(this, scan);
         // A file cut short keeps the rows read; the error box says it is incomplete.
         if (!scan.Incomplete.empty()) throw UserError(scan.Incomplete);
     } else {
@@ -153,6 +164,7 @@ void TfrmMain::cboxStichtagClick()
         scan = ScanQuery(state_);
     }
     showCounts(scan.Rows);
+    ShowScanNotice(this, scan);
     if (!scan.Incomplete.empty()) throw UserError(scan.Incomplete);
 }
 

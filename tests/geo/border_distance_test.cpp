@@ -146,5 +146,27 @@ TEST(BorderDistance, IndexAnswersAsReadingEveryEdge)
     index.Distances({}, {});
 }
 
+
+TEST(BorderDistance, DetailedRingsKeepTheIndexSmallAndExact)
+{
+    // A zig-zag between two radii and a circle: every point of the middle is
+    // near many edges, which must not multiply the index.
+    for (const bool zigzag : {true, false}) {
+        TPolyArray ring;
+        constexpr int Vertices = 20000;
+        for (int k = 0; k < Vertices; ++k) {
+            const double angle = 2 * 3.14159265358979 * k / Vertices, r = zigzag && k % 2 ? 0.10 : 0.15;
+            ring.push_back({50 + r * std::sin(angle), 7 + 1.5 * r * std::cos(angle)});
+        }
+        const BorderIndex index = IndexOf(ring);
+        EXPECT_LT(index.MemoryBytes(), 40u * Vertices) << zigzag;
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> lat(49.7, 50.3), lon(6.6, 7.4);
+        std::vector<TFPoint> points = {{50, 7}, {50.0001, 7.0002}, {50.15, 7}, {50, 7.2249}};
+        for (int i = 0; i < 300; ++i) points.push_back({lat(random), lon(random)});
+        for (const TFPoint p : points) ASSERT_EQ(index.Distance(p), index.DistancePlain(p)) << p.X << " " << p.Y;
+    }
+}
+
 }  // namespace
 }  // namespace ql

@@ -5,6 +5,7 @@
 #include "query/line_kinds.h"
 #include "core/tables.h"
 #include "base/user_error.h"
+#include "base/utf8.h"
 
 namespace ql {
 namespace {
@@ -251,6 +252,36 @@ TEST(Tables, TypeIconIndexUpperCasesOnlyPlainLetters)
     EXPECT_EQ(TypeIconIndex("Lab Cache"), std::nullopt);
     EXPECT_EQ(DistrictNames[23], "Westerwaldkreis");
     EXPECT_EQ(DistrictNames[24], "Frankenthal (Pfalz)");
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+TEST(RepairedBuffer, CountsFirstThenBuildsTheRepairOnceWithinTheLimit)
+{
+    // Ten stray bytes after a valid "ab": 2 + 10 * 3 bytes.
+    const std::string text = "ab" + std::string(10, '\xFF');
+    EXPECT_EQ(RepairedUtf8Size(text, 2), 32u);
+    const platform::LargeBuffer repaired = RepairedBuffer(text, 2, 32);
+    std::string expected = "ab";
+    for (int i = 0; i < 10; ++i) expected += "\xEF\xBF\xBD";
+    EXPECT_EQ(repaired.View(), expected);
+    EXPECT_EQ(repaired.Capacity(), 32u);  // built in its exact size, not grown
+    // One byte over the limit: refused with the size the repair would have.
+    try {
+        (void)RepairedBuffer(text, 2, 31);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Die Abfrage ist zu groß: 32 Bytes, höchstens 4.000.000.000 Bytes sind möglich.");
+    }
+    // Sequences cut short and valid ones mixed: the same as the string repair.
+    const std::string mixed = "x\xE2\x82z\xC3\xBC\xF0\x9F\x98\x80\xED\xA0\x80\xFF";
+    EXPECT_EQ(RepairedBuffer(mixed, 0, 1000).View(), RepairedUtf8(mixed));
+    EXPECT_EQ(RepairedUtf8Size(mixed), RepairedUtf8(mixed).size());
 }
 
 }  // namespace

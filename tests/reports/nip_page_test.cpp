@@ -42,7 +42,7 @@ TEST(NipPage, EmptyListGivesThirteenLinesWithTheHeaderRowOnly)
 
 TEST(NipPage, RowsAlternateAndKeepEntitiesButNotMarkup)
 {
-    // The temporary folder is UTF-8 in the state and ANSI in the page.
+    // The temporary folder is UTF-8 in the state, percent-encoded in the page.
     const std::string bytes = JoinPageLines(BuildNipPageLines(ThreeCaches(), ThreeFiles, "/tmp/Jürgen/"));
     EXPECT_EQ(bytes, ReadGolden("nip_three.html"));
 
@@ -73,6 +73,26 @@ TEST(NipPage, ARecordWithoutItsPlacemarkNameIsAnIndexError)
     } catch (const UserError& e) {
         EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (1)");
     }
+}
+
+}  // namespace
+}  // namespace ql
+
+namespace ql {
+namespace {
+
+TEST(NipPage, PlacemarkLinksAreFileAddressesWhateverTheFolderIsCalled)
+{
+    // Cyrillic letters, "#", "%41", a blank and a quote: all of them stay part of the path.
+    EXPECT_EQ(FileUrl("/tmp/\xD0\x9F\xD1\x80\xD0\xB8/GC1.kml"), "file:///tmp/%D0%9F%D1%80%D0%B8/GC1.kml");
+    EXPECT_EQ(FileUrl("/tmp/a#b/GC1.kml"), "file:///tmp/a%23b/GC1.kml");
+    EXPECT_EQ(FileUrl("/tmp/%41/GC1.kml"), "file:///tmp/%2541/GC1.kml");
+    EXPECT_EQ(FileUrl("/tmp/x y\"z?/GC1.kml"), "file:///tmp/x%20y%22z%3F/GC1.kml");
+    EXPECT_EQ(FileUrl("C:\\Users\\J\xC3\xBCrgen\\Temp\\GC1.kml"), "file:///C:/Users/J%C3%BCrgen/Temp/GC1.kml");
+
+    const std::vector<TNIPDatum> one = {TNIPDatum::FromUtf8("GC1", "n", "t", "k", "1,2")};
+    const std::string table = BuildNipPageLines(one, {"GC1.kml"}, "/tmp/a#%41/")[10];
+    EXPECT_NE(table.find("href=\"file:///tmp/a%23%2541/GC1.kml\""), std::string::npos) << table;
 }
 
 }  // namespace

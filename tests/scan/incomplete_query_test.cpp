@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "base/user_error.h"
 #include "query/query_pipeline.h"
 #include "scan/query_scan.h"
 #include "scan/scanner_query_builder.h"
@@ -30,7 +32,11 @@ TEST(IncompleteQuery, OnlyTheClosingLineMakesAQueryComplete)
     EXPECT_TRUE(EndsWithClosingLine(QueryText::FromBytes(ThreeFinds())));
     EXPECT_TRUE(EndsWithClosingLine(QueryText::FromBytes(ThreeFinds() + "\r\n  \t\r\n\n")));
     EXPECT_TRUE(EndsWithClosingLine(QueryText::FromBytes("<gpx>\n</wpt></gpx>  ")));
-    EXPECT_FALSE(EndsWithClosingLine(QueryText::FromBytes(ThreeFinds() + "\r\nx")));
+    // What follows the closing line is no part of the query.
+    EXPECT_TRUE(EndsWithClosingLine(QueryText::FromBytes(ThreeFinds() + "\r\nx")));
+    EXPECT_TRUE(EndsWithClosingLine(QueryText::FromBytes(ThreeFinds() + std::string(5000, '\0'))));
+    EXPECT_TRUE(EndsWithClosingLine(QueryText::FromBytes(ThreeFinds() + "\x1A")));
+    EXPECT_TRUE(EndsWithClosingLine(QueryText::FromBytes(ThreeFinds() + "\r\n<!-- synced -->\r\n\xC2\xA0")));
     EXPECT_FALSE(EndsWithClosingLine(QueryText::FromBytes(ThreeFinds().substr(0, ThreeFinds().size() - 2))));
     EXPECT_FALSE(EndsWithClosingLine(QueryText::FromBytes("")));
 }
@@ -71,6 +77,53 @@ TEST_F(ScannerTest, AQueryCutAfterAWaypointKeepsItsRowsAndSaysSo)
     scan = ScanQuery(state);
     EXPECT_EQ(scan.Rows, 3);
     EXPECT_EQ(scan.Incomplete, "");
+}
+
+}  // namespace
+}  // namespace ql::scantest
+
+namespace ql::scantest {
+namespace {
+
+TEST_F(ScannerTest, AfterTheClosingLineNothingCountsAndOnlyTheEndIsTheCut)
+{
+    const std::string full = ThreeFinds();
+    state.QueryFileName = "q.gpx";
+    // NUL bytes, a Ctrl-Z, a comment, a non-breaking space after </gpx>: every row, no word.
+    for (const std::string& tail : {std::string(4096, '\0'), std::string("\x1A"), std::string("\r\n<!-- x -->\r\n"),
+                                   std::string("\xC2\xA0")}) {
+        state.QueryLines = QueryText::FromBytes(full + tail);
+        const QueryScan scan = ScanQuery(state);
+        EXPECT_EQ(scan.Rows, 3);
+        EXPECT_EQ(scan.Incomplete, "");
+    }
+
+    // Without </gpx>, a bad coordinate of the second waypoint is that error, not the cut.
+    std::string damaged = full.substr(0, full.rfind("</gpx>"));
+    const std::size_t second = damaged.find("<wpt lat=\"", damaged.find("<wpt lat=\"") + 1);
+    damaged.replace(second + 10, 4, "4x.5");
+    state.QueryLines = QueryText::FromBytes(damaged);
+    try {
+        ScanQuery(state);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), "'4x.5' ist kein gültiger Gleitkommawert");
+    }
+    EXPECT_EQ(Codes(), std::vector<std::string>{"GC1"});  // the rows before the error stay
+
+    // A placemark file that cannot be written in a file cut short: the write's error.
+    Cache outside = Find("GC9");
+    outside.lat = "48.5";
+    const std::string withOutside = testquery::JoinLines(MyFindsLines({Find("GC1"), outside, Find("GC3")}));
+    std::filesystem::create_directory(folder / "GC9.kml");  // a folder where the file goes
+    state.QueryLines = QueryText::FromBytes(withOutside.substr(0, withOutside.rfind("<groundspeak:logs>")));
+    try {
+        ScanQuery(state);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Datei \"" + state.TempDir + "GC9.kml\" kann nicht erstellt werden.", 0), 0u)
+            << e.what();
+    }
 }
 
 }  // namespace

@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, AllFilesFilterListsAQuerySavedWithoutExtension)
             if (!list->isRowHidden(r)) names << list->model()->index(r, 0, list->rootIndex()).data().toString();
         return names;
     };
-    EXPECT_TRUE(QTest::qWaitFor([&] { return listed().contains("finds.gpx"); }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listed().contains("finds.gpx"); }, 120000))
         << listed().join(",").toStdString();
     EXPECT_TRUE(listed().contains("meine-funde")) << listed().join(",").toStdString();
     dialog.close();

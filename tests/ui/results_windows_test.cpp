@@ -160,7 +160,7 @@ protected:
             result = v;
             done = true;
         });
-        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000)) << script.toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 120000)) << script.toStdString();
         return result;
     }
     int rowCount() { return evaluate("document.querySelectorAll('tr').length").toInt(); }
@@ -231,7 +231,7 @@ protected:
     static void activate(QWidget* w)
     {
         w->activateWindow();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == w->windowHandle(); }, 5000))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == w->windowHandle(); }, 120000))
             << w->objectName().toStdString() << " never got the focus";
     }
     void addCache(const char* code, const char* name)
@@ -280,7 +280,7 @@ TEST_F(ResultsWindowsTest, CtrlKInTheTallyWindowClosesItAndOpensTheOverview)
     });
     EXPECT_EQ(seen, QStringList{"frmLK"});
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return fx.windows->frmOverview && fx.windows->frmOverview->isVisible(); }, 5000));
+        [&] { return fx.windows->frmOverview && fx.windows->frmOverview->isVisible(); }, 120000));
     EXPECT_FALSE(lk->isVisible());
     fx.windows->frmOverview->close();
 }
@@ -504,7 +504,7 @@ TEST_F(ResultsWindowsTest, APlacemarkLinkGoesToTheDesktopInsteadOfTheView)
     main->lblWebNIPClick();
     ASSERT_TRUE(waitForLoad(loads));
     clickLink(1, 4);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 120000));
     QTest::qWait(200);  // nothing else may follow
     EXPECT_EQ(shell.opened, std::vector<std::string>{Native(QString::fromStdString(fx.state.TempDir + "GC1AAAA.kml")).toStdString()});
     EXPECT_EQ(web->browser()->title(), "Tessaro");

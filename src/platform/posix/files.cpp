@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <vector>
+
+#include <signal.h>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -166,11 +169,17 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
             if (errno == EINTR) continue;
             int err = errno;
             ::close(fd);
+            // No empty or partial file stays behind (a full disk, for example).
+            ::unlink(path.c_str());
             ThrowCannotCreate(path, ErrorText(err));
         }
         done += static_cast<std::size_t>(w);
     }
-    if (::close(fd) != 0) ThrowCannotCreate(path, ErrorText(errno));
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(path.c_str());
+        ThrowCannotCreate(path, ErrorText(err));
+    }
 }
 
 bool FileExists(const std::string& path)
@@ -188,6 +197,50 @@ bool DirectoryExists(const std::string& path)
 void DeleteFileQuietly(const std::string& path)
 {
     ::unlink(path.c_str());
+}
+
+bool CreatePrivateFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0700) == 0) return true;
+    if (errno == EEXIST) return false;
+    ThrowCannotCreate(path, ErrorText(errno));
+}
+
+std::vector<std::string> OwnFolders(const std::string& parent)
+{
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(parent.c_str());
+    if (!dir) return names;
+    const uid_t user = ::getuid();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st {};
+        // lstat: a link is the link itself, never where it points.
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+            st.st_uid == user)
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+void RemoveFolderTree(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);  // removes links, never follows them
+}
+
+std::uint64_t CurrentProcessId()
+{
+    return static_cast<std::uint64_t>(::getpid());
+}
+
+bool ProcessRunning(std::uint64_t id)
+{
+    if (id == 0 || id > static_cast<std::uint64_t>(INT32_MAX)) return false;
+    // Signal 0 only asks: EPERM is a process of another user, still running.
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
 bool SameFileName(const std::string& a, const std::string& b)

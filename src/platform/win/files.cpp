@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "base/user_error.h"
@@ -126,11 +128,17 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
         if (!::WriteFile(file, bytes.data() + done, want, &written, nullptr)) {
             const int err = LastError();
             ::CloseHandle(file);
+            // No empty or partial file stays behind (a full disk, for example).
+            ::DeleteFileW(Wide(path).c_str());
             ThrowCannotCreate(path, ErrorText(err));
         }
         done += written;
     }
-    if (!::CloseHandle(file)) ThrowCannotCreate(path, ErrorText(LastError()));
+    if (!::CloseHandle(file)) {
+        const int err = LastError();
+        ::DeleteFileW(Wide(path).c_str());
+        ThrowCannotCreate(path, ErrorText(err));
+    }
 }
 
 bool FileExists(const std::string& path)
@@ -148,6 +156,56 @@ bool DirectoryExists(const std::string& path)
 void DeleteFileQuietly(const std::string& path)
 {
     ::DeleteFileW(WidePath(path).c_str());
+}
+
+bool CreatePrivateFolder(const std::string& path)
+{
+    // The temporary folder of a Windows user is the user's own; the new
+    // folder takes its permissions.
+    if (::CreateDirectoryW(Wide(path).c_str(), nullptr)) return true;
+    const int err = LastError();
+    if (err == ERROR_ALREADY_EXISTS) return false;
+    ThrowCannotCreate(path, ErrorText(err));
+}
+
+std::vector<std::string> OwnFolders(const std::string& parent)
+{
+    std::vector<std::string> names;
+    std::string pattern = parent;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(Wide(pattern + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = Utf8(found.cFileName);
+        if (name == "." || name == "..") continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            names.push_back(name);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+void RemoveFolderTree(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(Wide(path)), ec);
+}
+
+std::uint64_t CurrentProcessId()
+{
+    return ::GetCurrentProcessId();
+}
+
+bool ProcessRunning(std::uint64_t id)
+{
+    if (id == 0 || id > 0xFFFFFFFFu) return false;
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    if (!process) return LastError() != ERROR_INVALID_PARAMETER;  // no such process; else not ours to ask
+    DWORD code = 0;
+    const bool running = !::GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return running;
 }
 
 bool SameFileName(const std::string& a, const std::string& b)
