@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -24,6 +25,7 @@
 #include "support/my_finds_query.h"
 #include "ui/DistrictMapView.h"
 #include "ui/OverviewTableModel.h"
+#include "ui/ProofListBar.h"
 #include "ui/TfrmOverview.h"
 #include "ui/Windows.h"
 
@@ -68,6 +70,42 @@ std::string SmallQuery()
     return testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, trier, mainz, outside});
 }
 
+// For the proof list: Mainz's finds from the cut-off on lie 40 m and 20 m
+// inside its border; its cathedral, farther inside, was found before.
+std::string ProofQuery()
+{
+    testquery::Cache kusel;
+    kusel.code = "GC1KUS";
+    kusel.name = "Fish &amp; Chips; \"frisch\"";
+    kusel.lat = "49.538";
+    kusel.lon = "7.398";
+    kusel.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
+    testquery::Cache trier = kusel;
+    trier.code = "GC2TRI";
+    trier.name = "Porta [Nigra]";
+    trier.lat = "49.7557";
+    trier.lon = "6.6394";
+    trier.logs = {{"Found it", "2010-03-04T07:00:00Z"}};
+    testquery::Cache dom = trier;
+    dom.code = "GC3MZ";
+    dom.name = "Dom";
+    dom.lat = "49.9990";
+    dom.lon = "8.2739";
+    testquery::Cache rand40 = kusel;
+    rand40.code = "GC5RND";
+    rand40.name = "Am Rand";
+    rand40.lat = "49.94501";
+    rand40.lon = "8.3236";
+    rand40.logs = {{"Found it", "2016-02-03T07:00:00Z"}};
+    testquery::Cache rand20 = rand40;
+    rand20.code = "GC6RND";
+    rand20.name = "Noch naeher";
+    rand20.lat = "49.94485";
+    rand20.lon = "8.32373";
+    rand20.logs = {{"Found it", "2016-02-04T07:00:00Z"}};
+    return testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, trier, dom, rand20, rand40});
+}
+
 class OverviewWindowTest : public MainWindowFixture {
 protected:
     void SetUp() override
@@ -83,6 +121,7 @@ protected:
     {
         child<QAction>("mnuUebersicht")->trigger();
         ui::TfrmOverview* w = fx.windows->frmOverview.get();
+        w->resize(1200, 760);  // larger than the test screen: the map's points lie apart
         QApplication::processEvents();
         return w;
     }
@@ -164,25 +203,51 @@ TEST_F(OverviewWindowTest, FollowsTheScansOfTheMainWindow)
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::FindsColumn), "1");
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::BestFindColumn), "GC2TRI");
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::DateColumn), "2010-03-04");
-    EXPECT_EQ(w->statusLabel()->text(), "3 von 36 Kreisen belegt, davon 0 nur randnah. 4 Funde, 1 nicht im Polygon.");
+    EXPECT_EQ(w->statusLabel()->text(), "3 von 36 Kreisen belegt, davon 0 nur randnah. 4 Funde, 1 nicht im Polygon. "
+                                        "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur "
+                                        "Funde ab diesem Tag.");
     EXPECT_EQ(colourAt(w, {49.7557, 6.6394}), ui::DistrictMapView::CoveredFill);
     SaveScreenshot(w, "overview_window");
 }
 
-TEST_F(OverviewWindowTest, ProofListIsCopiedAndSavedAsTheGoldenFile)
+TEST_F(OverviewWindowTest, ProofListInEachFormatIsCopiedAndSavedAsTheGoldenFiles)
 {
     ui::TfrmOverview* w = open();
-    openSmallQuery();
-    child<QCheckBox>("cboxStichtag")->click();  // filter off: three districts
-    const std::string golden = ReadBytes(QString::fromLatin1(QL_GOLDEN_DIR) + "/proof_list_small.txt");
-    ASSERT_FALSE(golden.empty());
-    EXPECT_EQ(w->ProofListText(), golden);
-    w->findChild<QPushButton*>("btnKopieren")->click();
-    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), golden);
-    const QString path = fx.tempDir.filePath("nachweis.txt");
-    w->SaveProofList(path);
-    w->SaveProofList(path);  // written twice: the same bytes
-    EXPECT_EQ(ReadBytes(path), golden);
+    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("proof.gpx"), ProofQuery()));
+    // The box off: the window counts the finds before the cut-off, the proof list does not.
+    child<QCheckBox>("cboxStichtag")->click();
+    EXPECT_TRUE(w->statusLabel()->text().endsWith(
+        "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur Funde ab diesem Tag."));
+    EXPECT_EQ(colourAt(w, {49.9990, 8.2739}), ui::DistrictMapView::CoveredFill);  // the cathedral counts here
+    auto* format = w->proofListBar()->formatBox();
+    EXPECT_EQ(format->count(), 3);
+    const struct {
+        ProofFormat format;
+        const char* golden;
+        const char* file;
+    } cases[] = {{ProofFormat::Text, "proof_list_small.txt", "nachweis.txt"},
+                 {ProofFormat::BBCode, "proof_list_small.bbcode", "nachweis.BBCode"},
+                 {ProofFormat::Csv, "proof_list_small.csv", "nachweis.csv"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.golden);
+        const std::string golden = ReadBytes(QString::fromLatin1(QL_GOLDEN_DIR) + "/" + c.golden);
+        ASSERT_FALSE(golden.empty());
+        EXPECT_EQ(w->ProofListText(c.format), golden);
+        w->proofListBar()->setFormat(c.format);
+        QApplication::clipboard()->clear();
+        w->messageLabel()->clear();
+        w->findChild<QPushButton*>("btnKopieren")->click();
+        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), golden);
+        EXPECT_EQ(w->messageLabel()->text(),
+                  "Nachweisliste als " + format->currentText() + " in die Zwischenablage kopiert.");
+        // The format follows the file type, whatever the choice says.
+        w->proofListBar()->setFormat(ProofFormat::Text);
+        const QString path = fx.tempDir.filePath(c.file);
+        w->SaveProofList(path);
+        w->SaveProofList(path);  // written twice: the same bytes
+        EXPECT_EQ(ReadBytes(path), golden);
+    }
+    EXPECT_EQ(w->proofListBar()->suggestedFileName(), "Nachweisliste 2017-01-01.txt");
 
     const QString image = fx.tempDir.filePath("karte.png");
     w->SaveImage(image);
