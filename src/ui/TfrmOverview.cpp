@@ -183,7 +183,7 @@ void TfrmOverview::fitTable()
     for (int c = 0; c < OverviewTableModel::ColumnCount; ++c) wanted += table_->columnWidth(c);
     const int total = splitter_->width() - splitter_->handleWidth();
     if (total <= 0) return;
-    const int tableWidth = std::min(wanted, total - std::max(map_->minimumWidth(), total * 2 / 5));
+    const int tableWidth = std::min(wanted, std::min(total * 11 / 20, total - map_->minimumWidth()));
     splitter_->setSizes({total - tableWidth, tableWidth});
 }
 
@@ -265,7 +265,18 @@ void TfrmOverview::SaveProofList(const QString& path) const
 
 QImage TfrmOverview::ExportImage() const
 {
-    return map_->renderImage(map_->size());
+    DistrictMapView::Extras extras;
+    extras.selection = false;
+    const std::string date = queryDate();
+    extras.caption << QStringLiteral("Quenlorn: ") + QString::number(overview_.CoveredCount()) +
+                          QStringLiteral(" von 36 Kreisen belegt");
+    extras.caption << (date.empty() ? QStringLiteral("Keine Query geladen")
+                                    : QStringLiteral("Query vom ") + FromUtf8(date).trimmed());
+    extras.caption << (state_.CutoffEnabled
+                           ? QStringLiteral("Funde ab ") + FromUtf8(CutoffDate)
+                           : QStringLiteral("Stichtag aus: auch Funde vor dem ") + FromUtf8(CutoffDate) +
+                                 QStringLiteral(" gezählt"));
+    return map_->renderImage(map_->size(), extras);
 }
 
 void TfrmOverview::SaveImage(const QString& path) const
