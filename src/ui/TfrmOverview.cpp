@@ -107,6 +107,8 @@ void TfrmOverview::buildControls()
     lblMeldung_ = new QLabel(this);
     lblMeldung_->setObjectName(QStringLiteral("lblMeldung"));
     lblMeldung_->setTextFormat(Qt::PlainText);
+    // A long message never widens the window beyond the screen.
+    lblMeldung_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     // Two rows, so the window stays narrow enough for small and scaled screens.
     auto* mapBar = new QHBoxLayout;

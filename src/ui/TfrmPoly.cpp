@@ -157,7 +157,7 @@ void TfrmPoly::FormActivate()
             try {
                 loadingRun();
             } catch (const std::exception& e) {
-                state_.PolygonLoadFailure = e.what();
+                state_.PolygonLoadFailure = ErrorBoxText(e.what()).toStdString();  // as the box shows it
                 throw;
             }
             completed = true;

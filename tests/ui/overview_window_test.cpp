@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -303,6 +304,51 @@ TEST_F(OverviewWindowTest, EmptyAndDegeneratePolygonsDrawNothingAndBreakNothing)
     EXPECT_EQ(w->map()->districtAt(w->map()->positionOf(AhrweilerInside).toPoint()), -1);
     EXPECT_EQ(cell(w, Kusel, ui::OverviewTableModel::FindsColumn), "0");  // the find now lies in no district
     EXPECT_EQ(w->overview().CoveredCount(), 1);
+}
+
+TEST_F(OverviewWindowTest, KeyboardEscapeClosesAccessKeysAreUniqueAndTabLeavesTheTable)
+{
+    QSettings().remove(QString::fromLatin1(ui::TfrmOverview::GeometrySetting));
+    child<QAction>("mnuUebersicht")->trigger();
+    ui::TfrmOverview* w = fx.windows->frmOverview.get();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+
+    // Every button and every labelled field has its own access key.
+    QList<QChar> keys;
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+        if (!b->isVisible() || b->text().isEmpty()) continue;
+        const QKeySequence key = QKeySequence::mnemonic(b->text());
+        EXPECT_FALSE(key.isEmpty()) << b->text().toStdString();
+        keys.append(b->text().at(b->text().indexOf('&') + 1).toLower());
+    }
+    for (QLabel* l : w->findChildren<QLabel*>())
+        if (l->buddy()) keys.append(l->text().at(l->text().indexOf('&') + 1).toLower());
+    EXPECT_GE(keys.size(), 7);
+    for (QChar k : keys) EXPECT_EQ(keys.count(k), 1) << QString(k).toStdString();
+    // Alt+K copies the list.
+    QApplication::clipboard()->clear();
+    QTest::keyClick(w, Qt::Key_K, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::clipboard()->text().startsWith("Quenlorn: 0 von 36"));
+
+    // Tab goes on from the table.
+    w->table()->setFocus();
+    QTRY_VERIFY(w->table()->hasFocus());
+    QTest::keyClick(w->table(), Qt::Key_Tab);
+    QTRY_VERIFY(!w->table()->hasFocus());
+
+    // The window opens inside the screen; Escape closes it and its place is kept.
+    const QRect available = w->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(w->frameGeometry())) << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+    EXPECT_LE(w->minimumSizeHint().width(), available.width());
+    EXPECT_LE(w->minimumSizeHint().height(), available.height());
+    w->resize(w->width() - 40, w->height() - 30);
+    const QSize size = w->size();
+    QTest::keyClick(w, Qt::Key_Escape);
+    QTRY_VERIFY(!w->isVisible());
+    ui::TfrmOverview again(fx.state);
+    again.show();
+    EXPECT_EQ(again.size(), size);
 }
 
 }  // namespace
