@@ -1,5 +1,6 @@
 #include "ui/DistrictMapView.h"
 
+#include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -152,7 +153,11 @@ QColor DistrictMapView::fillOf(int district) const
 
 int DistrictMapView::sourceReserve() const
 {
-    return 2 * fontMetrics().height() + 16;
+    QFont font = this->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    const QRect text = QFontMetrics(font).boundingRect(QRect(0, 0, std::max(50, width() - 20), 10000), Qt::TextWordWrap,
+                                                       FromUtf8(BoundarySourceLine));
+    return text.height() + 20;
 }
 
 std::vector<FindMark> DistrictMapView::findMarks(QSize size) const

@@ -11,10 +11,12 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QShortcut>
+#include <QStyle>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -36,7 +38,7 @@ namespace ql::ui {
 namespace {
 
 const QString NoQueryText = QStringLiteral("Keine Query geladen: alle Kreise ohne Fund.");
-constexpr QSize PreferredSize(1200, 760);
+constexpr QSize PreferredSize(1440, 900);  // bounded by the screen
 
 }  // namespace
 
@@ -181,11 +183,13 @@ void TfrmOverview::fitTable()
     table_->resizeColumnsToContents();
     if (!splitter_) return;
     // The table as wide as its columns, when the map keeps its share.
-    int wanted = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
+    int wanted = 2 * table_->frameWidth() + 8 +
+                 std::max(table_->verticalScrollBar()->sizeHint().width(),
+                          table_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_));
     for (int c = 0; c < OverviewTableModel::ColumnCount; ++c) wanted += table_->columnWidth(c);
     const int total = splitter_->width() - splitter_->handleWidth();
     if (total <= 0) return;
-    const int tableWidth = std::min(wanted, std::min(total * 11 / 20, total - map_->minimumWidth()));
+    const int tableWidth = std::min(wanted, std::min(total * 3 / 5, total - map_->minimumWidth()));
     splitter_->setSizes({total - tableWidth, tableWidth});
 }
 
@@ -306,7 +310,10 @@ void TfrmOverview::showEvent(QShowEvent* event)
         placeOnScreen();
     }
     QWidget::showEvent(event);
+    layout()->activate();  // the splitter at the window's new size
     fitTable();
+    // Once more when the shown window's style and header are settled.
+    QTimer::singleShot(0, this, [this] { fitTable(); });
     map_->fitAll();
 }
 

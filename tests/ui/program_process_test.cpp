@@ -3,6 +3,8 @@
 // sandbox off and says so.
 
 #include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -22,12 +24,15 @@ struct ProcessRun {
     QString err;
 };
 
-ProcessRun RunScripted(const QStringList& arguments, const QString& tempDir, bool keepSandboxSetting)
+ProcessRun RunScripted(const QStringList& arguments, const QString& tempDir, bool keepSandboxSetting,
+                       const QString& platform = QStringLiteral("offscreen"), const QString& scale = {})
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     env.insert(QStringLiteral("TMPDIR"), tempDir);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), tempDir);  // the user's own settings stay untouched
+    if (!scale.isEmpty()) env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
     if (!keepSandboxSetting) {
         env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
         // Only the flags that keep Chromium quiet; the sandbox is the program's choice.
@@ -82,6 +87,48 @@ TEST(ProgramProcess, StartedAsRootRunsWithTheSandboxOffAndSaysSo)
     EXPECT_TRUE(run.err.contains(
         QStringLiteral("Quenlorn läuft als Benutzer root: der eingebettete Browser startet ohne seine Sandbox.")))
         << run.err.toStdString();
+}
+
+// A screen as the offscreen platform reads it from a file.
+QString ScreenConfig(const QTemporaryDir& dir, int width, int height)
+{
+    const QString path = dir.filePath(QStringLiteral("screen.json"));
+    WriteFile(path, "{\"windowFrameMargins\": true, \"screens\": [{\"name\": \"s\", \"x\": 0, \"y\": 0, \"width\": " +
+                        std::to_string(width) + ", \"height\": " + std::to_string(height) +
+                        ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}");
+    return QStringLiteral("offscreen:configfile=") + path;
+}
+
+TEST(ProgramProcess, OverviewWithTheDemoQueryFitsSmallAndScaledScreens)
+{
+    const struct {
+        int width, height;
+        const char* scale;
+        const char* picture;
+        int logicalWidth, logicalHeight;
+    } screens[] = {{1366, 768, "", "overview_demo_1366x768", 1366, 768},
+                   {1920, 1080, "2", "overview_demo_1920x1080_scale2", 960, 540}};
+    for (const auto& s : screens) {
+        SCOPED_TRACE(s.picture);
+        QTemporaryDir temp;
+        ASSERT_TRUE(temp.isValid());
+        const QString shots = QStringLiteral(QL_RUNTIME_DIR "/../screenshots");
+        QDir().mkpath(shots);
+        const QString picture = shots + "/" + s.picture + ".png";
+        QFile::remove(picture);
+        const ProcessRun run = RunScripted({QStringLiteral("overview"), QStringLiteral(QL_RUNTIME_DIR "/demo/demo-myfinds.zip"), picture},
+                                           temp.path(), true, ScreenConfig(temp, s.width, s.height),
+                                           QString::fromLatin1(s.scale));
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("fits=1\n"))) << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("buttons=1\n"))) << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("screen=%1x").arg(s.logicalWidth))) << run.out.toStdString();
+        if (s.logicalWidth >= 1366) {
+            EXPECT_TRUE(run.out.contains(QStringLiteral("columns=1\n"))) << run.out.toStdString();
+        }
+        EXPECT_FALSE(QImage(picture).isNull());
+    }
 }
 
 }  // namespace
