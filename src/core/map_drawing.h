@@ -45,7 +45,7 @@ constexpr double FindCellPixels = 12.0;
 constexpr double SingleFindRadius = 2.0;
 // At most this share of a cell is covered by its dot: the coverage colour
 // stays the larger part of every dense area.
-constexpr double MaxMarkRadius = 3.0;
+constexpr double MaxMarkRadius = 2.5;
 
 // The dot's radius for a cell of count finds: 2 px for one, growing with the
 // logarithm of the count, never above MaxMarkRadius.

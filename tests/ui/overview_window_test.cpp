@@ -351,5 +351,49 @@ TEST_F(OverviewWindowTest, KeyboardEscapeClosesAccessKeysAreUniqueAndTabLeavesTh
     EXPECT_EQ(again.size(), size);
 }
 
+TEST_F(OverviewWindowTest, WithAHundredThousandFindsEveryDistrictKeepsItsColour)
+{
+    // 100,000 finds spread evenly over the state's box, a few in no district.
+    std::vector<CacheRow> rows;
+    rows.reserve(100'000);
+    std::uint32_t seed = 20;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) / double(1u << 24);
+    };
+    for (int i = 0; i < 100'000; ++i) {
+        CacheRow row;
+        row.Point = {48.95 + 2.1 * next(), 6.1 + 2.5 * next()};
+        row.DistrictIndex = fx.state.PolyTable.Find(row.Point).value_or(-1);
+        row.NotInPolygon = row.DistrictIndex < 0;
+        row.FindDate = "2015-01-01";
+        rows.push_back(std::move(row));
+    }
+    const DistrictOverview overview = BuildDistrictOverview(fx.state.PolyTable, rows);
+    ui::DistrictMapView map;
+    map.resize(900, 800);
+    map.setDistricts(fx.state.PolyTable);
+    map.setScan(&rows, &overview);
+    map.setThreshold(100);
+    map.fitAll();
+    const QImage image = map.renderImage(map.size());
+    image.save(QStringLiteral(QL_RUNTIME_DIR "/../screenshots/overview_map_100k_test.png"));
+
+    int checked = 0;
+    for (int d = 0; d < DistrictCount; ++d) {
+        int inside = 0, coloured = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                if (map.districtAt({x, y}) == d) {
+                    ++inside;
+                    coloured += image.pixelColor(x, y) == ui::DistrictMapView::CoveredFill;
+                }
+        if (inside < 40) continue;  // too small at this size to judge
+        ++checked;
+        EXPECT_GE(coloured, inside / 2) << DistrictNames[static_cast<std::size_t>(d)] << ": " << coloured << " of " << inside;
+    }
+    EXPECT_GE(checked, 24);
+}
+
 }  // namespace
 }  // namespace ql::test
