@@ -174,6 +174,26 @@ std::vector<FindMark> DistrictMapView::findMarks(QSize size) const
 
 QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pixelRatio) const
 {
+    if (!extras.caption.isEmpty()) {
+        // The caption in a band of its own above the map, so it hides nothing.
+        Extras plain = extras;
+        plain.caption.clear();
+        const QImage map = renderImage(size, plain, pixelRatio);
+        QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+        QPainter measure(&probe);
+        QFont font = this->font();
+        measure.setFont(font);
+        const int band = PaintTextBoxHeight(measure.fontMetrics(), size.width() - 8, extras.caption) + 8;
+        measure.end();
+        QImage image(QSize(size.width(), size.height() + band) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(pixelRatio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        PaintTextBox(painter, QPoint(4, 4), size.width() - 8, extras.caption);
+        painter.drawImage(QPoint(0, band), map);
+        return image;
+    }
     QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
@@ -211,7 +231,7 @@ QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pix
     painter.restore();
 
     paintLabels(painter);
-    paintFurniture(painter, size, extras);
+    paintFurniture(painter, size);
     return image;
 }
 
@@ -242,7 +262,7 @@ void DistrictMapView::paintLabels(QPainter& painter) const
     painter.restore();
 }
 
-void DistrictMapView::paintFurniture(QPainter& painter, QSize size, const Extras& extras) const
+void DistrictMapView::paintFurniture(QPainter& painter, QSize size) const
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -260,8 +280,6 @@ void DistrictMapView::paintFurniture(QPainter& painter, QSize size, const Extras
     PaintLegend(painter, QPoint(Margin, source.top() - Margin), MapLegendEntries(threshold_, finds, outside));
     const ScaleBar bar = ChooseScaleBar(MetresPerMapUnit / scale_, std::min(160.0, size.width() / 4.0));
     PaintScaleBar(painter, QPoint(size.width() - Margin, source.top() - Margin), bar);
-    if (!extras.caption.isEmpty())
-        PaintTextBox(painter, QPoint(Margin, Margin), std::min(width, 460), extras.caption);
     painter.restore();
 }
 

@@ -50,7 +50,7 @@ public:
     // What an image of the map carries beyond the map itself.
     struct Extras {
         bool selection = true;  // the selected district's outline
-        QStringList caption;    // lines in a box at the top left
+        QStringList caption;    // lines in a band above the map
     };
     // The map as drawn at the given size (in pixels of the given ratio) with
     // the present view.
@@ -87,7 +87,7 @@ private:
     MapPoint mapOf(QPointF position) const;
     QColor fillOf(int district) const;
     void paintLabels(QPainter& painter) const;
-    void paintFurniture(QPainter& painter, QSize size, const Extras& extras) const;
+    void paintFurniture(QPainter& painter, QSize size) const;
     int sourceReserve() const;  // pixels kept free at the bottom when fitted
 
     const DistrictMap* districts_ = nullptr;

@@ -118,6 +118,13 @@ void DrawTextBox(QPainter& painter, const QRect& box, const QStringList& lines)
 
 }  // namespace
 
+int PaintTextBoxHeight(const QFontMetrics& metrics, int width, const QStringList& lines)
+{
+    int height = 0;
+    TextBoxRect(metrics, 0, width, lines, height);
+    return height;
+}
+
 QRect PaintTextBox(QPainter& painter, QPoint topLeft, int width, const QStringList& lines)
 {
     int height = 0;

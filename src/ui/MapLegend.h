@@ -10,6 +10,7 @@
 
 #include "core/map_drawing.h"
 
+class QFontMetrics;
 class QPainter;
 
 namespace ql::ui {
@@ -25,6 +26,8 @@ void PaintScaleBar(QPainter& painter, QPoint bottomRight, const ScaleBar& bar);
 
 // Lines of text on a light box, wrapped to width, from top-left; returns the box.
 QRect PaintTextBox(QPainter& painter, QPoint topLeft, int width, const QStringList& lines);
+// The height such a box takes.
+int PaintTextBoxHeight(const QFontMetrics& metrics, int width, const QStringList& lines);
 // The same, its bottom edge at bottom.
 QRect PaintTextBoxAbove(QPainter& painter, int left, int bottom, int width, const QStringList& lines);
 

@@ -269,19 +269,24 @@ void TfrmOverview::SaveProofList(const QString& path) const
     proofBar_->save(path);
 }
 
+QStringList TfrmOverview::exportCaption() const
+{
+    const std::string date = queryDate();
+    QStringList caption;
+    caption << QStringLiteral("Quenlorn: ") + QString::number(overview_.CoveredCount()) +
+                   QStringLiteral(" von 36 Kreisen belegt");
+    caption << (date.empty() ? QStringLiteral("Keine Query geladen") : QStringLiteral("Query vom ") + FromUtf8(date).trimmed());
+    caption << (state_.CutoffEnabled ? QStringLiteral("Funde ab ") + FromUtf8(CutoffDate)
+                                     : QStringLiteral("Stichtag aus: auch Funde vor dem ") + FromUtf8(CutoffDate) +
+                                           QStringLiteral(" gezählt"));
+    return caption;
+}
+
 QImage TfrmOverview::ExportImage() const
 {
     DistrictMapView::Extras extras;
     extras.selection = false;
-    const std::string date = queryDate();
-    extras.caption << QStringLiteral("Quenlorn: ") + QString::number(overview_.CoveredCount()) +
-                          QStringLiteral(" von 36 Kreisen belegt");
-    extras.caption << (date.empty() ? QStringLiteral("Keine Query geladen")
-                                    : QStringLiteral("Query vom ") + FromUtf8(date).trimmed());
-    extras.caption << (state_.CutoffEnabled
-                           ? QStringLiteral("Funde ab ") + FromUtf8(CutoffDate)
-                           : QStringLiteral("Stichtag aus: auch Funde vor dem ") + FromUtf8(CutoffDate) +
-                                 QStringLiteral(" gezählt"));
+    extras.caption = exportCaption();
     return map_->renderImage(map_->size(), extras);
 }
 

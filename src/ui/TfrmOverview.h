@@ -4,6 +4,7 @@
 // list. Not modal; it follows every scan while it is open. It opens at a size
 // that fits the screen and keeps its last size and place.
 
+#include <QStringList>
 #include <QWidget>
 
 #include <string>
@@ -53,6 +54,8 @@ public:
     // The map as the PNG export writes it: with legend, source line, query
     // date and cut-off state, without the selection outline.
     QImage ExportImage() const;
+    // The caption's lines: districts covered, query date, cut-off state.
+    QStringList exportCaption() const;
 
     DistrictMapView* map() const { return map_; }
     QTableView* table() const { return table_; }

@@ -250,9 +250,25 @@ TEST_F(OverviewWindowTest, ProofListInEachFormatIsCopiedAndSavedAsTheGoldenFiles
     }
     EXPECT_EQ(w->proofListBar()->suggestedFileName(), "Nachweisliste 2017-01-01.txt");
 
-    const QString image = fx.tempDir.filePath("karte.png");
-    w->SaveImage(image);
-    EXPECT_EQ(QImage(image).size(), w->map()->size());
+    // The exported map: a caption band above it, the selection not outlined.
+    w->map()->setSelectedDistrict(Kusel);
+    const auto hasSelectionColour = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == ui::DistrictMapView::SelectedBorderColour) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasSelectionColour(w->map()->renderImage(w->map()->size())));
+    const QString path = fx.tempDir.filePath("karte.png");
+    w->SaveImage(path);
+    const QImage image(path);
+    EXPECT_EQ(image.width(), w->map()->width());
+    EXPECT_GT(image.height(), w->map()->height());
+    EXPECT_FALSE(hasSelectionColour(image));
+    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 2), QColor(Qt::white));  // below the source box
+    const QStringList caption = {"Quenlorn: 3 von 36 Kreisen belegt", "Query vom 2017-01-01 - 00:00:00Z",
+                                 "Stichtag aus: auch Funde vor dem 2011-05-24 gezählt"};
+    EXPECT_EQ(w->exportCaption(), caption);
 }
 
 TEST_F(OverviewWindowTest, ThresholdMarksNearBorderDistrictsAndIsRemembered)
