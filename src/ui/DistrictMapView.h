@@ -15,8 +15,8 @@
 #include <array>
 #include <vector>
 
-#include "core/district_overview.h"
-#include "core/map_drawing.h"
+#include "districts/district_overview.h"
+#include "districts/map_drawing.h"
 #include "geo/projection.h"
 
 namespace ql::ui {

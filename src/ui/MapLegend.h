@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "core/map_drawing.h"
+#include "districts/map_drawing.h"
 
 class QFontMetrics;
 class QPainter;

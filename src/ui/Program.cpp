@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/placemark.h"
+#include "state/app_state.h"
+#include "scan/placemark.h"
 #include "platform/platform.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "core/proof_list.h"
+#include "reports/proof_list.h"
 
 class QComboBox;
 class QPushButton;

@@ -3,7 +3,7 @@
 
 #include <QStatusBar>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "ui/Controls.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmPoly.h"

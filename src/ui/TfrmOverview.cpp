@@ -22,9 +22,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/app_state.h"
-#include "core/query_pipeline.h"
-#include "core/web_hosts.h"
+#include "state/app_state.h"
+#include "query/query_pipeline.h"
+#include "reports/web_hosts.h"
 #include "platform/platform.h"
 #include "ui/Controls.h"
 #include "ui/DistrictMapView.h"
@@ -249,9 +249,8 @@ void TfrmOverview::showStatus()
 
 std::string TfrmOverview::queryDate() const
 {
-    std::string date;
-    if (!state_.QueryLines.Empty() && !IsMyFindsQuery(state_.QueryLines, date)) date.clear();
-    return date;
+    if (state_.QueryLines.Empty()) return {};
+    return IsMyFindsQuery(state_.QueryLines).value_or(std::string());
 }
 
 std::string TfrmOverview::ProofListText(ProofFormat format) const

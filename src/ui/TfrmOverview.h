@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "core/district_overview.h"
-#include "core/proof_list.h"
+#include "districts/district_overview.h"
+#include "reports/proof_list.h"
 
 class QLabel;
 class QPushButton;

@@ -21,7 +21,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "ui/Program.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmOverview.h"

@@ -21,7 +21,7 @@
 #include "core/tables.h"
 #include "support/ui_support.h"
 #include "ui/ErrorBox.h"
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmOverview.h"
 #include "ui/TfrmPoly.h"
