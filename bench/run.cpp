@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -36,6 +37,8 @@ struct Options {
     bool noCutoff = false;
     bool rows = false;
     bool proof = false;
+    ql::ProofFormat format = ql::ProofFormat::Text;
+    double threshold = ql::DefaultBorderThreshold;
 };
 
 // One stage: wall time, and the processor time since the stage's start mark.
@@ -133,7 +136,7 @@ std::string BoxText(std::string message)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: query-bench run --polygons DIR [--no-cutoff] [--rows] [--proof] FILE\n");
+    std::fprintf(stderr, "usage: query-bench run --polygons DIR [--no-cutoff] [--rows] [--proof [--format text|bbcode|csv] [--threshold M]] FILE\n");
     return 2;
 }
 
@@ -217,7 +220,8 @@ int Run(const Options& options)
 
     const ql::DistrictOverview overview = bench::MeasureOverview(state, scanSeconds, scanCpuSeconds);
     if (options.rows) PrintRows(state, overview);
-    if (options.proof) std::fputs(ql::BuildProofList(overview, state.Rows, state.CutoffEnabled).c_str(), stdout);
+    // The proof list exactly as the overview window copies it.
+    if (options.proof) std::fputs(ql::BuildProofList(overview, state.Rows, options.threshold, options.format).c_str(), stdout);
     if (!scan.Incomplete.empty()) {
         std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
         return 1;
@@ -236,6 +240,15 @@ int RunMain(int argc, char** argv)
         else if (arg == "--no-cutoff") options.noCutoff = true;
         else if (arg == "--rows") options.rows = true;
         else if (arg == "--proof") options.proof = true;
+        else if (arg == "--format" && i + 1 < argc) {
+            const std::string format = argv[++i];
+            if (format == "text") options.format = ql::ProofFormat::Text;
+            else if (format == "bbcode") options.format = ql::ProofFormat::BBCode;
+            else if (format == "csv") options.format = ql::ProofFormat::Csv;
+            else return Usage();
+        } else if (arg == "--threshold" && i + 1 < argc) {
+            options.threshold = std::atof(argv[++i]);
+        }
         else if (!arg.empty() && arg[0] != '-' && options.file.empty()) options.file = arg;
         else return Usage();
     }

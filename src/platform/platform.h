@@ -244,6 +244,10 @@ OsVersion QueryOsVersion();
 // Read once at start-up.
 std::uint16_t NativeProcessorArchitecture();
 
+// True when the program runs with the rights of the system administrator
+// (the root user); never on Windows, where the embedded browser does not mind.
+bool RunsAsRoot();
+
 struct MemoryStatus {
     std::uint64_t TotalPhys = 0;
     std::uint64_t AvailPhys = 0;

@@ -29,6 +29,9 @@ struct AppState {
     QueryText QueryLines;
 
     bool PolygonsPending = true;
+    // Why the district boundaries are not loaded, after a failed load; empty
+    // once a load has succeeded (and before the first).
+    std::string PolygonLoadFailure;
     bool CutoffEnabled = true;
     bool GsakPolygonsFound = false;
 

@@ -31,9 +31,11 @@ protected:
 
 }  // namespace
 
-void KeepOpenOnEscape(QDialog* dialog)
+QObject* KeepOpenOnEscape(QDialog* dialog)
 {
-    dialog->installEventFilter(new EscapeFilter(dialog));
+    auto* filter = new EscapeFilter(dialog);
+    dialog->installEventFilter(filter);
+    return filter;
 }
 
 QString FromUtf8(std::string_view text)

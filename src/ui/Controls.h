@@ -35,7 +35,7 @@ void SetLabelText(QLabel* label, const QString& text);
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QFont& font);
 
 // A window without a cancel button: Escape does not close it.
-void KeepOpenOnEscape(QDialog* dialog);
+QObject* KeepOpenOnEscape(QDialog* dialog);  // the filter, to remove it again
 
 // Moves a window to the centre of the primary screen's available area.
 void CentreOnScreen(QWidget* window);

@@ -1,18 +1,22 @@
 #pragma once
-// The map of the overview window: the districts filled by coverage, their
-// real borders, the finds of the last scan as dots. Wheel zooms at the
+// The map of the overview window: the districts filled by coverage, the finds
+// of the last scan as dots gathered per screen cell (so dense areas keep their
+// colour), the real borders on top, each district's count where it fits, the
+// legend, a scale bar and the boundaries' source line. Wheel zooms at the
 // cursor, dragging pans; hovering tells what lies under the mouse.
 
 #include <QColor>
 #include <QImage>
 #include <QPainterPath>
 #include <QPointF>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <vector>
 
 #include "districts/district_overview.h"
+#include "districts/map_drawing.h"
 #include "geo/projection.h"
 
 namespace ql::ui {
@@ -24,7 +28,7 @@ public:
     static inline const QColor CoveredFill{102, 179, 102};     // green 0,128,0
     static inline const QColor NearBorderFill{255, 201, 102};  // orange 255,165,0
     static inline const QColor UncoveredFill{255, 102, 102};   // red 255,0,0
-    static inline const QColor BorderColour{64, 64, 64};
+    static inline const QColor BorderColour{40, 40, 40};
     static inline const QColor SelectedBorderColour{0, 0, 200};
     static inline const QColor CountedDot{0, 0, 0};
     static inline const QColor NotInPolygonDot{160, 0, 200};
@@ -43,9 +47,20 @@ public:
     // Shows the whole state.
     void fitAll();
 
-    // The map as drawn at the given size with the present view fitted to it
-    // when the widget has never been laid out.
-    QImage renderImage(QSize size) const;
+    // What an image of the map carries beyond the map itself.
+    struct Extras {
+        bool selection = true;  // the selected district's outline
+        QStringList caption;    // lines in a band above the map
+    };
+    // The map as drawn at the given size (in pixels of the given ratio) with
+    // the present view.
+    QImage renderImage(QSize size, const Extras& extras, double pixelRatio = 1.0) const;
+    QImage renderImage(QSize size) const { return renderImage(size, Extras{}); }
+
+    // The decisions the drawing follows, for tests.
+    std::vector<FindMark> findMarks(QSize size) const;
+    const std::array<LabelAnchor, DistrictCount>& labelAnchors() const { return anchors_; }
+    double scale() const { return scale_; }
 
     // What lies at a position of the widget.
     int districtAt(QPoint position) const;
@@ -71,6 +86,9 @@ protected:
 private:
     MapPoint mapOf(QPointF position) const;
     QColor fillOf(int district) const;
+    void paintLabels(QPainter& painter) const;
+    void paintFurniture(QPainter& painter, QSize size) const;
+    int sourceReserve() const;  // pixels kept free at the bottom when fitted
 
     const DistrictMap* districts_ = nullptr;
     const std::vector<CacheRow>* rows_ = nullptr;
@@ -80,6 +98,8 @@ private:
     std::array<QPainterPath, DistrictCount> fills_;
     std::array<QPainterPath, DistrictCount> borders_;
     std::vector<MapPoint> dots_;  // per row; NaN when the row has no place
+    std::array<LabelAnchor, DistrictCount> anchors_{};
+    std::vector<std::size_t> anchorsFor_;  // the polygons' sizes the anchors were found for
     double threshold_ = DefaultBorderThreshold;
     int selected_ = -1;
 

@@ -50,7 +50,7 @@ QVariant OverviewTableModel::headerData(int section, Qt::Orientation orientation
     case FindsColumn: return QStringLiteral("Funde");
     case BestFindColumn: return QStringLiteral("Bester Fund");
     case DateColumn: return QStringLiteral("Funddatum");
-    case DistanceColumn: return QStringLiteral("Abstand zum Rand (m)");
+    case DistanceColumn: return QStringLiteral("Randabstand (m)");
     case MarkColumn: return QStringLiteral("Randnah");
     default: return {};
     }

@@ -38,7 +38,6 @@ QPushButton* FlatButton(QWidget* parent, const char* name, const QString& text, 
 TfrmFK::TfrmFK(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("frmFK"));
-    KeepOpenOnEscape(this);  // no button cancels the window
     setModal(true);
     setFont(DesignFont(13));
 

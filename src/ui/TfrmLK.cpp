@@ -126,6 +126,11 @@ void TfrmLK::buildControls()
     bbtnOK_ = MakeOkButton(this, "bbtnOK", QStringLiteral("OK"), QSize(Scaled(18), Scaled(18)));
     ConnectGuarded(bbtnOK_, &QPushButton::clicked, this, &TfrmLK::bbtnOKClick);
 
+    // The way to the overview, in the free corner left of OK: the design's controls stay where they are.
+    auto* hint = new QLabel(QStringLiteral("Strg+K: Kreisübersicht"), this);
+    hint->setObjectName(QStringLiteral("lblUebersicht"));
+    rows.push_back({"lblUebersicht", 8, 750, 0, 0});
+
     resize(ScaledSize(ClientWidth, ClientHeight));
     auto* placement = new Placement(this, ClientWidth, ClientHeight);
     placement->apply(rows.data(), rows.size());

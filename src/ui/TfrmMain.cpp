@@ -1,6 +1,8 @@
 #include "ui/TfrmMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -215,10 +217,16 @@ void TfrmMain::buildMenu()
     datei->addAction(CheckAction_);
     datei->addSeparator()->setObjectName(QStringLiteral("N1"));
     datei->addAction(FileExit1_);
+    mnuKreisgrenzen_ = new QAction(QStringLiteral("Kreisgrenzen neu laden"), this);
+    mnuKreisgrenzen_->setObjectName(QStringLiteral("mnuKreisgrenzen"));
+    connect(mnuKreisgrenzen_, &QAction::triggered, this, [this] { Guarded(this, [&] { mnuKreisgrenzenClick(); }); });
+    connect(this, &TfrmMain::scanFinished, this, &TfrmMain::showBoundaryState);
+
     QMenu* extras = menuBar()->addMenu(QStringLiteral("Extras"));
     extras->setObjectName(QStringLiteral("Extras1"));
     extras->addAction(mnuHilfe_);
     extras->addAction(mnuUebersicht_);
+    extras->addAction(mnuKreisgrenzen_);
     extras->addSeparator()->setObjectName(QStringLiteral("N2"));
     extras->addAction(mnuInfo_);
 
@@ -254,6 +262,17 @@ void TfrmMain::showEvent(QShowEvent* event)
         CentreOnScreen(this);
     }
     QMainWindow::showEvent(event);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    if (!event->isAccepted()) return;
+    // A window still open (the overview is not modal) would keep the program
+    // running with the last scan's placemark files in the temporary folder.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible()) window->close();
+    QCoreApplication::quit();
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)

@@ -49,6 +49,9 @@ public:
     void mnuHilfeClick();
     void mnuInfoClick();
     void mnuUebersichtClick();  // the district overview (Ctrl+K)
+    void mnuKreisgrenzenClick();  // "Kreisgrenzen neu laden": the loader again, then a new scan
+    // The status line says whether the district boundaries are missing, and why.
+    void showBoundaryState();
 
 signals:
     // After every scan, also one that ended with an error.
@@ -57,6 +60,8 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Closing the main window ends the program: every other window closes too.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
@@ -91,6 +96,7 @@ private:
     QAction* mnuHilfe_ = nullptr;
     QAction* mnuInfo_ = nullptr;
     QAction* mnuUebersicht_ = nullptr;
+    QAction* mnuKreisgrenzen_ = nullptr;
 };
 
 }  // namespace ql::ui

@@ -130,6 +130,7 @@ void TfrmMain::btnExtrDatenClick()
     if (state_.PolygonsPending) {
         windows_.frmPoly->exec();
         state_.PolygonsPending = false;
+        showBoundaryState();
     }
     if (state_.QueryLines.Empty()) return;
 

@@ -71,7 +71,7 @@ private:
 TfrmPoly::TfrmPoly(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("frmPoly"));
-    KeepOpenOnEscape(this);  // no button cancels the window
+    escapeFilter_ = KeepOpenOnEscape(this);  // no button cancels the window
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -154,11 +154,23 @@ void TfrmPoly::FormActivate()
     if (loaderRunPending_) {
         bool completed = false;
         Guarded(this, [&] {
-            loadingRun();
+            try {
+                loadingRun();
+            } catch (const std::exception& e) {
+                state_.PolygonLoadFailure = ErrorBoxText(e.what()).toStdString();  // as the box shows it
+                throw;
+            }
             completed = true;
         });
-        // After a failed run OK stays disabled; the title bar closes the window.
-        if (!completed) return;
+        if (!completed) {
+            // The user is not stuck: OK, Enter and Escape close the window; no countdown.
+            bbtnOK_->setEnabled(true);
+            bbtnOK_->setFocus();
+            removeEventFilter(escapeFilter_);
+            return;
+        }
+        state_.PolygonLoadFailure.clear();
+        installEventFilter(escapeFilter_);
     }
     bbtnOK_->setEnabled(true);
     closeCountdown_ = CountdownStart;

@@ -37,6 +37,8 @@ public:
     void LogColoured(const QString& text, const QColor& colour);
 
     bool LoaderRunPending() const { return loaderRunPending_; }
+    // The next showing reads every file again ("Kreisgrenzen neu laden").
+    void RequestRun() { loaderRunPending_ = true; }
     int PolyIndex() const { return polyIndex_; }
     int CloseCountdown() const { return closeCountdown_; }
     bool isLoading() const { return loading_; }
@@ -63,6 +65,7 @@ private:
 
     // Loader state.
     bool loaderRunPending_ = true;
+    QObject* escapeFilter_ = nullptr;  // Escape does nothing, but after a failed run
     int polyIndex_ = 0;
     int closeCountdown_ = 10;
 

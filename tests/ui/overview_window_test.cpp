@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
+#include <QScreen>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -24,6 +26,7 @@
 #include "support/my_finds_query.h"
 #include "ui/DistrictMapView.h"
 #include "ui/OverviewTableModel.h"
+#include "ui/ProofListBar.h"
 #include "ui/TfrmOverview.h"
 #include "ui/Windows.h"
 
@@ -68,6 +71,42 @@ std::string SmallQuery()
     return testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, trier, mainz, outside});
 }
 
+// For the proof list: Mainz's finds from the cut-off on lie 40 m and 20 m
+// inside its border; its cathedral, farther inside, was found before.
+std::string ProofQuery()
+{
+    testquery::Cache kusel;
+    kusel.code = "GC1KUS";
+    kusel.name = "Fish &amp; Chips; \"frisch\"";
+    kusel.lat = "49.538";
+    kusel.lon = "7.398";
+    kusel.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
+    testquery::Cache trier = kusel;
+    trier.code = "GC2TRI";
+    trier.name = "Porta [Nigra]";
+    trier.lat = "49.7557";
+    trier.lon = "6.6394";
+    trier.logs = {{"Found it", "2010-03-04T07:00:00Z"}};
+    testquery::Cache dom = trier;
+    dom.code = "GC3MZ";
+    dom.name = "Dom";
+    dom.lat = "49.9990";
+    dom.lon = "8.2739";
+    testquery::Cache rand40 = kusel;
+    rand40.code = "GC5RND";
+    rand40.name = "Am Rand";
+    rand40.lat = "49.94501";
+    rand40.lon = "8.3236";
+    rand40.logs = {{"Found it", "2016-02-03T07:00:00Z"}};
+    testquery::Cache rand20 = rand40;
+    rand20.code = "GC6RND";
+    rand20.name = "Noch naeher";
+    rand20.lat = "49.94485";
+    rand20.lon = "8.32373";
+    rand20.logs = {{"Found it", "2016-02-04T07:00:00Z"}};
+    return testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, trier, dom, rand20, rand40});
+}
+
 class OverviewWindowTest : public MainWindowFixture {
 protected:
     void SetUp() override
@@ -83,6 +122,7 @@ protected:
     {
         child<QAction>("mnuUebersicht")->trigger();
         ui::TfrmOverview* w = fx.windows->frmOverview.get();
+        w->resize(1200, 760);  // larger than the test screen: the map's points lie apart
         QApplication::processEvents();
         return w;
     }
@@ -164,29 +204,71 @@ TEST_F(OverviewWindowTest, FollowsTheScansOfTheMainWindow)
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::FindsColumn), "1");
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::BestFindColumn), "GC2TRI");
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::DateColumn), "2010-03-04");
-    EXPECT_EQ(w->statusLabel()->text(), "3 von 36 Kreisen belegt, davon 0 nur randnah. 4 Funde, 1 nicht im Polygon.");
+    EXPECT_EQ(w->statusLabel()->text(), "3 von 36 Kreisen belegt, davon 0 nur randnah. 4 Funde, 1 nicht im Polygon. "
+                                        "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur "
+                                        "Funde ab diesem Tag.");
     EXPECT_EQ(colourAt(w, {49.7557, 6.6394}), ui::DistrictMapView::CoveredFill);
     SaveScreenshot(w, "overview_window");
 }
 
-TEST_F(OverviewWindowTest, ProofListIsCopiedAndSavedAsTheGoldenFile)
+TEST_F(OverviewWindowTest, ProofListInEachFormatIsCopiedAndSavedAsTheGoldenFiles)
 {
     ui::TfrmOverview* w = open();
-    openSmallQuery();
-    child<QCheckBox>("cboxStichtag")->click();  // filter off: three districts
-    const std::string golden = ReadBytes(QString::fromLatin1(QL_GOLDEN_DIR) + "/proof_list_small.txt");
-    ASSERT_FALSE(golden.empty());
-    EXPECT_EQ(w->ProofListText(), golden);
-    w->findChild<QPushButton*>("btnKopieren")->click();
-    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), golden);
-    const QString path = fx.tempDir.filePath("nachweis.txt");
-    w->SaveProofList(path);
-    w->SaveProofList(path);  // written twice: the same bytes
-    EXPECT_EQ(ReadBytes(path), golden);
+    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("proof.gpx"), ProofQuery()));
+    // The box off: the window counts the finds before the cut-off, the proof list does not.
+    child<QCheckBox>("cboxStichtag")->click();
+    EXPECT_TRUE(w->statusLabel()->text().endsWith(
+        "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur Funde ab diesem Tag."));
+    EXPECT_EQ(colourAt(w, {49.9990, 8.2739}), ui::DistrictMapView::CoveredFill);  // the cathedral counts here
+    auto* format = w->proofListBar()->formatBox();
+    EXPECT_EQ(format->count(), 3);
+    const struct {
+        ProofFormat format;
+        const char* golden;
+        const char* file;
+    } cases[] = {{ProofFormat::Text, "proof_list_small.txt", "nachweis.txt"},
+                 {ProofFormat::BBCode, "proof_list_small.bbcode", "nachweis.BBCode"},
+                 {ProofFormat::Csv, "proof_list_small.csv", "nachweis.csv"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.golden);
+        const std::string golden = ReadBytes(QString::fromLatin1(QL_GOLDEN_DIR) + "/" + c.golden);
+        ASSERT_FALSE(golden.empty());
+        EXPECT_EQ(w->ProofListText(c.format), golden);
+        w->proofListBar()->setFormat(c.format);
+        QApplication::clipboard()->clear();
+        w->messageLabel()->clear();
+        w->findChild<QPushButton*>("btnKopieren")->click();
+        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), golden);
+        EXPECT_EQ(w->messageLabel()->text(),
+                  "Nachweisliste als " + format->currentText() + " in die Zwischenablage kopiert.");
+        // The format follows the file type, whatever the choice says.
+        w->proofListBar()->setFormat(ProofFormat::Text);
+        const QString path = fx.tempDir.filePath(c.file);
+        w->SaveProofList(path);
+        w->SaveProofList(path);  // written twice: the same bytes
+        EXPECT_EQ(ReadBytes(path), golden);
+    }
+    EXPECT_EQ(w->proofListBar()->suggestedFileName(), "Nachweisliste 2017-01-01.txt");
 
-    const QString image = fx.tempDir.filePath("karte.png");
-    w->SaveImage(image);
-    EXPECT_EQ(QImage(image).size(), w->map()->size());
+    // The exported map: a caption band above it, the selection not outlined.
+    w->map()->setSelectedDistrict(Kusel);
+    const auto hasSelectionColour = [](const QImage& image) {
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == ui::DistrictMapView::SelectedBorderColour) return true;
+        return false;
+    };
+    EXPECT_TRUE(hasSelectionColour(w->map()->renderImage(w->map()->size())));
+    const QString path = fx.tempDir.filePath("karte.png");
+    w->SaveImage(path);
+    const QImage image(path);
+    EXPECT_EQ(image.width(), w->map()->width());
+    EXPECT_GT(image.height(), w->map()->height());
+    EXPECT_FALSE(hasSelectionColour(image));
+    EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 2), QColor(Qt::white));  // below the source box
+    const QStringList caption = {"Quenlorn: 3 von 36 Kreisen belegt", "Query vom 2017-01-01 - 00:00:00Z",
+                                 "Stichtag aus: auch Funde vor dem 2011-05-24 gezählt"};
+    EXPECT_EQ(w->exportCaption(), caption);
 }
 
 TEST_F(OverviewWindowTest, ThresholdMarksNearBorderDistrictsAndIsRemembered)
@@ -238,6 +320,95 @@ TEST_F(OverviewWindowTest, EmptyAndDegeneratePolygonsDrawNothingAndBreakNothing)
     EXPECT_EQ(w->map()->districtAt(w->map()->positionOf(AhrweilerInside).toPoint()), -1);
     EXPECT_EQ(cell(w, Kusel, ui::OverviewTableModel::FindsColumn), "0");  // the find now lies in no district
     EXPECT_EQ(w->overview().CoveredCount(), 1);
+}
+
+TEST_F(OverviewWindowTest, KeyboardEscapeClosesAccessKeysAreUniqueAndTabLeavesTheTable)
+{
+    QSettings().remove(QString::fromLatin1(ui::TfrmOverview::GeometrySetting));
+    child<QAction>("mnuUebersicht")->trigger();
+    ui::TfrmOverview* w = fx.windows->frmOverview.get();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+
+    // Every button and every labelled field has its own access key.
+    QList<QChar> keys;
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+        if (!b->isVisible() || b->text().isEmpty()) continue;
+        const QKeySequence key = QKeySequence::mnemonic(b->text());
+        EXPECT_FALSE(key.isEmpty()) << b->text().toStdString();
+        keys.append(b->text().at(b->text().indexOf('&') + 1).toLower());
+    }
+    for (QLabel* l : w->findChildren<QLabel*>())
+        if (l->buddy()) keys.append(l->text().at(l->text().indexOf('&') + 1).toLower());
+    EXPECT_GE(keys.size(), 7);
+    for (QChar k : keys) EXPECT_EQ(keys.count(k), 1) << QString(k).toStdString();
+    // Alt+K copies the list.
+    QApplication::clipboard()->clear();
+    QTest::keyClick(w, Qt::Key_K, Qt::AltModifier);
+    QTRY_VERIFY(QApplication::clipboard()->text().startsWith("Quenlorn: 0 von 36"));
+
+    // Tab goes on from the table.
+    w->table()->setFocus();
+    QTRY_VERIFY(w->table()->hasFocus());
+    QTest::keyClick(w->table(), Qt::Key_Tab);
+    QTRY_VERIFY(!w->table()->hasFocus());
+
+    // The window opens inside the screen; Escape closes it and its place is kept.
+    const QRect available = w->screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(w->frameGeometry())) << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+    EXPECT_LE(w->minimumSizeHint().width(), available.width());
+    EXPECT_LE(w->minimumSizeHint().height(), available.height());
+    w->resize(w->width() - 40, w->height() - 30);
+    const QSize size = w->size();
+    QTest::keyClick(w, Qt::Key_Escape);
+    QTRY_VERIFY(!w->isVisible());
+    ui::TfrmOverview again(fx.state);
+    again.show();
+    EXPECT_EQ(again.size(), size);
+}
+
+TEST_F(OverviewWindowTest, WithAHundredThousandFindsEveryDistrictKeepsItsColour)
+{
+    // 100,000 finds spread evenly over the state's box, a few in no district.
+    std::vector<CacheRow> rows;
+    rows.reserve(100'000);
+    std::uint32_t seed = 20;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) / double(1u << 24);
+    };
+    for (int i = 0; i < 100'000; ++i) {
+        CacheRow row;
+        row.Point = {48.95 + 2.1 * next(), 6.1 + 2.5 * next()};
+        row.DistrictIndex = fx.state.PolyTable.Find(row.Point).value_or(-1);
+        row.NotInPolygon = row.DistrictIndex < 0;
+        row.FindDate = "2015-01-01";
+        rows.push_back(std::move(row));
+    }
+    const DistrictOverview overview = BuildDistrictOverview(fx.state.PolyTable, rows);
+    ui::DistrictMapView map;
+    map.resize(900, 800);
+    map.setDistricts(fx.state.PolyTable);
+    map.setScan(&rows, &overview);
+    map.setThreshold(100);
+    map.fitAll();
+    const QImage image = map.renderImage(map.size());
+    image.save(QStringLiteral(QL_RUNTIME_DIR "/../screenshots/overview_map_100k_test.png"));
+
+    int checked = 0;
+    for (int d = 0; d < DistrictCount; ++d) {
+        int inside = 0, coloured = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                if (map.districtAt({x, y}) == d) {
+                    ++inside;
+                    coloured += image.pixelColor(x, y) == ui::DistrictMapView::CoveredFill;
+                }
+        if (inside < 40) continue;  // too small at this size to judge
+        ++checked;
+        EXPECT_GE(coloured, inside / 2) << DistrictNames[static_cast<std::size_t>(d)] << ": " << coloured << " of " << inside;
+    }
+    EXPECT_GE(checked, 24);
 }
 
 }  // namespace

@@ -54,7 +54,15 @@ TEST(Placement, EveryDesignRowOfEveryWindowNamesAControl)
     EXPECT_EQ(PlacedControls(w.frmMain.get()), 17u);
     EXPECT_EQ(PlacedControls(w.frmPoly.get()), 4u);
     EXPECT_EQ(PlacedControls(w.frmInfo.get()), 18u);
-    EXPECT_EQ(PlacedControls(w.frmLK.get()), 3u + 2 * 24 + 2 * 12);  // frames, OK, name and count per district
+    // Frames, OK, the overview hint, name and count per district.
+    EXPECT_EQ(PlacedControls(w.frmLK.get()), 4u + 2 * 24 + 2 * 12);
+    // The hint lies in the free corner: it touches none of the design's controls.
+    const auto* hint = w.frmLK->findChild<QLabel*>("lblUebersicht");
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->text(), "Strg+K: Kreisübersicht");
+    for (const char* name : {"gboxLK", "gboxSK", "bbtnOK"})
+        EXPECT_FALSE(hint->geometry().intersects(w.frmLK->findChild<QWidget*>(name)->geometry())) << name;
+    EXPECT_TRUE(w.frmLK->rect().contains(hint->geometry()));
     EXPECT_EQ(PlacedControls(w.frmFK.get()), 2u);
     EXPECT_EQ(PlacedControls(w.frmWeb.get()), 2u);
 }

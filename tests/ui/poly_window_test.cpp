@@ -1,7 +1,11 @@
 // The polygon loader window over the shipped folder and over folders with a
 // missing, a broken and an unreadable file.
 
+#include <QAction>
 #include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
 #include <QGroupBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -18,7 +22,11 @@
 #include "platform/platform.h"
 #include "support/ui_support.h"
 #include "ui/ErrorBox.h"
+#include "state/app_state.h"
+#include "ui/TfrmMain.h"
+#include "ui/TfrmOverview.h"
 #include "ui/TfrmPoly.h"
+#include "ui/Windows.h"
 
 namespace ql::test {
 namespace {
@@ -231,7 +239,7 @@ TEST_F(FailedRunTest, MissingFileEndsTheRunAndKeepsEarlierPolygons)
 #endif
     EXPECT_EQ(ui::ErrorBoxHistory().first(),
               ui::ErrorBoxText("Datei " + dir + "Bad Kreuznach.txt kann nicht geöffnet werden. " + reason));
-    EXPECT_FALSE(buttonEnabledAfterError);
+    EXPECT_TRUE(buttonEnabledAfterError);  // the user is not stuck
     EXPECT_EQ(captionAfterError, "OK");
     EXPECT_TRUE(captions.isEmpty());
     EXPECT_TRUE(poly->LoaderRunPending());
@@ -257,7 +265,7 @@ TEST_F(FailedRunTest, BrokenFileEndsTheRunAndTheNextShowingStartsOver)
 
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
     EXPECT_EQ(ui::ErrorBoxHistory().first(), "'6.6,1' ist kein gültiger Gleitkommawert.");
-    EXPECT_FALSE(buttonEnabledAfterError);
+    EXPECT_TRUE(buttonEnabledAfterError);  // the user is not stuck
     EXPECT_TRUE(poly->LoaderRunPending());
     EXPECT_EQ(poly->PolyIndex(), 33);
     EXPECT_FALSE(fx.state.PolyTable[32].empty());
@@ -296,6 +304,58 @@ TEST_F(FailedRunTest, UnreadableFileShowsTheFileErrorThenTheOpenError)
         QString::fromStdString("Datei " + dir + "Ahrweiler.txt kann nicht geöffnet werden. ")));
     EXPECT_EQ(poly->PolyIndex(), 0);
     EXPECT_TRUE(poly->LoaderRunPending());
+}
+
+TEST_F(FailedRunTest, AfterAFailedLoadEscapeClosesTheLoaderAndTheWindowsSayWhy)
+{
+    fx.state.PolygonDir = fx.programDir.filePath("fehlt").toStdString() + "/";
+    bool escaped = false;
+    Exec({}, [&] {
+        if (ui::ErrorBoxHistory().isEmpty() || poly->isLoading() || escaped) return;
+        escaped = true;
+        buttonEnabledAfterError = button()->isEnabled();
+        QTest::keyClick(poly, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(escaped);
+    EXPECT_TRUE(buttonEnabledAfterError);
+    EXPECT_FALSE(poly->isVisible());
+    ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
+    EXPECT_EQ(QString::fromStdString(fx.state.PolygonLoadFailure), ui::ErrorBoxHistory().first());
+
+    // The main window's status line and the overview say that the boundaries are missing, and why.
+    ui::TfrmMain* main = fx.windows->frmMain.get();
+    main->showBoundaryState();
+    const QString why = "Kreisgrenzen nicht geladen: " + ui::ErrorBoxHistory().first();
+    EXPECT_EQ(main->statusBar()->currentMessage(), why + " (Extras: Kreisgrenzen neu laden)");
+    fx.state.Rows.resize(2);  // a scan without boundaries
+    main->showBoundaryState();
+    EXPECT_EQ(main->statusBar()->currentMessage(),
+              why + " Die Funde sind keinem Kreis zugeordnet. (Extras: Kreisgrenzen neu laden)");
+    fx.state.Rows.clear();
+    ui::TfrmOverview overview(fx.state);
+    EXPECT_TRUE(overview.statusLabel()->text().startsWith(why)) << overview.statusLabel()->text().toStdString();
+    auto* reload = main->findChild<QAction*>("mnuKreisgrenzen");
+    ASSERT_NE(reload, nullptr);
+    EXPECT_EQ(reload->text(), "Kreisgrenzen neu laden");
+    EXPECT_TRUE(main->findChild<QMenu*>("Extras1")->actions().contains(reload));
+
+    // Loaded again from a good folder: the state and the status line clear.
+    fx.state.PolygonDir = CopyOfShippedFolder();
+    ui::ErrorBoxHistory().clear();
+    poly->RequestRun();
+    Exec([&](const QString&) { poly->bbtnOKClick(); });
+    EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty());
+    EXPECT_TRUE(fx.state.PolygonLoadFailure.empty());
+    main->showBoundaryState();
+    EXPECT_EQ(main->statusBar()->currentMessage(), "");
+    // Escape keeps a successful loader open, as before.
+    bool stayed = false;
+    Exec([&](const QString&) {
+        QTest::keyClick(poly, Qt::Key_Escape);
+        stayed = poly->isVisible();
+        poly->bbtnOKClick();
+    });
+    EXPECT_TRUE(stayed);
 }
 
 }  // namespace

@@ -206,4 +206,9 @@ std::string ThousandsSeparator()
     return separator.empty() ? std::string(".") : separator;
 }
 
+bool RunsAsRoot()
+{
+    return ::geteuid() == 0;
+}
+
 }  // namespace ql::platform

@@ -118,4 +118,9 @@ std::string ThousandsSeparator()
     return Utf8(std::wstring_view(buffer, ::wcsnlen(buffer, 8)));
 }
 
+bool RunsAsRoot()
+{
+    return false;
+}
+
 }  // namespace ql::platform

@@ -1,0 +1,21 @@
+#pragma once
+// The overview window's save dialogs and the error of a file not written.
+
+#include <QString>
+
+class QWidget;
+
+namespace ql::ui {
+
+// The path chosen in a save dialog (Qt's own, named for tests), empty when
+// cancelled. suggested is the file name offered first.
+QString SaveDialogPath(QWidget* parent, const char* name, const QString& caption, const QString& filters,
+                       const QString& suffix, const QString& suggested = {});
+
+// Throws "Datei "%s" kann nicht erstellt werden." with the reason after it.
+[[noreturn]] void ThrowNotWritten(const QString& path, const QString& reason);
+
+// Writes bytes to path whole, or throws the error above.
+void WriteBytes(const QString& path, const QByteArray& bytes);
+
+}  // namespace ql::ui

@@ -1,0 +1,135 @@
+// The program as a process: quitting with the overview open ends it and
+// removes the placemark files; started as root it runs with the browser's
+// sandbox off and says so.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+#include "support/my_finds_query.h"
+#include "support/ui_support.h"
+
+namespace ql::test {
+namespace {
+
+struct ProcessRun {
+    bool finished = false;
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ProcessRun RunScripted(const QStringList& arguments, const QString& tempDir, bool keepSandboxSetting,
+                       const QString& platform = QStringLiteral("offscreen"), const QString& scale = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    env.insert(QStringLiteral("TMPDIR"), tempDir);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), tempDir);  // the user's own settings stay untouched
+    if (!scale.isEmpty()) env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+    if (!keepSandboxSetting) {
+        env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+        // Only the flags that keep Chromium quiet; the sandbox is the program's choice.
+        env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("--disable-gpu"));
+    }
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(QL_RUNTIME_DIR "/quenlorn_scripted"), arguments);
+    ProcessRun run;
+    run.finished = process.waitForFinished(120000);  // a program that does not end fails here
+    if (!run.finished) process.kill(), process.waitForFinished();
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+TEST(ProgramProcess, QuitWithTheOverviewOpenEndsTheProgramAndRemovesThePlacemarkFiles)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    testquery::Cache outside;  // in Luxembourg: a placemark file
+    outside.code = "GC4LUX";
+    outside.name = "Draussen";
+    outside.lat = "49.61";
+    outside.lon = "6.13";
+    outside.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
+    testquery::Cache kusel = outside;
+    kusel.code = "GC1KUS";
+    kusel.lat = "49.538";
+    kusel.lon = "7.398";
+    const QString query = WriteFile(temp.filePath("finds.gpx"), testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, outside}));
+    const QString tempDir = temp.filePath("tmp");
+    ASSERT_TRUE(QDir().mkpath(tempDir));
+
+    const ProcessRun run = RunScripted({QStringLiteral("quit"), query}, tempDir, true);
+    ASSERT_TRUE(run.finished) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("overview=1\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("started=1\n")));
+    EXPECT_EQ(QDir(tempDir).entryList(QDir::Files), QStringList()) << "placemark files left behind";
+}
+
+TEST(ProgramProcess, StartedAsRootRunsWithTheSandboxOffAndSaysSo)
+{
+    if (!platform::RunsAsRoot()) GTEST_SKIP() << "needs the root user";
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const ProcessRun run = RunScripted({QStringLiteral("start")}, temp.path(), false);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("started=1\n")));
+    EXPECT_TRUE(run.err.contains(
+        QStringLiteral("Quenlorn läuft als Benutzer root: der eingebettete Browser startet ohne seine Sandbox.")))
+        << run.err.toStdString();
+}
+
+// A screen as the offscreen platform reads it from a file.
+QString ScreenConfig(const QTemporaryDir& dir, int width, int height)
+{
+    const QString path = dir.filePath(QStringLiteral("screen.json"));
+    WriteFile(path, "{\"windowFrameMargins\": true, \"screens\": [{\"name\": \"s\", \"x\": 0, \"y\": 0, \"width\": " +
+                        std::to_string(width) + ", \"height\": " + std::to_string(height) +
+                        ", \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}");
+    return QStringLiteral("offscreen:configfile=") + path;
+}
+
+TEST(ProgramProcess, OverviewWithTheDemoQueryFitsSmallAndScaledScreens)
+{
+    const struct {
+        int width, height;
+        const char* scale;
+        const char* picture;
+        int logicalWidth, logicalHeight;
+    } screens[] = {{1366, 768, "", "overview_demo_1366x768", 1366, 768},
+                   {1920, 1080, "2", "overview_demo_1920x1080_scale2", 960, 540}};
+    for (const auto& s : screens) {
+        SCOPED_TRACE(s.picture);
+        QTemporaryDir temp;
+        ASSERT_TRUE(temp.isValid());
+        const QString shots = QStringLiteral(QL_RUNTIME_DIR "/../screenshots");
+        QDir().mkpath(shots);
+        const QString picture = shots + "/" + s.picture + ".png";
+        QFile::remove(picture);
+        const ProcessRun run = RunScripted({QStringLiteral("overview"), QStringLiteral(QL_RUNTIME_DIR "/demo/demo-myfinds.zip"), picture},
+                                           temp.path(), true, ScreenConfig(temp, s.width, s.height),
+                                           QString::fromLatin1(s.scale));
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("fits=1\n"))) << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("buttons=1\n"))) << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("screen=%1x").arg(s.logicalWidth))) << run.out.toStdString();
+        if (s.logicalWidth >= 1366) {
+            EXPECT_TRUE(run.out.contains(QStringLiteral("columns=1\n"))) << run.out.toStdString();
+        }
+        EXPECT_FALSE(QImage(picture).isNull());
+    }
+}
+
+}  // namespace
+}  // namespace ql::test
