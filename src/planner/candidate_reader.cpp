@@ -2,6 +2,7 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -300,7 +301,7 @@ private:
         }
     }
 
-    // The prefixed namespaces in force at the waypoint that it did not declare itself, innermost first.
+    // The prefixed namespaces in force at the waypoint that it did not declare itself.
     std::vector<std::pair<std::string, std::string>> OuterPrefixes(int waypointDepth) const
     {
         std::vector<std::pair<std::string, std::string>> out;
@@ -311,6 +312,7 @@ private:
             for (const Binding& inner : bindings_) shadowed |= inner.depth >= waypointDepth && inner.prefix == b->prefix;
             if (!shadowed) out.emplace_back(b->prefix, b->uri);
         }
+        std::reverse(out.begin(), out.end());  // in the order the document declares them
         return out;
     }
 

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "archive/extract.h"
+#include "archive/zip_mask.h"
+#include "archive/zip_reader.h"
 #include "base/query_limits.h"
 #include "base/user_error.h"
 #include "core/query_pipeline.h"
@@ -52,12 +54,32 @@ FileResult ReadCaught(const std::string& path)
 std::vector<Candidate> ReadCandidateFile(const std::string& path)
 {
     if (HasZipExtension(path)) {
+        // Every GPX at the archive's top level: a pocket query's archive holds
+        // the caches and, often first, their additional waypoints.
+        zip::ZipReader archive;
+        archive.Open(path);
+        std::vector<std::string> names;
+        for (const zip::ZipEntry& entry : archive.Entries()) {
+            if (!zip::MatchesMask(entry.Name, "*.gpx")) continue;
+            if (entry.UncompressedSize > MaxCandidateFileBytes) ThrowFileTooLarge(path, entry.UncompressedSize);
+            names.push_back(entry.Name);
+        }
+        if (names.empty()) throw UserError("Das Archiv \"" + path + "\" enthält keine GPX-Datei.");
+        std::vector<Candidate> caches;
         NoProgress progress;
-        const platform::LargeBuffer gpx = ExtractFirstGpx(path, progress);
-        if (gpx.Size() > MaxCandidateFileBytes) ThrowFileTooLarge(path, gpx.Size());
-        return ReadCandidateGpx(gpx.View(), path);
+        for (const std::string& name : names) {
+            platform::LargeBuffer gpx;
+            archive.ExtractToStream(name, gpx, progress);
+            std::vector<Candidate> more = ReadCandidateGpx(gpx.View(), path);
+            caches.insert(caches.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+        }
+        return caches;
     }
     std::unique_ptr<platform::ReadOnlyFile> file = platform::OpenReadOnly(path);
+    if (!file) {
+        platform::RequireRegularFile(path);  // says why, in the system's words
+        throw UserError("Die Suchliste \"" + path + "\" ist nicht vorhanden.");
+    }
     const std::uint64_t size = file->Size();
     if (size > MaxCandidateFileBytes) ThrowFileTooLarge(path, size);
     std::string bytes(static_cast<std::size_t>(size), '\0');
@@ -74,10 +96,10 @@ std::vector<Candidate> ReadCandidateFile(const std::string& path)
 CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, const CodeSet& found)
 {
     CandidateLoad load;
-    std::vector<std::string> wanted;
+    std::vector<std::string> wanted, refused;
     for (const std::string& path : paths) {
         if (files_.size() + wanted.size() >= MaxCandidateFiles) {
-            load.Errors.push_back("Die Suchliste \"" + path + "\" wurde nicht geladen: Höchstens " +
+            refused.push_back("Die Suchliste \"" + path + "\" wurde nicht geladen: Höchstens " +
                                   std::to_string(MaxCandidateFiles) + " Suchlisten sind möglich.");
             continue;
         }
@@ -109,6 +131,7 @@ CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, cons
         load.AlreadyFound += one.AlreadyFound;
         load.Errors.insert(load.Errors.end(), one.Errors.begin(), one.Errors.end());
     }
+    load.Errors.insert(load.Errors.end(), refused.begin(), refused.end());  // the refused paths came last
     return load;
 }
 
