@@ -128,6 +128,10 @@ public:
         XML_SetNamespaceDeclHandler(parser_, &Reader::OnNamespaceStart, &Reader::OnNamespaceEnd);
         XML_SetXmlDeclHandler(parser_, &Reader::OnXmlDecl);
         XML_SetStartDoctypeDeclHandler(parser_, &Reader::OnDoctype);
+        // UTF-16 (a byte-order mark, or a zero byte up front without one) is read, but its bytes are no UTF-8 to copy.
+        if (bytes_.size() >= 2 && (bytes_.starts_with("\xFE\xFF") || bytes_.starts_with("\xFF\xFE") ||
+                                   bytes_[0] == '\0' || bytes_[1] == '\0'))
+            copyable_ = false;
         if (XML_Parse(parser_, bytes_.data(), static_cast<int>(bytes_.size()), XML_TRUE) == XML_STATUS_ERROR) {
             if (notGpx_) throw UserError("Die Datei \"" + fileName_ + "\" ist keine GPX-Datei.");
             const auto line = static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser_));
