@@ -49,6 +49,7 @@ public:
     void mnuHilfeClick();
     void mnuInfoClick();
     void mnuUebersichtClick();  // the district overview (Ctrl+K)
+    void mnuSuchlisteClick();   // the overview, then its candidate lists' open dialog
 
 signals:
     // After every scan, also one that ended with an error.
@@ -91,6 +92,7 @@ private:
     QAction* mnuHilfe_ = nullptr;
     QAction* mnuInfo_ = nullptr;
     QAction* mnuUebersicht_ = nullptr;
+    QAction* mnuSuchliste_ = nullptr;
 };
 
 }  // namespace ql::ui

@@ -25,6 +25,7 @@
 #include "core/proof_list.h"
 #include "core/web_hosts.h"
 #include "platform/platform.h"
+#include "ui/CandidatePanel.h"
 #include "ui/Controls.h"
 #include "ui/DistrictMapView.h"
 #include "ui/ErrorBox.h"
@@ -130,9 +131,17 @@ void TfrmOverview::buildControls()
     bar->addWidget(btnSpeichern_);
     bar->addWidget(btnSchliessen_);
 
+    // The planner under the map and the table.
+    planner_ = new CandidatePanel(state_, map_, this);
+    auto* planSplitter = new QSplitter(Qt::Vertical, this);
+    planSplitter->addWidget(splitter);
+    planSplitter->addWidget(planner_);
+    planSplitter->setStretchFactor(0, 3);
+    planSplitter->setStretchFactor(1, 2);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblStatus_);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(planSplitter, 1);
     layout->addLayout(bar);
 
     map_->setThreshold(threshold());
@@ -157,7 +166,9 @@ void TfrmOverview::buildControls()
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 map_->setSelectedDistrict(current.isValid() ? proxy_->mapToSource(current).row() : -1);
+                planner_->setDistrict(current.isValid() ? proxy_->mapToSource(current).row() : -1);
             });
+    connect(planner_, &CandidatePanel::districtChosen, this, [this](int d) { selectDistrict(d); });
     connect(map_, &DistrictMapView::districtClicked, this, [this](int d) { selectDistrict(d); });
     connect(map_, &DistrictMapView::findActivated, this, [this](int row) { Guarded(this, [&] { openListing(row); }); });
 }
@@ -177,6 +188,7 @@ void TfrmOverview::thresholdChanged(int metres)
     QSettings().setValue(QString::fromLatin1(ThresholdSetting), metres);
     map_->setThreshold(metres);
     model_->setThreshold(metres);
+    planner_->setThreshold(metres);
     showStatus();
 }
 
@@ -187,6 +199,7 @@ void TfrmOverview::ScanFinished()
     map_->setDistricts(state_.PolyTable);
     map_->setScan(&state_.Rows, &overview_);
     model_->setScan(&state_.Rows, &overview_, threshold());
+    planner_->ScanFinished(overview_, threshold());
     table_->resizeColumnsToContents();
     showStatus();
 }

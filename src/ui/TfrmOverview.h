@@ -19,6 +19,7 @@ namespace ql { struct AppState; }
 
 namespace ql::ui {
 
+class CandidatePanel;
 class DistrictMapView;
 class OverviewTableModel;
 
@@ -45,6 +46,7 @@ public:
     void SaveImage(const QString& path) const;
 
     DistrictMapView* map() const { return map_; }
+    CandidatePanel* planner() const { return planner_; }
     QTableView* table() const { return table_; }
     QLabel* statusLabel() const { return lblStatus_; }
     const DistrictOverview& overview() const { return overview_; }
@@ -74,6 +76,7 @@ private:
     QPushButton* btnKopieren_ = nullptr;
     QPushButton* btnSpeichern_ = nullptr;
     QPushButton* btnSchliessen_ = nullptr;
+    CandidatePanel* planner_ = nullptr;  // the missing districts' candidates, under the map
 };
 
 }  // namespace ql::ui
