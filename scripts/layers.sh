@@ -16,7 +16,7 @@ names = dict(re.findall(r'"(node\d+)" \[ label = "([^"]+)"', text))
 links = defaultdict(set)
 for a, b in re.findall(r'"(node\d+)" -> "(node\d+)"', text):
     links[names[a]].add(names[b])
-ours = [n for n in ["ql_base", "ql_platform", "ql_geo", "ql_archive", "ql_core", "ql_ui", "quenlorn"] if n in names.values()]
+ours = [n for n in ["ql_base", "ql_platform", "ql_geo", "ql_archive", "ql_core", "ql_planner", "ql_ui", "quenlorn"] if n in names.values()]
 for lib in ours:
     shown = sorted(d for d in links[lib] if d.startswith("ql_") or d in ("ZLIB::ZLIB", "Qt6::Widgets", "Qt6::WebEngineWidgets"))
     print(f"{lib} -> {', '.join(shown) if shown else '(nothing)'}")

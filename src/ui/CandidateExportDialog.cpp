@@ -19,7 +19,10 @@ CandidateExportDialog::CandidateExportDialog(int selected, int wantedDistricts, 
     rbAusgewaehlt_ = new QRadioButton(QStringLiteral("Die ausgewählten Caches (%1)").arg(selected), this);
     rbAusgewaehlt_->setObjectName(QStringLiteral("rbAusgewaehlt"));
     rbAusgewaehlt_->setEnabled(selected > 0);
-    rbBeste_ = new QRadioButton(QStringLiteral("Die besten je fehlendem Kreis (%1 Kreise):").arg(wantedDistricts), this);
+    rbBeste_ = new QRadioButton(QStringLiteral("Die besten je fehlendem Kreis (%1 %2):")
+                                    .arg(wantedDistricts)
+                                    .arg(wantedDistricts == 1 ? QStringLiteral("Kreis") : QStringLiteral("Kreise")),
+                                this);
     rbBeste_->setObjectName(QStringLiteral("rbBeste"));
     spinAnzahl_ = new QSpinBox(this);
     spinAnzahl_->setObjectName(QStringLiteral("spinAnzahl"));

@@ -87,6 +87,7 @@ void CandidatePanel::buildControls()
     lblSuchlisten_ = new QLabel(this);
     lblSuchlisten_->setObjectName(QStringLiteral("lblSuchlisten"));
     lblSuchlisten_->setWordWrap(true);
+    lblSuchlisten_->setMinimumHeight(2 * lblSuchlisten_->fontMetrics().lineSpacing() + 2);
     btnLaden_ = button("btnSuchlisteLaden", QStringLiteral("Suchliste laden..."));
     btnLeeren_ = button("btnSuchlistenLeeren", QStringLiteral("Leeren"));
     edtHeimat_ = new QLineEdit(this);
@@ -298,11 +299,11 @@ void CandidatePanel::showDistricts()
         tblKreise_->setItem(row, 0, name);
         tblKreise_->setItem(row, 1, new QTableWidgetItem(CoverageWord(dc.coverage)));
         auto* count = new QTableWidgetItem(QString::number(dc.ranked.size()));
-        count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         tblKreise_->setItem(row, 2, count);
         if (d == district_) tblKreise_->selectRow(row);
     }
     tblKreise_->resizeColumnsToContents();
+    tblKreise_->horizontalHeader()->setStretchLastSection(true);
 }
 
 void CandidatePanel::setDistrict(int district)
