@@ -56,8 +56,14 @@ QString CandidateMapLayer::toolTipAt(QPoint position) const
 
 void CandidateMapLayer::paintEvent(QPaintEvent*)
 {
-    if (!caches_) return;
     QPainter painter(this);
+    drawOn(painter);
+}
+
+void CandidateMapLayer::drawOn(QPainter& painter) const
+{
+    if (!caches_) return;
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(SymbolOutline, 1.5));
     painter.setBrush(SymbolFill);
@@ -68,6 +74,7 @@ void CandidateMapLayer::paintEvent(QPaintEvent*)
         const QPolygonF diamond({{p.x(), p.y() - r}, {p.x() + r, p.y()}, {p.x(), p.y() + r}, {p.x() - r, p.y()}});
         painter.drawPolygon(diamond);
     }
+    painter.restore();
 }
 
 bool CandidateMapLayer::eventFilter(QObject* watched, QEvent* event)

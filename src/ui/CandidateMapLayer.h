@@ -5,6 +5,7 @@
 // on a double-click. The map itself is not changed.
 
 #include <QColor>
+#include <QPainter>
 #include <QWidget>
 
 #include <vector>
@@ -30,6 +31,9 @@ public:
     // The candidate at a position of the map, or -1.
     long long candidateAt(QPoint position) const;
     QString toolTipAt(QPoint position) const;
+
+    // Draws the symbols onto a picture of the map taken at the map's size.
+    void drawOn(QPainter& painter) const;
 
 signals:
     void candidateActivated(std::size_t cache);

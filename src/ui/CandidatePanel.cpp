@@ -13,8 +13,10 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -169,6 +171,10 @@ void CandidatePanel::buildControls()
     layout->addWidget(chart_, 3);
 
     layer_ = new CandidateMapLayer(map_);
+    btnPlaner_ = new QPushButton(QStringLiteral("Fehlende Kreise planen"));
+    btnPlaner_->setObjectName(QStringLiteral("btnPlaner"));
+    btnPlaner_->setCheckable(true);
+    connect(btnPlaner_, &QPushButton::toggled, this, &CandidatePanel::setOpen);
 
     ConnectGuarded(btnLaden_, &QPushButton::clicked, this, &CandidatePanel::btnLadenClick);
     ConnectGuarded(btnLeeren_, &QPushButton::clicked, this, &CandidatePanel::btnLeerenClick);
@@ -198,6 +204,33 @@ void CandidatePanel::buildControls()
     });
     connect(layer_, &CandidateMapLayer::candidateActivated, this,
             [this](std::size_t cache) { Guarded(this, [&] { openListing(cache); }); });
+}
+
+void CandidatePanel::attachTo(QSplitter* splitter)
+{
+    splitter_ = splitter;
+    splitter_->setCollapsible(splitter_->indexOf(this), true);
+    setOpen(false);
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] { btnPlaner_->setChecked(isOpen()); });
+}
+
+bool CandidatePanel::isOpen() const
+{
+    return splitter_ && !isHidden() && splitter_->sizes().value(splitter_->indexOf(const_cast<CandidatePanel*>(this))) > 0;
+}
+
+void CandidatePanel::setOpen(bool open)
+{
+    btnPlaner_->setChecked(open);
+    if (!splitter_ || (open && isOpen())) return;
+    // Closed, the panel is hidden, and with it the splitter's handle: the map keeps all the room.
+    setVisible(open);
+    if (!open) return;
+    const int total = std::max(100, splitter_->height());
+    QList<int> sizes = splitter_->sizes();
+    const int mine = splitter_->indexOf(this);
+    for (int i = 0; i < sizes.size(); ++i) sizes[i] = i == mine ? total * 2 / 5 : total * 3 / 5;
+    splitter_->setSizes(sizes);
 }
 
 void CandidatePanel::ScanFinished(const DistrictOverview& overview, double thresholdMetres)
@@ -231,6 +264,7 @@ void CandidatePanel::btnLadenClick()
 
 void CandidatePanel::LoadFiles(const QStringList& paths)
 {
+    setOpen(true);
     std::vector<std::string> files;
     for (const QString& p : paths) files.push_back(Native(p));
     const CodeSet found = state_.QueryLines.Empty() ? CodeSet{} : FoundCodes(state_.QueryLines);
@@ -377,6 +411,21 @@ std::string CandidatePanel::TripList() const
 void CandidatePanel::btnListeClick()
 {
     QGuiApplication::clipboard()->setText(FromUtf8(TripList()));
+}
+
+QImage CandidatePanel::WithPlan(QImage mapImage) const
+{
+    QPainter painter(&mapImage);
+    layer_->drawOn(painter);
+    const QSize chartSize(std::min(360, mapImage.width() / 3), std::min(150, mapImage.height() / 4));
+    if (chartSize.width() >= 120 && chartSize.height() >= 60) {
+        const QPoint corner(mapImage.width() - chartSize.width() - 6, mapImage.height() - chartSize.height() - 6);
+        painter.setPen(QColor(120, 120, 120));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawImage(corner, chart_->renderImage(chartSize));
+        painter.drawRect(QRect(corner, chartSize).adjusted(0, 0, -1, -1));
+    }
+    return mapImage;
 }
 
 void CandidatePanel::openListing(std::size_t cache)

@@ -5,6 +5,7 @@
 // filters, the export as GPX or as a list, the candidates on the map and the
 // progress chart.
 
+#include <QImage>
 #include <QWidget>
 
 #include <array>
@@ -20,6 +21,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QTableView;
 class QTableWidget;
 
@@ -40,6 +42,13 @@ public:
 
     CandidatePanel(AppState& state, DistrictMapView* map, QWidget* parent = nullptr);
     ~CandidatePanel() override;
+
+    // The splitter whose second part the panel is: it opens there when a list
+    // is loaded or its button is pressed, and starts closed.
+    void attachTo(QSplitter* splitter);
+    QPushButton* toggleButton() const { return btnPlaner_; }
+    void setOpen(bool open);
+    bool isOpen() const;
 
     // The overview was built again (a scan, the threshold).
     void ScanFinished(const DistrictOverview& overview, double thresholdMetres);
@@ -65,6 +74,10 @@ public:
     // "Als Liste kopieren".
     void btnListeClick();
     std::string TripList() const;
+
+    // The map's picture with the candidates on it and the progress chart in
+    // its lower right corner, for "Bild speichern...".
+    QImage WithPlan(QImage mapImage) const;
 
     const CandidateSet& candidates() const { return set_; }
     const CandidatePlan& plan() const { return plan_; }
@@ -115,6 +128,8 @@ private:
     QPushButton* btnListe_ = nullptr;
     ProgressChart* chart_ = nullptr;
     CandidateMapLayer* layer_ = nullptr;
+    QPushButton* btnPlaner_ = nullptr;
+    QSplitter* splitter_ = nullptr;
 };
 
 }  // namespace ql::ui

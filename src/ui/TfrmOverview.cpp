@@ -77,6 +77,7 @@ void TfrmOverview::buildControls()
     lblStatus_->setTextFormat(Qt::PlainText);
 
     map_ = new DistrictMapView(this);
+    planner_ = new CandidatePanel(state_, map_, this);
 
     model_ = new OverviewTableModel(this);
     proxy_ = new QSortFilterProxyModel(this);
@@ -126,18 +127,17 @@ void TfrmOverview::buildControls()
     bar->addSpacing(12);
     bar->addWidget(btnEinpassen_);
     bar->addWidget(btnBild_);
+    bar->addWidget(planner_->toggleButton());
     bar->addStretch(1);
     bar->addWidget(btnKopieren_);
     bar->addWidget(btnSpeichern_);
     bar->addWidget(btnSchliessen_);
 
     // The planner under the map and the table.
-    planner_ = new CandidatePanel(state_, map_, this);
     auto* planSplitter = new QSplitter(Qt::Vertical, this);
     planSplitter->addWidget(splitter);
     planSplitter->addWidget(planner_);
-    planSplitter->setStretchFactor(0, 3);
-    planSplitter->setStretchFactor(1, 2);
+    planner_->attachTo(planSplitter);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblStatus_);
@@ -242,7 +242,7 @@ void TfrmOverview::SaveProofList(const QString& path) const
 
 void TfrmOverview::SaveImage(const QString& path) const
 {
-    if (!map_->renderImage(map_->size()).save(path, "PNG")) ThrowNotWritten(path, QString());
+    if (!planner_->WithPlan(map_->renderImage(map_->size())).save(path, "PNG")) ThrowNotWritten(path, QString());
 }
 
 void TfrmOverview::selectDistrict(int district)

@@ -248,6 +248,12 @@ TEST_F(CandidatePanelTest, ProgressChartCountsDistrictsByFirstFindAndFindsDropLa
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_EQ(steps[0].date, "2015-06-01");
     EXPECT_EQ(steps[1].covered, 2);
+    // Saved with the map, in its corner.
+    const QString saved = fx.tempDir.filePath("karte.png");
+    overview->SaveImage(saved);
+    const QImage withChart(saved);
+    EXPECT_EQ(withChart.size(), overview->map()->size());
+    EXPECT_TRUE(HasColour(withChart, withChart.rect(), ui::ProgressChart::CutoffColour, 10));
     const QImage chart = panel->chart()->renderImage({400, 160});
     EXPECT_TRUE(HasColour(chart, chart.rect(), ui::ProgressChart::CutoffColour, 10));
     EXPECT_TRUE(HasColour(chart, chart.rect(), ui::ProgressChart::LineColour, 10));
