@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -170,6 +171,27 @@ TEST_F(CandidatePanelTest, ListsLoadIntoCountsTableAndMapAndABrokenFileIsNamed)
     const QImage shot = SaveScreenshot(overview, "overview_candidates");
     EXPECT_TRUE(HasColour(shot, AreaOf(shot, overview, map), ui::CandidateMapLayer::SymbolFill, 10));
     SaveScreenshot(panel, "candidate_table");
+}
+
+TEST_F(CandidatePanelTest, DoubleClickOnASymbolOrARowOpensTheListingAndFindsStayAsTheyWere)
+{
+    std::vector<std::string> opened;
+    platform::SetShellOpenOverride([&](const std::string& file, const std::string&) {
+        opened.push_back(file);
+        return 42;
+    });
+    panel->LoadFiles({list1});
+    panel->setDistrict(Ahrweiler);
+    QApplication::processEvents();
+    ui::DistrictMapView* map = overview->map();
+    QTest::mouseDClick(map, Qt::LeftButton, {}, map->positionOf(AhrweilerFar).toPoint());
+    // A find's dot still opens its own listing.
+    QTest::mouseDClick(map, Qt::LeftButton, {}, map->positionOf({49.9990, 8.2739}).toPoint());
+    const QModelIndex first = panel->table()->model()->index(0, 0);
+    emit panel->table()->doubleClicked(first);
+    platform::SetShellOpenOverride({});
+    EXPECT_EQ(opened, (std::vector<std::string>{"http://coord.info/GC7FAR", "http://coord.info/GC3MZ",
+                                                 "http://coord.info/" + first.data().toString().toStdString()}));
 }
 
 TEST_F(CandidatePanelTest, HomePointSortsByDistanceIsRememberedAndRefusesBadText)
