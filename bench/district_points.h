@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/district_map.h"
+#include "districts/district_map.h"
 
 namespace bench {
 

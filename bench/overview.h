@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "core/app_state.h"
-#include "core/district_overview.h"
+#include "state/app_state.h"
+#include "districts/district_overview.h"
 
 namespace bench {
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "archive/extract.h"
 #include "base/user_error.h"
 #include "commands.h"
-#include "core/app_state.h"
-#include "core/district_overview.h"
-#include "core/query_pipeline.h"
+#include "state/app_state.h"
+#include "districts/district_overview.h"
+#include "query/query_pipeline.h"
+#include "scan/query_scan.h"
 #include "district_points.h"
 #include "measure.h"
 #include "planner/candidate_set.h"
@@ -40,15 +40,8 @@ std::string BoxText(std::string message)
 void ScanMyFinds(ql::AppState& state, const std::string& path)
 {
     state.QueryFileName = path;
-    if (ql::HasZipExtension(path)) {
-        bench::SilentProgress progress;
-        state.QueryLines = ql::QueryText::FromBuffer(ql::ExtractFirstGpx(path, progress));
-    } else {
-        state.QueryLines = ql::LoadQueryFile(path);
-    }
-    std::string queryDate;
-    if (!ql::IsMyFindsQuery(state.QueryLines, queryDate))
-        throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
+    state.QueryLines = ql::OpenQuery(path);
+    if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
     const ql::QueryScan scan = ql::ScanQuery(state);
     if (!scan.Incomplete.empty()) std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
 }

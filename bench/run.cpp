@@ -12,12 +12,13 @@
 
 #include "archive/extract.h"
 #include "commands.h"
-#include "core/app_state.h"
-#include "core/proof_list.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "reports/proof_list.h"
+#include "query/query_pipeline.h"
+#include "scan/query_scan.h"
+#include "scan/scanner.h"
 #include "core/tables.h"
-#include "core/text_cut.h"
+#include "scan/text_cut.h"
 #include "base/user_error.h"
 #include "geo/number.h"
 #include "geo/point_in_polygon.h"
@@ -152,23 +153,18 @@ int Run(const Options& options)
     bench::Stopwatch loadClock;
     const double loadCpu = bench::ProcessCpuSeconds();
     std::size_t gpxBytes = 0;
-    if (zip) {
-        bench::SilentProgress progress;
-        ql::platform::LargeBuffer bytes = ql::ExtractFirstGpx(options.file, progress);
+    {
+        ql::NoExtractProgress progress;
+        ql::platform::LargeBuffer bytes = ql::ReadQueryBytes(options.file, progress);
         gpxBytes = bytes.Size();
         state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
-    } else {
-        state.QueryLines = ql::LoadQueryFile(options.file);
-        std::error_code ec;
-        gpxBytes = static_cast<std::size_t>(std::filesystem::file_size(options.file, ec));
     }
     Stage(zip ? "extract+split" : "read+split", loadClock.seconds(), loadCpu, 0, state);
 
     bench::Stopwatch checkClock;
-    std::string queryDate;
-    const bool myFinds = ql::IsMyFindsQuery(state.QueryLines, queryDate);
-    std::fprintf(stderr, "%-14s %9.4f s  %s\n", "my-finds check", checkClock.seconds(), myFinds ? queryDate.c_str() : "no");
-    if (!myFinds) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
+    const std::optional<std::string> queryDate = ql::IsMyFindsQuery(state.QueryLines);
+    std::fprintf(stderr, "%-14s %9.4f s  %s\n", "my-finds check", checkClock.seconds(), queryDate ? queryDate->c_str() : "no");
+    if (!queryDate) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
 
     bench::Stopwatch scanClock;
     const double scanCpu = bench::ProcessCpuSeconds();

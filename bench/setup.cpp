@@ -7,7 +7,7 @@
 
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
-#include "core/polygon_files.h"
+#include "districts/polygon_files.h"
 #include "platform/platform.h"
 
 namespace bench {

@@ -1,19 +1,13 @@
 #pragma once
 // What a benchmark run sets up around the engine: a temporary folder, the
-// district polygons and an extraction without progress display.
+// district polygons.
 
 #include <string>
 
 #include "archive/extract.h"
-#include "core/app_state.h"
+#include "state/app_state.h"
 
 namespace bench {
-
-class SilentProgress : public ql::ExtractProgress {
-public:
-    void OnFileProgress(double) override {}
-    void OnOverallProgress(double) override {}
-};
 
 // A fresh folder under the system's temporary folder ("PREFIX-XXXXXX"),
 // removed again with everything in it at the end.

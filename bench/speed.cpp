@@ -14,10 +14,10 @@
 #include "archive/extract.h"
 #include "base/user_error.h"
 #include "commands.h"
-#include "core/app_state.h"
-#include "core/placemark.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "scan/placemark.h"
+#include "query/query_pipeline.h"
+#include "scan/scanner.h"
 #include "measure.h"
 #include "platform/platform.h"
 #include "setup.h"
@@ -156,7 +156,7 @@ private:
 
 // Opens one query as the program does: load (read or extract), check and
 // split, the My Finds check, the scan with its placemark files.
-void OpenOnce(ql::AppState& state, const std::string& runFolder, const std::string& file, bool zip, OpenSeries& out)
+void OpenOnce(ql::AppState& state, const std::string& runFolder, const std::string& file, OpenSeries& out)
 {
     // A first open, as at the program's start: the last run's query goes
     // before the clock starts, and its files stay where they are, in a folder
@@ -169,19 +169,13 @@ void OpenOnce(ql::AppState& state, const std::string& runFolder, const std::stri
     state.TempDir = bench::MakeFolderIn(runFolder, "run");
     const PeakGrowth growth;
     bench::Stopwatch clock;
-    ql::platform::LargeBuffer bytes;
-    if (zip) {
-        bench::SilentProgress progress;
-        bytes = ql::ExtractFirstGpx(file, progress);
-    } else {
-        bytes = ql::platform::ReadWholeFileLarge(file);
-    }
+    ql::NoExtractProgress progress;
+    ql::platform::LargeBuffer bytes = ql::ReadQueryBytes(file, progress);
     const std::size_t size = bytes.Size();
     const double loaded = clock.seconds();
     state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
     const double split = clock.seconds();
-    std::string date;
-    if (!ql::IsMyFindsQuery(state.QueryLines, date)) throw ql::UserError("not a My Finds query: " + file);
+    if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError("not a My Finds query: " + file);
     const double checked = clock.seconds();
     ql::ScanWaypoints(state);
     const double total = clock.seconds();
@@ -221,11 +215,11 @@ int Run(const Options& options)
     OpenSeries gpx, zip;
     for (int run = 0; run < options.runs; ++run) {
         gpx.tool.Add(bench::TimeWordCountLines(options.gpx).wall);
-        OpenOnce(state, temp.path(), options.gpx, false, gpx);
+        OpenOnce(state, temp.path(), options.gpx, gpx);
         if (!options.zip.empty()) {
             std::size_t bytes = 0;
             zip.tool.Add(bench::TimeShellCommand(unzipCount, bytes));
-            OpenOnce(state, temp.path(), options.zip, true, zip);
+            OpenOnce(state, temp.path(), options.zip, zip);
         }
     }
     const int rows = static_cast<int>(state.Rows.size());

@@ -11,9 +11,9 @@
 #include "archive/zip_mask.h"
 #include "archive/zip_reader.h"
 #include "commands.h"
-#include "core/app_state.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "query/query_pipeline.h"
+#include "scan/scanner.h"
 #include "base/user_error.h"
 #include "measure.h"
 #include "setup.h"
@@ -73,7 +73,7 @@ int Compare(const std::string& file, std::string polygons)
     bench::TimeShellCommand(unzip, unzipBytes);  // brings the archive into the cache for both
     const bench::Timing unzipSeconds =
         Best(bench::ChildrenCpuSeconds, [&] { return bench::TimeShellCommand(unzip, unzipBytes); });
-    bench::SilentProgress progress;
+    ql::NoExtractProgress progress;
     const bench::Timing extractSeconds = Best(bench::ProcessCpuSeconds, [&] {
         bench::Stopwatch clock;
         ourBytes = ql::ExtractFirstGpx(file, progress).Size();
@@ -97,12 +97,11 @@ int Compare(const std::string& file, std::string polygons)
     double stages[4] = {};
     const bench::Timing openSeconds = Best(bench::ProcessCpuSeconds, [&] {
         bench::Stopwatch clock;
-        ql::platform::LargeBuffer bytes = ql::ExtractFirstGpx(file, progress);
+        ql::platform::LargeBuffer bytes = ql::ReadQueryBytes(file, progress);
         const double extracted = clock.seconds();
         state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
         const double split = clock.seconds();
-        std::string date;
-        myFinds = ql::IsMyFindsQuery(state.QueryLines, date);
+        myFinds = ql::IsMyFindsQuery(state.QueryLines).has_value();
         const double checked = clock.seconds();
         if (myFinds) rows = ql::ScanWaypoints(state);
         const double total = clock.seconds();

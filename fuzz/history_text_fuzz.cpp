@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/rtf_reader.h"
-#include "core/system_text.h"
+#include "info/rtf_reader.h"
+#include "info/system_text.h"
 
 namespace {
 

@@ -14,19 +14,16 @@
 
 #include "archive/extract.h"
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/query_pipeline.h"
-#include "core/query_text.h"
-#include "core/placemark.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "query/query_pipeline.h"
+#include "scan/query_scan.h"
+#include "query/query_text.h"
+#include "scan/placemark.h"
+#include "scan/scanner.h"
 #include "geo/point_in_polygon.h"
 
 namespace {
 
-struct NoProgress : ql::ExtractProgress {
-    void OnFileProgress(double) override {}
-    void OnOverallProgress(double) override {}
-};
 
 ql::TPolyArray Square(double lat, double lon, double size)
 {
@@ -71,14 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     state.PolyTable.SetPolygon(0, Square(49, 7, 1));
     state.PolyTable.SetPolygon(24, Square(49.5, 7.5, 1));
     try {
-        if (zip) {
-            NoProgress progress;
-            state.QueryLines = ql::QueryText::FromBuffer(ql::ExtractFirstGpx(path, progress));
-        } else {
-            state.QueryLines = ql::LoadQueryFile(path);
-        }
-        std::string date;
-        if (ql::IsMyFindsQuery(state.QueryLines, date)) {
+        state.QueryLines = ql::OpenQuery(path);
+        if (ql::IsMyFindsQuery(state.QueryLines)) {
             const ql::QueryScan scan = ql::ScanQuery(state);
             if (scan.Rows != static_cast<int>(state.Rows.size())) __builtin_trap();
             if (state.NIPList.size() != static_cast<std::size_t>(state.NotInPolygonCount)) __builtin_trap();

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/user_error.h"
-#include "core/polygon_files.h"
+#include "districts/polygon_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -8,9 +8,9 @@
 
 #include <unistd.h>
 
-#include "core/app_state.h"
-#include "core/query_text.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "query/query_text.h"
+#include "scan/scanner.h"
 #include "base/user_error.h"
 #include "geo/point_in_polygon.h"
 

@@ -12,16 +12,11 @@
 
 namespace {
 
-struct NoProgress : ql::ExtractProgress {
-    void OnFileProgress(double) override {}
-    void OnOverallProgress(double) override {}
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    NoProgress progress;
+    ql::NoExtractProgress progress;
     ql::zip::ZipReader reader;
     try {
         reader.Open(std::make_unique<ql::zip::MemoryFile>(std::string(reinterpret_cast<const char*>(data), size)));

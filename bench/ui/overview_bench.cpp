@@ -15,9 +15,9 @@
 #include "../measure.h"
 #include "../setup.h"
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "query/query_pipeline.h"
+#include "scan/scanner.h"
 #include "ui/DistrictMapView.h"
 #include "ui/TfrmOverview.h"
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         state.TempDir = temp.path();
         state.CutoffEnabled = !noCutoff;
         bench::LoadPolygons(state, polygons);
-        state.QueryLines = ql::LoadQueryFile(file);
+        state.QueryLines = ql::OpenQuery(file);
         bench::Stopwatch scanClock;
         const double scanCpu = bench::ProcessCpuSeconds();
         const int rows = ql::ScanWaypoints(state);

@@ -6,9 +6,9 @@
 #include <QMessageBox>
 #include <QTranslator>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "base/user_error.h"
-#include "core/placemark.h"
+#include "scan/placemark.h"
 #include "platform/platform.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"

@@ -15,6 +15,13 @@ public:
     virtual void OnOverallProgress(double percent) = 0;
 };
 
+// Progress nobody watches.
+class NoExtractProgress : public ExtractProgress {
+public:
+    void OnFileProgress(double) override {}
+    void OnOverallProgress(double) override {}
+};
+
 // The decoded bytes of the first top-level entry matching "*.gpx", in a buffer
 // sized by the entry's declared size. The archive is only read. Throws UserError with the reader's message on any failure.
 platform::LargeBuffer ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress);

@@ -10,7 +10,7 @@
 #include "archive/zip_reader.h"
 #include "base/query_limits.h"
 #include "base/user_error.h"
-#include "core/query_pipeline.h"
+#include "query/query_pipeline.h"
 #include "planner/candidate_reader.h"
 #include "platform/platform.h"
 

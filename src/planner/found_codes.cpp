@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/ascii.h"
-#include "core/line_kinds.h"
+#include "query/line_kinds.h"
 
 namespace ql {
 

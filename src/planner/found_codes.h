@@ -5,7 +5,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "core/query_text.h"
+#include "query/query_text.h"
 
 namespace ql {
 

@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "base/user_error.h"
-#include "core/web_hosts.h"
+#include "reports/web_hosts.h"
 #include "platform/platform.h"
 
 namespace ql {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "core/district_map.h"
-#include "core/district_overview.h"
+#include "districts/district_map.h"
+#include "districts/district_overview.h"
 #include "core/tables.h"
 #include "geo/point.h"
 #include "planner/candidate.h"

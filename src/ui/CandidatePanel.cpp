@@ -25,8 +25,8 @@
 
 #include "base/query_limits.h"
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/web_hosts.h"
+#include "state/app_state.h"
+#include "reports/web_hosts.h"
 #include "planner/found_codes.h"
 #include "planner/gpx_export.h"
 #include "planner/home_point.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/district_overview.h"
+#include "districts/district_overview.h"
 #include "planner/candidate_set.h"
 #include "planner/plan.h"
 

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/character_references.h"
+#include "reports/character_references.h"
 #include "geo/border_distance.h"
 #include "ui/Controls.h"
 

@@ -12,7 +12,7 @@
 #include <array>
 #include <vector>
 
-#include "core/district_overview.h"
+#include "districts/district_overview.h"
 #include "geo/projection.h"
 
 namespace ql::ui {

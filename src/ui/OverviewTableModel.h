@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "core/district_overview.h"
+#include "districts/district_overview.h"
 
 namespace ql::ui {
 

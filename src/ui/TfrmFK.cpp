@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/web_hosts.h"
+#include "reports/web_hosts.h"
 #include "platform/platform.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"

@@ -14,10 +14,10 @@
 
 #include <algorithm>
 
-#include "core/app_state.h"
-#include "core/system_text.h"
+#include "state/app_state.h"
+#include "info/system_text.h"
 #include "base/user_error.h"
-#include "core/web_hosts.h"
+#include "reports/web_hosts.h"
 #include "platform/platform.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"

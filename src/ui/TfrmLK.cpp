@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "core/tables.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"

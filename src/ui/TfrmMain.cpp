@@ -15,10 +15,10 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include "core/app_state.h"
-#include "core/web_hosts.h"
-#include "core/placemark.h"
-#include "core/polygon_files.h"
+#include "state/app_state.h"
+#include "reports/web_hosts.h"
+#include "scan/placemark.h"
+#include "districts/polygon_files.h"
 #include "ui/CacheListModel.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
@@ -244,7 +244,9 @@ void TfrmMain::FormCreate()
     ListView1_->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1_->setShowGrid(true);
 
-    ResolvePolygonDir(state_, registry_);
+    const PolygonFolder polygons = ResolvePolygonDir(state_.ProgramDir, registry_);
+    state_.PolygonDir = polygons.Dir;
+    state_.GsakPolygonsFound = polygons.GsakFound;
     state_.DistrictTally.fill(0);
     state_.PlacemarkFiles.clear();
 }

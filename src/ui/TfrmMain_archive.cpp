@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "archive/extract.h"
-#include "core/app_state.h"
-#include "core/query_text.h"
+#include "state/app_state.h"
+#include "query/query_pipeline.h"
 #include "ui/TfrmMain.h"
 
 namespace ql::ui {
@@ -88,7 +88,7 @@ void TfrmMain::btnExtrZipClick()
         ArchiveProgressDisplay progress(*lblReady_, *pbProgress_);
         // The decoded entry becomes the query buffer itself; on a failure the
         // previous lines stay.
-        state_.QueryLines = QueryText::FromBuffer(ExtractFirstGpx(state_.QueryFileName, progress));
+        state_.QueryLines = OpenQuery(state_.QueryFileName, progress);
     }
 
     lblReady_->setText(QStringLiteral("FERTIG !"));

@@ -1,7 +1,7 @@
 // The main window's way to the district overview: made when first opened,
 // then shown again; it follows every scan through scanFinished.
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "ui/CandidatePanel.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmOverview.h"

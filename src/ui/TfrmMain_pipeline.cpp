@@ -10,9 +10,10 @@
 #include <QPushButton>
 
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/query_pipeline.h"
-#include "core/scanner.h"
+#include "state/app_state.h"
+#include "query/query_pipeline.h"
+#include "scan/query_scan.h"
+#include "scan/scanner.h"
 #include "ui/CacheListModel.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
@@ -105,7 +106,7 @@ void TfrmMain::FileOpen1Accept(const QString& fileName)
             btnExtrZipClick();
             return;
         }
-        state_.QueryLines = LoadQueryFile(state_.QueryFileName);
+        state_.QueryLines = OpenQuery(state_.QueryFileName);
         pbProgress_->setValue(100);
         lblReady_->setText(QStringLiteral("FERTIG !"));
         lblReady_->adjustSize();
@@ -122,9 +123,8 @@ void TfrmMain::btnExtrDatenClick()
     }
     if (state_.QueryLines.Empty()) return;
 
-    std::string queryDate;
-    if (IsMyFindsQuery(state_.QueryLines, queryDate)) {
-        lblQueryDatum_->setText(FromUtf8(queryDate));
+    if (const std::optional<std::string> queryDate = IsMyFindsQuery(state_.QueryLines)) {
+        lblQueryDatum_->setText(FromUtf8(*queryDate));
         lblQueryDatum_->adjustSize();
         QueryScan scan;
         {

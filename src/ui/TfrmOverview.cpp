@@ -21,9 +21,9 @@
 #include <cmath>
 
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/proof_list.h"
-#include "core/web_hosts.h"
+#include "state/app_state.h"
+#include "reports/proof_list.h"
+#include "reports/web_hosts.h"
 #include "platform/platform.h"
 #include "ui/CandidatePanel.h"
 #include "ui/Controls.h"

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "core/district_overview.h"
+#include "districts/district_overview.h"
 
 class QLabel;
 class QPushButton;

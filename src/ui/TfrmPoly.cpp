@@ -15,10 +15,10 @@
 #include <algorithm>
 #include <string>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
-#include "core/polygon_files.h"
+#include "districts/polygon_files.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
 #include "ui/Icons.h"

@@ -9,8 +9,8 @@
 #include <QWebEngineView>
 #include <QWindow>
 
-#include "core/app_state.h"
-#include "core/nip_page.h"
+#include "state/app_state.h"
+#include "reports/nip_page.h"
 #include "platform/platform.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"

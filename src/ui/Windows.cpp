@@ -1,6 +1,6 @@
 #include "ui/Windows.h"
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "ui/ErrorBox.h"
 #include "ui/TfrmFK.h"
 #include "ui/TfrmInfo.h"

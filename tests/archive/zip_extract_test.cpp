@@ -12,7 +12,7 @@
 
 #include "archive/extract.h"
 #include "archive/zip_reader.h"
-#include "core/query_text.h"
+#include "query/query_text.h"
 #include "base/user_error.h"
 #include "support/win_support.h"
 #include "support/zip_builder.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/district_map.h"
-#include "core/polygon_files.h"
+#include "districts/district_map.h"
+#include "districts/polygon_files.h"
 #include "core/tables.h"
 #include "geo/district_locator.h"
 #include "geo/point_in_polygon.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/query_text.h"
+#include "query/query_text.h"
 #include "planner/candidate_set.h"
 #include "planner/found_codes.h"
 #include "planner_fixtures.h"

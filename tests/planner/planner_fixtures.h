@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/district_map.h"
+#include "districts/district_map.h"
 #include "planner/candidate.h"
 
 namespace ql::test {

@@ -19,8 +19,8 @@
 
 #include "archive/extract.h"
 #include "base/user_error.h"
-#include "core/polygon_files.h"
-#include "core/query_pipeline.h"
+#include "districts/polygon_files.h"
+#include "query/query_pipeline.h"
 #include "platform/platform.h"
 #include "support/error_of.h"
 
@@ -41,11 +41,6 @@ TEST(Messages, ControlCharactersNeverReachTheUser)
 #ifndef _WIN32
 
 namespace fs = std::filesystem;
-
-struct Silent : ExtractProgress {
-    void OnFileProgress(double) override {}
-    void OnOverallProgress(double) override {}
-};
 
 class SpecialFiles : public ::testing::Test {
 protected:
@@ -70,19 +65,18 @@ TEST_F(SpecialFiles, AFifoIsRefusedWithoutWaitingForAWriter)
     const std::string gpx = (dir / "x.gpx").string(), zip = (dir / "x.zip").string();
     ASSERT_EQ(::mkfifo(gpx.c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo(zip.c_str(), 0600), 0);
-    EXPECT_EQ(ErrorOf([&] { (void)LoadQueryFile(gpx); }), Refusal(gpx));
-    Silent progress;
-    EXPECT_EQ(ErrorOf([&] { (void)ExtractFirstGpx(zip, progress); }), Refusal(zip));
+    EXPECT_EQ(ErrorOf([&] { (void)OpenQuery(gpx); }), Refusal(gpx));
+    EXPECT_EQ(ErrorOf([&] { (void)OpenQuery(zip); }), Refusal(zip));
     EXPECT_EQ(ErrorOf([&] { platform::RequireRegularFile(gpx); }), Refusal(gpx));
 }
 
 TEST_F(SpecialFiles, DevicesFoldersSocketsAndLinksToThemAreRefused)
 {
-    EXPECT_EQ(ErrorOf([] { (void)LoadQueryFile("/dev/zero"); }), Refusal("/dev/zero"));
+    EXPECT_EQ(ErrorOf([] { (void)OpenQuery("/dev/zero"); }), Refusal("/dev/zero"));
     const std::string link = (dir / "Landkreis.txt").string();
     fs::create_symlink("/dev/zero", link);
     EXPECT_EQ(ErrorOf([&] { (void)LoadPolygonFile(link); }), Refusal(link));
-    EXPECT_EQ(ErrorOf([&] { (void)LoadQueryFile(dir.string()); }), Refusal(dir.string()));
+    EXPECT_EQ(ErrorOf([&] { (void)OpenQuery(dir.string()); }), Refusal(dir.string()));
 
     const std::string socketPath = (dir / "s.gpx").string();
     const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -91,13 +85,13 @@ TEST_F(SpecialFiles, DevicesFoldersSocketsAndLinksToThemAreRefused)
     ASSERT_LT(socketPath.size(), sizeof address.sun_path);
     std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
     ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    EXPECT_EQ(ErrorOf([&] { (void)LoadQueryFile(socketPath); }), Refusal(socketPath));
+    EXPECT_EQ(ErrorOf([&] { (void)OpenQuery(socketPath); }), Refusal(socketPath));
     ::close(s);
 
     // A regular file behind a link is read.
     std::ofstream(dir / "q.gpx") << "a\nb";
     fs::create_symlink(dir / "q.gpx", dir / "link.gpx");
-    EXPECT_EQ(LoadQueryFile((dir / "link.gpx").string()).Size(), 2u);
+    EXPECT_EQ(OpenQuery((dir / "link.gpx").string()).Size(), 2u);
 }
 
 TEST_F(SpecialFiles, TheTemporaryFolderFaultsNameTheFolder)

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/polygon_files.h"
+#include "districts/polygon_files.h"
 #include "platform/platform.h"
 #include "support/win_support.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "base/user_error.h"
-#include "core/app_state.h"
-#include "core/polygon_files.h"
+#include "state/app_state.h"
+#include "districts/polygon_files.h"
 #include "core/tables.h"
 #include "platform/platform.h"
 #include "support/win_support.h"
@@ -129,6 +129,13 @@ protected:
         fs::remove_all(root_, ec);
     }
 
+    void Resolve(platform::RegistryReader& registry)
+    {
+        const PolygonFolder folder = ResolvePolygonDir(state_.ProgramDir, registry);
+        state_.PolygonDir = folder.Dir;
+        state_.GsakPolygonsFound = folder.GsakFound;
+    }
+
     fs::path root_, program_, base_;
     AppState state_;
     std::unique_ptr<OwnKey> key_;
@@ -144,13 +151,13 @@ TEST_F(WinGsakFolder, ShortExePathLeadsToTheBaseFolderNamedAfterItsLongForm)
     const std::string polygons = test::Utf8(base_) + "\\locations\\counties\\deu\\all_deu\\";
 
     auto registry = platform::MakeRegistryReader();
-    ResolvePolygonDir(state_, *registry);
+    Resolve(*registry);
     // Without GSAK's polygon folder the one beside the program serves.
     EXPECT_EQ(state_.PolygonDir, state_.ProgramDir + "rlp_polygons\\");
     EXPECT_FALSE(state_.GsakPolygonsFound);
 
     fs::create_directories(test::PathOf(polygons));
-    ResolvePolygonDir(state_, *registry);
+    Resolve(*registry);
     EXPECT_EQ(state_.PolygonDir, polygons);
     EXPECT_TRUE(state_.GsakPolygonsFound);
 }
@@ -160,12 +167,12 @@ TEST_F(WinGsakFolder, WithoutTheKeyOrWithAValueOfAnotherTypeTheFolderBesideThePr
     fs::create_directories(base_ / "locations" / "counties" / "deu" / "all_deu");
     key_->SetNumber(L"ExePath", 1);
     auto registry = platform::MakeRegistryReader();
-    ResolvePolygonDir(state_, *registry);
+    Resolve(*registry);
     EXPECT_EQ(state_.PolygonDir, state_.ProgramDir + "rlp_polygons\\");
     EXPECT_FALSE(state_.GsakPolygonsFound);
 
     key_.reset();  // GSAK's key is gone
-    ResolvePolygonDir(state_, *registry);
+    Resolve(*registry);
     EXPECT_EQ(state_.PolygonDir, state_.ProgramDir + "rlp_polygons\\");
     EXPECT_FALSE(state_.GsakPolygonsFound);
 }

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/system_text.h"
+#include "info/system_text.h"
 #include "platform/platform.h"
 #include "support/win_support.h"
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app_state.h"
+#include "state/app_state.h"
 #include "platform/platform.h"
 #include "ui/Windows.h"
 

@@ -21,7 +21,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/polygon_files.h"
+#include "districts/polygon_files.h"
 #include "core/tables.h"
 #include "main_window_fixture.h"
 #include "planner/candidate_reader.h"

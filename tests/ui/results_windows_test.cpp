@@ -18,9 +18,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/nip_page.h"
+#include "reports/nip_page.h"
 #include "core/tables.h"
-#include "core/placemark.h"
+#include "scan/placemark.h"
 #include "support/ui_support.h"
 #include "ui/ErrorBox.h"
 #include "ui/TfrmFK.h"

@@ -1,0 +1,87 @@
+#include "query/query_pipeline.h"
+
+#include "base/query_limits.h"
+#include "base/user_error.h"
+#include "platform/platform.h"
+
+namespace ql {
+
+bool HasZipExtension(std::string_view path)
+{
+    const auto dot = path.rfind('.');
+    if (dot == std::string_view::npos) return false;
+    std::string ext(path.substr(dot));
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return ext == ".zip";
+}
+
+platform::LargeBuffer ReadQueryBytes(const std::string& path, ExtractProgress& progress)
+{
+    if (HasZipExtension(path)) return ExtractFirstGpx(path, progress);
+    // A file beyond the limit is refused before it is read.
+    if (const auto file = platform::OpenReadOnly(path); file && file->Size() > MaxQueryBytes)
+        ThrowQueryTooLarge(file->Size());
+    return platform::ReadWholeFileLarge(path);
+}
+
+QueryText OpenQuery(const std::string& path, ExtractProgress& progress)
+{
+    return QueryText::FromBuffer(ReadQueryBytes(path, progress));
+}
+
+QueryText OpenQuery(const std::string& path)
+{
+    NoExtractProgress progress;
+    return OpenQuery(path, progress);
+}
+
+namespace {
+void RemoveAll(std::string& text, std::string_view what)
+{
+    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos))
+        text.erase(pos, what.size());
+}
+}  // namespace
+
+std::optional<std::string> IsMyFindsQuery(const QueryText& lines)
+{
+    if (lines.At(2).find("My Finds Pocket Query") == std::string_view::npos) return std::nullopt;
+    std::string date(lines.At(6));
+    RemoveAll(date, "</time>");
+    RemoveAll(date, "<time>");
+    std::string shown;
+    shown.reserve(date.size() + 8);
+    for (char c : date) {
+        if (c == 'T') shown += " - ";
+        else shown += c;
+    }
+    return shown;
+}
+
+namespace {
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+}  // namespace
+
+bool EndsWithClosingLine(const QueryText& lines)
+{
+    for (std::size_t i = lines.Size(); i-- > 0;) {
+        std::string_view line = lines.At(i);
+        while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+        if (line.empty()) continue;
+        return line.ends_with("</gpx>");
+    }
+    return false;
+}
+
+std::string IncompleteQueryText(const std::string& path, std::size_t finds)
+{
+    return "Die Datei \"" + path + "\" ist unvollständig: Die abschließende Zeile </gpx> fehlt. " +
+           (finds == 1 ? std::string("Es wurde 1 Fund gelesen.")
+                       : "Es wurden " + std::to_string(finds) + " Funde gelesen.");
+}
+
+}  // namespace ql

@@ -1,0 +1,237 @@
+#include "query/query_text.h"
+
+#include <cstring>
+#include <algorithm>
+#include <exception>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "base/query_limits.h"
+#include "base/user_error.h"
+#include "base/utf8.h"
+#include "query/line_breaks.h"
+#include "query/line_kinds.h"
+
+namespace ql {
+
+namespace {
+
+platform::LargeBuffer CopyToBuffer(std::string_view bytes)
+{
+    platform::LargeBuffer buffer(bytes.size());
+    if (!bytes.empty()) std::memcpy(buffer.Data(), bytes.data(), bytes.size());
+    buffer.SetSize(bytes.size());
+    return buffer;
+}
+
+bool StartsWithByteOrderMark(const char* data, std::size_t n)
+{
+    return n >= 3 && static_cast<unsigned char>(data[0]) == 0xEF && static_cast<unsigned char>(data[1]) == 0xBB &&
+           static_cast<unsigned char>(data[2]) == 0xBF;
+}
+
+}  // namespace
+
+QueryText QueryText::FromBytes(std::string_view bytes)
+{
+    if (bytes.size() > MaxQueryBytes) ThrowQueryTooLarge(bytes.size());
+    return FromBuffer(CopyToBuffer(bytes));
+}
+
+QueryText QueryText::FromBuffer(platform::LargeBuffer buffer)
+{
+    // The offsets are 32 bits wide.
+    if (buffer.Size() > MaxQueryBytes) ThrowQueryTooLarge(buffer.Size());
+    QueryText q;
+    q.buffer_ = std::move(buffer);
+    const std::size_t start = StartsWithByteOrderMark(q.buffer_.Data(), q.buffer_.Size()) ? 3 : 0;
+    if (std::size_t invalid = 0; !q.Split(start, invalid)) {
+        // Decoded as UTF-8: a stray byte reads as U+FFFD. Repaired once, then split again.
+        q.buffer_ = CopyToBuffer(RepairedUtf8(q.buffer_.View(), invalid));
+        if (q.buffer_.Size() > MaxQueryBytes) ThrowQueryTooLarge(q.buffer_.Size());
+        q.Split(start, invalid);
+    }
+    return q;
+}
+
+namespace {
+
+// Texts from this size on are split in two halves at once, one on a helper thread.
+constexpr std::size_t SplitInHalvesFrom = std::size_t{16} << 20;
+
+// A line table being filled: the start of each line begun and its LineKind
+// bits, in room for `Capacity` entries.
+struct LineTable {
+    platform::LargeBuffer StartBytes;
+    platform::LargeBuffer KindBytes;
+    std::size_t Capacity;
+    std::uint32_t* Starts;
+    unsigned char* Kinds;
+    std::size_t Entries = 0;
+
+    explicit LineTable(std::size_t capacity)
+        : StartBytes(capacity * sizeof(std::uint32_t)),
+          KindBytes(capacity),
+          Capacity(capacity),
+          Starts(reinterpret_cast<std::uint32_t*>(StartBytes.Data())),
+          Kinds(reinterpret_cast<unsigned char*>(KindBytes.Data()))
+    {
+    }
+};
+
+// Thrown inside the split when a table is full: more lines than the limit.
+struct TableFull {};
+
+// Splits data[from, to) into the table: an entry for the line at `from`, one
+// more after every break. Returns as SplitCheckingUtf8. `n` is the text's end.
+std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::size_t n, LineTable& t)
+{
+    const auto begin = [&](std::size_t start) {
+        if (t.Entries == t.Capacity) [[unlikely]]
+            throw TableFull{};
+        t.Starts[t.Entries] = static_cast<std::uint32_t>(start);
+        t.Kinds[t.Entries++] = 0;
+    };
+    if (from < to) begin(from);
+    return SplitCheckingUtf8(
+        data, from, to,
+        [&](std::size_t i) {
+            // The LF of a CR LF pair ends nothing new: its CR already did.
+            if (data[i] == '\n' && i > from && data[i - 1] == '\r') {
+                t.Starts[t.Entries - 1] = static_cast<std::uint32_t>(i + 1);
+                return;
+            }
+            begin(i + 1);
+        },
+        [&](std::size_t i) { t.Kinds[t.Entries - 1] |= TagKindAt(data + i, data + n); });
+}
+
+// Splits data[from, to) into the table; on a helper thread when the caller
+// does its own share meanwhile. Keeps what the split throws for Result().
+class SplitJob {
+public:
+    SplitJob(const char* data, std::size_t from, std::size_t to, std::size_t n, std::size_t capacity)
+        : table_(capacity)
+    {
+        const auto run = [this, data, from, to, n] {
+            try {
+                invalid_ = SplitRange(data, from, to, n, table_);
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+        };
+        try {
+            thread_ = std::thread(run);
+        } catch (const std::system_error&) {
+            run();  // no thread to be had: one after the other
+        }
+    }
+    ~SplitJob()
+    {
+        if (thread_.joinable()) thread_.join();
+    }
+    SplitJob(const SplitJob&) = delete;
+    SplitJob& operator=(const SplitJob&) = delete;
+
+    // Waits for the split; rethrows what it threw. Returns as SplitRange.
+    std::size_t Result()
+    {
+        if (thread_.joinable()) thread_.join();
+        if (failure_) std::rethrow_exception(failure_);
+        return invalid_;
+    }
+    const LineTable& Table() const { return table_; }
+
+private:
+    LineTable table_;
+    std::size_t invalid_ = 0;
+    std::exception_ptr failure_;
+    std::thread thread_;
+};
+
+}  // namespace
+
+bool QueryText::Split(std::size_t start, std::size_t& invalid)
+{
+    const char* const data = buffer_.Data();
+    const std::size_t n = buffer_.Size();
+    // Room for the most lines the limit allows and the entry after the last;
+    // the system hands out only the pages the table fills, a real query
+    // needing one entry per sixty bytes.
+    const std::uint64_t maxEntries = MaxQueryLines(n) + 1;
+    const std::size_t capacity = static_cast<std::size_t>(std::min<std::uint64_t>(n - start + 2, maxEntries + 1));
+    LineTable table(capacity);
+
+    // A large text is cut after an LF near its middle: no break, sequence or
+    // searched text spans that place, so the halves split on their own.
+    std::size_t middle = n;
+    if (n - start >= SplitInHalvesFrom) {
+        const std::size_t half = start + (n - start) / 2;
+        if (const void* lf = std::memchr(data + half, '\n', n - half)) middle = static_cast<const char*>(lf) - data + 1;
+    }
+    try {
+        if (middle < n) {
+            SplitJob second(data, middle, n, n, capacity);
+            const std::size_t firstInvalid = SplitRange(data, start, middle, n, table);
+            const std::size_t secondInvalid = second.Result();
+            invalid = firstInvalid < middle ? firstInvalid : secondInvalid;
+            if (invalid < n) return false;
+            // The first half's last entry is the second half's first line.
+            const LineTable& rest = second.Table();
+            if (table.Entries - 1 + rest.Entries > capacity) throw TableFull{};
+            --table.Entries;
+            std::memcpy(table.Starts + table.Entries, rest.Starts, rest.Entries * sizeof(std::uint32_t));
+            std::memcpy(table.Kinds + table.Entries, rest.Kinds, rest.Entries);
+            table.Entries += rest.Entries;
+        } else {
+            invalid = SplitRange(data, start, n, n, table);
+            if (invalid < n) return false;
+        }
+    } catch (const TableFull&) {
+        ThrowTooManyLines(n);
+    }
+    std::uint32_t* const starts = table.Starts;
+    const std::size_t entries = table.Entries;
+
+    // The last entry is where a line after the final break would start: a
+    // break at the very end adds no line, and text after the last break is one.
+    lineCount_ = 0;
+    lastEnd_ = 0;
+    if (entries == 0) {
+        starts_ = {};
+        kinds_ = {};
+        return true;
+    }
+    if (starts[entries - 1] < n) {
+        // Text after the last break: one more line, and its end as the last entry.
+        if (entries + 1 > maxEntries) ThrowTooManyLines(n);
+        lastEnd_ = n;
+        starts[entries] = static_cast<std::uint32_t>(n + 1);
+        lineCount_ = entries;
+    } else {
+        if (entries > maxEntries) ThrowTooManyLines(n);
+        lastEnd_ = n - BreakLengthBefore(data, n);
+        lineCount_ = entries - 1;
+    }
+    table.StartBytes.SetSize((lineCount_ + 1) * sizeof(std::uint32_t));
+    table.KindBytes.SetSize(lineCount_);
+    starts_ = std::move(table.StartBytes);
+    kinds_ = std::move(table.KindBytes);
+    return true;
+}
+
+void QueryText::ThrowIndexError(long long index)
+{
+    ql::ThrowIndexError(index);
+}
+
+std::size_t QueryText::MemoryBytes() const
+{
+    // What the tables use, rounded to the pages they touch.
+    constexpr std::size_t Page = 4096;
+    const auto used = [](std::size_t bytes) { return (bytes + Page - 1) / Page * Page; };
+    return buffer_.ReservedBytes() + used(starts_.Size()) + used(kinds_.Size());
+}
+
+}  // namespace ql

@@ -1,0 +1,384 @@
+// The My Finds waypoint scanner. It walks the query's lines with substring
+// searches at fixed line offsets; nothing is parsed as XML. Lines are views
+// into the query's one buffer, so walking them allocates nothing; only an
+// accepted cache makes strings (its row).
+
+#include "scan/scanner.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "base/query_limits.h"
+#include "base/user_error.h"
+#include "state/app_state.h"
+#include "core/records.h"
+#include "core/tables.h"
+#include "scan/text_cut.h"
+#include "geo/coord_text.h"
+#include "geo/number.h"
+#include "geo/point.h"
+#include "scan/placemark_writer.h"
+#include "districts/district_map.h"
+#include "query/line_kinds.h"
+
+namespace ql {
+
+namespace {
+
+constexpr std::size_t FirstWaypointLine = 9;
+
+constexpr std::string_view DateOpen = DateOpenTag;
+constexpr std::string_view DateClose = "</groundspeak:date>";
+
+bool Contains(std::string_view line, std::string_view what)
+{
+    return line.find(what) != std::string_view::npos;
+}
+
+// The lines of the query with what each holds, as the split found it. Every
+// read goes through the query's index-checked access, so a read past the
+// last line throws its index error exactly where the walk would have read
+// that line.
+class ScanLines {
+public:
+    explicit ScanLines(const QueryText& lines) : lines_(lines) {}
+
+    std::size_t Size() const { return lines_.Size(); }
+
+    // Country lines from `from` on whose next line is the state line; read
+    // from the line kinds alone.
+    std::size_t CountPairs(std::size_t from) const
+    {
+        std::size_t n = 0;
+        for (std::size_t i = from; i + 1 < lines_.Size(); ++i)
+            n += (lines_.Kinds(i) & HasCountry) >> 2 & (lines_.Kinds(i + 1) & HasState) >> 4;
+        return n;
+    }
+    // The first line from `from` on of the given kind, or Size().
+    std::size_t Next(std::size_t from, LineKind kind) const
+    {
+        std::size_t i = from;
+        while (i < lines_.Size() && (lines_.Kinds(i) & kind) == 0) ++i;
+        return i;
+    }
+    std::string_view At(std::size_t i) const { return lines_.At(i); }
+    bool Has(std::size_t i, LineKind kind) const
+    {
+        if (i >= lines_.Size()) (void)lines_.At(i);  // throws the index error of the read
+        return (lines_.Kinds(i) & kind) != 0;
+    }
+
+private:
+    const QueryText& lines_;
+};
+
+// The log of the find: from the country line down to the closing line, the
+// first date line whose next line names a find; close + 1 when there is none.
+// Logs of the following waypoints are never taken.
+std::size_t FindDateLine(const ScanLines& lines, std::size_t country, std::size_t close)
+{
+    for (std::size_t d = country; d <= close; ++d) {
+        if (!lines.Has(d, HasDate)) continue;
+        const std::string_view logType = lines.At(d + 1);
+        if (Contains(logType, "Found it") || Contains(logType, "Attended") || Contains(logType, "Webcam Photo Taken"))
+            return d;
+    }
+    return close + 1;
+}
+
+// The last find-log search of a waypoint. Its country lines come in order, and
+// every one between the last search's start and the log it found (or the
+// closing line) finds the same log, so a waypoint with many country lines
+// still reads each of its lines once.
+class FindLogSearch {
+public:
+    // The date line of the find, or the empty text when the waypoint has none.
+    std::string_view operator()(const ScanLines& lines, std::size_t country, std::size_t close)
+    {
+        if (close != close_ || country < from_ || country > found_) {
+            found_ = FindDateLine(lines, country, close);
+            from_ = country;
+            close_ = close;
+        }
+        return found_ <= close ? lines.At(found_) : std::string_view();
+    }
+
+private:
+    std::size_t from_ = 1, found_ = 0, close_ = 0;
+};
+// The most bytes a row takes from one value of the query. Real values are
+// far shorter (a cache name has at most 50 characters, a few hundred bytes
+// with its escapes); a longer one is cut between two characters, so that a
+// waypoint repeated by many country lines cannot copy a huge name each time.
+constexpr std::size_t MaxValueBytes = 1024;
+
+// What the rows of this scan hold, against what the query's size allows.
+class RowBudget {
+public:
+    explicit RowBudget(std::uint64_t queryBytes) : limit_(MaxRowBytes(queryBytes)) {}
+    std::size_t maxRows() const { return static_cast<std::size_t>(limit_ / sizeof(CacheRow)); }
+    // Counts a row; throws when the rows would hold more than the query allows.
+    // Counts a row when it fits; false when it would not.
+    bool Allows(std::uint64_t cost)
+    {
+        if (used_ + cost > limit_) return false;
+        used_ += cost;
+        return true;
+    }
+    void Take(std::uint64_t cost, int rowsSoFar)
+    {
+        used_ += cost;
+        if (used_ > limit_) [[unlikely]]
+            throw UserError("Die Datei ist vermutlich beschädigt: Sie ergibt mehr Ergebniszeilen, als ihre Größe "
+                            "zulässt. Es wurden " + std::to_string(rowsSoFar) + " Funde gelesen.");
+    }
+
+private:
+    std::uint64_t limit_;
+    std::uint64_t used_ = 0;
+};
+
+// A difficulty or terrain value of one character gets ".0": "2" reads "2.0".
+bool NeedsDecimal(std::string_view value) { return CodePointCount(value) < 2; }
+std::size_t DifficultyTextBytes(std::string_view value) { return value.size() + (NeedsDecimal(value) ? 2 : 0); }
+void SetDifficultyText(std::string& text, std::string_view value)
+{
+    text = value;
+    if (NeedsDecimal(value)) text += ".0";
+}
+
+// One find as read from the query, before it becomes a row: every column
+// but the district and coordinate ones, which follow its placemark file.
+struct FindRead {
+    CacheRow row;
+    std::string latText, lonText;
+    std::optional<int> district;
+    std::uint64_t cost = 0;  // what the row and its record take
+    // The query's own texts, for a find outside every district.
+    std::string_view latitude, longitude, type;
+};
+
+// The find of a country line, or none when the cut-off date leaves it out.
+std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
+                                 FindLogSearch& findLog, bool cutoffEnabled, const DistrictMap& districts)
+{
+    // The coordinates are converted first, the latitude before the longitude:
+    // a bad one throws before anything else of the waypoint is read, also for
+    // a find the cut-off date leaves out.
+    const std::string_view wptLine = lines.At(wpt);
+    const std::string_view latitude = CutValue(wptLine, "lat=\"", "\"", SearchFrom::AfterOpen);
+    TFPoint point;
+    point.X = ParseDecimal(latitude);
+    const std::string_view longitude = CutValue(wptLine, "lon=\"", "\"", SearchFrom::AfterOpen);
+    point.Y = ParseDecimal(longitude);
+
+    const std::string_view code =
+        CapBytes(CutValue(lines.At(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen), MaxValueBytes);
+    const std::string_view name =
+        CapBytes(CutValue(lines.At(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart), MaxValueBytes);
+    const std::string_view type = CapBytes(
+        CutValue(lines.At(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart),
+        MaxValueBytes);
+    // A type outside the twelve names shows no icon rather than an earlier row's.
+    const int typeIndex = TypeIconIndex(type).value_or(NoTypeIcon);
+
+    const std::string_view difficulty = CapBytes(
+        CutValue(lines.At(country - 2), "<groundspeak:difficulty>", "</groundspeak:difficulty>", SearchFrom::LineStart),
+        MaxValueBytes);
+    const std::string_view terrain = CapBytes(
+        CutValue(lines.At(country - 1), "<groundspeak:terrain>", "</groundspeak:terrain>", SearchFrom::LineStart),
+        MaxValueBytes);
+
+    std::string_view findDate = CutValue(findLog(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
+    findDate = CapBytes(DropLastCodePoints(findDate, 10), MaxValueBytes);
+
+    if (cutoffEnabled && findDate < CutoffDate) return std::nullopt;
+
+    FindRead find;
+    find.district = districts.Find(point);
+    // The row with its texts, and for a find outside every district its
+    // record and file name (the coordinate texts fit in the strings themselves).
+    find.cost = sizeof(CacheRow) + code.size() + name.size() + DifficultyTextBytes(difficulty) +
+                DifficultyTextBytes(terrain) + findDate.size() +
+                (find.district ? 0 : sizeof(TNIPDatum) + 256 + sizeof(std::string) + code.size());
+    CacheRow& row = find.row;
+    row.GCCode = code;
+    row.TypeIndex = typeIndex;
+    row.Name = name;
+    SetDifficultyText(row.Difficulty, difficulty);
+    SetDifficultyText(row.Terrain, terrain);
+    row.FindDate = findDate;
+    row.Point = point;
+    row.DistrictIndex = find.district.value_or(-1);
+    row.NotInPolygon = !find.district;
+    find.latText = CoordText(point.X, CoordLatitude);
+    find.lonText = CoordText(point.Y, CoordLongitude);
+    find.latitude = latitude;
+    find.longitude = longitude;
+    find.type = type;
+    return find;
+}
+
+// A find read becomes the next row: counted against the budget, tallied, and
+// for a find outside every district recorded with its placemark file.
+void AddFind(AppState& state, FindRead&& find, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
+{
+    budget.Take(find.cost, rowCount);
+    if (find.district)
+        ++state.DistrictTally[static_cast<std::size_t>(*find.district)];
+    else
+        ++state.NotInPolygonCount;
+
+    CacheRow& row = state.Rows.emplace_back(std::move(find.row));
+    if (!find.district) {
+        const std::string coords = find.latText + " " + find.lonText;
+        const std::string decimals = std::string(find.latitude) + "," + std::string(find.longitude);
+        state.NIPList.push_back(TNIPDatum::FromUtf8(row.GCCode, row.Name, find.type, coords, decimals));
+        placemarks.Write(row.GCCode, row.Name, find.latitude, find.longitude);
+    }
+
+    // The district and coordinate columns follow the placemark file: a failed
+    // write leaves the row as far as it got, like every result before the error
+    // (the writer puts the results back to that point).
+    row.District = find.district ? DistrictNames[static_cast<std::size_t>(*find.district)] : NotInPolygonText;
+    row.LatText = std::move(find.latText);
+    row.LonText = std::move(find.lonText);
+    ++rowCount;
+}
+
+// The finds of the waypoints whose waypoint line lies in [begin, end), in
+// query order, each handed to `take`.
+template <typename Take>
+void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, bool cutoffEnabled,
+                   const DistrictMap& districts, Take&& take)
+{
+    FindLogSearch findLog;
+    std::size_t close = 0;  // the first closing line after the current waypoint line
+    // Each waypoint line to the next: the lines between hold none.
+    for (std::size_t wpt = lines.Next(begin, HasWptOpen), nextWpt; wpt < end; wpt = nextWpt) {
+        // The closing line: no bound but the end of the query, which throws.
+        // Waypoint lines only go forward, so each line is looked at once.
+        if (close <= wpt) {
+            close = wpt + 1;
+            while (!lines.Has(close, HasWptClose)) ++close;
+        }
+        nextWpt = lines.Next(wpt + 1, HasWptOpen);
+
+        // Country lines up to one line past the closing line. In a damaged
+        // query whose next waypoint line comes before this one's closing
+        // line, this waypoint's lines end there: no cache is counted twice.
+        const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
+        for (std::size_t c = wpt; c <= last; ++c) {
+            if (lines.Has(c, HasCountry) && lines.Has(c + 1, HasState)) {
+                std::optional<FindRead> find = ReadFind(lines, wpt, c, close, findLog, cutoffEnabled, districts);
+                if (find && !take(std::move(*find))) return;
+            }
+        }
+    }
+}
+
+// The finds of the second half of the query, read on a thread of their own
+// while the first half becomes rows.
+struct LaterFinds {
+    std::vector<FindRead> finds;
+    std::exception_ptr failure;  // the read that ended them early, if one did
+    // The cost of the find that no longer fitted the budget, if one did not.
+    std::optional<std::uint64_t> beyondBudget;
+};
+
+// The walk over the waypoints; the rows and files it makes. A large query is
+// read in two halves side by side, split at a waypoint line; the second
+// half's finds become rows after the first half's, and its failure counts
+// only once the first half's rows are made, as in one walk.
+int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
+{
+    const QueryText& query = state.QueryLines;
+    const std::size_t n = query.Size();
+    if (n <= FirstWaypointLine) return 0;
+
+    const ScanLines lines(query);
+    // Room for a row per country line followed by a state line: no more rows
+    // can come, and no more than the budget allows.
+    RowBudget budget(query.TextBytes());
+    state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
+    int rowCount = 0;
+    const auto addFind = [&](FindRead&& find) {
+        AddFind(state, std::move(find), budget, placemarks, rowCount);
+        return true;
+    };
+
+    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 2, HasWptOpen) : n;
+    LaterFinds later;
+    std::atomic<bool> firstHalfFailed{false};  // the second half's finds are no longer wanted
+    std::thread reader;
+    if (middle < n) {
+        try {
+            reader = std::thread([&] {
+                // A budget of its own: far past it no walk could go on either.
+                RowBudget laterBudget(query.TextBytes());
+                try {
+                    ReadWaypoints(lines, middle, n, state.CutoffEnabled, state.PolyTable, [&](FindRead&& find) {
+                        if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
+                        if (!laterBudget.Allows(find.cost)) {
+                            later.beyondBudget = find.cost;
+                            return false;
+                        }
+                        later.finds.push_back(std::move(find));
+                        return true;
+                    });
+                } catch (...) {
+                    later.failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            ReadWaypoints(lines, FirstWaypointLine, n, state.CutoffEnabled, state.PolyTable, addFind);
+            return rowCount;
+        }
+    }
+    try {
+        ReadWaypoints(lines, FirstWaypointLine, middle, state.CutoffEnabled, state.PolyTable, addFind);
+    } catch (...) {
+        firstHalfFailed = true;
+        if (reader.joinable()) reader.join();
+        throw;
+    }
+    if (!reader.joinable()) return rowCount;
+    reader.join();
+    for (FindRead& find : later.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
+    // The find the second half stopped at is past the budget here too.
+    if (later.beyondBudget) budget.Take(*later.beyondBudget, rowCount);
+    if (later.failure) std::rethrow_exception(later.failure);
+    return rowCount;
+}
+
+}  // namespace
+
+int ScanWaypoints(AppState& state)
+{
+    state.NotInPolygonCount = 0;
+    state.Rows.clear();
+    state.DistrictTally.fill(0);
+    state.NIPList.clear();
+    // The previous files go first; the new ones are written beside the walk.
+    PlacemarkWriter placemarks(state);
+    int rowCount = 0;
+    try {
+        rowCount = WalkWaypoints(state, placemarks);
+    } catch (...) {
+        // A file that failed before the walk did throws its own error.
+        placemarks.Finish();
+        throw;
+    }
+    placemarks.Finish();
+    return rowCount;
+}
+
+}  // namespace ql

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include "query/query_pipeline.h"
+#include "query/query_text.h"
+#include "query/line_kinds.h"
+#include "core/tables.h"
+#include "base/user_error.h"
+
+namespace ql {
+namespace {
+
+std::vector<std::string> Lines(const QueryText& q)
+{
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < q.Size(); ++i) out.emplace_back(q.At(i));
+    return out;
+}
+
+TEST(QueryText, SplitsAtEveryKindOfLineBreak)
+{
+    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\nb\nc\rd")), (std::vector<std::string>{"a", "b", "c", "d"}));
+    // CR CR is two breaks, LF CR too; only CR LF is one.
+    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\rb\n\rc")), (std::vector<std::string>{"a", "", "b", "", "c"}));
+}
+
+TEST(QueryText, BreakAtTheEndAddsNoEmptyLine)
+{
+    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\n")), std::vector<std::string>{"a"});
+    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\n\r\n")), (std::vector<std::string>{"a", ""}));
+    EXPECT_TRUE(QueryText::FromBytes("").Empty());
+    EXPECT_EQ(QueryText::FromBytes("\n").Size(), 1u);
+}
+
+TEST(QueryText, ByteOrderMarkIsNotPartOfTheFirstLine)
+{
+    EXPECT_EQ(Lines(QueryText::FromBytes("\xEF\xBB\xBF<?xml?>\r\nx")), (std::vector<std::string>{"<?xml?>", "x"}));
+    EXPECT_TRUE(QueryText::FromBytes("\xEF\xBB\xBF").Empty());
+    // Only a leading mark is skipped.
+    EXPECT_EQ(Lines(QueryText::FromBytes("x\xEF\xBB\xBF")), std::vector<std::string>{"x\xEF\xBB\xBF"});
+}
+
+TEST(QueryText, StrayBytesAreDecodedAsReplacementCharacters)
+{
+    // Valid text is kept as it is, umlauts and all.
+    EXPECT_EQ(Lines(QueryText::FromBytes("Br\xC3\xBC" "cke \xE2\x80\x93 \xF0\x9F\x98\x80")),
+              std::vector<std::string>{"Br\xC3\xBC" "cke \xE2\x80\x93 \xF0\x9F\x98\x80"});
+    // A Latin-1 byte, a lone continuation byte, a cut sequence at the end, an
+    // overlong form and a surrogate each read as U+FFFD per byte.
+    EXPECT_EQ(Lines(QueryText::FromBytes("M\xFCnster\n\x80x\n\xC0\xAF\n\xED\xA0\x80\n\xE2\x80")),
+              (std::vector<std::string>{"M\uFFFDnster", "\uFFFDx", "\uFFFD\uFFFD", "\uFFFD\uFFFD\uFFFD",
+                                        "\uFFFD\uFFFD"}));
+}
+
+TEST(QueryText, LinesSurviveMovingTheText)
+{
+    QueryText shortText = QueryText::FromBytes("ab\ncd");  // small enough for the string's inline buffer
+    QueryText moved = std::move(shortText);
+    EXPECT_EQ(moved.At(1), "cd");
+}
+
+// The split as plainly written: one break per CR LF, CR or LF.
+std::vector<std::string> PlainSplit(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    bool open = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.push_back(line);
+            line.clear();
+            open = false;
+        } else {
+            line += text[i];
+            open = true;
+        }
+    }
+    if (open) lines.push_back(line);
+    return lines;
+}
+
+TEST(QueryText, SplitsLikeThePlainRuleAcrossEveryBlockBoundary)
+{
+    // Breaks land at every position of the split's sixteen-byte blocks, and
+    // CR LF pairs straddle their borders.
+    std::uint32_t seed = 12345;
+    const char alphabet[] = {'a', 'b', '\r', '\n'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(seed % 70);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            text += alphabet[(seed >> 16) % 4];
+        }
+        seed = seed * 1103515245u + 12345u;
+        ASSERT_EQ(Lines(QueryText::FromBytes(text)), PlainSplit(text)) << "round " << round;
+    }
+}
+
+// Long texts of ASCII, breaks, valid sequences of two to four bytes and
+// stray bytes, so that every kind lands on every position of the split's
+// sixty-four-byte blocks and sequences straddle their borders. Each piece
+// knows how it reads: a stray byte as U+FFFD.
+TEST(QueryText, ChecksUtf8AndSplitsAcrossEveryBlockBoundary)
+{
+    struct Piece {
+        const char* bytes;
+        const char* reads;
+    };
+    const Piece pieces[] = {
+        {"a", "a"},
+        {"<", "<"},
+        {"\r", "\r"},
+        {"\n", "\n"},
+        {"\r\n", "\r\n"},
+        {"\xC3\xBC", "\xC3\xBC"},                  // ü
+        {"\xE2\x82\xAC", "\xE2\x82\xAC"},          // €
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // U+1F600
+        {"\xFF", "\xEF\xBF\xBD"},                  // never in UTF-8
+        {"\xE2\x82z", "\xEF\xBF\xBD\xEF\xBF\xBDz"},  // a sequence cut short
+        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a surrogate
+    };
+    std::uint32_t seed = 777;
+    for (int round = 0; round < 600; ++round) {
+        std::string text, expected;
+        seed = seed * 1103515245u + 12345u;
+        const int count = static_cast<int>((seed >> 16) % 160);
+        // Some rounds stay valid, so that the text is kept without a repair.
+        const std::size_t kinds = round % 2 ? std::size(pieces) : 8;
+        for (int i = 0; i < count; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const Piece& p = pieces[(seed >> 16) % kinds];
+            text += p.bytes;
+            expected += p.reads;
+        }
+        ASSERT_EQ(Lines(QueryText::FromBytes(text)), PlainSplit(expected)) << "round " << round;
+    }
+}
+
+TEST(QueryText, KnowsWhichLinesHoldTheScansTags)
+{
+    const std::string filler(70, 'x');  // pushes the tags across block borders
+    const QueryText q = QueryText::FromBytes(
+        "  <wpt lat=\"1\">\r\n" + filler + "<name>a</name>  </wpt>\r\n" +
+        "<groundspeak:country>Germany</groundspeak:country>\n" + filler +
+        "<groundspeak:date>2015</groundspeak:date><wpt\r\n" +
+        "<groundspeak:country>Germany</groundspeak:country \n"  // not the whole text
+        "<wp\nt>\n</wpt\n<groundspeak:date");
+    ASSERT_EQ(q.Size(), 9u);
+    // Texts cut by a break or by the end of the text count for nothing.
+    const unsigned char expected[] = {HasWptOpen, HasWptClose, HasCountry, HasDate | HasWptOpen, 0, 0, 0, 0, 0};
+    for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
+}
+
+TEST(QueryText, KnowsTheStateLines)
+{
+    const QueryText q = QueryText::FromBytes(
+        "  <groundspeak:state>Rheinland-Pfalz</groundspeak:state>\n"
+        "<groundspeak:state>Hessen</groundspeak:state>\n"
+        "<groundspeak:short_description>x</groundspeak:short_description><groundspeak:state>Rheinland-Pfalz</groundspeak:state>x\n"
+        "<groundspeak:state>Rheinland-Pfalz</groundspeak:state \n"  // not the whole text
+        "<groundspeak:country>Germany</groundspeak:country><groundspeak:date>\n"
+        "<groundspeak:\n"
+        "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>");
+    ASSERT_EQ(q.Size(), 7u);
+    const unsigned char expected[] = {HasState, 0, HasState, 0, HasCountry | HasDate, 0, HasState};
+    for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
+}
+
+// A text of many megabytes is split in two halves at once; it reads as a
+// small one does, also when a stray byte in its second half needs a repair.
+TEST(QueryText, ALargeTextReadsLikeASmallOne)
+{
+    const std::string filler(500, '-');  // long lines keep the test quick
+    std::vector<std::string> lines;
+    std::vector<unsigned char> kinds;
+    std::string text;
+    for (int i = 0; text.size() < (std::size_t{17} << 20); ++i) {
+        switch (i % 3) {
+        case 0: lines.push_back("  <wpt lat=\"" + std::to_string(i) + "\">"); kinds.push_back(HasWptOpen); break;
+        case 1: lines.push_back("Br\xC3\xBC" "cke " + filler + std::to_string(i)); kinds.push_back(0); break;
+        default: lines.push_back("  </wpt>"); kinds.push_back(HasWptClose); break;
+        }
+        text += lines.back();
+        text += i % 2 ? "\r\n" : "\n";
+    }
+    const QueryText q = QueryText::FromBytes(text);
+    ASSERT_EQ(Lines(q), lines);
+    std::vector<unsigned char> found(q.Size());
+    for (std::size_t i = 0; i < q.Size(); ++i) found[i] = q.Kinds(i);
+    EXPECT_EQ(found, kinds);
+
+    const QueryText repaired = QueryText::FromBytes(text + "x\xFFy");
+    ASSERT_EQ(repaired.Size(), lines.size() + 1);
+    EXPECT_EQ(repaired.At(lines.size()), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(repaired.At(lines.size() - 1), lines.back());
+    EXPECT_EQ(repaired.Kinds(lines.size() - 1), kinds.back());
+}
+
+TEST(QueryText, AccessBeyondTheEndNamesTheIndex)
+{
+    QueryText q = QueryText::FromBytes("one\r\ntwo");
+    try {
+        (void)q.At(2);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (2)");
+    }
+}
+
+TEST(MyFindsCheck, ShowsTheQueryDateWithItsIndentation)
+{
+    QueryText q = QueryText::FromBytes(
+        "<?xml?>\r\n<gpx>\r\n  <name>My Finds Pocket Query</name>\r\n<desc/>\r\n<author/>\r\n<email/>\r\n"
+        "  <time>2011-06-27T02:11:21Z</time>\r\n");
+    EXPECT_EQ(IsMyFindsQuery(q), "  2011-06-27 - 02:11:21Z");
+}
+
+TEST(MyFindsCheck, OtherQueriesAndShortFiles)
+{
+    EXPECT_EQ(IsMyFindsQuery(QueryText::FromBytes("a\nb\n  <name>my finds pocket query</name>")), std::nullopt);
+    // Fewer than three lines: the check itself reads past the end.
+    EXPECT_THROW((void)IsMyFindsQuery(QueryText::FromBytes("a\nb")), UserError);
+    // A My Finds header of fewer than seven lines fails at the date line.
+    try {
+        (void)IsMyFindsQuery(QueryText::FromBytes("a\nb\nMy Finds Pocket Query\nd"));
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (6)");
+    }
+}
+
+TEST(ZipExtension, ComparedWithoutRegardToCase)
+{
+    EXPECT_TRUE(HasZipExtension("/home/u/query.zip"));
+    EXPECT_TRUE(HasZipExtension("/home/u/query.ZIP"));
+    EXPECT_TRUE(HasZipExtension("q.Zip"));
+    EXPECT_FALSE(HasZipExtension("/home/u/query.gpx"));
+    EXPECT_FALSE(HasZipExtension("/home/u/query.zip.gpx"));
+    EXPECT_FALSE(HasZipExtension("zip"));
+}
+
+TEST(Tables, TypeIconIndexUpperCasesOnlyPlainLetters)
+{
+    EXPECT_EQ(TypeIconIndex("Traditional Cache"), 0);
+    EXPECT_EQ(TypeIconIndex("Multi-cache"), 1);
+    EXPECT_EQ(TypeIconIndex("Cache In Trash Out Event"), 6);
+    EXPECT_EQ(TypeIconIndex("Virtual Cache"), 11);
+    EXPECT_EQ(TypeIconIndex(" Traditional Cache"), std::nullopt);
+    EXPECT_EQ(TypeIconIndex("Traditional Cache "), std::nullopt);
+    EXPECT_EQ(TypeIconIndex("Lab Cache"), std::nullopt);
+    EXPECT_EQ(DistrictNames[23], "Westerwaldkreis");
+    EXPECT_EQ(DistrictNames[24], "Frankenthal (Pfalz)");
+}
+
+}  // namespace
+}  // namespace ql

@@ -1,0 +1,400 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "scan/scanner.h"
+#include "core/tables.h"
+#include "base/user_error.h"
+#include "platform/platform.h"
+#include "scanner_query_builder.h"
+#include "support/error_of.h"
+
+namespace ql::scantest {
+namespace {
+
+Cache Found(std::string code, std::string date)
+{
+    Cache c;
+    c.code = std::move(code);
+    c.logs = {Log{"Found it", std::move(date)}};
+    return c;
+}
+
+TEST_F(ScannerTest, AcceptedCacheFillsEveryColumnAndTheTally)
+{
+    Cache c;
+    c.name = "Fuchs &amp; Hase an der Mühle";
+    c.type = "Multi-cache";
+    c.difficulty = "1";
+    c.terrain = "4.5";
+    c.lat = "49.123456";
+    c.lon = "7.25";
+    c.attributes = 0;  // the one-line empty attribute block shifts the country line
+    Cache d = Found("GC2", "2020-02-29T19:00:00Z");
+    d.lat = "50.5";
+    d.terrain = "5";
+    d.attributes = 4;
+    Load({c, d});
+
+    ASSERT_EQ(ScanWaypoints(state), 2);
+    ASSERT_EQ(state.Rows.size(), 2u);
+    const CacheRow& r = state.Rows[0];
+    EXPECT_EQ(r.GCCode, "GC1ABCD");
+    EXPECT_EQ(r.TypeIndex, 1);
+    EXPECT_EQ(r.Name, "Fuchs &amp; Hase an der Mühle");
+    EXPECT_EQ(r.Difficulty, "1.0");
+    EXPECT_EQ(r.Terrain, "4.5");
+    EXPECT_EQ(r.FindDate, "2015-06-01");
+    EXPECT_EQ(r.District, "Ahrweiler");
+    EXPECT_EQ(r.LatText, "N 049° 07.407");
+    EXPECT_EQ(r.LonText, "E 007° 15.000");
+    EXPECT_FALSE(r.NotInPolygon);
+
+    EXPECT_EQ(state.Rows[1].District, "Frankenthal (Pfalz)");
+    EXPECT_EQ(state.Rows[1].Terrain, "5.0");
+    EXPECT_EQ(state.Rows[1].FindDate, "2020-02-29");
+    EXPECT_EQ(state.DistrictTally[0], 1);
+    EXPECT_EQ(state.DistrictTally[24], 1);
+    EXPECT_EQ(state.NotInPolygonCount, 0);
+    EXPECT_TRUE(state.NIPList.empty());
+    EXPECT_TRUE(state.PlacemarkFiles.empty());
+}
+
+TEST_F(ScannerTest, OnlyGermanyWithRheinlandPfalzOnTheNextLineCounts)
+{
+    Cache otherState = Found("GC1", "2015-01-01T07:00:00Z");
+    otherState.state = "Hessen";
+    Cache otherCountry = Found("GC2", "2015-01-01T07:00:00Z");
+    otherCountry.country = "Luxembourg";
+    Cache accepted = Found("GC3", "2015-01-01T07:00:00Z");
+    auto lines = MyFindsLines({otherState, otherCountry, accepted});
+    Load(lines);
+    ScanWaypoints(state);
+    EXPECT_EQ(Codes(), std::vector<std::string>{"GC3"});
+
+    // A line between the country and the state line breaks the pair.
+    auto country = std::find(lines.rbegin(), lines.rend(), "      <groundspeak:country>Germany</groundspeak:country>");
+    ASSERT_NE(country, lines.rend());
+    lines.insert(country.base(), "      <!-- -->");
+    Load(lines);
+    EXPECT_EQ(ScanWaypoints(state), 0);
+}
+
+TEST_F(ScannerTest, CutoffDropsEarlierFindsByTextComparison)
+{
+    Load({Found("GC1", "2011-05-23T23:59:59Z"), Found("GC2", "2011-05-24T00:00:00Z"),
+          Found("GC3", "2011-05-25T00:00:00"),  // no final Z: shortened to 2011-05-2
+          Found("GC4", "2011-06-01"),           // date only: empty find date
+          Found("GC5", "2024-01-01T07:00:00Z")});
+
+    EXPECT_EQ(ScanWaypoints(state), 2);
+    EXPECT_EQ(Codes(), (std::vector<std::string>{"GC2", "GC5"}));
+    EXPECT_EQ(state.DistrictTally[0], 2);  // dropped finds are not counted anywhere
+    const std::vector<std::string> filtered = Codes();
+
+    state.CutoffEnabled = false;
+    EXPECT_EQ(ScanWaypoints(state), 5);
+    EXPECT_EQ(Codes(), (std::vector<std::string>{"GC1", "GC2", "GC3", "GC4", "GC5"}));
+    EXPECT_EQ(state.Rows[2].FindDate, "2011-05-2");
+    EXPECT_EQ(state.Rows[3].FindDate, "");
+    EXPECT_EQ(state.DistrictTally[0], 5);
+
+    // Ticking the filter again gives back the filtered rows.
+    state.CutoffEnabled = true;
+    ScanWaypoints(state);
+    EXPECT_EQ(Codes(), filtered);
+}
+
+TEST_F(ScannerTest, FindDateComesFromTheFirstFindLogOfTheWaypoint)
+{
+    Cache noteFirst = Found("GC1", "");
+    noteFirst.logs = {{"Write note", "2012-01-01T07:00:00Z"}, {"Didn't find it", "2012-02-01T07:00:00Z"},
+                      {"Found it", "2012-03-01T07:00:00Z"}, {"Found it", "2012-04-01T07:00:00Z"}};
+    Cache event = Found("GC2", "");
+    event.type = "Event Cache";
+    event.logs = {{"Will Attend", "2013-01-01T07:00:00Z"}, {"Attended", "2013-01-05T19:00:00Z"}};
+    Cache webcam = Found("GC3", "");
+    webcam.type = "Webcam Cache";
+    webcam.logs = {{"Webcam Photo Taken", "2014-07-07T07:00:00Z"}};
+    Load({noteFirst, event, webcam});
+
+    ScanWaypoints(state);
+    ASSERT_EQ(state.Rows.size(), 3u);
+    EXPECT_EQ(state.Rows[0].FindDate, "2012-03-01");
+    EXPECT_EQ(state.Rows[1].FindDate, "2013-01-05");
+    EXPECT_EQ(state.Rows[1].TypeIndex, 8);
+    EXPECT_EQ(state.Rows[2].FindDate, "2014-07-07");
+    EXPECT_EQ(state.Rows[2].TypeIndex, 4);
+}
+
+TEST_F(ScannerTest, AWaypointWithoutFindLogNeverTakesTheNextWaypointsDate)
+{
+    Cache noFind = Found("GC1", "");
+    noFind.logs = {{"Didn't find it", "2015-01-01T07:00:00Z"}};
+    Load({noFind, Found("GC2", "2016-02-02T07:00:00Z")});
+
+    // With the filter the empty date drops it; without, it shows no date.
+    EXPECT_EQ(ScanWaypoints(state), 1);
+    EXPECT_EQ(Codes(), std::vector<std::string>{"GC2"});
+    state.CutoffEnabled = false;
+    EXPECT_EQ(ScanWaypoints(state), 2);
+    EXPECT_EQ(state.Rows[0].FindDate, "");
+    EXPECT_EQ(state.Rows[1].FindDate, "2016-02-02");
+
+    // The last waypoint of the query without a find log: no read past the end.
+    Load({Found("GC2", "2016-02-02T07:00:00Z"), noFind});
+    EXPECT_EQ(ScanWaypoints(state), 2);
+}
+
+// Waypoint lines, then country and state pairs, then one closing line: a
+// damaged query that would count every pair once per waypoint line.
+std::vector<std::string> NestedWaypoints(int waypoints, int pairs)
+{
+    std::vector<std::string> lines = MyFindsHeader("2016-01-01T00:00:00Z");
+    for (int i = 0; i < waypoints; ++i) lines.push_back("  <wpt lat=\"49.5\" lon=\"7.5\">");
+    for (int i = 0; i < 12; ++i) lines.push_back("    <name>GC" + std::to_string(i) + "</name>");
+    for (int i = 0; i < pairs; ++i) {
+        lines.push_back("      <groundspeak:country>Germany</groundspeak:country>");
+        lines.push_back("      <groundspeak:state>Rheinland-Pfalz</groundspeak:state>");
+    }
+    lines.push_back("          <groundspeak:date>2016-02-02T07:00:00Z</groundspeak:date>");
+    lines.push_back("          <groundspeak:type>Found it</groundspeak:type>");
+    lines.push_back("  </wpt>");
+    lines.push_back("</gpx>");
+    return lines;
+}
+
+TEST_F(ScannerTest, ADamagedQueryCountsEachCacheOnce)
+{
+    // A waypoint's lines end where the next waypoint line begins.
+    Load(NestedWaypoints(3, 2));
+    EXPECT_EQ(ScanWaypoints(state), 2);
+    EXPECT_EQ(state.DistrictTally[0], 2);
+    EXPECT_EQ(state.Rows[1].FindDate, "2016-02-02");
+
+    // Thousands of them stay thousands of rows, found in one pass.
+    Load(NestedWaypoints(3000, 3000));
+    EXPECT_EQ(ScanWaypoints(state), 3000);
+}
+
+TEST_F(ScannerTest, TypeOutsideTheTwelveShowsNoIcon)
+{
+    Cache known = Found("GC1", "2015-01-01T07:00:00Z");
+    known.type = "Cache In Trash Out Event";
+    Cache unknown = Found("GC2", "2015-01-01T07:00:00Z");
+    unknown.type = "Project APE Cache";
+    Cache blank = Found("GC3", "2015-01-01T07:00:00Z");
+    blank.type = " Traditional Cache";  // a leading blank matches no name
+    Load({known, unknown, blank});
+
+    ScanWaypoints(state);
+    ASSERT_EQ(state.Rows.size(), 3u);
+    EXPECT_EQ(state.Rows[0].TypeIndex, 6);
+    EXPECT_EQ(state.Rows[1].TypeIndex, NoTypeIcon);
+    EXPECT_EQ(state.Rows[2].TypeIndex, NoTypeIcon);
+}
+
+TEST_F(ScannerTest, CacheOutsideEveryPolygonGetsRecordAndPlacemark)
+{
+    Cache outside = Found("GC9XYZ", "2015-01-01T07:00:00Z");
+    outside.name = "Ein sehr langer Cachename über vierzig Zeichen hinaus";
+    outside.type = "Cache In Trash Out Event";
+    outside.lat = "48.5";
+    outside.lon = "-7.25";
+    Load({Found("GC1", "2015-01-01T07:00:00Z"), outside});
+
+    EXPECT_EQ(ScanWaypoints(state), 2);
+    const CacheRow& r = state.Rows[1];
+    EXPECT_TRUE(r.NotInPolygon);
+    EXPECT_EQ(r.District, "NOT IN POLYGON!");
+    EXPECT_EQ(r.Name, outside.name);  // the row keeps the whole name
+    EXPECT_EQ(state.NotInPolygonCount, 1);
+    EXPECT_EQ(state.DistrictTally[0], 1);
+
+    ASSERT_EQ(state.NIPList.size(), 1u);
+    const TNIPDatum& nip = state.NIPList[0];
+    EXPECT_EQ(nip.GCNummer, "GC9XYZ");
+    EXPECT_EQ(nip.Cachename, "Ein sehr langer Cachename \xFC" "ber vierzig Z");  // ANSI, 40 characters
+    EXPECT_EQ(nip.Typ, "Cache In Trash Out E");
+    EXPECT_EQ(nip.Koords, "N 048\xB0 30.000 W 007\xB0 15.000");
+    EXPECT_EQ(nip.fKoords, "48.5,-7.25");
+
+    EXPECT_EQ(state.PlacemarkFiles, std::vector<std::string>{"GC9XYZ.kml"});
+    const std::string kml = platform::ReadWholeFile(state.TempDir + "GC9XYZ.kml");
+    EXPECT_NE(kml.find("<coordinates>-7.25,48.5,0</coordinates>"), std::string::npos);
+}
+
+TEST_F(ScannerTest, ShortQueryEmptiesThePreviousResults)
+{
+    Cache outside = Found("GC9", "2015-01-01T07:00:00Z");
+    outside.lat = "10";
+    Load({Found("GC1", "2015-01-01T07:00:00Z"), outside});
+    ASSERT_EQ(ScanWaypoints(state), 2);
+    ASSERT_TRUE(std::filesystem::exists(state.TempDir + "GC9.kml"));
+
+    auto header = MyFindsHeader();  // nine lines: never scanned for waypoints
+    header.back() = "  <wpt lat=\"49.5\" lon=\"7.5\">";
+    Load(header);
+    EXPECT_EQ(ScanWaypoints(state), 0);
+    EXPECT_TRUE(state.Rows.empty());
+    EXPECT_EQ(state.DistrictTally, DistrictTallyArray{});
+    EXPECT_EQ(state.NotInPolygonCount, 0);
+    EXPECT_TRUE(state.NIPList.empty());
+    EXPECT_TRUE(state.PlacemarkFiles.empty());
+    EXPECT_FALSE(std::filesystem::exists(state.TempDir + "GC9.kml"));
+}
+
+std::string IndexError(const std::function<void()>& run)
+{
+    return test::ErrorOf(run);
+}
+
+TEST_F(ScannerTest, ReadsPastTheEndStopWithTheIndexErrorAndKeepEarlierRows)
+{
+    Cache outside = Found("GC9", "2015-01-01T07:00:00Z");
+    outside.lat = "10";
+    auto lines = MyFindsLines({Found("GC1", "2015-01-01T07:00:00Z"), outside, Found("GC3", "2015-01-01T07:00:00Z")});
+
+    // The closing line is the last line: the pass reads the line after it.
+    lines.pop_back();  // </gpx>
+    Load(lines);
+    const std::size_t n = lines.size();
+    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }),
+              "Listenindex überschreitet das Maximum (" + std::to_string(n) + ")");
+    // What was made before the error stays.
+    EXPECT_EQ(Codes(), (std::vector<std::string>{"GC1", "GC9", "GC3"}));
+    EXPECT_EQ(state.NotInPolygonCount, 1);
+    EXPECT_EQ(state.NIPList.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(state.TempDir + "GC9.kml"));
+
+    // No closing line at all.
+    lines.pop_back();
+    Load(lines);
+    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }),
+              "Listenindex überschreitet das Maximum (" + std::to_string(n - 1) + ")");
+    EXPECT_EQ(Codes(), (std::vector<std::string>{"GC1", "GC9"}));
+
+    // A waypoint line too close to the end for the fixed offsets.
+    auto shortWaypoint = MyFindsLines({});
+    shortWaypoint.insert(shortWaypoint.end() - 1,
+                         {"  <wpt lat=\"49.5\" lon=\"7.5\">", "<groundspeak:country>Germany</groundspeak:country>",
+                          "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>", "  </wpt>"});
+    Load(shortWaypoint);  // 14 lines; the cache name would be line 14
+    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "Listenindex überschreitet das Maximum (14)");
+}
+
+TEST_F(ScannerTest, BadCoordinateEndsTheScanEvenForADroppedFind)
+{
+    Cache bad = Found("GC2", "2001-01-01T07:00:00Z");  // before the cut-off
+    bad.lat = "49,5";
+    Load({Found("GC1", "2015-01-01T07:00:00Z"), bad});
+    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "'49,5' ist kein gültiger Gleitkommawert");
+    EXPECT_EQ(Codes(), std::vector<std::string>{"GC1"});
+}
+
+TEST_F(ScannerTest, ScanningTwiceGivesTheSameResultsAndFiles)
+{
+    std::vector<Cache> caches;
+    for (int i = 0; i < 6; ++i) {
+        Cache c = Found("GC" + std::to_string(100 + i), "2015-01-0" + std::to_string(i + 1) + "T07:00:00Z");
+        c.lat = i % 3 == 0 ? "47." + std::to_string(i) : "50.1" + std::to_string(i);
+        caches.push_back(c);
+    }
+    Load(caches);
+
+    ScanWaypoints(state);
+    const auto rows = state.Rows;
+    const auto tally = state.DistrictTally;
+    const auto nip = state.NIPList;
+    const auto files = state.PlacemarkFiles;
+    std::vector<std::string> contents;
+    for (const auto& f : files) contents.push_back(platform::ReadWholeFile(state.TempDir + f));
+    ASSERT_EQ(files.size(), 2u);
+
+    ScanWaypoints(state);
+    ASSERT_EQ(state.Rows.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(state.Rows[i].GCCode, rows[i].GCCode);
+        EXPECT_EQ(state.Rows[i].District, rows[i].District);
+        EXPECT_EQ(state.Rows[i].LatText, rows[i].LatText);
+        EXPECT_EQ(state.Rows[i].NotInPolygon, rows[i].NotInPolygon);
+    }
+    EXPECT_EQ(state.DistrictTally, tally);
+    ASSERT_EQ(state.NIPList.size(), nip.size());
+    for (std::size_t i = 0; i < nip.size(); ++i) EXPECT_EQ(state.NIPList[i].fKoords, nip[i].fKoords);
+    EXPECT_EQ(state.PlacemarkFiles, files);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(platform::ReadWholeFile(state.TempDir + files[i]), contents[i]);
+}
+
+}  // namespace
+}  // namespace ql::scantest
+
+namespace ql::scantest {
+namespace {
+
+TEST_F(ScannerTest, RowsKeepTheirPointAndTheIndexOfTheirDistrict)
+{
+    Cache first = Found("GC1", "2015-01-01T07:00:00Z");
+    first.lat = "49.123456";
+    first.lon = "7.25";
+    Cache second = Found("GC2", "2016-01-01T07:00:00Z");
+    second.lat = " 50.5 ";
+    second.lon = "7.75";
+    Cache outside = Found("GC3", "2017-01-01T07:00:00Z");
+    outside.lat = "-0.5";
+    outside.lon = "1e1";
+    Cache dropped = Found("GC4", "2001-01-01T07:00:00Z");  // before the cut-off
+    dropped.lat = "49.25";
+    dropped.lon = "7.125";
+    Load({first, second, outside, dropped});
+
+    ASSERT_EQ(ScanWaypoints(state), 3);
+    const CacheRow& a = state.Rows[0];
+    EXPECT_EQ(a.Point.X, 49.123456);
+    EXPECT_EQ(a.Point.Y, 7.25);
+    EXPECT_EQ(a.DistrictIndex, 0);
+    const CacheRow& b = state.Rows[1];
+    EXPECT_EQ(b.Point.X, 50.5);
+    EXPECT_EQ(b.Point.Y, 7.75);
+    EXPECT_EQ(b.DistrictIndex, 24);
+    const CacheRow& c = state.Rows[2];
+    EXPECT_EQ(c.Point.X, -0.5);
+    EXPECT_EQ(c.Point.Y, 10.0);
+    EXPECT_EQ(c.DistrictIndex, -1);
+    EXPECT_TRUE(c.NotInPolygon);
+    EXPECT_EQ(c.LatText, "S 000° 30.000");
+    EXPECT_EQ(c.LonText, "E 010° 00.000");
+    // The record and the placemark keep the coordinates as the query writes them.
+    ASSERT_EQ(state.NIPList.size(), 1u);
+    EXPECT_EQ(state.NIPList[0].Koords, "S 000\xB0 30.000 E 010\xB0 00.000");
+    EXPECT_EQ(state.NIPList[0].fKoords, "-0.5,1e1");
+
+    state.CutoffEnabled = false;
+    ASSERT_EQ(ScanWaypoints(state), 4);
+    EXPECT_EQ(state.Rows[3].Point.X, 49.25);
+    EXPECT_EQ(state.Rows[3].Point.Y, 7.125);
+    EXPECT_EQ(state.Rows[3].DistrictIndex, 0);
+    EXPECT_EQ(state.Rows[3].LatText, "N 049° 15.000");
+    EXPECT_EQ(state.Rows[3].LonText, "E 007° 07.500");
+}
+
+TEST_F(ScannerTest, TheLatitudeIsCheckedBeforeTheLongitude)
+{
+    Cache both = Found("GC2", "2001-01-01T07:00:00Z");  // before the cut-off
+    both.lat = "49.5x";
+    both.lon = "7.5y";
+    Load({Found("GC1", "2015-01-01T07:00:00Z"), both});
+    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "'49.5x' ist kein gültiger Gleitkommawert");
+
+    Cache longitude = Found("GC2", "2001-01-01T07:00:00Z");
+    longitude.lon = "";
+    Load({Found("GC1", "2015-01-01T07:00:00Z"), longitude});
+    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "'' ist kein gültiger Gleitkommawert");
+    EXPECT_EQ(Codes(), std::vector<std::string>{"GC1"});
+}
+
+}  // namespace
+}  // namespace ql::scantest
