@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "base/ascii.h"
+
 namespace ql::zip {
 
 namespace {
@@ -11,15 +13,10 @@ bool IsSeparator(char c)
     return c == '/' || c == '\\';
 }
 
-char FoldCase(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool SameChar(char a, char b)
 {
     if (IsSeparator(a) && IsSeparator(b)) return true;
-    return FoldCase(a) == FoldCase(b);
+    return AsciiUpper(a) == AsciiUpper(b);
 }
 
 // Everything up to and including the last separator.

@@ -25,18 +25,18 @@ std::size_t ValidSequenceLength(const char* p, const char* end)
 char32_t NextCodePoint(std::string_view s, std::size_t& i)
 {
     const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) { ++i; return b0; }
-    int len = b0 >= 0xF0 && b0 <= 0xF4 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC2 && b0 <= 0xDF ? 2 : 0;
-    if (len == 0 || b0 > 0xF4 || i + len > s.size()) { ++i; return 0xFFFD; }
-    char32_t cp = b0 & (0x7F >> len);
-    for (int k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) { ++i; return 0xFFFD; }
-        cp = (cp << 6) | (b & 0x3F);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
     }
-    const char32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++i; return 0xFFFD; }
-    i += len;
+    const std::size_t length = ValidSequenceLength(s.data() + i, s.data() + s.size());
+    if (length == 0) {
+        ++i;
+        return 0xFFFD;
+    }
+    char32_t cp = b0 & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    i += length;
     return cp;
 }
 

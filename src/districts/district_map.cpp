@@ -1,7 +1,6 @@
 #include "districts/district_map.h"
 
 #include "base/user_error.h"
-#include "geo/number.h"
 
 namespace ql {
 
@@ -22,14 +21,6 @@ void DistrictMap::SetPolygon(int district, TPolyArray polygon)
 std::optional<int> DistrictMap::Find(TFPoint p) const
 {
     return locator_.Find(p);
-}
-
-std::optional<int> AssignDistrict(const DistrictMap& districts, std::string_view latitude, std::string_view longitude)
-{
-    TFPoint p;
-    p.X = ParseDecimal(latitude);
-    p.Y = ParseDecimal(longitude);
-    return districts.Find(p);
 }
 
 }  // namespace ql

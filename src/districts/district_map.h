@@ -39,9 +39,4 @@ private:
     std::array<BorderIndex, DistrictCount> borders_;
 };
 
-// The district of a waypoint given its latitude and longitude texts as the
-// query has them. Both texts are converted before anything else; a bad text
-// throws the number error.
-std::optional<int> AssignDistrict(const DistrictMap& districts, std::string_view latitude, std::string_view longitude);
-
 }  // namespace ql

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <thread>
 #include <utility>
 #include <array>
 #include <system_error>
+
+#include "base/task_beside.h"
 
 namespace ql {
 
@@ -143,17 +144,13 @@ DistrictOverview BuildDistrictOverview(const DistrictMap& districts, const std::
     // The two halves of the rows side by side: each find is measured alone.
     std::array<int, DistrictCount> first{}, second{};
     const std::size_t half = rows.size() < FindsForTwoThreads ? rows.size() : rows.size() / 2;
-    std::thread other;
     if (half < rows.size()) {
-        try {
-            other = std::thread([&] { MeasureRows(districts, rows, half, rows.size(), overview.finds, second); });
-        } catch (const std::system_error&) {
-            // No thread to be had: one half after the other.
-            MeasureRows(districts, rows, half, rows.size(), overview.finds, second);
-        }
+        TaskBeside other([&] { MeasureRows(districts, rows, half, rows.size(), overview.finds, second); });
+        MeasureRows(districts, rows, 0, half, overview.finds, first);
+        other.Wait();
+    } else {
+        MeasureRows(districts, rows, 0, half, overview.finds, first);
     }
-    MeasureRows(districts, rows, 0, half, overview.finds, first);
-    if (other.joinable()) other.join();
     for (std::size_t i = 0; i < DistrictCount; ++i) overview.districts[i].finds = first[i] + second[i];
 
     // Farthest from the border wins; the earlier row keeps a tie.

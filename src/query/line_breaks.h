@@ -9,12 +9,7 @@
 
 #include <bit>
 
-// SSE2: GCC and Clang say so; MSVC has it on every x64 target.
-#if defined(__SSE2__) || defined(_M_X64)
-#define QL_SSE2 1
-#include <emmintrin.h>
-#endif
-
+#include "base/sse2.h"
 #include "base/utf8.h"
 
 namespace ql {

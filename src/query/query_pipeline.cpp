@@ -1,5 +1,6 @@
 #include "query/query_pipeline.h"
 
+#include "base/ascii.h"
 #include "base/query_limits.h"
 #include "base/user_error.h"
 #include "platform/platform.h"
@@ -10,10 +11,7 @@ bool HasZipExtension(std::string_view path)
 {
     const auto dot = path.rfind('.');
     if (dot == std::string_view::npos) return false;
-    std::string ext(path.substr(dot));
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return ext == ".zip";
+    return AsciiLower(path.substr(dot)) == ".zip";
 }
 
 platform::LargeBuffer ReadQueryBytes(const std::string& path, ExtractProgress& progress)

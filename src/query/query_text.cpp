@@ -5,9 +5,9 @@
 #include <exception>
 #include <new>
 #include <system_error>
-#include <thread>
 
 #include "base/query_limits.h"
+#include "base/task_beside.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
 #include "query/line_breaks.h"
@@ -107,38 +107,19 @@ std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::
         [&](std::size_t i) { t.Kinds[t.Entries - 1] |= TagKindAt(data + i, data + n); });
 }
 
-// Splits data[from, to) into the table; on a helper thread when the caller
-// does its own share meanwhile. Keeps what the split throws for Result().
+// Splits data[from, to) into the table beside the caller, who does its own
+// share meanwhile.
 class SplitJob {
 public:
     SplitJob(const char* data, std::size_t from, std::size_t to, std::size_t n, std::size_t capacity)
-        : table_(capacity)
+        : table_(capacity), task_([this, data, from, to, n] { invalid_ = SplitRange(data, from, to, n, table_); })
     {
-        const auto run = [this, data, from, to, n] {
-            try {
-                invalid_ = SplitRange(data, from, to, n, table_);
-            } catch (...) {
-                failure_ = std::current_exception();
-            }
-        };
-        try {
-            thread_ = std::thread(run);
-        } catch (const std::system_error&) {
-            run();  // no thread to be had: one after the other
-        }
     }
-    ~SplitJob()
-    {
-        if (thread_.joinable()) thread_.join();
-    }
-    SplitJob(const SplitJob&) = delete;
-    SplitJob& operator=(const SplitJob&) = delete;
 
     // Waits for the split; rethrows what it threw. Returns as SplitRange.
     std::size_t Result()
     {
-        if (thread_.joinable()) thread_.join();
-        if (failure_) std::rethrow_exception(failure_);
+        task_.Wait();
         return invalid_;
     }
     const LineTable& Table() const { return table_; }
@@ -146,8 +127,7 @@ public:
 private:
     LineTable table_;
     std::size_t invalid_ = 0;
-    std::exception_ptr failure_;
-    std::thread thread_;
+    TaskBeside task_;  // last: joined before the table goes
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "reports/character_references.h"
 
 #include <array>
+#include <cstdint>
 
 #include "base/utf8.h"
 
@@ -17,7 +18,7 @@ constexpr std::array<NamedReference, 5> NamedReferences = {{
 }};
 
 // The code point of a numeric reference body ("#65", "#x41"), or -1.
-long NumericValue(std::string_view body)
+std::int64_t NumericValue(std::string_view body)
 {
     if (body.size() < 2 || body[0] != '#') return -1;
     int base = 10;
@@ -27,7 +28,7 @@ long NumericValue(std::string_view body)
         i = 2;
     }
     if (i >= body.size() || body.size() - i > 8) return -1;
-    long value = 0;
+    std::int64_t value = 0;
     for (; i < body.size(); ++i) {
         const char c = body[i];
         int digit;
@@ -42,6 +43,22 @@ long NumericValue(std::string_view body)
 
 }  // namespace
 
+std::optional<CharacterReference> CharacterReferenceAt(std::string_view text, std::size_t at)
+{
+    const std::size_t semicolon = text.find(';', at + 1);
+    // References are short; a far semicolon belongs to other text.
+    if (semicolon == std::string_view::npos || semicolon - at > 12) return std::nullopt;
+    const std::string_view body = text.substr(at + 1, semicolon - at - 1);
+    const std::size_t length = semicolon - at + 1;
+    for (const NamedReference& named : NamedReferences)
+        if (body == named.name) return CharacterReference{static_cast<char32_t>(named.character), length};
+    const std::int64_t value = NumericValue(body);
+    if (value < 0) return std::nullopt;
+    // NUL, surrogates and values past U+10FFFF are no characters.
+    const bool none = value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF);
+    return CharacterReference{none ? char32_t{0xFFFD} : static_cast<char32_t>(value), length};
+}
+
 std::string DecodeCharacterReferences(std::string_view text)
 {
     std::string out;
@@ -51,32 +68,9 @@ std::string DecodeCharacterReferences(std::string_view text)
         const std::size_t amp = text.find('&', i);
         if (amp == std::string_view::npos) break;
         out.append(text.substr(i, amp - i));
-        const std::size_t semicolon = text.find(';', amp + 1);
-        // References are short; a far semicolon belongs to other text.
-        if (semicolon == std::string_view::npos || semicolon - amp > 12) {
-            out += '&';
-            i = amp + 1;
-            continue;
-        }
-        const std::string_view body = text.substr(amp + 1, semicolon - amp - 1);
-        bool decoded = false;
-        for (const NamedReference& named : NamedReferences) {
-            if (body == named.name) {
-                out += named.character;
-                decoded = true;
-                break;
-            }
-        }
-        if (!decoded && !body.empty() && body[0] == '#') {
-            const long value = NumericValue(body);
-            if (value >= 0) {
-                // NUL, surrogates and values past U+10FFFF are no characters.
-                AppendUtf8(out, value == 0 || value > 0x10FFFF ? 0xFFFD : static_cast<char32_t>(value));
-                decoded = true;
-            }
-        }
-        if (decoded) {
-            i = semicolon + 1;
+        if (const std::optional<CharacterReference> reference = CharacterReferenceAt(text, amp)) {
+            AppendUtf8(out, reference->Character);
+            i = amp + reference->Length;
         } else {
             out += '&';
             i = amp + 1;

@@ -4,6 +4,7 @@
 #include "base/user_error.h"
 #include "reports/web_hosts.h"
 #include "platform/platform.h"
+#include "reports/markup.h"
 
 namespace ql {
 
@@ -50,17 +51,7 @@ void AppendCell(std::string& row, std::string_view text)
 
 std::string EscapeMarkup(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
+    return ReplaceMarkup(text, {.Ampersand = {}, .Less = "&lt;", .Greater = "&gt;", .Quote = "&quot;"});
 }
 
 std::vector<std::string> BuildNipPageLines(const std::vector<TNIPDatum>& list,

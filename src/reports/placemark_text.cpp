@@ -1,9 +1,10 @@
 #include "reports/placemark_text.h"
 
-#include <charconv>
-#include <cstdint>
+#include <optional>
 
 #include "base/utf8.h"
+#include "reports/character_references.h"
+#include "reports/markup.h"
 
 namespace ql {
 
@@ -14,40 +15,6 @@ bool IsXmlChar(char32_t c)
     if (c < 0x20) return c == '\t' || c == '\n' || c == '\r';
     if (c >= 0xD800 && c <= 0xDFFF) return false;
     return c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF;
-}
-
-// The code point of a numeric reference's digits ("228" or "xE4"); 0 when the
-// digits are no number or too large.
-char32_t NumericReference(std::string_view digits)
-{
-    int base = 10;
-    if (!digits.empty() && (digits[0] == 'x' || digits[0] == 'X')) {
-        base = 16;
-        digits.remove_prefix(1);
-    }
-    if (digits.empty() || digits.size() > 8) return 0;
-    std::uint32_t value = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (ec != std::errc() || end != digits.data() + digits.size() || value > 0x10FFFF) return 0;
-    return static_cast<char32_t>(value);
-}
-
-// The character a reference starting at text[i] ("&...;") stands for, and its length.
-bool DecodeReference(std::string_view text, std::size_t i, char32_t& c, std::size_t& length)
-{
-    const std::size_t semi = text.find(';', i + 1);
-    if (semi == std::string_view::npos || semi - i > 12) return false;
-    const std::string_view name = text.substr(i + 1, semi - i - 1);
-    length = semi - i + 1;
-    if (name == "amp") c = '&';
-    else if (name == "lt") c = '<';
-    else if (name == "gt") c = '>';
-    else if (name == "quot") c = '"';
-    else if (name == "apos") c = '\'';
-    else if (name.size() > 1 && name[0] == '#') c = NumericReference(name.substr(1));
-    else return false;
-    // "&#0;" and other numbers out of range stand for no character: kept as written.
-    return c != 0 || name[0] != '#';
 }
 
 void AppendChar(std::string& out, char32_t c)
@@ -64,11 +31,10 @@ std::string DecodeQueryText(std::string_view value)
     out.reserve(value.size());
     for (std::size_t i = 0; i < value.size();) {
         const auto byte = static_cast<unsigned char>(value[i]);
-        char32_t c = 0;
-        std::size_t length = 0;
-        if (byte == '&' && DecodeReference(value, i, c, length)) {
-            AppendChar(out, c);
-            i += length;
+        std::optional<CharacterReference> reference;
+        if (byte == '&' && (reference = CharacterReferenceAt(value, i))) {
+            AppendChar(out, reference->Character);
+            i += reference->Length;
         } else if (byte < 0x20 || byte == 0xEF) {
             // A control byte, or the lead byte of U+FFFE / U+FFFF.
             if (byte == 0xEF && i + 2 < value.size() && static_cast<unsigned char>(value[i + 1]) == 0xBF &&
@@ -90,28 +56,13 @@ std::string DecodeQueryText(std::string_view value)
 
 std::string XmlText(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else out += c;
-    }
-    return out;
+    return ReplaceMarkup(text, {.Ampersand = "&amp;", .Less = "&lt;", .Greater = "&gt;", .Quote = {}});
 }
 
 std::string DescriptionText(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c == '&') out += "&amp;";
-        else if (c == '<') out += "\xE2\x80\xB9";  // ‹
-        else if (c == '>') out += "\xE2\x80\xBA";  // ›
-        else out += c;
-    }
-    return out;
+    // "‹" and "›"
+    return ReplaceMarkup(text, {.Ampersand = "&amp;", .Less = "\xE2\x80\xB9", .Greater = "\xE2\x80\xBA", .Quote = {}});
 }
 
 }  // namespace ql

@@ -10,7 +10,8 @@
 namespace ql {
 
 // The text a query value means: "&amp;", "&lt;", "&gt;", "&quot;", "&apos;"
-// and numeric references ("&#228;", "&#xE4;") decoded; anything else, a bare
+// and numeric references ("&#228;", "&#xE4;") decoded as CharacterReferenceAt
+// reads them (a number naming no character gives U+FFFD); anything else, a bare
 // "&" included, kept as it stands. A character XML cannot hold (a control
 // character other than TAB, CR and LF, a surrogate, U+FFFE, U+FFFF) becomes "?".
 std::string DecodeQueryText(std::string_view value);

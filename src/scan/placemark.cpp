@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "base/ascii.h"
 #include "state/app_state.h"
 #include "reports/placemark_text.h"
 #include "platform/platform.h"
@@ -43,8 +44,7 @@ std::array<std::string, 12> KmlLines(std::string_view code, std::string_view nam
 // Names Windows keeps for devices whatever the extension: "CON.kml" is the console.
 bool IsDeviceName(std::string_view stem)
 {
-    std::string upper(stem);
-    for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    const std::string upper = AsciiUpper(stem);
     if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
     return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '0' &&
            upper[3] <= '9';
@@ -66,9 +66,7 @@ std::string PlacemarkFileName(std::string_view code)
 
 std::string PlacemarkNames::Folded(std::string_view name)
 {
-    std::string folded(name);
-    for (char& c : folded) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return folded;
+    return AsciiLower(name);
 }
 
 std::string PlacemarkNames::Claim(std::string_view code)
@@ -96,21 +94,6 @@ std::string PlacemarkFileBytes(std::string_view code, std::string_view name, std
         bytes += LineEnd;
     }
     return bytes;
-}
-
-void WritePlacemark(AppState& state, PlacemarkNames& names, std::string_view code, std::string_view name,
-                    std::string_view latitude, std::string_view longitude)
-{
-    std::string fileName = names.Claim(code);
-    platform::WriteWholeFile(state.TempDir + fileName, PlacemarkFileBytes(code, name, latitude, longitude));
-    state.PlacemarkFiles.push_back(std::move(fileName));
-}
-
-void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
-                    std::string_view longitude)
-{
-    PlacemarkNames names(state.PlacemarkFiles);
-    WritePlacemark(state, names, code, name, latitude, longitude);
 }
 
 void RemovePlacemarkFiles(AppState& state)

@@ -44,15 +44,6 @@ private:
 std::string PlacemarkFileBytes(std::string_view code, std::string_view name, std::string_view latitude,
                                std::string_view longitude);
 
-// Writes one placemark as the file TempDir + a name claimed from `names`, and
-// appends that name to PlacemarkFiles.
-void WritePlacemark(AppState& state, PlacemarkNames& names, std::string_view code, std::string_view name,
-                    std::string_view latitude, std::string_view longitude);
-
-// The same for a single placemark: the names already in PlacemarkFiles are taken.
-void WritePlacemark(AppState& state, std::string_view code, std::string_view name, std::string_view latitude,
-                    std::string_view longitude);
-
 // Deletes every file PlacemarkFiles names from the temporary folder and empties the list.
 void RemovePlacemarkFiles(AppState& state);
 

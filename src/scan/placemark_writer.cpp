@@ -6,9 +6,11 @@
 #include <exception>
 #include <mutex>
 #include <string_view>
-#include <thread>
+#include <memory>
+#include <optional>
 #include <unordered_set>
 
+#include "base/task_beside.h"
 #include "state/app_state.h"
 #include "scan/placemark.h"
 #include "platform/platform.h"
@@ -25,10 +27,11 @@ struct FileWriterThread::State {
     std::condition_variable Ready;
     std::deque<Job> Jobs;
     bool Closing = false;
-    std::thread Worker;
     // Touched by the worker only, read after it has been joined.
     std::exception_ptr Failure;
     std::size_t WritesDone = 0;
+    // Started with the first job; without a thread it writes the jobs in Join.
+    std::optional<TaskBeside> Worker;
 
     void Add(Job job)
     {
@@ -37,7 +40,7 @@ struct FileWriterThread::State {
             Jobs.push_back(std::move(job));
         }
         Ready.notify_one();
-        if (!Worker.joinable()) Worker = std::thread([this] { Run(); });
+        if (!Worker) Worker.emplace([this] { Run(); });
     }
 
     void Run()
@@ -68,16 +71,15 @@ struct FileWriterThread::State {
             Closing = true;
         }
         Ready.notify_one();
-        if (Worker.joinable()) Worker.join();
+        if (Worker) Worker->Wait();
     }
 };
 
-FileWriterThread::FileWriterThread() : state_(new State) {}
+FileWriterThread::FileWriterThread() : state_(std::make_unique<State>()) {}
 
 FileWriterThread::~FileWriterThread()
 {
     state_->Join();
-    delete state_;
 }
 
 void FileWriterThread::Write(std::string path, std::string bytes)

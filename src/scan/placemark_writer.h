@@ -9,6 +9,7 @@
 // file in turn would have left them, and throws the same error.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,7 @@ public:
 
 private:
     struct State;
-    State* state_;
+    std::unique_ptr<State> state_;
 };
 
 // The placemark files of one scan over an AppState.

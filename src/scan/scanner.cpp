@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "base/query_limits.h"
+#include "base/task_beside.h"
 #include "base/user_error.h"
 #include "state/app_state.h"
 #include "core/records.h"
@@ -316,42 +316,39 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
     };
 
     const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 2, HasWptOpen) : n;
+    if (middle == n) {
+        ReadWaypoints(lines, FirstWaypointLine, n, state.CutoffEnabled, state.PolyTable, addFind);
+        return rowCount;
+    }
     LaterFinds later;
     std::atomic<bool> firstHalfFailed{false};  // the second half's finds are no longer wanted
-    std::thread reader;
-    if (middle < n) {
+    TaskBeside reader([&] {
+        // A budget of its own: the second half's finds wait in memory until
+        // the first half's rows are made, so without it a hostile second half
+        // could pile up finds far past what the walk's budget will ever take.
+        RowBudget laterBudget(query.TextBytes());
         try {
-            reader = std::thread([&] {
-                // A budget of its own: far past it no walk could go on either.
-                RowBudget laterBudget(query.TextBytes());
-                try {
-                    ReadWaypoints(lines, middle, n, state.CutoffEnabled, state.PolyTable, [&](FindRead&& find) {
-                        if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
-                        if (!laterBudget.Allows(find.cost)) {
-                            later.beyondBudget = find.cost;
-                            return false;
-                        }
-                        later.finds.push_back(std::move(find));
-                        return true;
-                    });
-                } catch (...) {
-                    later.failure = std::current_exception();
+            ReadWaypoints(lines, middle, n, state.CutoffEnabled, state.PolyTable, [&](FindRead&& find) {
+                if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
+                if (!laterBudget.Allows(find.cost)) {
+                    later.beyondBudget = find.cost;
+                    return false;
                 }
+                later.finds.push_back(std::move(find));
+                return true;
             });
-        } catch (const std::system_error&) {
-            ReadWaypoints(lines, FirstWaypointLine, n, state.CutoffEnabled, state.PolyTable, addFind);
-            return rowCount;
+        } catch (...) {
+            // Counts only once the first half's rows are made.
+            later.failure = std::current_exception();
         }
-    }
+    });
     try {
         ReadWaypoints(lines, FirstWaypointLine, middle, state.CutoffEnabled, state.PolyTable, addFind);
     } catch (...) {
         firstHalfFailed = true;
-        if (reader.joinable()) reader.join();
-        throw;
+        throw;  // the reader is joined on the way out
     }
-    if (!reader.joinable()) return rowCount;
-    reader.join();
+    reader.Wait();
     for (FindRead& find : later.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
     // The find the second half stopped at is past the budget here too.
     if (later.beyondBudget) budget.Take(*later.beyondBudget, rowCount);

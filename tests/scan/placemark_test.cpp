@@ -7,6 +7,7 @@
 #include "state/app_state.h"
 #include "base/user_error.h"
 #include "scan/placemark.h"
+#include "scan/placemark_writer.h"
 #include "platform/platform.h"
 #include "support/win_support.h"
 
@@ -32,16 +33,26 @@ protected:
     void TearDown() override { fs::remove_all(folder); }
 
     std::string Written(const std::string& fileName) const { return platform::ReadWholeFile(state.TempDir + fileName); }
+
+    // Writes the placemarks as one scan does.
+    struct Placemark {
+        std::string Code, Name, Latitude, Longitude;
+    };
+    void WriteScan(const std::vector<Placemark>& placemarks)
+    {
+        PlacemarkWriter writer(state);
+        for (const Placemark& p : placemarks) writer.Write(p.Code, p.Name, p.Latitude, p.Longitude);
+        writer.Finish();
+    }
 };
 
 std::string Golden(const std::string& name) { return platform::ReadWholeFile(std::string(QL_GOLDEN_DIR) + "/" + name); }
 
 TEST_F(PlacemarkTest, FileMatchesGoldenByteForByteAndRepeatsExactly)
 {
-    WritePlacemark(state, "GC12345", "Test", "49.5", "7.25");
+    WriteScan({{"GC12345", "Test", "49.5", "7.25"}, {"GC12345", "Test", "49.5", "7.25"}});
     const std::string first = Written("GC12345.kml");
     EXPECT_EQ(first, Golden("placemark_GC12345.kml"));
-    WritePlacemark(state, "GC12345", "Test", "49.5", "7.25");
     EXPECT_EQ(Written("GC12345~2.kml"), first);
     // The same code twice: each row its own file.
     EXPECT_EQ(state.PlacemarkFiles, (std::vector<std::string>{"GC12345.kml", "GC12345~2.kml"}));
@@ -51,7 +62,7 @@ TEST_F(PlacemarkTest, NameIsTextWhereverItIsShown)
 {
     // The query's "&amp;" means "&"; a bare "&" is kept; markup is text in the
     // name and shows as look-alike brackets in the description.
-    WritePlacemark(state, "GC7ÜX", "Brücke & Straße &amp; <b>Fluss</b>", "-49.000001", "+7.5e0");
+    WriteScan({{"GC7ÜX", "Brücke & Straße &amp; <b>Fluss</b>", "-49.000001", "+7.5e0"}});
     // UTF-8 without a byte-order mark; the file name replaces the non-ASCII letter bytes.
     EXPECT_EQ(Written("GC7__X.kml"), Golden("placemark_escapes.kml"));
     EXPECT_EQ(state.PlacemarkFiles.back(), "GC7__X.kml");
@@ -79,7 +90,7 @@ TEST_F(PlacemarkTest, CodeCannotLeadOutOfTheFolder)
     EXPECT_EQ(PlacemarkFileName("CONSOLE"), "CONSOLE.kml");
     EXPECT_EQ(PlacemarkFileName(std::string(300, 'G')), std::string(100, 'G') + ".kml");
 
-    WritePlacemark(state, "../GC1", "x", "1", "2");
+    WriteScan({{"../GC1", "x", "1", "2"}});
     EXPECT_FALSE(fs::exists(folder / "GC1.kml"));
     EXPECT_TRUE(fs::exists(folder / "inner" / "___GC1.kml"));
     // The text inside keeps the code as the query has it.
@@ -102,7 +113,7 @@ TEST_F(PlacemarkTest, LinkPlantedUnderTheNameIsNotFollowed)
     const std::string reason = "Too many levels of symbolic links";
 #endif
     try {
-        WritePlacemark(state, "GC2", "x", "1", "2");
+        WriteScan({{"GC2", "x", "1", "2"}});
         FAIL() << "no error";
     } catch (const UserError& e) {
         EXPECT_EQ(std::string(e.what()), "Datei \"" + state.TempDir + "GC2.kml\" kann nicht erstellt werden. " + reason);
@@ -113,36 +124,36 @@ TEST_F(PlacemarkTest, LinkPlantedUnderTheNameIsNotFollowed)
 
 TEST_F(PlacemarkTest, NamesThatCollideGetTheirOwnFiles)
 {
-    PlacemarkNames names;
+    std::vector<Placemark> placemarks;
     for (const char* code : {"GC/1", "GC_1", "CON", "_CON", "gc1", "GC1", "GC_1~2", "GC_1", "Gc1"})
-        WritePlacemark(state, names, code, code, "1", "2");
+        placemarks.push_back({code, code, "1", "2"});
+    // A code of any length gives a name the file system takes.
+    const std::string longCode(300, 'X');
+    placemarks.push_back({longCode, "x", "1", "2"});
+    placemarks.push_back({longCode + "Y", "x", "1", "2"});
+    WriteScan(placemarks);
     EXPECT_EQ(state.PlacemarkFiles, (std::vector<std::string>{"GC_1.kml", "GC_1~2.kml", "_CON.kml", "_CON~2.kml",
                                                               "gc1.kml", "GC1~2.kml", "GC_1_2.kml", "GC_1~3.kml",
-                                                              "Gc1~3.kml"}));
+                                                              "Gc1~3.kml", std::string(100, 'X') + ".kml",
+                                                              std::string(100, 'X') + "~2.kml"}));
     // Each file holds its own cache.
     EXPECT_NE(Written("GC_1.kml").find("<name>GC/1 - GC/1</name>"), std::string::npos);
     EXPECT_NE(Written("GC_1~2.kml").find("<name>GC_1 - GC_1</name>"), std::string::npos);
 
-    // A code of any length gives a name the file system takes.
-    const std::string longCode(300, 'X');
-    WritePlacemark(state, names, longCode, "x", "1", "2");
-    WritePlacemark(state, names, longCode + "Y", "x", "1", "2");
-    EXPECT_EQ(state.PlacemarkFiles[9], std::string(100, 'X') + ".kml");
-    EXPECT_EQ(state.PlacemarkFiles[10], std::string(100, 'X') + "~2.kml");
 }
 
 TEST_F(PlacemarkTest, FileIsWellFormedWhateverTheNameHolds)
 {
     const std::string name = std::string("&lt;img src=x onerror=alert(1)&gt; &amp;amp; A&#228;&#xe4;&#0;&#1;&#xD800;") +
                              "\x01" + "\x7F" + std::string(1, '\0') + "&unknown; &#99999999;";
-    WritePlacemark(state, "GC1", name, "1", "2");
+    WriteScan({{"GC1", name, "1", "2"}});
     const std::string text = Written("GC1.kml");
-    EXPECT_NE(text.find("<name>GC1 - &lt;img src=x onerror=alert(1)&gt; &amp;amp; A\xC3\xA4\xC3\xA4&amp;#0;??"
-                        "?\x7F?&amp;unknown; &amp;#99999999;</name>"),
+    EXPECT_NE(text.find("<name>GC1 - &lt;img src=x onerror=alert(1)&gt; &amp;amp; A\xC3\xA4\xC3\xA4\xEF\xBF\xBD?\xEF\xBF\xBD"
+                        "?\x7F?&amp;unknown; \xEF\xBF\xBD</name>"),
               std::string::npos)
         << text;
     EXPECT_NE(text.find("<description>GC1 - \xE2\x80\xB9img src=x onerror=alert(1)\xE2\x80\xBA &amp;amp; "
-                        "A\xC3\xA4\xC3\xA4&amp;#0;???\x7F?&amp;unknown; &amp;#99999999;</description>"),
+                        "A\xC3\xA4\xC3\xA4\xEF\xBF\xBD?\xEF\xBF\xBD?\x7F?&amp;unknown; \xEF\xBF\xBD</description>"),
               std::string::npos)
         << text;
     for (char c : text) EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\r' || c == '\n');
@@ -152,7 +163,7 @@ TEST_F(PlacemarkTest, FailureNamesThePathAndLeavesTheListAlone)
 {
     state.TempDir = (folder / "missing").string() + "/";
     try {
-        WritePlacemark(state, "GC1", "x", "1", "2");
+        WriteScan({{"GC1", "x", "1", "2"}});
         FAIL() << "no error";
     } catch (const UserError& e) {
         const std::string expected = "Datei \"" + state.TempDir + "GC1.kml\" kann nicht erstellt werden. ";
@@ -164,9 +175,7 @@ TEST_F(PlacemarkTest, FailureNamesThePathAndLeavesTheListAlone)
 
 TEST_F(PlacemarkTest, RemoveDeletesListedFilesOnlyAndPassesOverMissingOnes)
 {
-    WritePlacemark(state, "GC1", "a", "1", "2");
-    WritePlacemark(state, "GC1", "a", "1", "2");
-    WritePlacemark(state, "GC2", "b", "1", "2");
+    WriteScan({{"GC1", "a", "1", "2"}, {"GC1", "a", "1", "2"}, {"GC2", "b", "1", "2"}});
     platform::WriteWholeFile(state.TempDir + "GC3.kml", "not ours");
     fs::remove(folder / "inner" / "GC2.kml");  // gone already
 

@@ -164,7 +164,9 @@ protected:
     {
         fx.state.NIPList.push_back(TNIPDatum::FromUtf8(code, name, "Traditional Cache",
                                                        "N 50° 00.000 E 007° 00.000", "50,7"));
-        WritePlacemark(fx.state, code, name, "50", "7");
+        const std::string fileName = PlacemarkFileName(code);
+        platform::WriteWholeFile(fx.state.TempDir + fileName, PlacemarkFileBytes(code, name, "50", "7"));
+        fx.state.PlacemarkFiles.push_back(fileName);
         fx.state.NotInPolygonCount = static_cast<int>(fx.state.NIPList.size());
     }
     std::string pagePath() const { return fx.state.ProgramDir + "nip.html"; }

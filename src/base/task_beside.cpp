@@ -1,0 +1,41 @@
+#include "base/task_beside.h"
+
+#include <system_error>
+#include <utility>
+
+namespace ql {
+
+TaskBeside::TaskBeside(std::function<void()> task) : task_(std::move(task))
+{
+    try {
+        thread_ = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: Wait() runs the task.
+    }
+}
+
+TaskBeside::~TaskBeside()
+{
+    if (thread_.joinable()) thread_.join();
+}
+
+void TaskBeside::Run() noexcept
+{
+    try {
+        task_();
+    } catch (...) {
+        failure_ = std::current_exception();
+    }
+}
+
+void TaskBeside::Wait()
+{
+    if (!done_) {
+        if (thread_.joinable()) thread_.join();
+        else Run();
+        done_ = true;
+    }
+    if (failure_) std::rethrow_exception(failure_);
+}
+
+}  // namespace ql
