@@ -2,13 +2,12 @@
 
 #include <exception>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "archive/extract.h"
 #include "archive/zip_mask.h"
 #include "archive/zip_reader.h"
 #include "base/query_limits.h"
+#include "base/task_beside.h"
 #include "base/user_error.h"
 #include "query/query_pipeline.h"
 #include "planner/candidate_reader.h"
@@ -108,17 +107,13 @@ CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, cons
 
     // The files side by side on two threads: every other file on the second.
     std::vector<FileResult> results(wanted.size());
-    std::thread other;
-    if (wanted.size() > 1) {
-        try {
-            other = std::thread([&] {
-                for (std::size_t i = 1; i < wanted.size(); i += 2) results[i] = ReadCaught(wanted[i]);
-            });
-        } catch (const std::system_error&) {
-        }
+    {
+        TaskBeside other([&] {
+            for (std::size_t i = 1; i < wanted.size(); i += 2) results[i] = ReadCaught(wanted[i]);
+        });
+        for (std::size_t i = 0; i < wanted.size(); i += 2) results[i] = ReadCaught(wanted[i]);
+        other.Wait();
     }
-    for (std::size_t i = 0; i < wanted.size(); i += other.joinable() ? 2 : 1) results[i] = ReadCaught(wanted[i]);
-    if (other.joinable()) other.join();
 
     for (std::size_t i = 0; i < wanted.size(); ++i) {
         if (!results[i].error.empty()) {
