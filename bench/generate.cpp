@@ -19,7 +19,8 @@ namespace {
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: query-bench generate --finds N [--zip] [--seed S] [--demo] [--polygons DIR] OUT\n"
+                 "usage: query-bench generate --finds N [--zip] [--seed S] [--demo] [--candidates] [--polygons DIR] OUT\n"
+                 "  --candidates  a pocket query of caches not yet found (N caches), for the planner\n"
                  "  --demo      the shipped demo query (about 60 finds, every district covered)\n"
                  "  --polygons  folder of the 36 district polygon files (default: the shipped ones)\n");
     return 2;
@@ -37,6 +38,7 @@ int GenerateMain(int argc, char** argv)
 {
     bench::QueryPlan plan;
     bool zip = false;
+    bool candidates = false;
     std::string polygons = DefaultPolygonDir();
     std::string out;
     for (int i = 1; i < argc; ++i) {
@@ -46,6 +48,7 @@ int GenerateMain(int argc, char** argv)
         else if (arg == "--polygons" && i + 1 < argc) polygons = argv[++i];
         else if (arg == "--zip") zip = true;
         else if (arg == "--demo") plan.demo = true;
+        else if (arg == "--candidates") candidates = true;
         else if (!arg.empty() && arg[0] != '-' && out.empty()) out = arg;
         else return Usage();
     }
@@ -54,7 +57,12 @@ int GenerateMain(int argc, char** argv)
 
     try {
         const bench::DistrictShapes shapes(polygons);
-        const std::string text = bench::BuildMyFindsQuery(shapes, plan);
+        bench::CandidatePlan candidatePlan;
+        candidatePlan.caches = plan.finds;
+        candidatePlan.seed = plan.seed;
+        candidatePlan.firstIndex = 2'000'000 + plan.seed * plan.finds;
+        const std::string text = candidates ? bench::BuildCandidateQuery(shapes, candidatePlan)
+                                            : bench::BuildMyFindsQuery(shapes, plan);
         if (zip) {
             // A My Finds archive holds one entry named after the query's number.
             bench::WriteSingleEntryZip(out, plan.demo ? "demo-myfinds.gpx" : "13746815.gpx", text);

@@ -21,4 +21,14 @@ struct QueryPlan {
 // The query text, ready to write.
 std::string BuildMyFindsQuery(const DistrictShapes& shapes, const QueryPlan& plan);
 
+// A pocket query of caches not yet found, in the same layout: caches spread
+// over the districts, a few unavailable or archived.
+struct CandidatePlan {
+    std::size_t caches = 1000;
+    std::uint64_t seed = 1;
+    std::size_t firstIndex = 0;  // of the GC codes: queries whose ranges overlap share caches
+    std::string name = "Rund um Mainz";
+};
+std::string BuildCandidateQuery(const DistrictShapes& shapes, const CandidatePlan& plan);
+
 }  // namespace bench

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-translations-l10n
   libgl1-mesa-dev
-  zlib1g-dev libgtest-dev googletest
+  zlib1g-dev libexpat1-dev libgtest-dev googletest
   libgeos-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core fonts-liberation2

@@ -17,7 +17,7 @@ links = defaultdict(set)
 for a, b in re.findall(r'"(node\d+)" -> "(node\d+)"', text):
     links[names[a]].add(names[b])
 order = ["ql_base", "ql_platform", "ql_geo", "ql_archive", "ql_core", "ql_query", "ql_districts", "ql_state",
-         "ql_reports", "ql_scan", "ql_info", "ql_ui", "quenlorn"]
+         "ql_reports", "ql_scan", "ql_info", "ql_planner", "ql_ui", "quenlorn"]
 ours = [n for n in order if n in names.values()]
 for lib in ours:
     shown = sorted((d for d in links[lib] if d.startswith("ql_") or d in ("ZLIB::ZLIB", "Qt6::Widgets", "Qt6::WebEngineWidgets")),

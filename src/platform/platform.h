@@ -54,6 +54,10 @@ void RequireRegularFile(const std::string& path);
 // Writes a whole file, replacing it; throws "Datei "%s" kann nicht erstellt werden. %s".
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
+// Renames `from` to `to`, replacing a file at `to` in one step; throws
+// "Datei "%s" kann nicht erstellt werden. %s" naming `to`.
+void RenameReplacing(const std::string& from, const std::string& to);
+
 // A file opened for reading only: it is never created, changed or deleted.
 class ReadOnlyFile {
 public:

@@ -210,6 +210,9 @@ void TfrmMain::buildMenu()
     mnuUebersicht_->setObjectName(QStringLiteral("mnuUebersicht"));
     mnuUebersicht_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     connect(mnuUebersicht_, &QAction::triggered, this, [this] { Guarded(this, [&] { mnuUebersichtClick(); }); });
+    mnuSuchliste_ = new QAction(QStringLiteral("Suchliste laden..."), this);
+    mnuSuchliste_->setObjectName(QStringLiteral("mnuSuchliste"));
+    connect(mnuSuchliste_, &QAction::triggered, this, [this] { Guarded(this, [&] { mnuSuchlisteClick(); }); });
 
     QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei"));
     datei->setObjectName(QStringLiteral("mnuDatei"));
@@ -227,6 +230,7 @@ void TfrmMain::buildMenu()
     extras->addAction(mnuHilfe_);
     extras->addAction(mnuUebersicht_);
     extras->addAction(mnuKreisgrenzen_);
+    extras->addAction(mnuSuchliste_);
     extras->addSeparator()->setObjectName(QStringLiteral("N2"));
     extras->addAction(mnuInfo_);
 

@@ -2,6 +2,7 @@
 // then shown again; it follows every scan through scanFinished.
 
 #include "state/app_state.h"
+#include "ui/CandidatePanel.h"
 #include "ui/TfrmMain.h"
 #include "ui/TfrmOverview.h"
 #include "ui/ErrorBox.h"
@@ -23,6 +24,13 @@ void TfrmMain::mnuUebersichtClick()
     overview->show();
     overview->raise();
     overview->activateWindow();
+}
+
+void TfrmMain::mnuSuchlisteClick()
+{
+    mnuUebersichtClick();
+    TfrmOverview* overview = windows_.frmOverview.get();
+    Guarded(overview, [&] { overview->planner()->btnLadenClick(); });
 }
 
 }  // namespace ql::ui

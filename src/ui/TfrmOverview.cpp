@@ -26,6 +26,7 @@
 #include "query/query_pipeline.h"
 #include "reports/web_hosts.h"
 #include "platform/platform.h"
+#include "ui/CandidatePanel.h"
 #include "ui/Controls.h"
 #include "ui/DistrictMapView.h"
 #include "ui/ErrorBox.h"
@@ -60,6 +61,7 @@ void TfrmOverview::buildControls()
     lblStatus_->setWordWrap(true);
 
     map_ = new DistrictMapView(this);
+    planner_ = new CandidatePanel(state_, map_, this);
 
     model_ = new OverviewTableModel(this);
     proxy_ = new QSortFilterProxyModel(this);
@@ -120,6 +122,7 @@ void TfrmOverview::buildControls()
     mapBar->addSpacing(12);
     mapBar->addWidget(btnEinpassen_);
     mapBar->addWidget(btnBild_);
+    mapBar->addWidget(planner_->toggleButton());
     mapBar->addStretch(1);
     auto* proofRow = new QHBoxLayout;
     proofRow->addWidget(proofBar_);
@@ -127,9 +130,15 @@ void TfrmOverview::buildControls()
     proofRow->addWidget(lblMeldung_, 1);
     proofRow->addWidget(btnSchliessen_);
 
+    // The planner under the map and the table.
+    auto* planSplitter = new QSplitter(Qt::Vertical, this);
+    planSplitter->addWidget(splitter_);
+    planSplitter->addWidget(planner_);
+    planner_->attachTo(planSplitter);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lblStatus_);
-    layout->addWidget(splitter_, 1);
+    layout->addWidget(planSplitter, 1);
     layout->addLayout(mapBar);
     layout->addLayout(proofRow);
 
@@ -151,7 +160,9 @@ void TfrmOverview::buildControls()
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 map_->setSelectedDistrict(current.isValid() ? proxy_->mapToSource(current).row() : -1);
+                planner_->setDistrict(current.isValid() ? proxy_->mapToSource(current).row() : -1);
             });
+    connect(planner_, &CandidatePanel::districtChosen, this, [this](int d) { selectDistrict(d); });
     connect(map_, &DistrictMapView::districtClicked, this, [this](int d) { selectDistrict(d); });
     connect(map_, &DistrictMapView::findActivated, this, [this](int row) { Guarded(this, [&] { openListing(row); }); });
 }
@@ -208,6 +219,7 @@ void TfrmOverview::thresholdChanged(int metres)
     QSettings().setValue(QString::fromLatin1(ThresholdSetting), metres);
     map_->setThreshold(metres);
     model_->setThreshold(metres);
+    planner_->setThreshold(metres);
     showStatus();
 }
 
@@ -218,6 +230,7 @@ void TfrmOverview::ScanFinished()
     map_->setDistricts(state_.PolyTable);
     map_->setScan(&state_.Rows, &overview_);
     model_->setScan(&state_.Rows, &overview_, threshold());
+    planner_->ScanFinished(overview_, threshold());
     table_->resizeColumnsToContents();
     lblMeldung_->clear();
     showStatus();
@@ -291,7 +304,7 @@ QImage TfrmOverview::ExportImage() const
 
 void TfrmOverview::SaveImage(const QString& path) const
 {
-    if (!ExportImage().save(path, "PNG")) ThrowNotWritten(path, QString());
+    if (!planner_->WithPlan(ExportImage()).save(path, "PNG")) ThrowNotWritten(path, QString());
 }
 
 void TfrmOverview::selectDistrict(int district)

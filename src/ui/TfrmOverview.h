@@ -23,6 +23,7 @@ namespace ql { struct AppState; }
 
 namespace ql::ui {
 
+class CandidatePanel;
 class DistrictMapView;
 class MapLegend;
 class OverviewTableModel;
@@ -58,6 +59,7 @@ public:
     QStringList exportCaption() const;
 
     DistrictMapView* map() const { return map_; }
+    CandidatePanel* planner() const { return planner_; }
     QTableView* table() const { return table_; }
     QLabel* statusLabel() const { return lblStatus_; }
     QLabel* messageLabel() const { return lblMeldung_; }
@@ -96,6 +98,7 @@ private:
     QPushButton* btnBild_ = nullptr;
     ProofListBar* proofBar_ = nullptr;
     QPushButton* btnSchliessen_ = nullptr;
+    CandidatePanel* planner_ = nullptr;  // the missing districts' candidates, under the map
 };
 
 }  // namespace ql::ui

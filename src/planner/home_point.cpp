@@ -1,0 +1,108 @@
+#include "planner/home_point.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "base/ascii.h"
+#include "base/user_error.h"
+#include "geo/coord_text.h"
+
+namespace ql {
+
+namespace {
+
+struct Token {
+    char letter = 0;  // a hemisphere letter (upper case), or 0 for a number
+    double number = 0;
+    bool whole = true;  // the number has no fraction and no sign
+};
+
+[[noreturn]] void ThrowBadHomePoint(std::string_view text)
+{
+    throw UserError("Der Heimatpunkt \"" + std::string(text) +
+                    "\" ist keine gültige Koordinate. Erlaubt sind zum Beispiel \"N 49° 59.123 E 008° 15.456\" und "
+                    "\"49.98538, 8.25760\".");
+}
+
+// Hemisphere letters and numbers; blanks, degree signs, minute marks, commas
+// and semicolons only separate them. Nothing else may appear.
+std::optional<std::vector<Token>> Tokens(std::string_view text)
+{
+    std::vector<Token> tokens;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == ' ' || c == '\t' || c == ',' || c == ';' || c == '\'') {
+            ++i;
+        } else if (text.substr(i).starts_with("\xC2\xB0") || text.substr(i).starts_with("\xC2\xBA")) {
+            i += 2;  // degree sign, or the ordinal sign that stands in for it
+        } else if (c == '-' || (c >= '0' && c <= '9')) {
+            std::size_t end = i + (c == '-');
+            while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '.')) ++end;
+            Token t;
+            const auto [stop, ec] = std::from_chars(text.data() + i, text.data() + end, t.number);
+            if (ec != std::errc() || stop != text.data() + end) return std::nullopt;
+            t.whole = text.substr(i, end - i).find_first_of("-.") == std::string_view::npos;
+            tokens.push_back(t);
+            i = end;
+        } else {
+            const char up = AsciiUpper(c);
+            if (up != 'N' && up != 'S' && up != 'E' && up != 'W' && up != 'O') return std::nullopt;
+            tokens.push_back({up, 0, true});
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+bool IsNumber(const Token& t) { return t.letter == 0; }
+
+}  // namespace
+
+TFPoint ParseHomePoint(std::string_view text)
+{
+    const auto tokens = Tokens(text);
+    if (!tokens) ThrowBadHomePoint(text);
+    const std::vector<Token>& t = *tokens;
+    double lat = 0, lon = 0;
+    const auto northSouth = [](char h) { return h == 'N' || h == 'S'; };
+    const auto eastWest = [](char h) { return h == 'E' || h == 'W' || h == 'O'; };
+    const auto minutesOk = [](const Token& m) { return m.number >= 0 && m.number < 60 && m.number == m.number; };
+    if (t.size() == 6 && northSouth(t[0].letter) && IsNumber(t[1]) && t[1].whole && IsNumber(t[2]) &&
+        minutesOk(t[2]) && t[2].number >= 0 && eastWest(t[3].letter) && IsNumber(t[4]) && t[4].whole &&
+        IsNumber(t[5]) && minutesOk(t[5])) {
+        lat = (t[1].number + t[2].number / 60.0) * (t[0].letter == 'S' ? -1 : 1);
+        lon = (t[4].number + t[5].number / 60.0) * (t[3].letter == 'W' ? -1 : 1);
+    } else if (t.size() == 4 && northSouth(t[0].letter) && IsNumber(t[1]) && t[1].number >= 0 &&
+               eastWest(t[2].letter) && IsNumber(t[3]) && t[3].number >= 0) {
+        lat = t[1].number * (t[0].letter == 'S' ? -1 : 1);
+        lon = t[3].number * (t[2].letter == 'W' ? -1 : 1);
+    } else if (t.size() == 2 && IsNumber(t[0]) && IsNumber(t[1])) {
+        lat = t[0].number;
+        lon = t[1].number;
+    } else {
+        ThrowBadHomePoint(text);
+    }
+    if (!(std::abs(lat) <= 90) || !(std::abs(lon) <= 180)) ThrowBadHomePoint(text);
+    return {lat, lon};
+}
+
+std::string HomePointText(TFPoint point)
+{
+    return CoordText(point.X, CoordLatitude) + " " + CoordText(point.Y, CoordLongitude);
+}
+
+double GreatCircleMetres(TFPoint a, TFPoint b)
+{
+    constexpr double EarthRadius = 6371008.8;
+    constexpr double Radians = 3.14159265358979323846 / 180.0;
+    const double dLat = (b.X - a.X) * Radians, dLon = (b.Y - a.Y) * Radians;
+    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
+                     std::cos(a.X * Radians) * std::cos(b.X * Radians) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    return 2 * EarthRadius * std::asin(std::min(1.0, std::sqrt(h)));
+}
+
+}  // namespace ql

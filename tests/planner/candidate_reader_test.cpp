@@ -1,0 +1,139 @@
+// Candidate files from the site and from other writers, read into caches.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "planner/candidate_reader.h"
+#include "planner/candidate_set.h"
+#include "planner_fixtures.h"
+#include "support/error_of.h"
+
+namespace ql {
+namespace {
+
+using test::CandidateFixture;
+using test::ReadBytes;
+
+std::vector<Candidate> ReadFixture(const std::string& name)
+{
+    return ReadCandidateGpx(ReadBytes(CandidateFixture(name)), name);
+}
+
+TEST(CandidateReader, SitePocketQueryGivesEveryCacheWithItsFieldsAndElement)
+{
+    const std::vector<Candidate> caches = ReadFixture("site_pq.gpx");
+    ASSERT_EQ(caches.size(), 5u);
+    const Candidate& first = caches[0];
+    EXPECT_EQ(first.Code, "GC1TS01");
+    EXPECT_EQ(first.Name, "Saarburger Blick");
+    EXPECT_EQ(first.Type, "Traditional Cache");
+    EXPECT_EQ(first.Difficulty, 1.5);
+    EXPECT_EQ(first.Terrain, 2.0);
+    EXPECT_DOUBLE_EQ(first.Point.X, 50.035);
+    EXPECT_DOUBLE_EQ(first.Point.Y, 7.005);
+    EXPECT_TRUE(first.Available);
+    EXPECT_EQ(first.SourceFile, "site_pq.gpx");
+    // The element as the file has it, line breaks and entities included.
+    const std::string bytes = ReadBytes(CandidateFixture("site_pq.gpx"));
+    ASSERT_TRUE(first.Waypoint.starts_with("<wpt lat=\"50.035\" lon=\"7.005\">"));
+    ASSERT_TRUE(first.Waypoint.ends_with("</wpt>"));
+    EXPECT_NE(bytes.find(first.Waypoint), std::string::npos);
+    EXPECT_NE(first.Waypoint.find("leise sein.</groundspeak:long_description>"), std::string::npos);
+    // The site declares its extension on the cache element; the root only the schema's namespaces.
+    for (const auto& [prefix, uri] : first.OuterNamespaces) EXPECT_TRUE(prefix == "xsi" || prefix == "xsd") << prefix;
+
+    EXPECT_EQ(caches[1].Type, "Multi-cache");
+    EXPECT_EQ(caches[1].Terrain, 3.5);
+    EXPECT_FALSE(caches[2].Available);  // archived
+    EXPECT_EQ(caches[4].Name, "Porta Nigra");
+}
+
+TEST(CandidateReader, Gpx11ExportWithoutExtensionTakesNameTypeAndRatingsFromItsElements)
+{
+    const std::vector<Candidate> caches = ReadFixture("app_gpx11_noext.gpx");
+    ASSERT_EQ(caches.size(), 3u);
+    EXPECT_EQ(caches[1].Code, "GC1TS04");
+    EXPECT_EQ(caches[1].Name, "Am Waldrand");  // from <link><text>
+    EXPECT_EQ(caches[1].Type, "Unknown Cache");
+    EXPECT_EQ(caches[1].Difficulty, 2.5);  // from the description's "(2.5/1.5)"
+    EXPECT_EQ(caches[1].Terrain, 1.5);
+    EXPECT_TRUE(caches[1].Available);
+    EXPECT_TRUE(caches[1].Waypoint.empty());  // nothing of the site's to carry through
+    EXPECT_EQ(caches[2].Code, "GC1TR02");     // codes in upper case
+}
+
+TEST(CandidateReader, OtherExtensionVersionDeclaredOnTheRootIsReadAndRemembered)
+{
+    const std::vector<Candidate> caches = ReadFixture("gsak_cache10.gpx");
+    ASSERT_EQ(caches.size(), 1u);  // the parking place is no cache
+    const Candidate& c = caches[0];
+    EXPECT_EQ(c.Code, "GC1TS05");
+    EXPECT_EQ(c.Name, "Römerbrücke");
+    EXPECT_EQ(c.Type, "Letterbox Hybrid");
+    EXPECT_EQ(c.Difficulty, 2.0);
+    ASSERT_FALSE(c.Waypoint.empty());
+    // The element uses prefixes its document declared on the root.
+    bool cache10 = false, gsak = false;
+    for (const auto& [prefix, uri] : c.OuterNamespaces) {
+        cache10 |= prefix == "groundspeak" && uri == "http://www.groundspeak.com/cache/1/0";
+        gsak |= prefix == "gsak" && uri == "http://www.gsak.net/xmlv1/6";
+    }
+    EXPECT_TRUE(cache10);
+    EXPECT_TRUE(gsak);
+}
+
+TEST(CandidateReader, RealPocketQueryArchiveReadsTheCachesBehindItsWaypointFile)
+{
+    // The archive holds "-wpts.gpx" first, then the caches.
+    const std::vector<Candidate> caches = ReadCandidateFile(std::string(QL_FIXTURES_DIR) + "/zip/pq7545915.zip");
+    ASSERT_EQ(caches.size(), 1u);
+    EXPECT_EQ(caches[0].Code, "GC31J2H");
+    EXPECT_EQ(caches[0].Name, "Hockenheimer City-Brunnen");
+    EXPECT_EQ(caches[0].Type, "Multi-cache");
+    EXPECT_FALSE(caches[0].Waypoint.empty());
+}
+
+TEST(CandidateReader, BadDocumentsGiveTheFileAndTheLine)
+{
+    EXPECT_EQ(test::ErrorOf([] { ReadFixture("broken_middle.gpx"); }),
+              "Die Datei \"broken_middle.gpx\" ist kein gültiges GPX: Zeile 11, Spalte 39: Das schließende Element "
+              "passt nicht zum öffnenden.");
+    EXPECT_EQ(test::ErrorOf([] { ReadCandidateGpx("<kml><Placemark/></kml>", "orte.kml"); }),
+              "Die Datei \"orte.kml\" ist keine GPX-Datei.");
+    EXPECT_EQ(test::ErrorOf([] { ReadCandidateGpx("", "leer.gpx"); }),
+              "Die Datei \"leer.gpx\" ist kein gültiges GPX: Zeile 1, Spalte 1: Die Datei enthält kein Element.");
+    // Cut short inside a waypoint.
+    const std::string site = ReadBytes(CandidateFixture("site_pq.gpx"));
+    EXPECT_NE(test::ErrorOf([&] { ReadCandidateGpx(site.substr(0, site.size() / 2), "halb.gpx"); }).find("Zeile "),
+              std::string::npos);
+}
+
+TEST(CandidateReader, EntityExpansionAndForeignEncodingsAreHandledSafely)
+{
+    // A billion laughs stops at the parser's limit instead of filling memory.
+    std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE gpx [<!ENTITY a \"aaaaaaaaaaaaaaaa\">";
+    for (char e = 'b'; e <= 'k'; ++e) {
+        laughs += std::string("<!ENTITY ") + e + " \"";
+        for (int i = 0; i < 16; ++i) laughs += std::string("&") + static_cast<char>(e - 1) + ";";
+        laughs += "\">";
+    }
+    laughs += "]><gpx><wpt lat=\"50\" lon=\"7\"><name>GC1</name><desc>&k;</desc></wpt></gpx>";
+    EXPECT_NE(test::ErrorOf([&] { ReadCandidateGpx(laughs, "lachen.gpx"); }).find("Die Datei \"lachen.gpx\""),
+              std::string::npos);
+
+    // Latin-1 text is read; its element is not carried through as UTF-8 bytes it is not.
+    const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><gpx version=\"1.0\" "
+                               "xmlns=\"http://www.topografix.com/GPX/1/0\"><wpt lat=\"50.01\" lon=\"7.0\"><name>GC2"
+                               "</name><type>Geocache|Traditional Cache</type><groundspeak:cache xmlns:groundspeak="
+                               "\"http://www.groundspeak.com/cache/1/0/1\"><groundspeak:name>M\xFChle</groundspeak:"
+                               "name></groundspeak:cache></wpt></gpx>";
+    const std::vector<Candidate> caches = ReadCandidateGpx(latin1, "alt.gpx");
+    ASSERT_EQ(caches.size(), 1u);
+    EXPECT_EQ(caches[0].Name, "Mühle");
+    EXPECT_TRUE(caches[0].Waypoint.empty());
+}
+
+}  // namespace
+}  // namespace ql

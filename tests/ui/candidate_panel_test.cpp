@@ -1,0 +1,296 @@
+// The planner in the district overview: candidate lists loaded, counted per
+// missing district, listed, filtered and sorted by the home point, shown on
+// the map, exported as GPX and copied as a list; the progress chart.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QSettings>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "districts/polygon_files.h"
+#include "core/tables.h"
+#include "main_window_fixture.h"
+#include "planner/candidate_reader.h"
+#include "support/error_of.h"
+#include "support/my_finds_query.h"
+#include "ui/CandidateExportDialog.h"
+#include "ui/CandidateMapLayer.h"
+#include "ui/CandidatePanel.h"
+#include "ui/DistrictMapView.h"
+#include "ui/ProgressChart.h"
+#include "ui/TfrmOverview.h"
+#include "ui/Windows.h"
+
+namespace ql::test {
+namespace {
+
+constexpr int Ahrweiler = 0, Kusel = 12;
+const TFPoint AhrweilerNear{50.3356, 6.9475};
+const TFPoint AhrweilerFar{50.45, 7.25};
+
+testquery::Cache At(const char* code, const char* name, TFPoint p, const char* d = "1")
+{
+    testquery::Cache c;
+    c.code = code;
+    c.name = name;
+    c.lat = std::to_string(p.X);
+    c.lon = std::to_string(p.Y);
+    c.difficulty = d;
+    c.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
+    return c;
+}
+
+// A pocket query of caches still to find, in the site's layout.
+std::string CandidateQuery(const std::vector<testquery::Cache>& caches, const std::string& archivedCode = {})
+{
+    std::string text = testquery::MyFindsQuery("2026-11-30T08:00:00Z", caches);
+    const std::string plain = "archived=\"False\">";
+    const std::string declared = "archived=\"False\" xmlns:groundspeak=\"http://www.groundspeak.com/cache/1/0/1\">";
+    for (std::size_t at = text.find(plain); at != std::string::npos; at = text.find(plain, at + declared.size()))
+        text.replace(at, plain.size(), declared);
+    if (!archivedCode.empty()) {
+        const std::size_t code = text.find("<name>" + archivedCode + "</name>");
+        const std::size_t flag = text.find("available=\"True\" archived=\"False\"", code);
+        text.replace(flag, 34, "available=\"False\" archived=\"True\" ");
+    }
+    return text;
+}
+
+std::string ReadAll(const QString& path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CandidatePanelTest : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fx.tempDir.filePath("settings"));
+        QSettings().remove(QString::fromLatin1(ui::CandidatePanel::HomeSetting));
+        MainWindowFixture::SetUp();
+        for (int i = 0; i < DistrictCount; ++i)
+            fx.state.PolyTable.SetPolygon(i, LoadPolygonFile(fx.state.ProgramDir + "rlp_polygons/" +
+                                                             std::string(DistrictFileNames[static_cast<std::size_t>(i)]) + ".txt"));
+        // Finds in Kusel and Mainz.
+        testquery::Cache kusel = At("GC1KUS", "Fish &amp; Chips", {49.538, 7.398});
+        testquery::Cache mainz = At("GC3MZ", "Dom", {49.9990, 8.2739});
+        mainz.logs = {{"Found it", "2016-07-08T07:00:00Z"}};
+        main->FileOpen1Accept(WriteFile(fx.programDir.filePath("finds.gpx"),
+                                        testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, mainz})));
+        child<QAction>("mnuUebersicht")->trigger();
+        overview = fx.windows->frmOverview.get();
+        panel = overview->planner();
+        QApplication::processEvents();
+
+        list1 = WriteFile(fx.tempDir.filePath("ahrweiler.gpx"),
+                          CandidateQuery({At("GC7NEAR", "Am Ahrufer", AhrweilerNear, "2"),
+                                          At("GC7FAR", "Hohe Acht", AhrweilerFar, "4.5"),
+                                          At("GC7ARCH", "Verschollen", {50.40, 7.10}),
+                                          At("GC1KUS", "Fish &amp; Chips", {49.538, 7.398})},  // found already
+                                         "GC7ARCH"));
+        list2 = WriteFile(fx.tempDir.filePath("kusel.gpx"),
+                          CandidateQuery({At("GC8KUS", "Glanblick", {49.53, 7.40}),         // Kusel is covered
+                                          At("GC7NEAR", "Am Ahrufer", AhrweilerNear, "2")}));  // again
+    }
+
+    ui::TfrmOverview* overview = nullptr;
+    ui::CandidatePanel* panel = nullptr;
+    QString list1, list2;
+};
+
+QStringList Column(QTableView* table, int column)
+{
+    QStringList out;
+    for (int r = 0; r < table->model()->rowCount(); ++r) out << table->model()->index(r, column).data().toString();
+    return out;
+}
+
+int DistrictRowCount(ui::CandidatePanel* panel, const QString& name)
+{
+    QTableWidget* t = panel->districtTable();
+    for (int r = 0; r < t->rowCount(); ++r)
+        if (t->item(r, 0)->text() == name) return t->item(r, 2)->text().toInt();
+    return -1;
+}
+
+TEST_F(CandidatePanelTest, ListsLoadIntoCountsTableAndMapAndABrokenFileIsNamed)
+{
+    EXPECT_EQ(child<QAction>("mnuSuchliste")->text(), "Suchliste laden...");
+    const QString broken = WriteFile(fx.tempDir.filePath("kaputt.gpx"), "<gpx>\n<wpt lat=\"50\" lon=\"7\">\n</gpx>\n");
+    const std::string error = ErrorOf([&] { panel->LoadFiles({list1, broken}); });
+    EXPECT_NE(error.find("kaputt.gpx\" ist kein gültiges GPX: Zeile 3"), std::string::npos) << error;
+    panel->LoadFiles({list2});  // added later; nothing loaded before is lost
+    EXPECT_EQ(panel->statusLabel()->text(), "2 Suchlisten, 4 Caches (zuletzt 1 doppelt, 0 schon gefunden)");
+    ASSERT_EQ(panel->candidates().Caches().size(), 4u);
+
+    // Ahrweiler is missing: two available candidates; covered Kusel is not listed.
+    EXPECT_EQ(DistrictRowCount(panel, "Ahrweiler"), 2);
+    EXPECT_EQ(DistrictRowCount(panel, "Kusel"), -1);
+    EXPECT_EQ(panel->districtTable()->rowCount(), 34);
+
+    // Choosing the district in the panel selects it in the overview too.
+    panel->districtTable()->setCurrentCell(0, 0);
+    emit panel->districtTable()->cellClicked(0, 0);
+    EXPECT_EQ(panel->district(), Ahrweiler);
+    EXPECT_EQ(overview->map()->selectedDistrict(), Ahrweiler);
+    QTableView* table = panel->table();
+    // Without a home point: innermost first.
+    EXPECT_EQ(Column(table, 0).size(), 2);
+    EXPECT_EQ(table->model()->headerData(4, Qt::Horizontal).toString(), "Zur Grenze");
+    panel->availableBox()->setChecked(false);
+    EXPECT_EQ(Column(table, 0).size(), 3);
+    EXPECT_TRUE(Column(table, 0).contains("GC7ARCH"));
+    panel->availableBox()->setChecked(true);
+    panel->difficultyBox()->setValue(3.0);
+    EXPECT_EQ(Column(table, 0), QStringList{"GC7NEAR"});
+    EXPECT_EQ(Column(table, 3), QStringList{"D2/T1.5"});
+    panel->difficultyBox()->setValue(5.0);
+
+    // On the map: a symbol where the candidate lies, with its tooltip.
+    ui::DistrictMapView* map = overview->map();
+    const QPoint at = map->positionOf(AhrweilerNear).toPoint();
+    ASSERT_GE(panel->mapLayer()->candidateAt(at), 0);
+    EXPECT_EQ(panel->candidates().Caches()[static_cast<std::size_t>(panel->mapLayer()->candidateAt(at))].Code, "GC7NEAR");
+    EXPECT_EQ(panel->mapLayer()->toolTipAt(at), "GC7NEAR Am Ahrufer\nD2/T1.5 (Suchliste)");
+    EXPECT_EQ(panel->mapLayer()->candidateAt(map->positionOf({49.53, 7.40}).toPoint()), -1);  // Kusel's is not shown
+    const QImage shot = SaveScreenshot(overview, "overview_candidates");
+    EXPECT_TRUE(HasColour(shot, AreaOf(shot, overview, map), ui::CandidateMapLayer::SymbolFill, 10));
+    SaveScreenshot(panel, "candidate_table");
+}
+
+TEST_F(CandidatePanelTest, DoubleClickOnASymbolOrARowOpensTheListingAndFindsStayAsTheyWere)
+{
+    std::vector<std::string> opened;
+    platform::SetShellOpenOverride([&](const std::string& file, const std::string&) {
+        opened.push_back(file);
+        return 42;
+    });
+    panel->LoadFiles({list1});
+    panel->setDistrict(Ahrweiler);
+    QApplication::processEvents();
+    ui::DistrictMapView* map = overview->map();
+    QTest::mouseDClick(map, Qt::LeftButton, {}, map->positionOf(AhrweilerFar).toPoint());
+    // A find's dot still opens its own listing.
+    QTest::mouseDClick(map, Qt::LeftButton, {}, map->positionOf({49.9990, 8.2739}).toPoint());
+    const QModelIndex first = panel->table()->model()->index(0, 0);
+    emit panel->table()->doubleClicked(first);
+    platform::SetShellOpenOverride({});
+    EXPECT_EQ(opened, (std::vector<std::string>{"http://coord.info/GC7FAR", "http://coord.info/GC3MZ",
+                                                 "http://coord.info/" + first.data().toString().toStdString()}));
+}
+
+TEST_F(CandidatePanelTest, HomePointSortsByDistanceIsRememberedAndRefusesBadText)
+{
+    panel->LoadFiles({list1});
+    panel->setDistrict(Ahrweiler);
+    const QStringList innerFirst = Column(panel->table(), 0);
+    // Home beside the far one: it comes first.
+    panel->setHomeText(QStringLiteral("N 50° 27.000 E 007° 15.000"));
+    EXPECT_EQ(Column(panel->table(), 0), (QStringList{"GC7FAR", "GC7NEAR"}));
+    EXPECT_EQ(Column(panel->table(), 5).first(), "0.0 km");
+    EXPECT_EQ(QSettings().value(QString::fromLatin1(ui::CandidatePanel::HomeSetting)).toString(),
+              "N 050° 27.000 E 007° 15.000");
+    // Decimal degrees too; a bad text is refused and changes nothing.
+    panel->setHomeText(QStringLiteral("50.3356, 6.9475"));
+    EXPECT_EQ(Column(panel->table(), 0), (QStringList{"GC7NEAR", "GC7FAR"}));
+    EXPECT_NE(ErrorOf([&] { panel->setHomeText(QStringLiteral("zu Hause")); }).find("ist keine gültige Koordinate"),
+              std::string::npos);
+    EXPECT_EQ(Column(panel->table(), 0), (QStringList{"GC7NEAR", "GC7FAR"}));
+    // A new window reads the remembered point.
+    ui::CandidatePanel again(fx.state, overview->map());
+    EXPECT_EQ(again.homeEdit()->text(), "N 050° 20.136 E 006° 56.850");
+    panel->setHomeText(QString());
+    EXPECT_EQ(Column(panel->table(), 0), innerFirst);
+}
+
+TEST_F(CandidatePanelTest, ExportWritesTheChosenCachesAndTheListIsCopied)
+{
+    panel->LoadFiles({list1});
+    panel->setDistrict(Ahrweiler);
+    panel->setHomeText(QStringLiteral("50.3356, 6.9475"));
+
+    // The best one per missing district.
+    const QString best = fx.tempDir.filePath("beste.gpx");
+    panel->ExportGpx(best, false, 1);
+    std::vector<Candidate> back = ReadCandidateGpx(ReadAll(best), "beste.gpx");
+    ASSERT_EQ(back.size(), 1u);  // only Ahrweiler has candidates
+    EXPECT_EQ(back[0].Code, "GC7NEAR");
+    EXPECT_FALSE(back[0].Waypoint.empty());  // the pocket query's element, carried through
+
+    // The selected rows.
+    panel->table()->selectAll();
+    const QString chosen = fx.tempDir.filePath("auswahl.gpx");
+    panel->ExportGpx(chosen, true, 1);
+    back = ReadCandidateGpx(ReadAll(chosen), "auswahl.gpx");
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[1].Code, "GC7FAR");
+
+    // The dialog: selected rows offered, N = 1 by default; cancelled, nothing written.
+    bool seen = false;
+    {
+        ModalAnswerer answer([&](QWidget* modal) {
+            auto* dialog = qobject_cast<ui::CandidateExportDialog*>(modal);
+            if (!dialog) return false;
+            seen = true;
+            EXPECT_TRUE(dialog->selectedButton()->isChecked());
+            EXPECT_EQ(dialog->countBox()->value(), 1);
+            SaveScreenshot(dialog, "export_dialog");
+            dialog->reject();
+            return true;
+        });
+        panel->findChild<QPushButton*>("btnGpxExport")->click();
+    }
+    EXPECT_TRUE(seen);
+
+    panel->findChild<QPushButton*>("btnListeKopieren")->click();
+    const QString list = QApplication::clipboard()->text();
+    EXPECT_TRUE(list.startsWith("Ahrweiler: GC7NEAR Am Ahrufer (Traditional Cache, D2/T1.5), 0.0 km, ")) << list.toStdString();
+    EXPECT_TRUE(list.contains("\nKusel") == false);
+    EXPECT_TRUE(list.contains("\nTrier: kein Kandidat\n"));
+}
+
+TEST_F(CandidatePanelTest, ProgressChartCountsDistrictsByFirstFindAndFindsDropLaterCandidates)
+{
+    const std::vector<ProgressStep>& steps = panel->chart()->steps();
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].date, "2015-06-01");
+    EXPECT_EQ(steps[1].covered, 2);
+    // Saved with the map, in its corner.
+    const QString saved = fx.tempDir.filePath("karte.png");
+    overview->SaveImage(saved);
+    const QImage withChart(saved);
+    EXPECT_EQ(withChart.size(), overview->map()->size());
+    EXPECT_TRUE(HasColour(withChart, withChart.rect(), ui::ProgressChart::CutoffColour, 10));
+    const QImage chart = panel->chart()->renderImage({400, 160});
+    EXPECT_TRUE(HasColour(chart, chart.rect(), ui::ProgressChart::CutoffColour, 10));
+    EXPECT_TRUE(HasColour(chart, chart.rect(), ui::ProgressChart::LineColour, 10));
+
+    panel->LoadFiles({list1});
+    EXPECT_EQ(panel->candidates().Caches().size(), 3u);
+    // A query that holds GC7NEAR as found: it leaves the lists.
+    testquery::Cache near = At("GC7NEAR", "Am Ahrufer", AhrweilerNear);
+    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("finds2.gpx"),
+                                    testquery::MyFindsQuery("2017-02-01T00:00:00Z", {near})));
+    QApplication::processEvents();
+    EXPECT_EQ(panel->candidates().Caches().size(), 2u);
+    EXPECT_EQ(DistrictRowCount(panel, "Ahrweiler"), -1);  // covered now
+    (void)Kusel;
+}
+
+}  // namespace
+}  // namespace ql::test
