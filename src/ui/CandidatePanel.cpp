@@ -171,7 +171,7 @@ void CandidatePanel::buildControls()
     layout->addWidget(chart_, 3);
 
     layer_ = new CandidateMapLayer(map_);
-    btnPlaner_ = new QPushButton(QStringLiteral("Fehlende Kreise planen"));
+    btnPlaner_ = new QPushButton(QStringLiteral("Fehlende Kreise &planen"));
     btnPlaner_->setObjectName(QStringLiteral("btnPlaner"));
     btnPlaner_->setCheckable(true);
     connect(btnPlaner_, &QPushButton::toggled, this, &CandidatePanel::setOpen);

@@ -172,27 +172,33 @@ std::vector<FindMark> DistrictMapView::findMarks(QSize size) const
     return GatherFinds(finds, size.width(), size.height());
 }
 
+QImage DistrictMapView::withCaption(const QImage& map, const QStringList& caption) const
+{
+    // The caption in a band of its own above the map, so it hides nothing.
+    const double pixelRatio = map.devicePixelRatio();
+    const QSize size = map.deviceIndependentSize().toSize();
+    QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter measure(&probe);
+    QFont font = this->font();
+    measure.setFont(font);
+    const int band = PaintTextBoxHeight(measure.fontMetrics(), size.width() - 8, caption) + 8;
+    measure.end();
+    QImage image(QSize(size.width(), size.height() + band) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    PaintTextBox(painter, QPoint(4, 4), size.width() - 8, caption);
+    painter.drawImage(QPoint(0, band), map);
+    return image;
+}
+
 QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pixelRatio) const
 {
     if (!extras.caption.isEmpty()) {
-        // The caption in a band of its own above the map, so it hides nothing.
         Extras plain = extras;
         plain.caption.clear();
-        const QImage map = renderImage(size, plain, pixelRatio);
-        QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
-        QPainter measure(&probe);
-        QFont font = this->font();
-        measure.setFont(font);
-        const int band = PaintTextBoxHeight(measure.fontMetrics(), size.width() - 8, extras.caption) + 8;
-        measure.end();
-        QImage image(QSize(size.width(), size.height() + band) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
-        image.setDevicePixelRatio(pixelRatio);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        painter.setFont(font);
-        PaintTextBox(painter, QPoint(4, 4), size.width() - 8, extras.caption);
-        painter.drawImage(QPoint(0, band), map);
-        return image;
+        return withCaption(renderImage(size, plain, pixelRatio), extras.caption);
     }
     QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(pixelRatio);

@@ -56,6 +56,8 @@ public:
     // the present view.
     QImage renderImage(QSize size, const Extras& extras, double pixelRatio = 1.0) const;
     QImage renderImage(QSize size) const { return renderImage(size, Extras{}); }
+    // A map image with caption lines in a band above it.
+    QImage withCaption(const QImage& map, const QStringList& caption) const;
 
     // The decisions the drawing follows, for tests.
     std::vector<FindMark> findMarks(QSize size) const;

@@ -298,13 +298,13 @@ QImage TfrmOverview::ExportImage() const
 {
     DistrictMapView::Extras extras;
     extras.selection = false;
-    extras.caption = exportCaption();
-    return map_->renderImage(map_->size(), extras);
+    // The candidates and the progress chart go on the map itself, the caption above it.
+    return map_->withCaption(planner_->WithPlan(map_->renderImage(map_->size(), extras)), exportCaption());
 }
 
 void TfrmOverview::SaveImage(const QString& path) const
 {
-    if (!planner_->WithPlan(ExportImage()).save(path, "PNG")) ThrowNotWritten(path, QString());
+    if (!ExportImage().save(path, "PNG")) ThrowNotWritten(path, QString());
 }
 
 void TfrmOverview::selectDistrict(int district)

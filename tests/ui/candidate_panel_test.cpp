@@ -270,11 +270,15 @@ TEST_F(CandidatePanelTest, ProgressChartCountsDistrictsByFirstFindAndFindsDropLa
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_EQ(steps[0].date, "2015-06-01");
     EXPECT_EQ(steps[1].covered, 2);
-    // Saved with the map, in its corner.
+    // Saved with the map, in its corner (a map large enough to hold it).
+    overview->resize(1400, 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(overview->map()->height() >= 4 * 60, 120000);
     const QString saved = fx.tempDir.filePath("karte.png");
     overview->SaveImage(saved);
     const QImage withChart(saved);
-    EXPECT_EQ(withChart.size(), overview->map()->size());
+    // The map with the caption band above it.
+    EXPECT_EQ(withChart.width(), overview->map()->width());
+    EXPECT_GT(withChart.height(), overview->map()->height());
     EXPECT_TRUE(HasColour(withChart, withChart.rect(), ui::ProgressChart::CutoffColour, 10));
     const QImage chart = panel->chart()->renderImage({400, 160});
     EXPECT_TRUE(HasColour(chart, chart.rect(), ui::ProgressChart::CutoffColour, 10));
