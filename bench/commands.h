@@ -5,6 +5,12 @@ int GenerateMain(int argc, char** argv);     // query-bench generate --finds N [
 int RunMain(int argc, char** argv);          // query-bench run --polygons DIR [--no-cutoff] [--rows] [--proof] FILE
 int GenerateHostileMain(int argc, char** argv);  // query-bench generate-hostile KIND OUT
 int ZipCompareMain(int argc, char** argv);   // query-bench zip-compare FILE.zip
-int SpeedMain(int argc, char** argv);        // query-bench speed --polygons DIR [--runs N] [--fresh] [--copy] FILE.gpx [FILE.zip]
-int PlanMain(int argc, char** argv);         // query-bench plan --polygons DIR --finds MYFINDS [--home H] CANDIDATES... [--gpx OUT] [--per-district N]
-int PlanSpeedMain(int argc, char** argv);    // query-bench plan-speed --polygons DIR --finds MYFINDS [--files N] [--caches N] [--runs N]
+int SpeedMain(int argc,
+              char** argv);  // query-bench speed --polygons DIR [--runs N] [--fresh] [--copy] FILE.gpx [FILE.zip]
+int PlanMain(
+    int argc,
+    char**
+        argv);  // query-bench plan --polygons DIR --finds MYFINDS [--home H] CANDIDATES... [--gpx OUT] [--per-district N]
+int PlanSpeedMain(
+    int argc,
+    char** argv);  // query-bench plan-speed --polygons DIR --finds MYFINDS [--files N] [--caches N] [--runs N]

@@ -18,11 +18,12 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: query-bench generate --finds N [--zip] [--seed S] [--demo] [--candidates] [--polygons DIR] OUT\n"
-                 "  --candidates  a pocket query of caches not yet found (N caches), for the planner\n"
-                 "  --demo      the shipped demo query (about 60 finds, every district covered)\n"
-                 "  --polygons  folder of the 36 district polygon files (default: the shipped ones)\n");
+    std::fprintf(
+        stderr,
+        "usage: query-bench generate --finds N [--zip] [--seed S] [--demo] [--candidates] [--polygons DIR] OUT\n"
+        "  --candidates  a pocket query of caches not yet found (N caches), for the planner\n"
+        "  --demo      the shipped demo query (about 60 finds, every district covered)\n"
+        "  --polygons  folder of the 36 district polygon files (default: the shipped ones)\n");
     return 2;
 }
 
@@ -61,8 +62,8 @@ int GenerateMain(int argc, char** argv)
         candidatePlan.caches = plan.finds;
         candidatePlan.seed = plan.seed;
         candidatePlan.firstIndex = 2'000'000 + plan.seed * plan.finds;
-        const std::string text = candidates ? bench::BuildCandidateQuery(shapes, candidatePlan)
-                                            : bench::BuildMyFindsQuery(shapes, plan);
+        const std::string text =
+            candidates ? bench::BuildCandidateQuery(shapes, candidatePlan) : bench::BuildMyFindsQuery(shapes, plan);
         if (zip) {
             // A My Finds archive holds one entry named after the query's number.
             bench::WriteSingleEntryZip(out, plan.demo ? "demo-myfinds.gpx" : "13746815.gpx", text);

@@ -266,8 +266,9 @@ void WriteDetailedPolygons(const std::string& out, std::size_t vertices, bool zi
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: query-bench generate-hostile breaks-zip|zeros-zip|zeros-lie-zip|header-flood|rows-20000|"
-                         "ff-zip|ff-gpx|zigzag-1m|zigzag-5m|circle-1m|circle-5m OUT\n");
+    std::fprintf(stderr,
+                 "usage: query-bench generate-hostile breaks-zip|zeros-zip|zeros-lie-zip|header-flood|rows-20000|"
+                 "ff-zip|ff-gpx|zigzag-1m|zigzag-5m|circle-1m|circle-5m OUT\n");
     return 2;
 }
 

@@ -15,14 +15,15 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "speed") == 0) return SpeedMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "plan") == 0) return PlanMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "plan-speed") == 0) return PlanSpeedMain(argc - 1, argv + 1);
-    std::fprintf(stderr,
-                 "usage: query-bench generate --finds N [--zip] [--seed S] OUT\n"
-                 "       query-bench generate-hostile breaks-zip|zeros-zip|zeros-lie-zip|header-flood|rows-20000 OUT\n"
-                 "       query-bench run --polygons DIR [--no-cutoff] [--rows] FILE\n"
-                 "       query-bench zip-compare FILE.zip\n"
-                 "       query-bench speed --polygons DIR [--runs N] [--fresh] [--copy] FILE.gpx [FILE.zip]\n"
-                 "       query-bench plan --polygons DIR --finds MYFINDS.gpx [--home \"N 49° 59.123 E 008° 15.456\"] "
-                 "CANDIDATES.gpx... [--gpx OUT.gpx] [--per-district N]\n"
-                 "       query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] [--runs N]\n");
+    std::fprintf(
+        stderr,
+        "usage: query-bench generate --finds N [--zip] [--seed S] OUT\n"
+        "       query-bench generate-hostile breaks-zip|zeros-zip|zeros-lie-zip|header-flood|rows-20000 OUT\n"
+        "       query-bench run --polygons DIR [--no-cutoff] [--rows] FILE\n"
+        "       query-bench zip-compare FILE.zip\n"
+        "       query-bench speed --polygons DIR [--runs N] [--fresh] [--copy] FILE.gpx [FILE.zip]\n"
+        "       query-bench plan --polygons DIR --finds MYFINDS.gpx [--home \"N 49° 59.123 E 008° 15.456\"] "
+        "CANDIDATES.gpx... [--gpx OUT.gpx] [--per-district N]\n"
+        "       query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] [--runs N]\n");
     return 2;
 }

@@ -76,8 +76,9 @@ struct PlanOptions {
 
 int PlanUsage()
 {
-    std::fprintf(stderr, "usage: query-bench plan --polygons DIR --finds MYFINDS.gpx [--home \"N 49° 59.123 E 008° "
-                         "15.456\"] CANDIDATES.gpx... [--gpx OUT.gpx] [--per-district N]\n");
+    std::fprintf(stderr,
+                 "usage: query-bench plan --polygons DIR --finds MYFINDS.gpx [--home \"N 49° 59.123 E 008° "
+                 "15.456\"] CANDIDATES.gpx... [--gpx OUT.gpx] [--per-district N]\n");
     return 2;
 }
 
@@ -118,8 +119,9 @@ struct SpeedOptions {
 
 int SpeedUsage()
 {
-    std::fprintf(stderr, "usage: query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] "
-                         "[--runs N]\n");
+    std::fprintf(stderr,
+                 "usage: query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] "
+                 "[--runs N]\n");
     return 2;
 }
 

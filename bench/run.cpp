@@ -117,7 +117,8 @@ void PrintRows(const ql::AppState& state, const ql::DistrictOverview& overview)
         const ql::CacheRow& r = state.Rows[i];
         PrintValue(r.GCCode, '\t');
         std::printf("%d\t", r.TypeIndex);
-        for (const std::string* value : {&r.Name, &r.Difficulty, &r.Terrain, &r.FindDate, &r.District, &r.LatText, &r.LonText})
+        for (const std::string* value :
+             {&r.Name, &r.Difficulty, &r.Terrain, &r.FindDate, &r.District, &r.LatText, &r.LonText})
             PrintValue(*value, '\t');
         PrintValue(bench::BorderColumn(overview, i), '\n');
     }
@@ -136,7 +137,9 @@ std::string BoxText(std::string message)
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: query-bench run --polygons DIR [--no-cutoff] [--rows] [--proof [--format text|bbcode|csv] [--threshold M]] FILE\n");
+    std::fprintf(stderr,
+                 "usage: query-bench run --polygons DIR [--no-cutoff] [--rows] [--proof [--format text|bbcode|csv] "
+                 "[--threshold M]] FILE\n");
     return 2;
 }
 
@@ -179,7 +182,8 @@ int Run(const Options& options)
 
     bench::Stopwatch checkClock;
     const std::optional<std::string> queryDate = ql::IsMyFindsQuery(state.QueryLines);
-    std::fprintf(stderr, "%-14s %9.4f s  %s\n", "my-finds check", checkClock.seconds(), queryDate ? queryDate->c_str() : "no");
+    std::fprintf(stderr, "%-14s %9.4f s  %s\n", "my-finds check", checkClock.seconds(),
+                 queryDate ? queryDate->c_str() : "no");
     if (!queryDate) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
 
     bench::Stopwatch scanClock;
@@ -221,7 +225,8 @@ int Run(const Options& options)
     const ql::DistrictOverview overview = bench::MeasureOverview(state, scanSeconds, scanCpuSeconds);
     if (options.rows) PrintRows(state, overview);
     // The proof list exactly as the overview window copies it.
-    if (options.proof) std::fputs(ql::BuildProofList(overview, state.Rows, options.threshold, options.format).c_str(), stdout);
+    if (options.proof)
+        std::fputs(ql::BuildProofList(overview, state.Rows, options.threshold, options.format).c_str(), stdout);
     if (!scan.Incomplete.empty()) {
         std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
         return 1;
@@ -248,8 +253,7 @@ int RunMain(int argc, char** argv)
             else return Usage();
         } else if (arg == "--threshold" && i + 1 < argc) {
             options.threshold = std::atof(argv[++i]);
-        }
-        else if (!arg.empty() && arg[0] != '-' && options.file.empty()) options.file = arg;
+        } else if (!arg.empty() && arg[0] != '-' && options.file.empty()) options.file = arg;
         else return Usage();
     }
     if (options.file.empty() || options.polygons.empty()) return Usage();

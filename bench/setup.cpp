@@ -30,7 +30,7 @@ std::string MakeFolderIn(const std::string& parent, const std::string& prefix)
 }
 
 TempFolder::TempFolder(const std::string& prefix, const std::string& parent)
-    : path_(MakeFolderIn(parent.empty() ? std::filesystem::temp_directory_path().string() : parent, prefix))
+        : path_(MakeFolderIn(parent.empty() ? std::filesystem::temp_directory_path().string() : parent, prefix))
 {
 }
 

@@ -66,8 +66,8 @@ struct Options {
     std::string zip;
     int runs = 10;
     bool fresh = false;  // a process of its own for each open
-    bool copy = false;   // the GPX read into memory rather than mapped
-    std::string child;   // set in such a process: the folder of its placemark files
+    bool copy = false;  // the GPX read into memory rather than mapped
+    std::string child;  // set in such a process: the folder of its placemark files
 };
 
 // One figure over the runs.
@@ -233,8 +233,8 @@ int ChildRun(const Options& options)
     state.TempDir = options.child;
     bench::LoadPolygons(state, options.polygons);
     const OpenFigures f = OpenOnce(state, options.child, options.gpx, ql::HasZipExtension(options.gpx), options.copy);
-    std::printf("%.6f %.6f %.6f %.6f %.6f %.6f %.6f %d %d\n", f.first, f.split, f.check, f.scan, f.total, f.peak, f.files,
-                f.rows, f.notInPolygon);
+    std::printf("%.6f %.6f %.6f %.6f %.6f %.6f %.6f %d %d\n", f.first, f.split, f.check, f.scan, f.total, f.peak,
+                f.files, f.rows, f.notInPolygon);
     return 0;
 }
 

@@ -24,7 +24,6 @@
 
 namespace {
 
-
 ql::TPolyArray Square(double lat, double lon, double size)
 {
     return {{lat, lon}, {lat, lon + size}, {lat + size, lon + size}, {lat + size, lon}};

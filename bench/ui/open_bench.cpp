@@ -48,7 +48,7 @@ struct Options {
     int runs = 10;
     std::string child;  // set in a run's own process: "window" or "engine"
     std::string folder;  // that process's folder for placemark files
-    std::string temp;    // where the runs' folders go; empty for the system's temporary folder
+    std::string temp;  // where the runs' folders go; empty for the system's temporary folder
 };
 
 // How long the window waits before the acceptance, as a user in the open dialog would.
@@ -108,7 +108,7 @@ int WindowRun(const Options& options)
     main.FileOpen1Accept(QString::fromStdString(options.file));
     const double accepted = clock.seconds();
     QApplication::processEvents();  // layouts and labels
-    list->viewport()->repaint();    // the list's visible rows drawn
+    list->viewport()->repaint();  // the list's visible rows drawn
     const double shown = clock.seconds();
     const int rows = list->model()->rowCount();
 
@@ -117,7 +117,8 @@ int WindowRun(const Options& options)
     const ql::DistrictOverview overview = ql::BuildDistrictOverview(state.PolyTable, state.Rows);
     const double overviewSeconds = overviewClock.seconds();
     bench::Stopwatch pageClock;
-    const std::string page = ql::JoinPageLines(ql::BuildNipPageLines(state.NIPList, state.PlacemarkFiles, state.TempDir));
+    const std::string page =
+        ql::JoinPageLines(ql::BuildNipPageLines(state.NIPList, state.PlacemarkFiles, state.TempDir));
     const double pageSeconds = pageClock.seconds();
 
     std::printf("%.6f %.6f %.6f %.6f %.6f %.6f %d %zu %zu %d\n", listReset, scanNotice, accepted, shown,
@@ -182,7 +183,8 @@ int Parent(const Options& options)
         overview.Add(o);
         page.Add(p);
     }
-    std::fprintf(stderr, "%s: %d rows in the list, %d not in any district, %d runs, each in a fresh process (offscreen)\n",
+    std::fprintf(stderr,
+                 "%s: %d rows in the list, %d not in any district, %d runs, each in a fresh process (offscreen)\n",
                  options.file.c_str(), rows, outside, options.runs);
     Print("wc -l", tool);
     Print("engine: load and scan", engine);
@@ -218,8 +220,9 @@ int main(int argc, char** argv)
     };
     setDefault("QT_QPA_PLATFORM", "offscreen");
     setDefault("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    setDefault("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu --disable-background-networking "
-                                             "--disable-component-update --disable-sync --no-first-run");
+    setDefault("QTWEBENGINE_CHROMIUM_FLAGS",
+               "--no-sandbox --disable-gpu --disable-background-networking "
+               "--disable-component-update --disable-sync --no-first-run");
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -75,8 +75,9 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         window.repaint();
         const double openSeconds = openClock.seconds(), openCpuSeconds = bench::ProcessCpuSeconds() - openCpu;
-        std::fprintf(stderr, "window open     %8.4f s  cpu %7.4f s  (target < 0.200 s)  %5.1f%% of the scan (cpu %5.1f%%)\n",
-                     openSeconds, openCpuSeconds, share(openSeconds, scanSeconds), share(openCpuSeconds, scanCpuSeconds));
+        std::fprintf(
+            stderr, "window open     %8.4f s  cpu %7.4f s  (target < 0.200 s)  %5.1f%% of the scan (cpu %5.1f%%)\n",
+            openSeconds, openCpuSeconds, share(openSeconds, scanSeconds), share(openCpuSeconds, scanCpuSeconds));
 
         ql::ui::DistrictMapView* map = window.map();
         double best = -1, bestCpu = -1;
@@ -88,10 +89,11 @@ int main(int argc, char** argv)
             best = best < 0 ? seconds : std::min(best, seconds);
             bestCpu = bestCpu < 0 ? cpuSeconds : std::min(bestCpu, cpuSeconds);
         }
-        std::fprintf(stderr, "map drawn       %8.4f s  cpu %7.4f s  %dx%d, %zu finds  (best of 5, target <= 0.050 s)  "
+        std::fprintf(stderr,
+                     "map drawn       %8.4f s  cpu %7.4f s  %dx%d, %zu finds  (best of 5, target <= 0.050 s)  "
                      "%5.1f%% of the scan (cpu %5.1f%%)\n",
-                     best, bestCpu, map->width(), map->height(), window.overview().finds.size(), share(best, scanSeconds),
-                     share(bestCpu, scanCpuSeconds));
+                     best, bestCpu, map->width(), map->height(), window.overview().finds.size(),
+                     share(best, scanSeconds), share(bestCpu, scanCpuSeconds));
         {
             bench::Stopwatch clock;
             const std::size_t marks = map->findMarks(map->size()).size();

@@ -60,7 +60,7 @@ bool Uniform(const QImage& image)
 class Tour : public QObject {
 public:
     Tour(Windows& windows, AppState& state, const QString& folder)
-        : QObject(windows.frmMain.get()), windows_(windows), state_(state), dir_(folder)
+            : QObject(windows.frmMain.get()), windows_(windows), state_(state), dir_(folder)
     {
         dir_.mkpath(QStringLiteral("."));
         report_.setFileName(dir_.filePath(QStringLiteral("tour.txt")));
@@ -182,9 +182,7 @@ void StartScreenshotTour(Windows& windows, AppState& state, const QString& folde
         main->mnuUebersichtClick();  // made on first opening
         tour->shootModeless(tour->windows_.frmOverview.get(), [] {});
     });
-    tour->add([tour, main] {
-        tour->shootModeless(tour->windows_.frmWeb.get(), [main] { main->lblWebNIPClick(); });
-    });
+    tour->add([tour, main] { tour->shootModeless(tour->windows_.frmWeb.get(), [main] { main->lblWebNIPClick(); }); });
     tour->add([tour, main] {
         for (const QString& error : ErrorBoxHistory()) tour->line(QStringLiteral("Error=") + error);
         tour->line(QStringLiteral("Done"));

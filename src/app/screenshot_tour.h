@@ -7,7 +7,9 @@
 
 #include <QString>
 
-namespace ql { struct AppState; }
+namespace ql {
+struct AppState;
+}
 
 namespace ql::ui {
 

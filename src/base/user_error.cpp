@@ -19,7 +19,7 @@ std::string UserError::Printable(std::string_view text)
 }
 
 IndexError::IndexError(long long index)
-    : UserError("Listenindex überschreitet das Maximum (" + std::to_string(index) + ")"), index_(index)
+        : UserError("Listenindex überschreitet das Maximum (" + std::to_string(index) + ")"), index_(index)
 {
 }
 

@@ -43,8 +43,8 @@ std::uint32_t NearnessKey(TFPoint p)
 
 int DistrictOverview::CoveredCount() const
 {
-    return static_cast<int>(std::count_if(districts.begin(), districts.end(),
-                                          [](const DistrictSummary& d) { return d.finds > 0; }));
+    return static_cast<int>(
+        std::count_if(districts.begin(), districts.end(), [](const DistrictSummary& d) { return d.finds > 0; }));
 }
 
 Coverage DistrictOverview::CoverageOf(int district, double thresholdMetres) const
@@ -85,8 +85,8 @@ using OrderedFind = std::pair<std::uint64_t, std::uint32_t>;
 // each district counts among them. The distances are measured in an order
 // that keeps neighbouring finds together, so the border indexes stay in the
 // cache.
-void MeasureRows(const DistrictMap& districts, const std::vector<CacheRow>& rows, std::size_t begin,
-                 std::size_t end, std::vector<FindPlace>& finds, std::array<int, DistrictCount>& counted)
+void MeasureRows(const DistrictMap& districts, const std::vector<CacheRow>& rows, std::size_t begin, std::size_t end,
+                 std::vector<FindPlace>& finds, std::array<int, DistrictCount>& counted)
 {
     std::vector<OrderedFind> order;
     order.reserve(end - begin);

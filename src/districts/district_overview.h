@@ -20,7 +20,7 @@ constexpr double MaxBorderThreshold = 1000.0;
 struct FindPlace {
     bool located = false;  // the row has a point (both coordinates finite)
     TFPoint point;
-    int district = -1;     // the district that counts the find, -1 for none
+    int district = -1;  // the district that counts the find, -1 for none
     // The district whose border is measured: its own, or for a find in no
     // district the nearest one; -1 when no district has a border.
     int measured = -1;
@@ -34,7 +34,7 @@ struct DistrictSummary {
 };
 
 enum class Coverage {
-    Uncovered,   // no find counted
+    Uncovered,  // no find counted
     NearBorder,  // finds counted, but even the best lies closer to the border than the threshold
     Covered,
 };

@@ -58,7 +58,7 @@ std::vector<LegendEntry> MapLegendEntries(double thresholdMetres, std::size_t fi
 
 namespace {
 
-constexpr int AnchorGrid = 10;           // candidates per side of the district's box
+constexpr int AnchorGrid = 10;  // candidates per side of the district's box
 constexpr std::size_t MaxAnchorEdges = 160;  // border edges measured per district
 
 double SegmentDistance(MapPoint p, MapPoint a, MapPoint b)

@@ -72,7 +72,6 @@ struct LegendEntry {
 // threshold), then the finds and the finds in no district with their numbers.
 std::vector<LegendEntry> MapLegendEntries(double thresholdMetres, std::size_t finds, std::size_t outside);
 
-
 // ---- Count labels --------------------------------------------------------------
 
 // Where a district's count label goes: a point inside the district as far

@@ -17,7 +17,7 @@ using StoredNameLookup = std::function<std::optional<std::string>(const std::str
 
 // The folder the district polygons are read from.
 struct PolygonFolder {
-    std::string Dir;         // ends with the platform's separator
+    std::string Dir;  // ends with the platform's separator
     bool GsakFound = false;  // GSAK's polygon folder, not the one beside the program
 };
 

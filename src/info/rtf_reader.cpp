@@ -18,11 +18,38 @@ namespace {
 // Destinations whose content is not part of the readable text.
 bool IsSkippedDestination(std::string_view word)
 {
-    static constexpr std::string_view Skipped[] = {
-        "fonttbl", "colortbl", "stylesheet", "info", "pict", "object", "fldinst", "header", "headerl",
-        "headerr", "headerf", "footer", "footerl", "footerr", "footerf", "listtable", "listoverridetable",
-        "rsidtbl", "generator", "xmlnstbl", "themedata", "colorschememapping", "datastore", "latentstyles",
-        "filetbl", "revtbl", "bkmkstart", "bkmkend", "nonshppict", "private", "pgdsctbl", "userprops"};
+    static constexpr std::string_view Skipped[] = {"fonttbl",
+                                                   "colortbl",
+                                                   "stylesheet",
+                                                   "info",
+                                                   "pict",
+                                                   "object",
+                                                   "fldinst",
+                                                   "header",
+                                                   "headerl",
+                                                   "headerr",
+                                                   "headerf",
+                                                   "footer",
+                                                   "footerl",
+                                                   "footerr",
+                                                   "footerf",
+                                                   "listtable",
+                                                   "listoverridetable",
+                                                   "rsidtbl",
+                                                   "generator",
+                                                   "xmlnstbl",
+                                                   "themedata",
+                                                   "colorschememapping",
+                                                   "datastore",
+                                                   "latentstyles",
+                                                   "filetbl",
+                                                   "revtbl",
+                                                   "bkmkstart",
+                                                   "bkmkend",
+                                                   "nonshppict",
+                                                   "private",
+                                                   "pgdsctbl",
+                                                   "userprops"};
     for (std::string_view s : Skipped)
         if (word == s) return true;
     return false;
@@ -77,12 +104,15 @@ private:
             if (digits == 2) AnsiByte(static_cast<char>(value));
             return;
         }
-        case '\\': case '{': case '}': AnsiByte(c); return;
+        case '\\':
+        case '{':
+        case '}': AnsiByte(c); return;
         case '~': Character(0xA0); return;
         case '_': Character(0x2011); return;
         case '*': state_.skip = true; return;
-        case '\r': case '\n': Text("\n"); return;  // "\" + line end is a paragraph
-        default: return;                        // "\-" optional hyphen and the like
+        case '\r':
+        case '\n': Text("\n"); return;  // "\" + line end is a paragraph
+        default: return;  // "\-" optional hyphen and the like
         }
     }
 

@@ -27,7 +27,6 @@ std::string_view ServicePackOf(const platform::OsVersion& os)
     return text;
 }
 
-
 // CR LF and a lone CR become LF.
 std::string NormaliseLineBreaks(std::string_view text)
 {
@@ -51,8 +50,7 @@ std::string WindowsVersionName(const platform::OsVersion& os, std::uint16_t arch
     const std::string_view servicePack = ServicePackOf(os);
     // Platform 0: Win32s; 1: the Windows 95 family; 2: the NT family. First row that fits.
     switch (os.PlatformId) {
-    case 0:
-        return "Win32s unter Windows 3.x";
+    case 0: return "Win32s unter Windows 3.x";
     case 1:
         if (os.Minor == 0) return "Windows 95 " + std::string(servicePack) + " ";
         if (os.Minor == 10) return servicePack == "A" ? "Windows 98SE " : "Windows 98 ";
@@ -66,8 +64,7 @@ std::string WindowsVersionName(const platform::OsVersion& os, std::uint16_t arch
         if (os.Major == 6 && os.Minor == 1)
             return architecture == ArchitectureX64 ? "Windows 7 x64 Edition" : "Windows 7";
         return {};
-    default:
-        return {};
+    default: return {};
     }
 }
 

@@ -41,7 +41,10 @@ Name SplitName(const XML_Char* raw)
     return n;
 }
 
-bool IsGpx(const Name& n) { return n.space == Space::Gpx || n.space == Space::None; }
+bool IsGpx(const Name& n)
+{
+    return n.space == Space::Gpx || n.space == Space::None;
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b)
 {
@@ -51,7 +54,10 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view Trimmed(std::string_view s)
 {
@@ -95,7 +101,7 @@ std::string ProblemText(XML_Error code)
 struct Binding {
     std::string prefix;  // empty for the default namespace
     std::string uri;
-    int depth;           // the element that declares it
+    int depth;  // the element that declares it
 };
 
 // What the parser has read of the waypoint it is in.
@@ -137,8 +143,7 @@ public:
             const auto line = static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser_));
             const auto column = static_cast<unsigned long long>(XML_GetCurrentColumnNumber(parser_)) + 1;
             throw UserError("Die Datei \"" + fileName_ + "\" ist kein gültiges GPX: Zeile " + std::to_string(line) +
-                            ", Spalte " + std::to_string(column) + ": " + ProblemText(XML_GetErrorCode(parser_)) +
-                            ".");
+                            ", Spalte " + std::to_string(column) + ": " + ProblemText(XML_GetErrorCode(parser_)) + ".");
         }
         return std::move(caches_);
     }
@@ -271,9 +276,13 @@ private:
         c.Code = w.code;
         for (char& ch : c.Code) ch = AsciiUpper(ch);
         c.Point = {*w.lat, *w.lon};
-        c.Name = !w.cacheName.empty() ? w.cacheName : !w.urlName.empty() ? w.urlName : !w.linkText.empty() ? w.linkText : w.desc;
+        c.Name = !w.cacheName.empty()  ? w.cacheName
+                 : !w.urlName.empty()  ? w.urlName
+                 : !w.linkText.empty() ? w.linkText
+                                       : w.desc;
         if (!w.cacheType.empty()) c.Type = w.cacheType;
-        else if (const std::size_t bar = w.gpxType.find('|'); bar != std::string::npos) c.Type = w.gpxType.substr(bar + 1);
+        else if (const std::size_t bar = w.gpxType.find('|'); bar != std::string::npos)
+            c.Type = w.gpxType.substr(bar + 1);
         c.Difficulty = Number(w.difficulty).value_or(0.0);
         c.Terrain = Number(w.terrain).value_or(0.0);
         if (w.cacheDepth == 0) ReadRatingsFromDesc(w.desc, c);
@@ -282,7 +291,8 @@ private:
         if (w.cacheDepth > 0 && w.inGpx10 && copyable_) {
             const long long end = XML_GetCurrentByteIndex(parser_) + XML_GetCurrentByteCount(parser_);
             if (w.begin >= 0 && end > w.begin && static_cast<std::size_t>(end) <= bytes_.size()) {
-                c.Waypoint.assign(bytes_.substr(static_cast<std::size_t>(w.begin), static_cast<std::size_t>(end - w.begin)));
+                c.Waypoint.assign(
+                    bytes_.substr(static_cast<std::size_t>(w.begin), static_cast<std::size_t>(end - w.begin)));
                 c.OuterNamespaces = OuterPrefixes(w.depth);
             }
         }
@@ -313,7 +323,8 @@ private:
             if (b->depth >= waypointDepth || b->prefix.empty()) continue;
             bool shadowed = false;
             for (const auto& [prefix, uri] : out) shadowed |= prefix == b->prefix;
-            for (const Binding& inner : bindings_) shadowed |= inner.depth >= waypointDepth && inner.prefix == b->prefix;
+            for (const Binding& inner : bindings_)
+                shadowed |= inner.depth >= waypointDepth && inner.prefix == b->prefix;
             if (!shadowed) out.emplace_back(b->prefix, b->uri);
         }
         std::reverse(out.begin(), out.end());  // in the order the document declares them

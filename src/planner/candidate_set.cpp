@@ -99,7 +99,7 @@ CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, cons
     for (const std::string& path : paths) {
         if (files_.size() + wanted.size() >= MaxCandidateFiles) {
             refused.push_back("Die Suchliste \"" + path + "\" wurde nicht geladen: Höchstens " +
-                                  std::to_string(MaxCandidateFiles) + " Suchlisten sind möglich.");
+                              std::to_string(MaxCandidateFiles) + " Suchlisten sind möglich.");
             continue;
         }
         wanted.push_back(path);

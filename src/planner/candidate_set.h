@@ -19,7 +19,7 @@ inline constexpr std::size_t MaxCandidates = 200'000;
 // message per file that could not be read (the other files are read all the same).
 struct CandidateLoad {
     std::size_t Added = 0;
-    std::size_t Duplicates = 0;    // already in the lists from this or an earlier file
+    std::size_t Duplicates = 0;  // already in the lists from this or an earlier file
     std::size_t AlreadyFound = 0;  // in the My Finds query
     std::vector<std::string> Errors;
 };

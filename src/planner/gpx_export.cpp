@@ -97,7 +97,8 @@ std::string CandidateGpxText(const std::vector<const Candidate*>& caches, std::s
     out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
     out += CRLF;
     out += "<gpx version=\"1.0\" creator=\"Quenlorn Polygonberechnung\" xmlns=\"http://www.topografix.com/GPX/1/0\"";
-    for (const auto& [prefix, uri] : RootNamespaces) out += " xmlns:" + std::string(prefix) + "=\"" + std::string(uri) + "\"";
+    for (const auto& [prefix, uri] : RootNamespaces)
+        out += " xmlns:" + std::string(prefix) + "=\"" + std::string(uri) + "\"";
     out += " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/0 http://www.topografix.com/GPX/1/0/gpx.xsd ";
     out += std::string(CacheNamespace) + " " + std::string(CacheNamespace) + "/cache.xsd\">";
     out += CRLF;

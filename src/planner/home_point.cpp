@@ -58,7 +58,10 @@ std::optional<std::vector<Token>> Tokens(std::string_view text)
     return tokens;
 }
 
-bool IsNumber(const Token& t) { return t.letter == 0; }
+bool IsNumber(const Token& t)
+{
+    return t.letter == 0;
+}
 
 }  // namespace
 
@@ -71,9 +74,9 @@ TFPoint ParseHomePoint(std::string_view text)
     const auto northSouth = [](char h) { return h == 'N' || h == 'S'; };
     const auto eastWest = [](char h) { return h == 'E' || h == 'W' || h == 'O'; };
     const auto minutesOk = [](const Token& m) { return m.number >= 0 && m.number < 60 && m.number == m.number; };
-    if (t.size() == 6 && northSouth(t[0].letter) && IsNumber(t[1]) && t[1].whole && IsNumber(t[2]) &&
-        minutesOk(t[2]) && t[2].number >= 0 && eastWest(t[3].letter) && IsNumber(t[4]) && t[4].whole &&
-        IsNumber(t[5]) && minutesOk(t[5])) {
+    if (t.size() == 6 && northSouth(t[0].letter) && IsNumber(t[1]) && t[1].whole && IsNumber(t[2]) && minutesOk(t[2]) &&
+        t[2].number >= 0 && eastWest(t[3].letter) && IsNumber(t[4]) && t[4].whole && IsNumber(t[5]) &&
+        minutesOk(t[5])) {
         lat = (t[1].number + t[2].number / 60.0) * (t[0].letter == 'S' ? -1 : 1);
         lon = (t[4].number + t[5].number / 60.0) * (t[3].letter == 'W' ? -1 : 1);
     } else if (t.size() == 4 && northSouth(t[0].letter) && IsNumber(t[1]) && t[1].number >= 0 &&

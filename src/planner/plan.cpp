@@ -37,7 +37,8 @@ std::vector<CandidatePlace> PlaceCandidates(const DistrictMap& districts, const 
 std::array<Coverage, DistrictCount> CoverageOfAll(const DistrictOverview& overview, double thresholdMetres)
 {
     std::array<Coverage, DistrictCount> coverage{};
-    for (int d = 0; d < DistrictCount; ++d) coverage[static_cast<std::size_t>(d)] = overview.CoverageOf(d, thresholdMetres);
+    for (int d = 0; d < DistrictCount; ++d)
+        coverage[static_cast<std::size_t>(d)] = overview.CoverageOf(d, thresholdMetres);
     return coverage;
 }
 

@@ -38,7 +38,7 @@ struct RankedCandidate {
     std::size_t cache = 0;  // index into the candidates
     double borderMetres = NoDistance;
     double homeMetres = NoDistance;  // NoDistance without a home point
-    bool nearBorder = false;         // nearer the border than the threshold: it may not count
+    bool nearBorder = false;  // nearer the border than the threshold: it may not count
 };
 
 struct DistrictCandidates {

@@ -11,7 +11,7 @@ namespace ql {
 
 struct ProgressStep {
     std::string date;  // YYYY-MM-DD
-    int covered = 0;   // districts covered up to and including that day
+    int covered = 0;  // districts covered up to and including that day
 };
 
 // From the rows of a scan (those the cut-off filter let through), in date

@@ -17,12 +17,9 @@ LargeBuffer::~LargeBuffer()
 }
 
 LargeBuffer::LargeBuffer(LargeBuffer&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      capacity_(std::exchange(other.capacity_, 0)),
-      reserved_(std::exchange(other.reserved_, 0)),
-      populated_(std::exchange(other.populated_, 0)),
-      mapping_(std::exchange(other.mapping_, nullptr))
+        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+          capacity_(std::exchange(other.capacity_, 0)), reserved_(std::exchange(other.reserved_, 0)),
+          populated_(std::exchange(other.populated_, 0)), mapping_(std::exchange(other.mapping_, nullptr))
 {
 }
 

@@ -165,7 +165,7 @@ private:
     char* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
-    std::size_t reserved_ = 0;   // what the system handed out, 0 for the ordinary allocator
+    std::size_t reserved_ = 0;  // what the system handed out, 0 for the ordinary allocator
     std::size_t populated_ = 0;  // bytes from the start whose pages Populate() made present
     FileMapping* mapping_ = nullptr;
 };

@@ -33,8 +33,8 @@ std::size_t SplitCheckingUtf8(const char* data, std::size_t from, std::size_t n,
         for (int k = 0; k < 4; ++k) {
             const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + 16 * k));
             const auto hi = static_cast<std::uint32_t>(_mm_movemask_epi8(chunk));
-            const __m128i found =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)), _mm_cmpeq_epi8(chunk, lt));
+            const __m128i found = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)),
+                                               _mm_cmpeq_epi8(chunk, lt));
             high |= std::uint64_t{hi} << (16 * k);
             events |= std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(found))} << (16 * k);
         }

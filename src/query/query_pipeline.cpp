@@ -39,8 +39,7 @@ QueryText OpenQuery(const std::string& path)
 namespace {
 void RemoveAll(std::string& text, std::string_view what)
 {
-    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos))
-        text.erase(pos, what.size());
+    for (auto pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos)) text.erase(pos, what.size());
 }
 }  // namespace
 

@@ -91,11 +91,9 @@ struct LineTable {
     std::size_t Entries = 0;
 
     explicit LineTable(std::size_t capacity)
-        : StartBytes(capacity * sizeof(std::uint32_t)),
-          KindBytes(capacity),
-          Capacity(capacity),
-          Starts(reinterpret_cast<std::uint32_t*>(StartBytes.Data())),
-          Kinds(reinterpret_cast<unsigned char*>(KindBytes.Data()))
+            : StartBytes(capacity * sizeof(std::uint32_t)), KindBytes(capacity), Capacity(capacity),
+              Starts(reinterpret_cast<std::uint32_t*>(StartBytes.Data())),
+              Kinds(reinterpret_cast<unsigned char*>(KindBytes.Data()))
     {
     }
 };
@@ -132,7 +130,7 @@ std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::
 class SplitJob {
 public:
     SplitJob(const char* data, std::size_t from, std::size_t to, std::size_t n, std::size_t capacity)
-        : table_(capacity), task_([this, data, from, to, n] { invalid_ = SplitRange(data, from, to, n, table_); })
+            : table_(capacity), task_([this, data, from, to, n] { invalid_ = SplitRange(data, from, to, n, table_); })
     {
     }
 

@@ -82,9 +82,9 @@ private:
 
     platform::LargeBuffer buffer_;  // the decoded file, byte-order mark included
     platform::LargeBuffer starts_;  // 32-bit offset of each line, then where the next would start
-    platform::LargeBuffer kinds_;   // LineKind bits of each line
+    platform::LargeBuffer kinds_;  // LineKind bits of each line
     std::size_t lineCount_ = 0;
-    std::size_t lastEnd_ = 0;       // end of the last line (before a final break)
+    std::size_t lastEnd_ = 0;  // end of the last line (before a final break)
 };
 
 }  // namespace ql

@@ -14,7 +14,11 @@ struct NamedReference {
     char character;
 };
 constexpr std::array<NamedReference, 5> NamedReferences = {{
-    {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''},
+    {"amp", '&'},
+    {"lt", '<'},
+    {"gt", '>'},
+    {"quot", '"'},
+    {"apos", '\''},
 }};
 
 // The code point of a numeric reference body ("#65", "#x41"), or -1.

@@ -81,8 +81,7 @@ std::string FileUrl(std::string_view path)
 }
 
 std::vector<std::string> BuildNipPageLines(const std::vector<TNIPDatum>& list,
-                                           const std::vector<std::string>& placemarkFiles,
-                                           const std::string& tempDir)
+                                           const std::vector<std::string>& placemarkFiles, const std::string& tempDir)
 {
     std::vector<std::string> lines(std::begin(PageHead), std::end(PageHead));
 
@@ -103,10 +102,8 @@ std::vector<std::string> BuildNipPageLines(const std::vector<TNIPDatum>& list,
         AppendCell(table, EscapeMarkup(d.Typ));
         AppendLinkCell(table, std::string(MapServiceBase) + "maps?q=" + EscapeMarkup(d.fKoords) + "&z=14",
                        EscapeMarkup(d.Koords));
-        if (linked)
-            AppendLinkCell(table, FileUrl(tempDir + placemarkFiles[i]), code);
-        else
-            AppendCell(table, code);
+        if (linked) AppendLinkCell(table, FileUrl(tempDir + placemarkFiles[i]), code);
+        else AppendCell(table, code);
         table += "</tr>";
     }
     table += "</table>";

@@ -31,8 +31,7 @@ std::string FileUrl(std::string_view path);
 // without that link, the page saying why. Throws the list index error when a
 // record below the cap has no placemark name.
 std::vector<std::string> BuildNipPageLines(const std::vector<TNIPDatum>& list,
-                                           const std::vector<std::string>& placemarkFiles,
-                                           const std::string& tempDir);
+                                           const std::vector<std::string>& placemarkFiles, const std::string& tempDir);
 
 // What the page and the user read when a scan found more finds outside every
 // district than placemark files are made.

@@ -112,8 +112,8 @@ std::vector<ProofEntry> ChooseProofFinds(const DistrictOverview& overview, const
     return entries;
 }
 
-std::string BuildProofList(const DistrictOverview& overview, const std::vector<CacheRow>& rows,
-                           double thresholdMetres, ProofFormat format)
+std::string BuildProofList(const DistrictOverview& overview, const std::vector<CacheRow>& rows, double thresholdMetres,
+                           ProofFormat format)
 {
     const std::vector<ProofEntry> entries = ChooseProofFinds(overview, rows, thresholdMetres);
     const std::string cutoff(CutoffDate);
@@ -156,7 +156,8 @@ std::string BuildProofList(const DistrictOverview& overview, const std::vector<C
         const std::string cacheName = DecodeCharacterReferences(row.Name);
         text += name;
         text += ": ";
-        if (bb) text += "[url=" + Link(row) + "]" + row.GCCode + "[/url] | " + BBCodeText(cacheName) + " | " + row.FindDate;
+        if (bb)
+            text += "[url=" + Link(row) + "]" + row.GCCode + "[/url] | " + BBCodeText(cacheName) + " | " + row.FindDate;
         else text += row.GCCode + " | " + cacheName + " | " + row.FindDate + " | " + Link(row);
         if (entry.nearBorder) text += " | " + NearBorderNote(entry, rows);
         text += '\n';

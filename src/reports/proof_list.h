@@ -44,8 +44,8 @@ std::vector<ProofEntry> ChooseProofFinds(const DistrictOverview& overview, const
 // BBCode: the same lines, the first in bold, each code a link. CSV: a header
 // line, then one line per district separated by ";", distances in metres with
 // a decimal comma. Names with their character references decoded.
-std::string BuildProofList(const DistrictOverview& overview, const std::vector<CacheRow>& rows,
-                           double thresholdMetres, ProofFormat format);
+std::string BuildProofList(const DistrictOverview& overview, const std::vector<CacheRow>& rows, double thresholdMetres,
+                           ProofFormat format);
 
 // The format a file name asks for: ".csv", ".bbcode" or ".bb" (any letter
 // case); text for anything else.

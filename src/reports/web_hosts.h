@@ -6,8 +6,8 @@
 
 namespace ql {
 
-constexpr std::string_view ShortLinkBase = "http://coord.info/";          // + GC code
-constexpr std::string_view MapServiceBase = "http://maps.google.com/";    // + "maps?q=..."
+constexpr std::string_view ShortLinkBase = "http://coord.info/";  // + GC code
+constexpr std::string_view MapServiceBase = "http://maps.google.com/";  // + "maps?q=..."
 constexpr std::string_view DocumentSiteBase = "http://www.geocaching-rlp.de/";  // + document path
 constexpr std::string_view MakerSiteAddress = "http://www.zellgrenz.de/";
 constexpr std::string_view MakerNotice = "www.zellgrenz.de";

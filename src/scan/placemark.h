@@ -35,7 +35,7 @@ public:
 
 private:
     static std::string Folded(std::string_view name);
-    std::unordered_set<std::string> taken_;             // names in lower case
+    std::unordered_set<std::string> taken_;  // names in lower case
     std::unordered_map<std::string, unsigned> suffix_;  // per lower-case stem: the next suffix to try
 };
 

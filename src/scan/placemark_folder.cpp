@@ -34,7 +34,8 @@ PlacemarkFolder::PlacemarkFolder(const std::string& tempDir)
     RemoveStalePlacemarkFolders(tempDir);
     // The process id keeps the name apart from every running instance; the
     // random suffix from a name someone else took first.
-    const std::string base = tempDir + std::string(PlacemarkFolderPrefix) + std::to_string(platform::CurrentProcessId()) + "-";
+    const std::string base =
+        tempDir + std::string(PlacemarkFolderPrefix) + std::to_string(platform::CurrentProcessId()) + "-";
     std::random_device seed;
     std::mt19937 random(seed());
     const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";

@@ -21,7 +21,6 @@ namespace ql {
 
 struct AppState;
 
-
 // The file-writing thread: jobs in order; after the first failure no later
 // job runs. Knows nothing of the scan.
 class FileWriterThread {
@@ -79,7 +78,7 @@ private:
 
     AppState& state_;
     std::vector<std::string> previous_;  // the previous scan's file names
-    PlacemarkNames names_;               // each placemark its own file
+    PlacemarkNames names_;  // each placemark its own file
     std::vector<Checkpoint> checkpoints_;
     FileWriterThread thread_;
 };

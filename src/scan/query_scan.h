@@ -12,7 +12,7 @@ struct AppState;
 struct QueryScan {
     int Rows = 0;
     std::string Incomplete;  // empty for a complete file
-    std::string Notice;      // what the user is told once: the placemark files were capped
+    std::string Notice;  // what the user is told once: the placemark files were capped
 };
 
 // Scans the loaded query (see ScanWaypoints). A file that ends before its

@@ -137,8 +137,10 @@ public:
     {
         used_ += cost;
         if (used_ > limit_) [[unlikely]]
-            throw UserError("Die Datei ist vermutlich beschädigt: Sie ergibt mehr Ergebniszeilen, als ihre Größe "
-                            "zulässt. Es wurden " + std::to_string(rowsSoFar) + " Funde gelesen.");
+            throw UserError(
+                "Die Datei ist vermutlich beschädigt: Sie ergibt mehr Ergebniszeilen, als ihre Größe "
+                "zulässt. Es wurden " +
+                std::to_string(rowsSoFar) + " Funde gelesen.");
     }
 
 private:
@@ -147,8 +149,14 @@ private:
 };
 
 // A difficulty or terrain value of one character gets ".0": "2" reads "2.0".
-bool NeedsDecimal(std::string_view value) { return CodePointCount(value) < 2; }
-std::size_t DifficultyTextBytes(std::string_view value) { return value.size() + (NeedsDecimal(value) ? 2 : 0); }
+bool NeedsDecimal(std::string_view value)
+{
+    return CodePointCount(value) < 2;
+}
+std::size_t DifficultyTextBytes(std::string_view value)
+{
+    return value.size() + (NeedsDecimal(value) ? 2 : 0);
+}
 void SetDifficultyText(std::string& text, std::string_view value)
 {
     text = value;
@@ -184,9 +192,9 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
         CapBytes(CutValue(lines.At(wpt + 2), "<name>", "</name>", SearchFrom::LastOfOpen), MaxValueBytes);
     const std::string_view name =
         CapBytes(CutValue(lines.At(wpt + 5), "<urlname>", "</urlname>", SearchFrom::LineStart), MaxValueBytes);
-    const std::string_view type = CapBytes(
-        CutValue(lines.At(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart),
-        MaxValueBytes);
+    const std::string_view type =
+        CapBytes(CutValue(lines.At(wpt + 12), "<groundspeak:type>", "</groundspeak:type>", SearchFrom::LineStart),
+                 MaxValueBytes);
     // A type outside the twelve names shows no icon rather than an earlier row's.
     const int typeIndex = TypeIconIndex(type).value_or(NoTypeIcon);
 
@@ -232,10 +240,8 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
 void AddFind(AppState& state, FindRead&& find, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
 {
     budget.Take(find.cost, rowCount);
-    if (find.district)
-        ++state.DistrictTally[static_cast<std::size_t>(*find.district)];
-    else
-        ++state.NotInPolygonCount;
+    if (find.district) ++state.DistrictTally[static_cast<std::size_t>(*find.district)];
+    else ++state.NotInPolygonCount;
 
     CacheRow& row = state.Rows.emplace_back(std::move(find.row));
     if (!find.district) {

@@ -10,9 +10,9 @@ namespace ql {
 
 // Where the search for the closing text starts.
 enum class SearchFrom {
-    LineStart,   // the line's first character
+    LineStart,  // the line's first character
     LastOfOpen,  // the last character of the opening text
-    AfterOpen,   // the first character after the opening text
+    AfterOpen,  // the first character after the opening text
 };
 
 // With a the 1-based position of the first opening text O (0 without one) and

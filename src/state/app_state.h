@@ -47,8 +47,8 @@ struct AppState {
     int NotInPolygonCount = 0;
     std::vector<TNIPDatum> NIPList;
     std::vector<std::string> PlacemarkFiles;  // file names in TempDir, pairs with NIPList up to the cap
-    bool PlacemarkFilesCapped = false;        // the last scan had more finds outside than files may be made
-    bool PlacemarkCapTold = false;            // the user has been told of the cap
+    bool PlacemarkFilesCapped = false;  // the last scan had more finds outside than files may be made
+    bool PlacemarkCapTold = false;  // the user has been told of the cap
 };
 
 }  // namespace ql

@@ -81,9 +81,7 @@ bool CandidateMapLayer::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != map_) return false;
     switch (event->type()) {
-    case QEvent::Resize:
-        setGeometry(map_->rect());
-        break;
+    case QEvent::Resize: setGeometry(map_->rect()); break;
     case QEvent::ToolTip: {
         const auto* help = static_cast<QHelpEvent*>(event);
         const QString tip = toolTipAt(help->pos());
@@ -98,8 +96,7 @@ bool CandidateMapLayer::eventFilter(QObject* watched, QEvent* event)
         emit candidateActivated(static_cast<std::size_t>(i));
         return true;
     }
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -58,7 +58,7 @@ QString CoverageWord(Coverage c)
 }  // namespace
 
 CandidatePanel::CandidatePanel(AppState& state, DistrictMapView* map, QWidget* parent)
-    : QWidget(parent), state_(state), map_(map)
+        : QWidget(parent), state_(state), map_(map)
 {
     setObjectName(QStringLiteral("CandidatePanel"));
     coverage_.fill(Coverage::Uncovered);
@@ -112,7 +112,8 @@ void CandidatePanel::buildControls()
 
     tblKreise_ = new QTableWidget(0, 3, this);
     tblKreise_->setObjectName(QStringLiteral("tblKandidatenKreise"));
-    tblKreise_->setHorizontalHeaderLabels({QStringLiteral("Kreis"), QStringLiteral("Stand"), QStringLiteral("Kandidaten")});
+    tblKreise_->setHorizontalHeaderLabels(
+        {QStringLiteral("Kreis"), QStringLiteral("Stand"), QStringLiteral("Kandidaten")});
     tblKreise_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblKreise_->setSelectionMode(QAbstractItemView::SingleSelection);
     tblKreise_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -216,7 +217,8 @@ void CandidatePanel::attachTo(QSplitter* splitter)
 
 bool CandidatePanel::isOpen() const
 {
-    return splitter_ && !isHidden() && splitter_->sizes().value(splitter_->indexOf(const_cast<CandidatePanel*>(this))) > 0;
+    return splitter_ && !isHidden() &&
+           splitter_->sizes().value(splitter_->indexOf(const_cast<CandidatePanel*>(this))) > 0;
 }
 
 void CandidatePanel::setOpen(bool open)
@@ -240,7 +242,8 @@ void CandidatePanel::ScanFinished(const DistrictOverview& overview, double thres
     for (int d = 0; d < DistrictCount; ++d)
         coverage_[static_cast<std::size_t>(d)] = loaded ? overview.CoverageOf(d, thresholdMetres) : Coverage::Uncovered;
     // Caches found since the lists were loaded drop out.
-    if (loaded && set_.DropFound(FoundCodes(state_.QueryLines)) > 0) places_ = PlaceCandidates(state_.PolyTable, set_.Caches());
+    if (loaded && set_.DropFound(FoundCodes(state_.QueryLines)) > 0)
+        places_ = PlaceCandidates(state_.PolyTable, set_.Caches());
     chart_->setSteps(CoverageTimeline(state_.Rows));
     rank();
 }
@@ -392,7 +395,8 @@ void CandidatePanel::ExportGpx(const QString& path, bool selectedOnly, int perDi
     std::vector<std::size_t> chosen;
     if (selectedOnly) {
         QModelIndexList rows = tblKandidaten_->selectionModel()->selectedRows();
-        std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+        std::sort(rows.begin(), rows.end(),
+                  [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
         for (const QModelIndex& row : rows) chosen.push_back(model_->rankedAt(row.row()).cache);
     } else {
         chosen = BestPerDistrict(plan_, static_cast<std::size_t>(std::max(1, perDistrict)));

@@ -25,7 +25,9 @@ class QSplitter;
 class QTableView;
 class QTableWidget;
 
-namespace ql { struct AppState; }
+namespace ql {
+struct AppState;
+}
 
 namespace ql::ui {
 

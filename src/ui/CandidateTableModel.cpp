@@ -7,10 +7,12 @@ namespace ql::ui {
 
 QString RatingPair(const Candidate& c)
 {
-    return QStringLiteral("D") + FromUtf8(RatingText(c.Difficulty)) + QStringLiteral("/T") + FromUtf8(RatingText(c.Terrain));
+    return QStringLiteral("D") + FromUtf8(RatingText(c.Difficulty)) + QStringLiteral("/T") +
+           FromUtf8(RatingText(c.Terrain));
 }
 
-void CandidateTableModel::setCandidates(const std::vector<Candidate>* caches, const std::vector<RankedCandidate>* ranked)
+void CandidateTableModel::setCandidates(const std::vector<Candidate>* caches,
+                                        const std::vector<RankedCandidate>* ranked)
 {
     beginResetModel();
     caches_ = caches;

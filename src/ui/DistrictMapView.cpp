@@ -251,7 +251,8 @@ void DistrictMapView::paintLabels(QPainter& painter) const
     const QFontMetrics metrics(font);
     for (int d = 0; d < DistrictCount; ++d) {
         const LabelAnchor& anchor = anchors_[static_cast<std::size_t>(d)];
-        const QString text = FromUtf8(GroupedNumber(static_cast<std::size_t>(overview_->districts[static_cast<std::size_t>(d)].finds)));
+        const QString text =
+            FromUtf8(GroupedNumber(static_cast<std::size_t>(overview_->districts[static_cast<std::size_t>(d)].finds)));
         const QSize box(metrics.horizontalAdvance(text), metrics.height());
         if (!LabelFits(anchor.clearance * scale_, box.width(), box.height())) continue;
         const QPointF at(offset_.x() + anchor.at.x * scale_, offset_.y() - anchor.at.y * scale_);
@@ -277,8 +278,8 @@ void DistrictMapView::paintFurniture(QPainter& painter, QSize size) const
     painter.setFont(font);
     constexpr int Margin = 4;
     const int width = std::max(50, size.width() - 2 * Margin);
-    const QRect source = PaintTextBoxAbove(painter, Margin, size.height() - Margin, width,
-                                           {FromUtf8(BoundarySourceLine)});
+    const QRect source =
+        PaintTextBoxAbove(painter, Margin, size.height() - Margin, width, {FromUtf8(BoundarySourceLine)});
     std::size_t outside = 0;
     if (overview_)
         for (const FindPlace& place : overview_->finds) outside += place.district < 0;

@@ -50,7 +50,7 @@ public:
     // What an image of the map carries beyond the map itself.
     struct Extras {
         bool selection = true;  // the selected district's outline
-        QStringList caption;    // lines in a band above the map
+        QStringList caption;  // lines in a band above the map
     };
     // The map as drawn at the given size (in pixels of the given ratio) with
     // the present view.

@@ -36,7 +36,8 @@ QRect PaintLegend(QPainter& painter, QPoint bottomLeft, const std::vector<Legend
     const int line = metrics.height() + 2;
     const int swatch = metrics.height() - 2;
     int textWidth = 0;
-    for (const LegendEntry& entry : entries) textWidth = std::max(textWidth, metrics.horizontalAdvance(FromUtf8(entry.text)));
+    for (const LegendEntry& entry : entries)
+        textWidth = std::max(textWidth, metrics.horizontalAdvance(FromUtf8(entry.text)));
     const int height = 2 * Pad + line * static_cast<int>(entries.size());
     const QRect box(bottomLeft.x(), bottomLeft.y() - height, 2 * Pad + swatch + Pad + textWidth, height);
     painter.save();

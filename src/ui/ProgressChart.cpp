@@ -48,8 +48,8 @@ void ProgressChart::draw(QPainter& painter, QRect area) const
 {
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetrics fm = painter.fontMetrics();
-    const QRect plot = area.adjusted(fm.horizontalAdvance(QStringLiteral("36")) + 10, fm.height() + 6, -12,
-                                     -(fm.height() + 8));
+    const QRect plot =
+        area.adjusted(fm.horizontalAdvance(QStringLiteral("36")) + 10, fm.height() + 6, -12, -(fm.height() + 8));
     painter.setPen(QColor(120, 120, 120));
     painter.drawRect(plot);
     painter.drawText(area.adjusted(4, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,

@@ -25,7 +25,7 @@ QString FormatName(ProofFormat format)
 }  // namespace
 
 ProofListBar::ProofListBar(TextOf text, std::function<std::string()> queryDate, QWidget* parent)
-    : QWidget(parent), text_(std::move(text)), queryDate_(std::move(queryDate))
+        : QWidget(parent), text_(std::move(text)), queryDate_(std::move(queryDate))
 {
     setObjectName(QStringLiteral("proofListBar"));
     auto* label = new QLabel(QStringLiteral("Nachweisliste kopieren &als:"), this);
@@ -48,10 +48,9 @@ ProofListBar::ProofListBar(TextOf text, std::function<std::string()> queryDate, 
     connect(btnKopieren_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { copy(); }); });
     connect(btnSpeichern_, &QPushButton::clicked, this, [this] {
         Guarded(this, [&] {
-            const QString path = SaveDialogPath(
-                this, "SaveProofDialog", QStringLiteral("Nachweisliste speichern"),
-                QStringLiteral("Text (*.txt);;BBCode (*.bbcode);;CSV (*.csv)"),
-                QFileInfo(suggestedFileName()).suffix(), suggestedFileName());
+            const QString path = SaveDialogPath(this, "SaveProofDialog", QStringLiteral("Nachweisliste speichern"),
+                                                QStringLiteral("Text (*.txt);;BBCode (*.bbcode);;CSV (*.csv)"),
+                                                QFileInfo(suggestedFileName()).suffix(), suggestedFileName());
             if (!path.isEmpty()) save(path);
         });
     });

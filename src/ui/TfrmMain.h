@@ -52,7 +52,7 @@ public:
     void mnuKreisgrenzenClick();  // "Kreisgrenzen neu laden": the loader again, then a new scan
     // The status line says whether the district boundaries are missing, and why.
     void showBoundaryState();
-    void mnuSuchlisteClick();   // the overview, then its candidate lists' open dialog
+    void mnuSuchlisteClick();  // the overview, then its candidate lists' open dialog
 
 signals:
     // After every scan, also one that ended with an error.

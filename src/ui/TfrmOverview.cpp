@@ -183,8 +183,10 @@ void TfrmOverview::placeOnScreen()
     // A size remembered on a larger screen shrinks to this one.
     if (width() > room.width() || height() > room.height()) resize(size().boundedTo(room));
     if (!available.contains(frameGeometry())) {
-        const int nx = std::clamp(x(), available.left(), std::max(available.left(), available.right() - frameGeometry().width()));
-        const int ny = std::clamp(y(), available.top(), std::max(available.top(), available.bottom() - frameGeometry().height()));
+        const int nx =
+            std::clamp(x(), available.left(), std::max(available.left(), available.right() - frameGeometry().width()));
+        const int ny =
+            std::clamp(y(), available.top(), std::max(available.top(), available.bottom() - frameGeometry().height()));
         move(nx, ny);
     }
 }
@@ -250,9 +252,8 @@ void TfrmOverview::showStatus()
     for (int d = 0; d < DistrictCount; ++d) nearBorder += overview_.CoverageOf(d, threshold()) == Coverage::NearBorder;
     for (const FindPlace& place : overview_.finds) outside += place.district < 0;
     text += QString::number(overview_.CoveredCount()) + QStringLiteral(" von 36 Kreisen belegt, davon ") +
-            QString::number(nearBorder) + QStringLiteral(" nur randnah. ") +
-            QString::number(overview_.finds.size()) + QStringLiteral(" Funde, ") + QString::number(outside) +
-            QStringLiteral(" nicht im Polygon.");
+            QString::number(nearBorder) + QStringLiteral(" nur randnah. ") + QString::number(overview_.finds.size()) +
+            QStringLiteral(" Funde, ") + QString::number(outside) + QStringLiteral(" nicht im Polygon.");
     if (state_.CutoffEnabled) text += QStringLiteral(" Funde ab ") + FromUtf8(CutoffDate) + QLatin1Char('.');
     else
         text += QStringLiteral(" Auch Funde vor dem ") + FromUtf8(CutoffDate) +
@@ -287,7 +288,8 @@ QStringList TfrmOverview::exportCaption() const
     QStringList caption;
     caption << QStringLiteral("Quenlorn: ") + QString::number(overview_.CoveredCount()) +
                    QStringLiteral(" von 36 Kreisen belegt");
-    caption << (date.empty() ? QStringLiteral("Keine Query geladen") : QStringLiteral("Query vom ") + FromUtf8(date).trimmed());
+    caption << (date.empty() ? QStringLiteral("Keine Query geladen")
+                             : QStringLiteral("Query vom ") + FromUtf8(date).trimmed());
     caption << (state_.CutoffEnabled ? QStringLiteral("Funde ab ") + FromUtf8(CutoffDate)
                                      : QStringLiteral("Stichtag aus: auch Funde vor dem ") + FromUtf8(CutoffDate) +
                                            QStringLiteral(" gezählt"));

@@ -22,7 +22,7 @@ protected:
 
     void SetUp() override
     {
-        districts.SetPolygon(5, Square(49.0, 7.0, 1.0));   // a Landkreis
+        districts.SetPolygon(5, Square(49.0, 7.0, 1.0));  // a Landkreis
         districts.SetPolygon(30, Square(49.4, 7.2, 0.2));  // a Stadtkreis inside it
     }
 };

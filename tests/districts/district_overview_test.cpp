@@ -21,8 +21,16 @@ constexpr int Trier = 33;
 DistrictMap SmallMap()
 {
     DistrictMap map;
-    map.SetPolygon(TrierSaarburg, {{50.00, 7.00}, {50.04, 7.00}, {50.04, 7.04}, {50.00, 7.04}, {50.00, 7.00},
-                                   {50.01, 7.01}, {50.01, 7.02}, {50.02, 7.02}, {50.02, 7.01}, {50.01, 7.01}});
+    map.SetPolygon(TrierSaarburg, {{50.00, 7.00},
+                                   {50.04, 7.00},
+                                   {50.04, 7.04},
+                                   {50.00, 7.04},
+                                   {50.00, 7.00},
+                                   {50.01, 7.01},
+                                   {50.01, 7.02},
+                                   {50.02, 7.02},
+                                   {50.02, 7.01},
+                                   {50.01, 7.01}});
     map.SetPolygon(Trier, {{50.01, 7.01}, {50.02, 7.01}, {50.02, 7.02}, {50.01, 7.02}});
     map.SetPolygon(0, {{50.1, 7.1}, {50.2, 7.2}});  // degenerate: no border at all
     return map;
@@ -47,13 +55,13 @@ std::vector<CacheRow> SmallRows()
 {
     std::vector<CacheRow> rows = {
         Row("GC10", "Fish &amp; Chips", "2012-01-10", "50.005", "7.035", TrierSaarburg),  // 358 m from the east edge
-        Row("GC11", "Am Rand", "2012-01-11", "50.001", "7.03", TrierSaarburg),           // 111 m from the south edge
-        Row("GC12", "Porta", "2013-02-12", "50.015", "7.015", Trier),                    // 358 m, mid-city
-        Row("GC13", "Stadtgrenze", "2013-02-13", "50.0105", "7.015", Trier),             //  56 m
-        Row("GC14", "Draussen", "2014-03-14", "49.999", "7.02", -1),                     // 111 m south of the map
+        Row("GC11", "Am Rand", "2012-01-11", "50.001", "7.03", TrierSaarburg),  // 111 m from the south edge
+        Row("GC12", "Porta", "2013-02-12", "50.015", "7.015", Trier),  // 358 m, mid-city
+        Row("GC13", "Stadtgrenze", "2013-02-13", "50.0105", "7.015", Trier),  //  56 m
+        Row("GC14", "Draussen", "2014-03-14", "49.999", "7.02", -1),  // 111 m south of the map
         Row("GC15", "Ohne Ort", "2014-03-15", "50.015", "7.015", Trier),
-        Row("GC16", "Gleich weit", "2015-04-16", "50.005", "7.035", TrierSaarburg),      // a tie with GC10
-        Row("GC17", "Vor der Stadt", "2015-04-17", "50.0095", "7.015", TrierSaarburg),   //  56 m from the hole
+        Row("GC16", "Gleich weit", "2015-04-16", "50.005", "7.035", TrierSaarburg),  // a tie with GC10
+        Row("GC17", "Vor der Stadt", "2015-04-17", "50.0095", "7.015", TrierSaarburg),  //  56 m from the hole
     };
     rows[5].Point = {std::nan(""), 7.015};
     return rows;
@@ -162,11 +170,13 @@ TEST(ProofList, CoveredDistrictsInTallyOrderWithLinksThenTheMissing)
 {
     const std::vector<CacheRow> rows = SmallRows();
     const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
-    std::string expected = "Quenlorn: 2 von 36 Kreisen belegt (Funde ab 2011-05-24)\n"
-                           "Trier-Saarburg: GC10 | Fish & Chips | 2012-01-10 | http://coord.info/GC10\n"
-                           "Trier: GC12 | Porta | 2013-02-12 | http://coord.info/GC12\n";
+    std::string expected =
+        "Quenlorn: 2 von 36 Kreisen belegt (Funde ab 2011-05-24)\n"
+        "Trier-Saarburg: GC10 | Fish & Chips | 2012-01-10 | http://coord.info/GC10\n"
+        "Trier: GC12 | Porta | 2013-02-12 | http://coord.info/GC12\n";
     for (int i = 0; i < DistrictCount; ++i)
-        if (i != TrierSaarburg && i != Trier) expected += "Fehlt: " + std::string(DistrictNames[static_cast<std::size_t>(i)]) + "\n";
+        if (i != TrierSaarburg && i != Trier)
+            expected += "Fehlt: " + std::string(DistrictNames[static_cast<std::size_t>(i)]) + "\n";
     EXPECT_EQ(BuildProofList(overview, rows, 100.0, ProofFormat::Text), expected);
 }
 
@@ -200,8 +210,8 @@ TEST(ProofList, CountsOnlyFindsFromTheCutoffDateOn)
     const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
     const std::vector<ProofEntry> entries = ChooseProofFinds(overview, rows, 100.0);
     EXPECT_EQ(entries[TrierSaarburg].row, 6);  // GC10 is too early; its twin counts
-    EXPECT_EQ(entries[Trier].row, 5);          // only the find without a place is left
-    EXPECT_FALSE(entries[Trier].nearBorder);   // an unknown distance is not near
+    EXPECT_EQ(entries[Trier].row, 5);  // only the find without a place is left
+    EXPECT_FALSE(entries[Trier].nearBorder);  // an unknown distance is not near
     for (auto& row : rows)
         if (row.DistrictIndex == Trier) row.FindDate = "2010-10-10";
     const DistrictOverview earlier = BuildDistrictOverview(SmallMap(), rows);
@@ -218,8 +228,9 @@ TEST(ProofList, BBCodeLinksEachCodeAndCsvQuotesItsFields)
     const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
     const std::string bb = BuildProofList(overview, rows, 100.0, ProofFormat::BBCode);
     EXPECT_EQ(bb.substr(0, bb.find('\n')), "[b]Quenlorn: 2 von 36 Kreisen belegt (Funde ab 2011-05-24)[/b]");
-    EXPECT_NE(bb.find("\nTrier-Saarburg: [url=http://coord.info/GC10]GC10[/url] | Fish; \"Chips\" (url=x) | 2012-01-10\n"),
-              std::string::npos)
+    EXPECT_NE(
+        bb.find("\nTrier-Saarburg: [url=http://coord.info/GC10]GC10[/url] | Fish; \"Chips\" (url=x) | 2012-01-10\n"),
+        std::string::npos)
         << bb;
     const std::string csv = BuildProofList(overview, rows, 400.0, ProofFormat::Csv);
     EXPECT_EQ(csv.substr(0, csv.find('\n')),

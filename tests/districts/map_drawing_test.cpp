@@ -15,8 +15,8 @@ namespace {
 
 TEST(MapDrawing, SparseFindsStaySingleDotsWhereTheyLie)
 {
-    const std::vector<ScreenFind> finds = {{5.5, 5.5, true}, {30.25, 40.75, true}, {30.5, 41.0, false}, {-1, 5, true},
-                                           {5, 500, true}, {std::nan(""), 3, true}};
+    const std::vector<ScreenFind> finds = {{5.5, 5.5, true}, {30.25, 40.75, true}, {30.5, 41.0, false},
+                                           {-1, 5, true},    {5, 500, true},       {std::nan(""), 3, true}};
     const std::vector<FindMark> marks = GatherFinds(finds, 100, 100, 12);
     ASSERT_EQ(marks.size(), 3u);  // outside the view and without a place: left out
     EXPECT_EQ(marks[0].x, 5.5);

@@ -106,9 +106,8 @@ class ResolvePolygonDirTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        base_ = fs::temp_directory_path() / ("ql_gsak_" + std::string(::testing::UnitTest::GetInstance()
-                                                                          ->current_test_info()
-                                                                          ->name()));
+        base_ = fs::temp_directory_path() /
+                ("ql_gsak_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(base_);
         fs::create_directories(base_);
         state_.ProgramDir = ProgramDir;
@@ -156,9 +155,9 @@ TEST_F(ResolvePolygonDirTest, GsakFolderIsUsedOnlyWhenItExists)
     EXPECT_EQ(state_.PolygonDir, GsakFolder());
     EXPECT_TRUE(state_.GsakPolygonsFound);
     // The base folder is looked up under the long form of the program path.
-    EXPECT_EQ(registry_.calls, (std::vector<std::string>{"open \\Software\\GSAK", "read ExePath", "read C:\\Program Files\\GSAK",
-                                                         "close", "open \\Software\\GSAK", "read ExePath",
-                                                         "read C:\\Program Files\\GSAK", "close"}));
+    EXPECT_EQ(registry_.calls, (std::vector<std::string>{
+                                   "open \\Software\\GSAK", "read ExePath", "read C:\\Program Files\\GSAK", "close",
+                                   "open \\Software\\GSAK", "read ExePath", "read C:\\Program Files\\GSAK", "close"}));
     EXPECT_FALSE(registry_.open);
 }
 

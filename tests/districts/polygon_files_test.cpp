@@ -62,7 +62,8 @@ TEST(PolygonReader, TabCommaAndBlanksGiveTheSameVertex)
 TEST(PolygonReader, LineBreaksOfEveryKindAndNoneAtTheEnd)
 {
     const TPolyArray expected = ParsePolygonText("h\r\n1,2\r\n3,4\r\n5,6\r\n");
-    for (const char* text : {"h\n1,2\n3,4\n5,6\n", "h\r1,2\r3,4\r5,6\r", "h\r\n1,2\n3,4\r5,6", "h\n1,2\r\n3,4\r5,6\n"}) {
+    for (const char* text :
+         {"h\n1,2\n3,4\n5,6\n", "h\r1,2\r3,4\r5,6\r", "h\r\n1,2\n3,4\r5,6", "h\n1,2\r\n3,4\r5,6\n"}) {
         const TPolyArray poly = ParsePolygonText(text);
         ASSERT_EQ(poly.size(), expected.size()) << text;
         for (std::size_t i = 0; i < poly.size(); ++i) EXPECT_EQ(poly[i].X, expected[i].X) << text;
@@ -107,8 +108,20 @@ TEST(PolygonReader, ByteOrderMarksAreHonoured)
 {
     ExpectVertices(ParsePolygonText("\xEF\xBB\xBFLandkreis S\xC3\xBC\x64westpfalz\r\n49.1,7.2\r\n"), {{49.1, 7.2}});
     // "h" CR LF "4,5" CR LF "6\t7" in UTF-16, both byte orders.
-    const std::string le("\xFF\xFEh\0\r\0\n\0" "4\0,\0" "5\0\r\0\n\0" "6\0\t\0" "7\0", 24);
-    const std::string be("\xFE\xFF\0h\0\r\0\n\0" "4\0,\0" "5\0\r\0\n\0" "6\0\t\0" "7", 24);
+    const std::string le(
+        "\xFF\xFEh\0\r\0\n\0"
+        "4\0,\0"
+        "5\0\r\0\n\0"
+        "6\0\t\0"
+        "7\0",
+        24);
+    const std::string be(
+        "\xFE\xFF\0h\0\r\0\n\0"
+        "4\0,\0"
+        "5\0\r\0\n\0"
+        "6\0\t\0"
+        "7",
+        24);
     ExpectVertices(ParsePolygonText(le), {{4, 5}, {6, 7}});
     ExpectVertices(ParsePolygonText(be), {{4, 5}, {6, 7}});
 }

@@ -28,7 +28,8 @@ double Vincenty(double lat1, double lon1, double lat2, double lon2)
 {
     const double a = 6378137.0, f = 1 / 298.257223563, b = a * (1 - f);
     const double L = (lon2 - lon1) * Pi / 180;
-    const double U1 = std::atan((1 - f) * std::tan(lat1 * Pi / 180)), U2 = std::atan((1 - f) * std::tan(lat2 * Pi / 180));
+    const double U1 = std::atan((1 - f) * std::tan(lat1 * Pi / 180)),
+                 U2 = std::atan((1 - f) * std::tan(lat2 * Pi / 180));
     const double sinU1 = std::sin(U1), cosU1 = std::cos(U1), sinU2 = std::sin(U2), cosU2 = std::cos(U2);
     double lambda = L, sinSigma = 0, cosSigma = 0, sigma = 0, cos2Alpha = 0, cos2SigmaM = 0;
     for (int i = 0; i < 200; ++i) {
@@ -50,8 +51,10 @@ double Vincenty(double lat1, double lon1, double lat2, double lon2)
     const double A = 1 + u2 / 16384 * (4096 + u2 * (-768 + u2 * (320 - 175 * u2)));
     const double B = u2 / 1024 * (256 + u2 * (-128 + u2 * (74 - 47 * u2)));
     const double deltaSigma =
-        B * sinSigma * (cos2SigmaM + B / 4 * (cosSigma * (-1 + 2 * cos2SigmaM * cos2SigmaM) -
-                                              B / 6 * cos2SigmaM * (-3 + 4 * sinSigma * sinSigma) * (-3 + 4 * cos2SigmaM * cos2SigmaM)));
+        B * sinSigma *
+        (cos2SigmaM + B / 4 *
+                          (cosSigma * (-1 + 2 * cos2SigmaM * cos2SigmaM) -
+                           B / 6 * cos2SigmaM * (-3 + 4 * sinSigma * sinSigma) * (-3 + 4 * cos2SigmaM * cos2SigmaM)));
     return b * A * (sigma - deltaSigma);
 }
 
@@ -105,8 +108,8 @@ private:
 };
 
 struct Check {
-    double geos;       // GEOS in the test's local frame
-    double geodesic;   // Vincenty to the nearest border point GEOS found
+    double geos;  // GEOS in the test's local frame
+    double geodesic;  // Vincenty to the nearest border point GEOS found
 };
 
 Check Independent(const GeosContext& geos, const std::vector<std::pair<Vertex, Vertex>>& edges, TFPoint p)
@@ -120,8 +123,8 @@ Check Independent(const GeosContext& geos, const std::vector<std::pair<Vertex, V
         GEOSCoordSeq_setXY_r(h, s, 1, (b.second - p.Y) * mx, (b.first - p.X) * my);
         lines.push_back(GEOSGeom_createLineString_r(h, s));
     }
-    GEOSGeometry* border = GEOSGeom_createCollection_r(h, GEOS_MULTILINESTRING, lines.data(),
-                                                        static_cast<unsigned>(lines.size()));
+    GEOSGeometry* border =
+        GEOSGeom_createCollection_r(h, GEOS_MULTILINESTRING, lines.data(), static_cast<unsigned>(lines.size()));
     GEOSGeometry* point = GEOSGeom_createPointFromXY_r(h, 0.0, 0.0);
     Check check{};
     GEOSDistance_r(h, border, point, &check.geos);

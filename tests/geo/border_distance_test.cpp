@@ -146,7 +146,6 @@ TEST(BorderDistance, IndexAnswersAsReadingEveryEdge)
     index.Distances({}, {});
 }
 
-
 TEST(BorderDistance, DetailedRingsKeepTheIndexSmallAndExact)
 {
     // A zig-zag between two radii and a circle: every point of the middle is

@@ -104,8 +104,8 @@ TEST(KilobyteText, RoundsHalvesUpAndGroupsThousands)
         {999 * 1024, ".", "999 KB"},
         {1000 * 1024, ".", "1.000 KB"},
         {65536ULL * 1024, ".", "65.536 KB"},
-        {1023487, ".", "999 KB"},   // 999.499...
-        {1023488, ".", "1.000 KB"}, // 999.5
+        {1023487, ".", "999 KB"},  // 999.499...
+        {1023488, ".", "1.000 KB"},  // 999.5
         {std::numeric_limits<std::uint64_t>::max(), ".", "18.014.398.509.481.984 KB"},
         {8589934592ULL, ",", "8,388,608 KB"},
         {8589934592ULL, "\u202F", "8\u202F388\u202F608 KB"},  // a separator of several bytes
@@ -121,10 +121,12 @@ TEST(ShellErrorText, TextsByCodeAndNoneForSuccess)
     EXPECT_EQ(ShellErrorText(3), "Verzeichnis wurde nicht gefunden.");
     EXPECT_EQ(ShellErrorText(11),
               "Ungültige ausführbare Datei. Entweder keine Windows-Anwendung oder Fehler in der EXE-Datei.");
-    EXPECT_EQ(ShellErrorText(19), "Versuch, eine komprimierte ausführbare Datei zu laden. Die Datei muß "
-                                  "dekomprimiert werden, bevor sie geladen werden kann.");
-    EXPECT_EQ(ShellErrorText(20), "Ungültige dynamische Linkbibliothek (DLL). Eine der DLLs, die benötigt wurde, um "
-                                  "die Anwendung auszuführen, war beschädigt.");
+    EXPECT_EQ(ShellErrorText(19),
+              "Versuch, eine komprimierte ausführbare Datei zu laden. Die Datei muß "
+              "dekomprimiert werden, bevor sie geladen werden kann.");
+    EXPECT_EQ(ShellErrorText(20),
+              "Ungültige dynamische Linkbibliothek (DLL). Eine der DLLs, die benötigt wurde, um "
+              "die Anwendung auszuführen, war beschädigt.");
     for (int code : {1, 4, 7, 9, 17, 18, 21, 31, 32}) EXPECT_EQ(ShellErrorText(code), "") << code;
     int withText = 0;
     for (int code = 0; code <= 32; ++code) {
@@ -153,7 +155,9 @@ TEST(HistoryText, PlainTextByByteOrderMarkElseAnsi)
     // An unpaired surrogate becomes the replacement character.
     EXPECT_EQ(HistoryText(std::string("\xFF\xFE\x3D\xD8K\0", 6)), "\xEF\xBF\xBDK");
     // No mark: the ANSI code page (Windows-1252 here), even for bytes that look like UTF-8.
-    EXPECT_EQ(HistoryText("Gr\xFC\xDF" "e \x80"), "Grüße €");
+    EXPECT_EQ(HistoryText("Gr\xFC\xDF"
+                          "e \x80"),
+              "Grüße €");
     EXPECT_EQ(HistoryText("\xC3\xA4"), "Ã¤");
     EXPECT_EQ(HistoryText(""), "");
 }
@@ -167,8 +171,7 @@ TEST(PosixSystemInformation, KernelAndDistributionWithoutAWindowsName)
     ASSERT_EQ(::uname(&names), 0);
     const platform::OsVersion os = platform::QueryOsVersion();
     EXPECT_EQ(os.PlatformId, 4u);
-    EXPECT_EQ(std::string(names.release).rfind(std::to_string(os.Major) + "." + std::to_string(os.Minor) + ".", 0),
-              0u)
+    EXPECT_EQ(std::string(names.release).rfind(std::to_string(os.Major) + "." + std::to_string(os.Minor) + ".", 0), 0u)
         << names.release;
     EXPECT_FALSE(os.ServicePack.empty());
     const std::string text = WindowsVersionText(os, platform::NativeProcessorArchitecture());

@@ -61,7 +61,7 @@ TEST(CandidateReader, Gpx11ExportWithoutExtensionTakesNameTypeAndRatingsFromItsE
     EXPECT_EQ(caches[1].Terrain, 1.5);
     EXPECT_TRUE(caches[1].Available);
     EXPECT_TRUE(caches[1].Waypoint.empty());  // nothing of the site's to carry through
-    EXPECT_EQ(caches[2].Code, "GC1TR02");     // codes in upper case
+    EXPECT_EQ(caches[2].Code, "GC1TR02");  // codes in upper case
 }
 
 TEST(CandidateReader, OtherExtensionVersionDeclaredOnTheRootIsReadAndRemembered)
@@ -124,11 +124,12 @@ TEST(CandidateReader, EntityExpansionAndForeignEncodingsAreHandledSafely)
               std::string::npos);
 
     // Latin-1 text is read; its element is not carried through as UTF-8 bytes it is not.
-    const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><gpx version=\"1.0\" "
-                               "xmlns=\"http://www.topografix.com/GPX/1/0\"><wpt lat=\"50.01\" lon=\"7.0\"><name>GC2"
-                               "</name><type>Geocache|Traditional Cache</type><groundspeak:cache xmlns:groundspeak="
-                               "\"http://www.groundspeak.com/cache/1/0/1\"><groundspeak:name>M\xFChle</groundspeak:"
-                               "name></groundspeak:cache></wpt></gpx>";
+    const std::string latin1 =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><gpx version=\"1.0\" "
+        "xmlns=\"http://www.topografix.com/GPX/1/0\"><wpt lat=\"50.01\" lon=\"7.0\"><name>GC2"
+        "</name><type>Geocache|Traditional Cache</type><groundspeak:cache xmlns:groundspeak="
+        "\"http://www.groundspeak.com/cache/1/0/1\"><groundspeak:name>M\xFChle</groundspeak:"
+        "name></groundspeak:cache></wpt></gpx>";
     const std::vector<Candidate> caches = ReadCandidateGpx(latin1, "alt.gpx");
     ASSERT_EQ(caches.size(), 1u);
     EXPECT_EQ(caches[0].Name, "Mühle");

@@ -43,8 +43,8 @@ TEST(CandidateSet, FilesLoadTogetherWithoutDuplicatesOrFindsAndABrokenFileIsRepo
     EXPECT_EQ(more.Errors[0], "Die Datei \"" + CandidateFixture("broken_middle.gpx") +
                                   "\" ist kein gültiges GPX: Zeile 11, Spalte 39: Das schließende Element passt "
                                   "nicht zum öffnenden.");
-    EXPECT_EQ(Codes(set), (std::vector<std::string>{"GC1TS01", "GC1TS02", "GC1TS03", "GC1TR01", "GC1TS04", "GC1TR02",
-                                                     "GC1TS05"}));
+    EXPECT_EQ(Codes(set),
+              (std::vector<std::string>{"GC1TS01", "GC1TS02", "GC1TS03", "GC1TR01", "GC1TS04", "GC1TR02", "GC1TS05"}));
     // The first file's copy of GC1TS02 stays.
     EXPECT_EQ(set.Caches()[1].SourceFile, CandidateFixture("site_pq.gpx"));
     EXPECT_EQ(set.Files().size(), 3u);
@@ -80,8 +80,9 @@ TEST(CandidateSet, ListsBeyondTheCacheLimitAreRefusedWhole)
     const CandidateLoad load = set.AddCaches(std::move(one), "eine.gpx", {});
     EXPECT_EQ(load.Added, 0u);
     ASSERT_EQ(load.Errors.size(), 1u);
-    EXPECT_EQ(load.Errors[0], "Die Suchliste \"eine.gpx\" wurde nicht geladen: Zusammen wären es 200.001 Caches, "
-                              "höchstens 200.000 sind möglich.");
+    EXPECT_EQ(load.Errors[0],
+              "Die Suchliste \"eine.gpx\" wurde nicht geladen: Zusammen wären es 200.001 Caches, "
+              "höchstens 200.000 sind möglich.");
     EXPECT_EQ(set.Caches().size(), MaxCandidates);
     EXPECT_EQ(set.Files().size(), 1u);
 }

@@ -58,7 +58,7 @@ TEST_F(PlanTest, CandidatesLieInTheDistrictTheFindsWouldCountForWithTheirBorderD
     EXPECT_EQ(PlaceOf("GC1TS01").district, TrierSaarburg);
     EXPECT_NEAR(PlaceOf("GC1TS01").borderMetres, 358.0, 2.0);  // from the western edge
     EXPECT_NEAR(PlaceOf("GC1TS02").borderMetres, 556.0, 2.0);  // from the southern edge
-    EXPECT_EQ(PlaceOf("GC1TR01").district, Trier);             // in the hole
+    EXPECT_EQ(PlaceOf("GC1TR01").district, Trier);  // in the hole
     // On the line between Trier and Trier-Saarburg: the city counts it, at no distance.
     EXPECT_EQ(PlaceOf("GC1TR02").district, Trier);
     EXPECT_EQ(PlaceOf("GC1TR02").borderMetres, 0.0);
@@ -114,9 +114,10 @@ TEST_F(PlanTest, BestPicksThoseClearOfTheBorderFirstAndTheTripListNamesThem)
     filter.maxDifficulty = 1.0;
     filter.maxTerrain = 1.0;
     const CandidatePlan narrow = RankCandidates(caches_, places_, coverage_, filter);
-    EXPECT_EQ(TripListText(caches_, narrow), "Trier-Saarburg: kein Kandidat\n"
-                                              "Trier: GC1TR01 Porta Nigra (Virtual Cache, D1/T1), 1.7 km, 358 m zur "
-                                              "Grenze\n");
+    EXPECT_EQ(TripListText(caches_, narrow),
+              "Trier-Saarburg: kein Kandidat\n"
+              "Trier: GC1TR01 Porta Nigra (Virtual Cache, D1/T1), 1.7 km, 358 m zur "
+              "Grenze\n");
 }
 
 TEST(Progress, EachDistrictCountsOnItsFirstFindDate)
@@ -127,7 +128,7 @@ TEST(Progress, EachDistrictCountsOnItsFirstFindDate)
         r.DistrictIndex = district;
         return r;
     };
-    const std::vector<CacheRow> rows = {row("2014-05-01", 3), row("2012-01-09", 3), row("2013-07-07", 7),
+    const std::vector<CacheRow> rows = {row("2014-05-01", 3), row("2012-01-09", 3),  row("2013-07-07", 7),
                                         row("2013-07-07", 8), row("2015-01-01", -1), row("2016-1-1", 9)};
     const std::vector<ProgressStep> steps = CoverageTimeline(rows);
     ASSERT_EQ(steps.size(), 2u);

@@ -106,7 +106,9 @@ TEST_F(WinFiles, PathsLongerThanMaxPathAreWrittenFoundAndRead)
         ASSERT_TRUE(::CreateDirectoryW(deep.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS) << i;
     }
     const std::string folder = test::Utf8(fs::path(deep.substr(4)));
-    const std::string file = folder + "\\Pr\xC3\xBC" "fung.gpx";
+    const std::string file = folder +
+                             "\\Pr\xC3\xBC"
+                             "fung.gpx";
     ASSERT_GT(file.size(), 260u);
     platform::WriteWholeFile(file, "Inhalt");
     EXPECT_TRUE(platform::FileExists(file));
@@ -118,8 +120,11 @@ TEST_F(WinFiles, PathsLongerThanMaxPathAreWrittenFoundAndRead)
     EXPECT_EQ(opened->Size(), 6u);
     opened.reset();  // an open file cannot be deleted
     // The same path with forward slashes and a ".." step.
-    std::string other = folder + "\\..\\Geocaching Auswertungen des Jahres mit allen Funden 4\\Pr\xC3\xBC" "fung.gpx";
-    for (char& c : other) if (c == '\\') c = '/';
+    std::string other = folder +
+                        "\\..\\Geocaching Auswertungen des Jahres mit allen Funden 4\\Pr\xC3\xBC"
+                        "fung.gpx";
+    for (char& c : other)
+        if (c == '\\') c = '/';
     EXPECT_EQ(platform::ReadWholeFile(other), "Inhalt");
     platform::DeleteFileQuietly(file);
     EXPECT_FALSE(platform::FileExists(file));

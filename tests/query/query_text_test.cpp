@@ -43,13 +43,15 @@ TEST(QueryText, ByteOrderMarkIsNotPartOfTheFirstLine)
 TEST(QueryText, StrayBytesAreDecodedAsReplacementCharacters)
 {
     // Valid text is kept as it is, umlauts and all.
-    EXPECT_EQ(Lines(QueryText::FromBytes("Br\xC3\xBC" "cke \xE2\x80\x93 \xF0\x9F\x98\x80")),
-              std::vector<std::string>{"Br\xC3\xBC" "cke \xE2\x80\x93 \xF0\x9F\x98\x80"});
+    EXPECT_EQ(Lines(QueryText::FromBytes("Br\xC3\xBC"
+                                         "cke \xE2\x80\x93 \xF0\x9F\x98\x80")),
+              std::vector<std::string>{"Br\xC3\xBC"
+                                       "cke \xE2\x80\x93 \xF0\x9F\x98\x80"});
     // A Latin-1 byte, a lone continuation byte, a cut sequence at the end, an
     // overlong form and a surrogate each read as U+FFFD per byte.
-    EXPECT_EQ(Lines(QueryText::FromBytes("M\xFCnster\n\x80x\n\xC0\xAF\n\xED\xA0\x80\n\xE2\x80")),
-              (std::vector<std::string>{"M\uFFFDnster", "\uFFFDx", "\uFFFD\uFFFD", "\uFFFD\uFFFD\uFFFD",
-                                        "\uFFFD\uFFFD"}));
+    EXPECT_EQ(
+        Lines(QueryText::FromBytes("M\xFCnster\n\x80x\n\xC0\xAF\n\xED\xA0\x80\n\xE2\x80")),
+        (std::vector<std::string>{"M\uFFFDnster", "\uFFFDx", "\uFFFD\uFFFD", "\uFFFD\uFFFD\uFFFD", "\uFFFD\uFFFD"}));
 }
 
 TEST(QueryText, LinesSurviveMovingTheText)
@@ -114,10 +116,10 @@ TEST(QueryText, ChecksUtf8AndSplitsAcrossEveryBlockBoundary)
         {"\r", "\r"},
         {"\n", "\n"},
         {"\r\n", "\r\n"},
-        {"\xC3\xBC", "\xC3\xBC"},                  // ü
-        {"\xE2\x82\xAC", "\xE2\x82\xAC"},          // €
+        {"\xC3\xBC", "\xC3\xBC"},  // ü
+        {"\xE2\x82\xAC", "\xE2\x82\xAC"},  // €
         {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // U+1F600
-        {"\xFF", "\xEF\xBF\xBD"},                  // never in UTF-8
+        {"\xFF", "\xEF\xBF\xBD"},  // never in UTF-8
         {"\xE2\x82z", "\xEF\xBF\xBD\xEF\xBF\xBDz"},  // a sequence cut short
         {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a surrogate
     };
@@ -141,12 +143,12 @@ TEST(QueryText, ChecksUtf8AndSplitsAcrossEveryBlockBoundary)
 TEST(QueryText, KnowsWhichLinesHoldTheScansTags)
 {
     const std::string filler(70, 'x');  // pushes the tags across block borders
-    const QueryText q = QueryText::FromBytes(
-        "  <wpt lat=\"1\">\r\n" + filler + "<name>a</name>  </wpt>\r\n" +
-        "<groundspeak:country>Germany</groundspeak:country>\n" + filler +
-        "<groundspeak:date>2015</groundspeak:date><wpt\r\n" +
-        "<groundspeak:country>Germany</groundspeak:country \n"  // not the whole text
-        "<wp\nt>\n</wpt\n<groundspeak:date");
+    const QueryText q =
+        QueryText::FromBytes("  <wpt lat=\"1\">\r\n" + filler + "<name>a</name>  </wpt>\r\n" +
+                             "<groundspeak:country>Germany</groundspeak:country>\n" + filler +
+                             "<groundspeak:date>2015</groundspeak:date><wpt\r\n" +
+                             "<groundspeak:country>Germany</groundspeak:country \n"  // not the whole text
+                             "<wp\nt>\n</wpt\n<groundspeak:date");
     ASSERT_EQ(q.Size(), 9u);
     // Texts cut by a break or by the end of the text count for nothing.
     const unsigned char expected[] = {HasWptOpen, HasWptClose, HasCountry, HasDate | HasWptOpen, 0, 0, 0, 0, 0};
@@ -158,7 +160,8 @@ TEST(QueryText, KnowsTheStateLines)
     const QueryText q = QueryText::FromBytes(
         "  <groundspeak:state>Rheinland-Pfalz</groundspeak:state>\n"
         "<groundspeak:state>Hessen</groundspeak:state>\n"
-        "<groundspeak:short_description>x</groundspeak:short_description><groundspeak:state>Rheinland-Pfalz</groundspeak:state>x\n"
+        "<groundspeak:short_description>x</groundspeak:short_description><groundspeak:state>Rheinland-Pfalz</"
+        "groundspeak:state>x\n"
         "<groundspeak:state>Rheinland-Pfalz</groundspeak:state \n"  // not the whole text
         "<groundspeak:country>Germany</groundspeak:country><groundspeak:date>\n"
         "<groundspeak:\n"
@@ -178,9 +181,21 @@ TEST(QueryText, ALargeTextReadsLikeASmallOne)
     std::string text;
     for (int i = 0; text.size() < (std::size_t{17} << 20); ++i) {
         switch (i % 3) {
-        case 0: lines.push_back("  <wpt lat=\"" + std::to_string(i) + "\">"); kinds.push_back(HasWptOpen); break;
-        case 1: lines.push_back("Br\xC3\xBC" "cke " + filler + std::to_string(i)); kinds.push_back(0); break;
-        default: lines.push_back("  </wpt>"); kinds.push_back(HasWptClose); break;
+        case 0:
+            lines.push_back("  <wpt lat=\"" + std::to_string(i) + "\">");
+            kinds.push_back(HasWptOpen);
+            break;
+        case 1:
+            lines.push_back(
+                "Br\xC3\xBC"
+                "cke " +
+                filler + std::to_string(i));
+            kinds.push_back(0);
+            break;
+        default:
+            lines.push_back("  </wpt>");
+            kinds.push_back(HasWptClose);
+            break;
         }
         text += lines.back();
         text += i % 2 ? "\r\n" : "\n";

@@ -11,7 +11,9 @@ TEST(CharacterReferences, DecodesNamedAndNumericReferencesOnce)
     EXPECT_EQ(DecodeCharacterReferences("Fish &amp; Chips"), "Fish & Chips");
     EXPECT_EQ(DecodeCharacterReferences("&lt;b&gt; &quot;x&quot; &apos;y&apos;"), "<b> \"x\" 'y'");
     EXPECT_EQ(DecodeCharacterReferences("&amp;lt;"), "&lt;");
-    EXPECT_EQ(DecodeCharacterReferences("Gr&#252;n &#xDF;&#X41;"), "Gr\xC3\xBCn \xC3\x9F" "A");
+    EXPECT_EQ(DecodeCharacterReferences("Gr&#252;n &#xDF;&#X41;"),
+              "Gr\xC3\xBCn \xC3\x9F"
+              "A");
     EXPECT_EQ(DecodeCharacterReferences("&#128512;"), "\xF0\x9F\x98\x80");
 }
 

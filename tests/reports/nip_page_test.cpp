@@ -25,8 +25,8 @@ std::vector<TNIPDatum> ThreeCaches()
     return {
         TNIPDatum::FromUtf8("GC1A2B3", "Brücke am Rhein", "Traditional Cache", "N 50° 01.234 E 007° 30.000",
                             "50.020567,7.5"),
-        TNIPDatum::FromUtf8("GC22222", "Tom &amp; Jerry <3 \"Lauf\">", "Unknown Cache",
-                            "N 49° 30.000 E 008° 15.000", "49.5,8.25"),
+        TNIPDatum::FromUtf8("GC22222", "Tom &amp; Jerry <3 \"Lauf\">", "Unknown Cache", "N 49° 30.000 E 008° 15.000",
+                            "49.5,8.25"),
         TNIPDatum::FromUtf8("GC33333", "Ende", "Multi-cache", "S 01° 30.000 W 002° 15.000", "-1.5,-2.25"),
     };
 }

@@ -41,9 +41,11 @@ TEST(QueryLimits, BareLineBreaksBeyondTheLineLimitAreRefused)
 TEST(QueryLimits, AFileBeyondTheSizeLimitIsRefusedBeforeItIsRead)
 {
     // A sparse file: four gigabytes that take no room on the disk.
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("ql_huge_" + std::to_string(static_cast<long>(::getpid())) + ".gpx");
-    { std::ofstream(path) << "x"; }
+    const auto path =
+        std::filesystem::temp_directory_path() / ("ql_huge_" + std::to_string(static_cast<long>(::getpid())) + ".gpx");
+    {
+        std::ofstream(path) << "x";
+    }
     std::filesystem::resize_file(path, 4'000'000'001ULL);
     EXPECT_EQ(ErrorOf([&] { (void)OpenQuery(path.string()); }),
               "Die Abfrage ist zu groß: 4.000.000.001 Bytes, höchstens 4.000.000.000 Bytes sind möglich.");
@@ -105,8 +107,9 @@ TEST_F(ScannerTest, RowsBeyondWhatTheTextAllowsEndTheScanWithAMessage)
     // text's size plus 32 MiB, and stop there; the rows made stay.
     Load(RepeatedWaypoint(Euros(400), 60'000));
     const std::string message = ErrorOf([&] { ScanWaypoints(state); });
-    const std::string start = "Die Datei ist vermutlich beschädigt: Sie ergibt mehr Ergebniszeilen, als ihre Größe "
-                              "zulässt. Es wurden ";
+    const std::string start =
+        "Die Datei ist vermutlich beschädigt: Sie ergibt mehr Ergebniszeilen, als ihre Größe "
+        "zulässt. Es wurden ";
     ASSERT_EQ(message.substr(0, start.size()), start);
     EXPECT_EQ(message, start + std::to_string(state.Rows.size()) + " Funde gelesen.");
     EXPECT_GT(state.Rows.size(), 20'000u);

@@ -51,20 +51,23 @@ TEST_F(ScannerTest, AQueryCutAfterAWaypointKeepsItsRowsAndSaysSo)
     QueryScan scan = ScanQuery(state);
     EXPECT_EQ(scan.Rows, 2);
     EXPECT_EQ(Codes(), (std::vector<std::string>{"GC1", "GC2"}));
-    EXPECT_EQ(scan.Incomplete, "Die Datei \"/daten/13746815.gpx\" ist unvollständig: Die abschließende Zeile </gpx> "
-                               "fehlt. Es wurden 2 Funde gelesen.");
+    EXPECT_EQ(scan.Incomplete,
+              "Die Datei \"/daten/13746815.gpx\" ist unvollständig: Die abschließende Zeile </gpx> "
+              "fehlt. Es wurden 2 Funde gelesen.");
 
     // Cut inside the third waypoint: the scan's read past the end gives way to the same message.
     state.QueryLines = QueryText::FromBytes(full.substr(0, full.rfind("<groundspeak:logs>")));
     scan = ScanQuery(state);
     EXPECT_EQ(Codes(), (std::vector<std::string>{"GC1", "GC2"}));
-    EXPECT_EQ(scan.Incomplete, "Die Datei \"/daten/13746815.gpx\" ist unvollständig: Die abschließende Zeile </gpx> "
-                               "fehlt. Es wurden 2 Funde gelesen.");
+    EXPECT_EQ(scan.Incomplete,
+              "Die Datei \"/daten/13746815.gpx\" ist unvollständig: Die abschließende Zeile </gpx> "
+              "fehlt. Es wurden 2 Funde gelesen.");
 
     // Cut inside the first: one word for one find, none for none.
     state.QueryLines = QueryText::FromBytes(full.substr(0, full.find("</wpt>") - 3));
-    EXPECT_EQ(ScanQuery(state).Incomplete, "Die Datei \"/daten/13746815.gpx\" ist unvollständig: Die abschließende "
-                                           "Zeile </gpx> fehlt. Es wurden 0 Funde gelesen.");
+    EXPECT_EQ(ScanQuery(state).Incomplete,
+              "Die Datei \"/daten/13746815.gpx\" ist unvollständig: Die abschließende "
+              "Zeile </gpx> fehlt. Es wurden 0 Funde gelesen.");
     EXPECT_EQ(IncompleteQueryText("q.gpx", 1),
               "Die Datei \"q.gpx\" ist unvollständig: Die abschließende Zeile </gpx> fehlt. Es wurde 1 Fund gelesen.");
 
@@ -90,8 +93,8 @@ TEST_F(ScannerTest, AfterTheClosingLineNothingCountsAndOnlyTheEndIsTheCut)
     const std::string full = ThreeFinds();
     state.QueryFileName = "q.gpx";
     // NUL bytes, a Ctrl-Z, a comment, a non-breaking space after </gpx>: every row, no word.
-    for (const std::string& tail : {std::string(4096, '\0'), std::string("\x1A"), std::string("\r\n<!-- x -->\r\n"),
-                                   std::string("\xC2\xA0")}) {
+    for (const std::string& tail :
+         {std::string(4096, '\0'), std::string("\x1A"), std::string("\r\n<!-- x -->\r\n"), std::string("\xC2\xA0")}) {
         state.QueryLines = QueryText::FromBytes(full + tail);
         const QueryScan scan = ScanQuery(state);
         EXPECT_EQ(scan.Rows, 3);
@@ -121,7 +124,8 @@ TEST_F(ScannerTest, AfterTheClosingLineNothingCountsAndOnlyTheEndIsTheCut)
         ScanQuery(state);
         FAIL() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Datei \"" + state.TempDir + "GC9.kml\" kann nicht erstellt werden.", 0), 0u)
+        EXPECT_EQ(std::string(e.what()).rfind("Datei \"" + state.TempDir + "GC9.kml\" kann nicht erstellt werden.", 0),
+                  0u)
             << e.what();
     }
 }

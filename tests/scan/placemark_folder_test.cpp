@@ -56,7 +56,8 @@ TEST_F(PlacemarkFolderTest, OwnFolderIsPrivateUniqueAndRemovedWithItsContents)
     {
         const PlacemarkFolder first(tempDir), second(tempDir);
         EXPECT_NE(first.Path(), second.Path());
-        EXPECT_EQ(first.Path().rfind(tempDir + "quenlorn-" + std::to_string(platform::CurrentProcessId()) + "-", 0), 0u);
+        EXPECT_EQ(first.Path().rfind(tempDir + "quenlorn-" + std::to_string(platform::CurrentProcessId()) + "-", 0),
+                  0u);
         EXPECT_EQ(first.Path().back(), platform::PathSeparator);
         ASSERT_TRUE(fs::is_directory(first.Path()));
 #ifndef _WIN32
@@ -130,7 +131,8 @@ TEST_F(PlacemarkFolderTest, TwoInstancesScanningAtOnceKeepEachOthersFiles)
                                 markers + "' b a & b=$!; wait $a; ra=$?; wait $b; rb=$?; exit $((ra * 8 + rb))";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "instance a: " << WEXITSTATUS(status) / 8 << ", b: " << WEXITSTATUS(status) % 8;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "instance a: " << WEXITSTATUS(status) / 8
+                                      << ", b: " << WEXITSTATUS(status) % 8;
     // Both folders gone at their end; the user's own file stays.
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(temp / "tmp")) left.push_back(entry.path().filename().string());

@@ -24,8 +24,8 @@ protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = fs::temp_directory_path() / (std::string("ql_placemark_") + info->name() + "_" +
-                                              std::to_string(std::random_device{}()));
+        folder = fs::temp_directory_path() /
+                 (std::string("ql_placemark_") + info->name() + "_" + std::to_string(std::random_device{}()));
         fs::remove_all(folder);
         fs::create_directories(folder / "inner");
         state.TempDir = (folder / "inner").string() + "/";
@@ -46,7 +46,10 @@ protected:
     }
 };
 
-std::string Golden(const std::string& name) { return platform::ReadWholeFile(std::string(QL_GOLDEN_DIR) + "/" + name); }
+std::string Golden(const std::string& name)
+{
+    return platform::ReadWholeFile(std::string(QL_GOLDEN_DIR) + "/" + name);
+}
 
 TEST_F(PlacemarkTest, FileMatchesGoldenByteForByteAndRepeatsExactly)
 {
@@ -116,7 +119,8 @@ TEST_F(PlacemarkTest, LinkPlantedUnderTheNameIsNotFollowed)
         WriteScan({{"GC2", "x", "1", "2"}});
         FAIL() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()), "Datei \"" + state.TempDir + "GC2.kml\" kann nicht erstellt werden. " + reason);
+        EXPECT_EQ(std::string(e.what()),
+                  "Datei \"" + state.TempDir + "GC2.kml\" kann nicht erstellt werden. " + reason);
     }
     EXPECT_EQ(platform::ReadWholeFile((folder / "victim").string()), "keep");
     EXPECT_TRUE(state.PlacemarkFiles.empty());
@@ -132,14 +136,13 @@ TEST_F(PlacemarkTest, NamesThatCollideGetTheirOwnFiles)
     placemarks.push_back({longCode, "x", "1", "2"});
     placemarks.push_back({longCode + "Y", "x", "1", "2"});
     WriteScan(placemarks);
-    EXPECT_EQ(state.PlacemarkFiles, (std::vector<std::string>{"GC_1.kml", "GC_1~2.kml", "_CON.kml", "_CON~2.kml",
-                                                              "gc1.kml", "GC1~2.kml", "GC_1_2.kml", "GC_1~3.kml",
-                                                              "Gc1~3.kml", std::string(100, 'X') + ".kml",
-                                                              std::string(100, 'X') + "~2.kml"}));
+    EXPECT_EQ(state.PlacemarkFiles,
+              (std::vector<std::string>{"GC_1.kml", "GC_1~2.kml", "_CON.kml", "_CON~2.kml", "gc1.kml", "GC1~2.kml",
+                                        "GC_1_2.kml", "GC_1~3.kml", "Gc1~3.kml", std::string(100, 'X') + ".kml",
+                                        std::string(100, 'X') + "~2.kml"}));
     // Each file holds its own cache.
     EXPECT_NE(Written("GC_1.kml").find("<name>GC/1 - GC/1</name>"), std::string::npos);
     EXPECT_NE(Written("GC_1~2.kml").find("<name>GC_1 - GC_1</name>"), std::string::npos);
-
 }
 
 TEST_F(PlacemarkTest, FileIsWellFormedWhateverTheNameHolds)
@@ -148,9 +151,10 @@ TEST_F(PlacemarkTest, FileIsWellFormedWhateverTheNameHolds)
                              "\x01" + "\x7F" + std::string(1, '\0') + "&unknown; &#99999999;";
     WriteScan({{"GC1", name, "1", "2"}});
     const std::string text = Written("GC1.kml");
-    EXPECT_NE(text.find("<name>GC1 - &lt;img src=x onerror=alert(1)&gt; &amp;amp; A\xC3\xA4\xC3\xA4\xEF\xBF\xBD?\xEF\xBF\xBD"
-                        "?\x7F?&amp;unknown; \xEF\xBF\xBD</name>"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("<name>GC1 - &lt;img src=x onerror=alert(1)&gt; &amp;amp; A\xC3\xA4\xC3\xA4\xEF\xBF\xBD?\xEF\xBF\xBD"
+                  "?\x7F?&amp;unknown; \xEF\xBF\xBD</name>"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("<description>GC1 - \xE2\x80\xB9img src=x onerror=alert(1)\xE2\x80\xBA &amp;amp; "
                         "A\xC3\xA4\xC3\xA4\xEF\xBF\xBD?\xEF\xBF\xBD?\x7F?&amp;unknown; \xEF\xBF\xBD</description>"),

@@ -98,8 +98,8 @@ TEST_F(PlacemarkWriterTest, AScanWritesOverItsOwnNamesAndDeletesThePreviousScans
 TEST_F(PlacemarkWriterTest, TheFirstFailureWinsOverALaterReadPastTheEnd)
 {
     BlockGC3();
-    auto lines = MyFindsLines({Find("GC1", false), Find("GC2", true), Find("GC3", true), Find("GC4", false),
-                               Find("GC5", true)});
+    auto lines =
+        MyFindsLines({Find("GC1", false), Find("GC2", true), Find("GC3", true), Find("GC4", false), Find("GC5", true)});
     lines.pop_back();  // </gpx>
     lines.pop_back();  // GC5's closing line: the walk reads past the end
     Load(lines);

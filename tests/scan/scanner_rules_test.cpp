@@ -86,7 +86,7 @@ TEST_F(ScannerTest, CutoffDropsEarlierFindsByTextComparison)
 {
     Load({Found("GC1", "2011-05-23T23:59:59Z"), Found("GC2", "2011-05-24T00:00:00Z"),
           Found("GC3", "2011-05-25T00:00:00"),  // no final Z: shortened to 2011-05-2
-          Found("GC4", "2011-06-01"),           // date only: empty find date
+          Found("GC4", "2011-06-01"),  // date only: empty find date
           Found("GC5", "2024-01-01T07:00:00Z")});
 
     EXPECT_EQ(ScanWaypoints(state), 2);
@@ -110,8 +110,10 @@ TEST_F(ScannerTest, CutoffDropsEarlierFindsByTextComparison)
 TEST_F(ScannerTest, FindDateComesFromTheFirstFindLogOfTheWaypoint)
 {
     Cache noteFirst = Found("GC1", "");
-    noteFirst.logs = {{"Write note", "2012-01-01T07:00:00Z"}, {"Didn't find it", "2012-02-01T07:00:00Z"},
-                      {"Found it", "2012-03-01T07:00:00Z"}, {"Found it", "2012-04-01T07:00:00Z"}};
+    noteFirst.logs = {{"Write note", "2012-01-01T07:00:00Z"},
+                      {"Didn't find it", "2012-02-01T07:00:00Z"},
+                      {"Found it", "2012-03-01T07:00:00Z"},
+                      {"Found it", "2012-04-01T07:00:00Z"}};
     Cache event = Found("GC2", "");
     event.type = "Event Cache";
     event.logs = {{"Will Attend", "2013-01-01T07:00:00Z"}, {"Attended", "2013-01-05T19:00:00Z"}};
@@ -216,7 +218,9 @@ TEST_F(ScannerTest, CacheOutsideEveryPolygonGetsRecordAndPlacemark)
     ASSERT_EQ(state.NIPList.size(), 1u);
     const TNIPDatum& nip = state.NIPList[0];
     EXPECT_EQ(nip.GCNummer, "GC9XYZ");
-    EXPECT_EQ(nip.Cachename, "Ein sehr langer Cachename \xFC" "ber vierzig Z");  // ANSI, 40 characters
+    EXPECT_EQ(nip.Cachename,
+              "Ein sehr langer Cachename \xFC"
+              "ber vierzig Z");  // ANSI, 40 characters
     EXPECT_EQ(nip.Typ, "Cache In Trash Out E");
     EXPECT_EQ(nip.Koords, "N 048\xB0 30.000 W 007\xB0 15.000");
     EXPECT_EQ(nip.fKoords, "48.5,-7.25");

@@ -54,10 +54,12 @@ int main(int argc, char* argv[])
                 std::printf("fits=%d\n", available.contains(w->frameGeometry()) ? 1 : 0);
                 bool buttons = true;
                 for (QPushButton* b : w->findChildren<QPushButton*>())
-                    if (b->isVisible()) buttons = buttons && w->rect().contains(QRect(b->mapTo(w, QPoint(0, 0)), b->size()));
+                    if (b->isVisible())
+                        buttons = buttons && w->rect().contains(QRect(b->mapTo(w, QPoint(0, 0)), b->size()));
                 std::printf("buttons=%d\n", buttons ? 1 : 0);
                 QTableView* table = w->table();
-                std::printf("header=%d viewport=%d table=%d\n", table->horizontalHeader()->length(), table->viewport()->width(), table->width());
+                std::printf("header=%d viewport=%d table=%d\n", table->horizontalHeader()->length(),
+                            table->viewport()->width(), table->width());
                 std::printf("columns=%d\n", table->horizontalHeader()->length() <= table->viewport()->width() ? 1 : 0);
                 w->grab().save(picture);
             }

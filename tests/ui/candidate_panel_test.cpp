@@ -84,8 +84,9 @@ protected:
         QSettings().remove(QString::fromLatin1(ui::CandidatePanel::HomeSetting));
         MainWindowFixture::SetUp();
         for (int i = 0; i < DistrictCount; ++i)
-            fx.state.PolyTable.SetPolygon(i, LoadPolygonFile(fx.state.ProgramDir + "rlp_polygons/" +
-                                                             std::string(DistrictFileNames[static_cast<std::size_t>(i)]) + ".txt"));
+            fx.state.PolyTable.SetPolygon(
+                i, LoadPolygonFile(fx.state.ProgramDir + "rlp_polygons/" +
+                                   std::string(DistrictFileNames[static_cast<std::size_t>(i)]) + ".txt"));
         // Finds in Kusel and Mainz.
         testquery::Cache kusel = At("GC1KUS", "Fish &amp; Chips", {49.538, 7.398});
         testquery::Cache mainz = At("GC3MZ", "Dom", {49.9990, 8.2739});
@@ -97,14 +98,14 @@ protected:
         panel = overview->planner();
         QApplication::processEvents();
 
-        list1 = WriteFile(fx.tempDir.filePath("ahrweiler.gpx"),
-                          CandidateQuery({At("GC7NEAR", "Am Ahrufer", AhrweilerNear, "2"),
-                                          At("GC7FAR", "Hohe Acht", AhrweilerFar, "4.5"),
-                                          At("GC7ARCH", "Verschollen", {50.40, 7.10}),
-                                          At("GC1KUS", "Fish &amp; Chips", {49.538, 7.398})},  // found already
-                                         "GC7ARCH"));
+        list1 = WriteFile(
+            fx.tempDir.filePath("ahrweiler.gpx"),
+            CandidateQuery({At("GC7NEAR", "Am Ahrufer", AhrweilerNear, "2"),
+                            At("GC7FAR", "Hohe Acht", AhrweilerFar, "4.5"), At("GC7ARCH", "Verschollen", {50.40, 7.10}),
+                            At("GC1KUS", "Fish &amp; Chips", {49.538, 7.398})},  // found already
+                           "GC7ARCH"));
         list2 = WriteFile(fx.tempDir.filePath("kusel.gpx"),
-                          CandidateQuery({At("GC8KUS", "Glanblick", {49.53, 7.40}),         // Kusel is covered
+                          CandidateQuery({At("GC8KUS", "Glanblick", {49.53, 7.40}),  // Kusel is covered
                                           At("GC7NEAR", "Am Ahrufer", AhrweilerNear, "2")}));  // again
     }
 
@@ -165,7 +166,8 @@ TEST_F(CandidatePanelTest, ListsLoadIntoCountsTableAndMapAndABrokenFileIsNamed)
     ui::DistrictMapView* map = overview->map();
     const QPoint at = map->positionOf(AhrweilerNear).toPoint();
     ASSERT_GE(panel->mapLayer()->candidateAt(at), 0);
-    EXPECT_EQ(panel->candidates().Caches()[static_cast<std::size_t>(panel->mapLayer()->candidateAt(at))].Code, "GC7NEAR");
+    EXPECT_EQ(panel->candidates().Caches()[static_cast<std::size_t>(panel->mapLayer()->candidateAt(at))].Code,
+              "GC7NEAR");
     EXPECT_EQ(panel->mapLayer()->toolTipAt(at), "GC7NEAR Am Ahrufer\nD2/T1.5 (Suchliste)");
     EXPECT_EQ(panel->mapLayer()->candidateAt(map->positionOf({49.53, 7.40}).toPoint()), -1);  // Kusel's is not shown
     const QImage shot = SaveScreenshot(overview, "overview_candidates");
@@ -191,7 +193,7 @@ TEST_F(CandidatePanelTest, DoubleClickOnASymbolOrARowOpensTheListingAndFindsStay
     emit panel->table()->doubleClicked(first);
     platform::SetShellOpenOverride({});
     EXPECT_EQ(opened, (std::vector<std::string>{"http://coord.info/GC7FAR", "http://coord.info/GC3MZ",
-                                                 "http://coord.info/" + first.data().toString().toStdString()}));
+                                                "http://coord.info/" + first.data().toString().toStdString()}));
 }
 
 TEST_F(CandidatePanelTest, HomePointSortsByDistanceIsRememberedAndRefusesBadText)
@@ -259,7 +261,8 @@ TEST_F(CandidatePanelTest, ExportWritesTheChosenCachesAndTheListIsCopied)
 
     panel->findChild<QPushButton*>("btnListeKopieren")->click();
     const QString list = QApplication::clipboard()->text();
-    EXPECT_TRUE(list.startsWith("Ahrweiler: GC7NEAR Am Ahrufer (Traditional Cache, D2/T1.5), 0.0 km, ")) << list.toStdString();
+    EXPECT_TRUE(list.startsWith("Ahrweiler: GC7NEAR Am Ahrufer (Traditional Cache, D2/T1.5), 0.0 km, "))
+        << list.toStdString();
     EXPECT_TRUE(list.contains("\nKusel") == false);
     EXPECT_TRUE(list.contains("\nTrier: kein Kandidat\n"));
 }
@@ -288,8 +291,8 @@ TEST_F(CandidatePanelTest, ProgressChartCountsDistrictsByFirstFindAndFindsDropLa
     EXPECT_EQ(panel->candidates().Caches().size(), 3u);
     // A query that holds GC7NEAR as found: it leaves the lists.
     testquery::Cache near = At("GC7NEAR", "Am Ahrufer", AhrweilerNear);
-    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("finds2.gpx"),
-                                    testquery::MyFindsQuery("2017-02-01T00:00:00Z", {near})));
+    main->FileOpen1Accept(
+        WriteFile(fx.programDir.filePath("finds2.gpx"), testquery::MyFindsQuery("2017-02-01T00:00:00Z", {near})));
     QApplication::processEvents();
     EXPECT_EQ(panel->candidates().Caches().size(), 2u);
     EXPECT_EQ(DistrictRowCount(panel, "Ahrweiler"), -1);  // covered now

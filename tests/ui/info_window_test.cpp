@@ -71,9 +71,9 @@ protected:
 };
 
 // Thousands grouped with the user's separator ("." with German settings).
-const QRegularExpression KilobyteFigure(QStringLiteral("^\\d{1,3}(%1\\d{3})* KB$")
-                                            .arg(QRegularExpression::escape(
-                                                QString::fromStdString(platform::ThousandsSeparator()))));
+const QRegularExpression KilobyteFigure(
+    QStringLiteral("^\\d{1,3}(%1\\d{3})* KB$")
+        .arg(QRegularExpression::escape(QString::fromStdString(platform::ThousandsSeparator()))));
 
 TEST_F(InfoWindowTest, DesignOfTheWindow)
 {
@@ -185,12 +185,12 @@ TEST_F(InfoWindowTest, MissingHistoryShowsTheErrorAtStartAndKeepsTheDesignLine)
     fx.state.ProgramDir += "nowhere/";
     ModalAnswerer answerer;
     create();
-    const QString expected = QString::fromStdString("Datei " + fx.state.ProgramDir +
-                                                    "Historie.txt kann nicht geöffnet werden. ") +
+    const QString expected =
+        QString::fromStdString("Datei " + fx.state.ProgramDir + "Historie.txt kann nicht geöffnet werden. ") +
 #ifdef _WIN32
-                             ui::ErrorBoxText(platform::ErrorText(ERROR_PATH_NOT_FOUND));
+        ui::ErrorBoxText(platform::ErrorText(ERROR_PATH_NOT_FOUND));
 #else
-                             QString::fromLocal8Bit(std::strerror(ENOENT)) + ".";
+        QString::fromLocal8Bit(std::strerror(ENOENT)) + ".";
 #endif
     EXPECT_TRUE(ui::ErrorBoxHistory().contains(expected)) << ui::ErrorBoxHistory().join("\n").toStdString();
     EXPECT_EQ(child<QTextEdit>("rtfHistorie")->toPlainText(), "rtfHistorie");

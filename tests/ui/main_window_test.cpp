@@ -149,7 +149,7 @@ TEST_F(MainWindowTest, AMissingFileKeepsTheLoadedLines)
     main->FileOpen1Accept(fx.programDir.filePath("missing.gpx"));
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
     EXPECT_TRUE(ui::ErrorBoxHistory().first().startsWith("Datei " + Native(fx.programDir.filePath("missing.gpx")) +
-                                                          " kann nicht geöffnet werden. "));
+                                                         " kann nicht geöffnet werden. "));
     EXPECT_EQ(fx.state.QueryLines.Size(), 10u);
 }
 
@@ -256,7 +256,8 @@ TEST_F(MainWindowTest, ScreenshotShowsTheWholeWindowInItsColours)
 TEST_F(MainWindowTest, AllFilesFilterListsAQuerySavedWithoutExtension)
 {
 #ifdef _WIN32
-    GTEST_SKIP() << "Qt's own file dialog (offscreen) matches \"*.*\" literally; the dialog of Windows lists every file";
+    GTEST_SKIP()
+        << "Qt's own file dialog (offscreen) matches \"*.*\" literally; the dialog of Windows lists every file";
 #endif
     WriteFile(fx.programDir.filePath("meine-funde"), MyFindsQuery());
     WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery());

@@ -204,9 +204,10 @@ TEST_F(OverviewWindowTest, FollowsTheScansOfTheMainWindow)
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::FindsColumn), "1");
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::BestFindColumn), "GC2TRI");
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::DateColumn), "2010-03-04");
-    EXPECT_EQ(w->statusLabel()->text(), "3 von 36 Kreisen belegt, davon 0 nur randnah. 4 Funde, 1 nicht im Polygon. "
-                                        "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur "
-                                        "Funde ab diesem Tag.");
+    EXPECT_EQ(w->statusLabel()->text(),
+              "3 von 36 Kreisen belegt, davon 0 nur randnah. 4 Funde, 1 nicht im Polygon. "
+              "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur "
+              "Funde ab diesem Tag.");
     EXPECT_EQ(colourAt(w, {49.7557, 6.6394}), ui::DistrictMapView::CoveredFill);
     SaveScreenshot(w, "overview_window");
 }
@@ -355,7 +356,8 @@ TEST_F(OverviewWindowTest, KeyboardEscapeClosesAccessKeysAreUniqueAndTabLeavesTh
 
     // The window opens inside the screen; Escape closes it and its place is kept.
     const QRect available = w->screen()->availableGeometry();
-    EXPECT_TRUE(available.contains(w->frameGeometry())) << w->frameGeometry().width() << "x" << w->frameGeometry().height();
+    EXPECT_TRUE(available.contains(w->frameGeometry()))
+        << w->frameGeometry().width() << "x" << w->frameGeometry().height();
     EXPECT_LE(w->minimumSizeHint().width(), available.width());
     EXPECT_LE(w->minimumSizeHint().height(), available.height());
     w->resize(w->width() - 40, w->height() - 30);
@@ -406,7 +408,8 @@ TEST_F(OverviewWindowTest, WithAHundredThousandFindsEveryDistrictKeepsItsColour)
                 }
         if (inside < 40) continue;  // too small at this size to judge
         ++checked;
-        EXPECT_GE(coloured, inside / 2) << DistrictNames[static_cast<std::size_t>(d)] << ": " << coloured << " of " << inside;
+        EXPECT_GE(coloured, inside / 2) << DistrictNames[static_cast<std::size_t>(d)] << ": " << coloured << " of "
+                                        << inside;
     }
     EXPECT_GE(checked, 24);
 }

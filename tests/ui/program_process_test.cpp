@@ -63,7 +63,8 @@ TEST(ProgramProcess, QuitWithTheOverviewOpenEndsTheProgramAndRemovesThePlacemark
     kusel.code = "GC1KUS";
     kusel.lat = "49.538";
     kusel.lon = "7.398";
-    const QString query = WriteFile(temp.filePath("finds.gpx"), testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, outside}));
+    const QString query =
+        WriteFile(temp.filePath("finds.gpx"), testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, outside}));
     const QString tempDir = temp.filePath("tmp");
     ASSERT_TRUE(QDir().mkpath(tempDir));
 
@@ -116,9 +117,9 @@ TEST(ProgramProcess, OverviewWithTheDemoQueryFitsSmallAndScaledScreens)
         QDir().mkpath(shots);
         const QString picture = shots + "/" + s.picture + ".png";
         QFile::remove(picture);
-        const ProcessRun run = RunScripted({QStringLiteral("overview"), QStringLiteral(QL_RUNTIME_DIR "/demo/demo-myfinds.zip"), picture},
-                                           temp.path(), true, ScreenConfig(temp, s.width, s.height),
-                                           QString::fromLatin1(s.scale));
+        const ProcessRun run =
+            RunScripted({QStringLiteral("overview"), QStringLiteral(QL_RUNTIME_DIR "/demo/demo-myfinds.zip"), picture},
+                        temp.path(), true, ScreenConfig(temp, s.width, s.height), QString::fromLatin1(s.scale));
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_TRUE(run.out.contains(QStringLiteral("fits=1\n"))) << run.out.toStdString();

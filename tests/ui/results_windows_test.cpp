@@ -163,7 +163,10 @@ protected:
         EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 120000)) << script.toStdString();
         return result;
     }
-    int rowCount() { return evaluate("document.querySelectorAll('tr').length").toInt(); }
+    int rowCount()
+    {
+        return evaluate("document.querySelectorAll('tr').length").toInt();
+    }
     QString cellText(int row, int col)
     {
         return evaluate(QString("document.querySelectorAll('tr')[%1].cells[%2].textContent").arg(row).arg(col))
@@ -189,7 +192,10 @@ protected:
         return parts.size() == 3 ? QColor(parts[0].toInt(), parts[1].toInt(), parts[2].toInt()) : QColor();
     }
 #else
-    QTextBrowser* textView() const { return static_cast<QTextBrowser*>(web->browser()->content()); }
+    QTextBrowser* textView() const
+    {
+        return static_cast<QTextBrowser*>(web->browser()->content());
+    }
     QTextTable* table() const
     {
         const auto frames = textView()->document()->rootFrame()->childFrames();
@@ -197,7 +203,10 @@ protected:
             if (auto* t = qobject_cast<QTextTable*>(f)) return t;
         return nullptr;
     }
-    int rowCount() { return table() ? table()->rows() : 0; }
+    int rowCount()
+    {
+        return table() ? table()->rows() : 0;
+    }
     QString cellText(int row, int col)
     {
         QTextCursor c = table()->cellAt(row, col).firstCursorPosition();
@@ -218,14 +227,20 @@ protected:
             }
         return {};
     }
-    QString linkOf(int row, int col) { return anchorIn(row, col).first; }
+    QString linkOf(int row, int col)
+    {
+        return anchorIn(row, col).first;
+    }
     void clickLink(int row, int col)
     {
         const QPoint at = anchorIn(row, col).second;
         ASSERT_EQ(textView()->anchorAt(at), linkOf(row, col)) << "no link under the point clicked";
         QTest::mouseClick(textView()->viewport(), Qt::LeftButton, {}, at);
     }
-    QColor rowBackground(int row) { return table()->cellAt(row, 0).format().background().color(); }
+    QColor rowBackground(int row)
+    {
+        return table()->cellAt(row, 0).format().background().color();
+    }
 #endif
     // Gives the focus to a window and lets the activation arrive.
     static void activate(QWidget* w)
@@ -279,8 +294,8 @@ TEST_F(ResultsWindowsTest, CtrlKInTheTallyWindowClosesItAndOpensTheOverview)
         EXPECT_FALSE(lk->isVisible());
     });
     EXPECT_EQ(seen, QStringList{"frmLK"});
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return fx.windows->frmOverview && fx.windows->frmOverview->isVisible(); }, 120000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return fx.windows->frmOverview && fx.windows->frmOverview->isVisible(); }, 120000));
     EXPECT_FALSE(lk->isVisible());
     fx.windows->frmOverview->close();
 }
@@ -506,7 +521,8 @@ TEST_F(ResultsWindowsTest, APlacemarkLinkGoesToTheDesktopInsteadOfTheView)
     clickLink(1, 4);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 120000));
     QTest::qWait(200);  // nothing else may follow
-    EXPECT_EQ(shell.opened, std::vector<std::string>{Native(QString::fromStdString(fx.state.TempDir + "GC1AAAA.kml")).toStdString()});
+    EXPECT_EQ(shell.opened,
+              std::vector<std::string>{Native(QString::fromStdString(fx.state.TempDir + "GC1AAAA.kml")).toStdString()});
     EXPECT_EQ(web->browser()->title(), "Tessaro");
     EXPECT_EQ(web->browser()->url(), QUrl::fromLocalFile(QString::fromStdString(pagePath())));
 }

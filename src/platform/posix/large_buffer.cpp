@@ -76,7 +76,7 @@ char* MapAligned(std::size_t length)
     const std::uintptr_t tail = aligned + length;
     const std::uintptr_t end = start + padded;
     if (end > tail) ::munmap(reinterpret_cast<void*>(tail), end - tail);
-    // Advice only: the mapping works with either size of page.
+        // Advice only: the mapping works with either size of page.
 #if defined(MADV_HUGEPAGE) && defined(MADV_NOHUGEPAGE)
     switch (Advice()) {
     case HugePageAdvice::Use: ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE); break;

@@ -179,7 +179,8 @@ std::vector<std::string> OwnFolders(const std::string& parent)
     do {
         const std::string name = Utf8(found.cFileName);
         if (name == "." || name == "..") continue;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             names.push_back(name);
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);

@@ -89,16 +89,14 @@ private:
         if (!placemark.isEmpty()) {
             if (placemark.endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive))
                 platform::ShellOpen(placemark.toStdString());
-            else
-                load(QUrl::fromLocalFile(placemark));
+            else load(QUrl::fromLocalFile(placemark));
             return;
         }
         const QUrl url = view_->source().resolved(link);
         if (url.isLocalFile()) {
             if (url.path().endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive))
                 platform::ShellOpen(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
-            else
-                load(url);
+            else load(url);
             return;
         }
         // Listings and maps: the simple view shows no web pages.
