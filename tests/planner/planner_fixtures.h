@@ -1,6 +1,6 @@
 #pragma once
-// What the planner's tests share: the hand-made candidate files, a small map
-// (Trier-Saarburg a square with Trier as its hole) and a scratch folder.
+// What the planner's tests share: the hand-made candidate files, the small
+// map of Trier-Saarburg and Trier, and a scratch folder.
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,9 @@
 
 #include "districts/district_map.h"
 #include "planner/candidate.h"
+#include "support/saar_map.h"
 
 namespace ql::test {
-
-constexpr int TrierSaarburg = 21;
-constexpr int Trier = 33;
 
 inline std::string CandidateFixture(const std::string& name)
 {
@@ -28,23 +26,6 @@ inline std::string ReadBytes(const std::string& path)
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
-}
-
-inline DistrictMap SaarMap()
-{
-    DistrictMap map;
-    map.SetPolygon(TrierSaarburg, {{50.00, 7.00},
-                                   {50.04, 7.00},
-                                   {50.04, 7.04},
-                                   {50.00, 7.04},
-                                   {50.00, 7.00},
-                                   {50.01, 7.01},
-                                   {50.01, 7.02},
-                                   {50.02, 7.02},
-                                   {50.02, 7.01},
-                                   {50.01, 7.01}});
-    map.SetPolygon(Trier, {{50.01, 7.01}, {50.02, 7.01}, {50.02, 7.02}, {50.01, 7.02}});
-    return map;
 }
 
 // A scratch folder per test, removed at its end.

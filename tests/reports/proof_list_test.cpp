@@ -1,0 +1,117 @@
+// The proof list of a scan on the small map of Trier-Saarburg and Trier, in
+// each of its formats.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "districts/district_overview.h"
+#include "reports/proof_list.h"
+#include "support/saar_map.h"
+
+namespace ql {
+namespace {
+
+using namespace test;
+
+TEST(ProofList, CoveredDistrictsInTallyOrderWithLinksThenTheMissing)
+{
+    const std::vector<CacheRow> rows = SmallRows();
+    const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
+    std::string expected =
+        "Quenlorn: 2 von 36 Kreisen belegt (Funde ab 2011-05-24)\n"
+        "Trier-Saarburg: GC10 | Fish & Chips | 2012-01-10 | http://coord.info/GC10\n"
+        "Trier: GC12 | Porta | 2013-02-12 | http://coord.info/GC12\n";
+    for (int i = 0; i < DistrictCount; ++i)
+        if (i != TrierSaarburg && i != Trier)
+            expected += "Fehlt: " + std::string(DistrictNames[static_cast<std::size_t>(i)]) + "\n";
+    EXPECT_EQ(BuildProofList(overview, rows, 100.0, ProofFormat::Text), expected);
+}
+
+TEST(ProofList, NearBorderDistrictsNameTheirDistanceAndTheNextBestFind)
+{
+    const std::vector<CacheRow> rows = SmallRows();
+    const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
+    const std::vector<ProofEntry> entries = ChooseProofFinds(overview, rows, 400.0);
+    // A tie keeps the first find; the second of the tie is the next best.
+    EXPECT_EQ(entries[TrierSaarburg].row, 0);
+    EXPECT_TRUE(entries[TrierSaarburg].nearBorder);
+    EXPECT_EQ(entries[TrierSaarburg].nextRow, 6);
+    // A find without a place is never the next best of a measured one.
+    EXPECT_EQ(entries[Trier].row, 2);
+    EXPECT_EQ(entries[Trier].nextRow, 3);
+    const std::string text = BuildProofList(overview, rows, 400.0, ProofFormat::Text);
+    EXPECT_NE(text.find("\nTrier: GC12 | Porta | 2013-02-12 | http://coord.info/GC12 | randnah, 358 m; "
+                        "nächstbester Fund: GC13, 56 m\n"),
+              std::string::npos)
+        << text;
+    // Below its threshold no mark.
+    EXPECT_EQ(BuildProofList(overview, rows, 358.0, ProofFormat::Text).find("randnah"), std::string::npos);
+}
+
+TEST(ProofList, CountsOnlyFindsFromTheCutoffDateOn)
+{
+    std::vector<CacheRow> rows = SmallRows();
+    rows[2].FindDate = rows[3].FindDate = "2011-05-23";
+    rows[5].FindDate = "2011-05-24";  // the cut-off day itself counts
+    rows[0].FindDate = "2009-01-01";
+    const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
+    const std::vector<ProofEntry> entries = ChooseProofFinds(overview, rows, 100.0);
+    EXPECT_EQ(entries[TrierSaarburg].row, 6);  // GC10 is too early; its twin counts
+    EXPECT_EQ(entries[Trier].row, 5);  // only the find without a place is left
+    EXPECT_FALSE(entries[Trier].nearBorder);  // an unknown distance is not near
+    for (auto& row : rows)
+        if (row.DistrictIndex == Trier) row.FindDate = "2010-10-10";
+    const DistrictOverview earlier = BuildDistrictOverview(SmallMap(), rows);
+    const std::string text = BuildProofList(earlier, rows, 100.0, ProofFormat::Text);
+    EXPECT_EQ(text.substr(0, text.find('\n')), "Quenlorn: 1 von 36 Kreisen belegt (Funde ab 2011-05-24)");
+    EXPECT_NE(text.find("\nFehlt: Trier (nur Funde vor 2011-05-24)\n"), std::string::npos);
+    EXPECT_NE(text.find("\nFehlt: Ahrweiler\n"), std::string::npos);
+}
+
+TEST(ProofList, BBCodeLinksEachCodeAndCsvQuotesItsFields)
+{
+    std::vector<CacheRow> rows = SmallRows();
+    rows[0].Name = "Fish; \"Chips\" [url=x]";
+    const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
+    const std::string bb = BuildProofList(overview, rows, 100.0, ProofFormat::BBCode);
+    EXPECT_EQ(bb.substr(0, bb.find('\n')), "[b]Quenlorn: 2 von 36 Kreisen belegt (Funde ab 2011-05-24)[/b]");
+    EXPECT_NE(
+        bb.find("\nTrier-Saarburg: [url=http://coord.info/GC10]GC10[/url] | Fish; \"Chips\" (url=x) | 2012-01-10\n"),
+        std::string::npos)
+        << bb;
+    const std::string csv = BuildProofList(overview, rows, 400.0, ProofFormat::Csv);
+    EXPECT_EQ(csv.substr(0, csv.find('\n')),
+              "Kreis;Code;Name;Funddatum (Funde ab 2011-05-24);Abstand zum Rand (m);Link;Hinweis");
+    EXPECT_NE(csv.find("\nTrier-Saarburg;GC10;\"Fish; \"\"Chips\"\" [url=x]\";2012-01-10;358,4;http://coord.info/GC10;"
+                       "\"randnah, 358 m; nächstbester Fund: GC16, 358 m\"\n"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find("\nAhrweiler;;;;;;fehlt\n"), std::string::npos);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), DistrictCount + 1);
+}
+
+TEST(ProofList, BeforeAnyScanEveryDistrictIsMissing)
+{
+    const std::string text = BuildProofList(DistrictOverview{}, {}, 100.0, ProofFormat::Text);
+    EXPECT_EQ(text.substr(0, text.find('\n')), "Quenlorn: 0 von 36 Kreisen belegt (Funde ab 2011-05-24)");
+    EXPECT_NE(text.find("\nFehlt: Ahrweiler\n"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("\nFehlt: Zweibrücken\n"));
+}
+
+TEST(ProofList, FileTypeChoosesTheFormatAndTheNameCarriesTheQueryDate)
+{
+    EXPECT_EQ(ProofFormatOfFileName("liste.CSV"), ProofFormat::Csv);
+    EXPECT_EQ(ProofFormatOfFileName("liste.bbcode"), ProofFormat::BBCode);
+    EXPECT_EQ(ProofFormatOfFileName("liste.Bb"), ProofFormat::BBCode);
+    EXPECT_EQ(ProofFormatOfFileName("liste.txt"), ProofFormat::Text);
+    EXPECT_EQ(ProofFormatOfFileName("csv"), ProofFormat::Text);
+    EXPECT_EQ(ProofFileName("2017-01-01 - 00:00:00Z", ProofFormat::Csv), "Nachweisliste 2017-01-01.csv");
+    EXPECT_EQ(ProofFileName("  2017-01-01 - 00:00:00Z", ProofFormat::Text), "Nachweisliste 2017-01-01.txt");
+    EXPECT_EQ(ProofFileName("", ProofFormat::BBCode), "Nachweisliste.bbcode");
+    EXPECT_EQ(ProofFileName("gestern", ProofFormat::Text), "Nachweisliste.txt");
+}
+
+}  // namespace
+}  // namespace ql
