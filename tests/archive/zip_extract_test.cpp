@@ -11,6 +11,7 @@
 #endif
 
 #include "archive/extract.h"
+#include "archive/zip_directory.h"
 #include "archive/zip_reader.h"
 #include "query/query_text.h"
 #include "base/user_error.h"
@@ -302,6 +303,33 @@ TEST_F(ZipExtract, CutOffArchiveIsRebuiltFromLocalHeaders)
     EXPECT_EQ(Extract(damaged), text);
     // Cut inside the GPX entry's data: the entry is found but its data ends early.
     EXPECT_EQ(FailureOf(whole.substr(0, 60)), CheckFailed);
+}
+
+TEST_F(ZipExtract, CutOffArchiveOverAWindowFindsAHeaderAcrossTheWindowsEnd)
+{
+    // The rebuild reads the file in windows of 1 MiB. An entry whose size
+    // follows its data (a data descriptor) is searched through; the next
+    // header starts one to three bytes before the first window ends, so its
+    // signature lies across two windows.
+    constexpr std::size_t Window = std::size_t{1} << 20;
+    const std::string text = Lines(50);
+    for (std::size_t before = 1; before <= 3; ++before) {
+        const std::string first = "a.txt";
+        const std::size_t dataSize = Window - before - 30 - first.size();
+        std::size_t localPart = 0;
+        std::string zip =
+            test::ZipBuilder().Add(first, std::string(dataSize, 'x'), 0).Add("q.gpx", text).Build(&localPart);
+        zip[6] = static_cast<char>(zip[6] | 0x08);  // sizes in a data descriptor
+        zip.resize(localPart);  // the directory is cut off
+        ASSERT_GT(zip.size(), Window);
+
+        zip::MemoryFile file(zip);
+        const std::vector<zip::ZipEntry> entries = zip::ScanLocalHeaders(file);
+        ASSERT_EQ(entries.size(), 2u) << before;
+        EXPECT_EQ(entries[1].LocalHeaderOffset, Window - before);
+        EXPECT_EQ(entries[1].Name, "q.gpx");
+        EXPECT_EQ(Extract(zip), text) << before;
+    }
 }
 
 // ---- Real pocket-query archives ----------------------------------------------------
