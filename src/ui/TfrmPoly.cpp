@@ -18,6 +18,7 @@
 #include "state/app_state.h"
 #include "core/tables.h"
 #include "geo/point_in_polygon.h"
+#include "districts/district_map.h"
 #include "districts/polygon_files.h"
 #include "ui/Controls.h"
 #include "ui/ErrorBox.h"
@@ -182,21 +183,26 @@ void TfrmPoly::loadingRun()
 {
     LoadingScope scope(loading_);
     polyIndex_ = 0;
-    LogColoured(QStringLiteral("LANDKREISE in Rheinland-Pfalz"), HeadingColour);
-    endLine();
-    for (int i = 0; i < LandkreisCount; ++i) fileSteps(i);
-    endLine();
-    LogColoured(QStringLiteral("STADTKREISE in Rheinland-Pfalz"), HeadingColour);
-    endLine();
-    for (int i = LandkreisCount; i < DistrictCount; ++i) fileSteps(i);
+    LoadDistrictFolder(state_.PolyTable, state_.PolygonDir, [this](int district, const std::string& path) {
+        polyIndex_ = district;  // the districts before it are loaded
+        if (district == 0) {
+            LogColoured(QStringLiteral("LANDKREISE in Rheinland-Pfalz"), HeadingColour);
+            endLine();
+        } else if (district == LandkreisCount) {
+            endLine();
+            LogColoured(QStringLiteral("STADTKREISE in Rheinland-Pfalz"), HeadingColour);
+            endLine();
+        }
+        fileSteps(district, path);
+    });
+    polyIndex_ = DistrictCount;
     loaderRunPending_ = false;
 }
 
-void TfrmPoly::fileSteps(int district)
+void TfrmPoly::fileSteps(int district, const std::string& path)
 {
     const std::string_view name = DistrictNames[static_cast<std::size_t>(district)];
     const std::string file = std::string(DistrictFileNames[static_cast<std::size_t>(district)]) + ".txt";
-    const std::string path = state_.PolygonDir + file;
 
     addLine(FromUtf8(name) + QStringLiteral(" : Dateiname -> ") + FromUtf8(file));
 
@@ -213,9 +219,6 @@ void TfrmPoly::fileSteps(int district)
     // 3 per file: past the bar's end from the 34th file on, where it shows full.
     pbarPoly_->setValue(std::min(3 * (district + 1), pbarPoly_->maximum()));
     pause(pauseMs_);
-
-    state_.PolyTable.SetPolygon(polyIndex_, LoadPolygonFile(path));
-    ++polyIndex_;
 }
 
 void TfrmPoly::pause(int ms)

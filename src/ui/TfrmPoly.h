@@ -56,7 +56,8 @@ public slots:
 private:
     void buildControls();
     void loadingRun();
-    void fileSteps(int district);
+    // What the loader shows of one district file before it is read.
+    void fileSteps(int district, const std::string& path);
     void addLine(const QString& text);
     void endLine();
     void pause(int ms);
