@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -130,6 +131,14 @@ protected:
     {
         main->FileOpen1Accept(WriteFile(fx.programDir.filePath("finds.gpx"), SmallQuery()));
     }
+    // A fill counts when each channel is within 16 of it: the district counts
+    // and the legend are drawn with each platform's own fonts and may reach a
+    // probe point with an antialiased edge.
+    static bool SameColour(const QColor& a, const QColor& b)
+    {
+        return std::abs(a.red() - b.red()) <= 16 && std::abs(a.green() - b.green()) <= 16 &&
+               std::abs(a.blue() - b.blue()) <= 16;
+    }
     QColor colourAt(ui::TfrmOverview* w, TFPoint p, QPoint nudge = {6, 6})
     {
         ui::DistrictMapView* map = w->map();
@@ -154,8 +163,8 @@ TEST_F(OverviewWindowTest, BeforeAnyScanEveryDistrictIsUncoveredAndNoQueryIsLoad
     EXPECT_FALSE(w->isModal());
     EXPECT_EQ(w->windowTitle(), "Kreisübersicht");
     EXPECT_EQ(w->statusLabel()->text(), "Keine Query geladen: alle Kreise ohne Fund.");
-    EXPECT_EQ(colourAt(w, KuselFind), ui::DistrictMapView::UncoveredFill);
-    EXPECT_EQ(colourAt(w, AhrweilerInside), ui::DistrictMapView::UncoveredFill);
+    EXPECT_PRED2(SameColour, colourAt(w, KuselFind), ui::DistrictMapView::UncoveredFill);
+    EXPECT_PRED2(SameColour, colourAt(w, AhrweilerInside), ui::DistrictMapView::UncoveredFill);
     EXPECT_EQ(cell(w, Kusel, ui::OverviewTableModel::FindsColumn), "0");
     EXPECT_TRUE(main->isVisible());  // not modal: the main window goes on
 }
@@ -169,13 +178,13 @@ TEST_F(OverviewWindowTest, FollowsTheScansOfTheMainWindow)
               "2 von 36 Kreisen belegt, davon 0 nur randnah. 3 Funde, 1 nicht im Polygon. Funde ab 2011-05-24.");
     ui::DistrictMapView* map = w->map();
     // Map colours at interior points, the district under a position.
-    EXPECT_EQ(colourAt(w, KuselFind), ui::DistrictMapView::CoveredFill);
-    EXPECT_EQ(colourAt(w, AhrweilerInside), ui::DistrictMapView::UncoveredFill);
+    EXPECT_PRED2(SameColour, colourAt(w, KuselFind), ui::DistrictMapView::CoveredFill);
+    EXPECT_PRED2(SameColour, colourAt(w, AhrweilerInside), ui::DistrictMapView::UncoveredFill);
     EXPECT_EQ(map->districtAt(map->positionOf(KuselFind).toPoint()), Kusel);
     EXPECT_EQ(map->districtAt(map->positionOf(AhrweilerInside).toPoint()), Ahrweiler);
     EXPECT_EQ(map->districtAt(QPoint(1, 1)), -1);
     // The find's dot, in the counted finds' colour.
-    EXPECT_EQ(colourAt(w, KuselFind, {0, 0}), ui::DistrictMapView::CountedDot);
+    EXPECT_PRED2(SameColour, colourAt(w, KuselFind, {0, 0}), ui::DistrictMapView::CountedDot);
 
     // Tooltips: a find, a district with and without finds, a find in no district.
     EXPECT_TRUE(QRegularExpression("^GC1KUS Fish & Chips\nGefunden am 2015-06-01\nKusel, \\d+,\\d m vom Rand$")
@@ -208,7 +217,7 @@ TEST_F(OverviewWindowTest, FollowsTheScansOfTheMainWindow)
               "3 von 36 Kreisen belegt, davon 0 nur randnah. 4 Funde, 1 nicht im Polygon. "
               "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur "
               "Funde ab diesem Tag.");
-    EXPECT_EQ(colourAt(w, {49.7557, 6.6394}), ui::DistrictMapView::CoveredFill);
+    EXPECT_PRED2(SameColour, colourAt(w, {49.7557, 6.6394}), ui::DistrictMapView::CoveredFill);
     SaveScreenshot(w, "overview_window");
 }
 
@@ -220,7 +229,8 @@ TEST_F(OverviewWindowTest, ProofListInEachFormatIsCopiedAndSavedAsTheGoldenFiles
     child<QCheckBox>("cboxStichtag")->click();
     EXPECT_TRUE(w->statusLabel()->text().endsWith(
         "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur Funde ab diesem Tag."));
-    EXPECT_EQ(colourAt(w, {49.9990, 8.2739}), ui::DistrictMapView::CoveredFill);  // the cathedral counts here
+    EXPECT_PRED2(SameColour, colourAt(w, {49.9990, 8.2739}),
+                 ui::DistrictMapView::CoveredFill);  // the cathedral counts here
     auto* format = w->proofListBar()->formatBox();
     EXPECT_EQ(format->count(), 3);
     const struct {
@@ -282,7 +292,8 @@ TEST_F(OverviewWindowTest, ThresholdMarksNearBorderDistrictsAndIsRemembered)
     const double kuselMetres = w->overview().districts[Kusel].bestMetres;
     const bool near = kuselMetres < 1000.0;
     EXPECT_EQ(cell(w, Kusel, ui::OverviewTableModel::MarkColumn), near ? "unter 1000 m" : "");
-    EXPECT_EQ(colourAt(w, KuselFind), near ? ui::DistrictMapView::NearBorderFill : ui::DistrictMapView::CoveredFill);
+    EXPECT_PRED2(SameColour, colourAt(w, KuselFind),
+                 near ? ui::DistrictMapView::NearBorderFill : ui::DistrictMapView::CoveredFill);
     EXPECT_EQ(QSettings().value(QString::fromLatin1(ui::TfrmOverview::ThresholdSetting)).toInt(), 1000);
     ui::TfrmOverview again(fx.state);
     EXPECT_EQ(again.threshold(), 1000.0);
@@ -317,7 +328,7 @@ TEST_F(OverviewWindowTest, EmptyAndDegeneratePolygonsDrawNothingAndBreakNothing)
     fx.state.PolyTable.SetPolygon(Kusel, {{49.5, 7.3}, {49.6, 7.4}});  // there and back
     ui::TfrmOverview* w = open();
     openSmallQuery();
-    EXPECT_EQ(colourAt(w, AhrweilerInside, {0, 0}), QColor(Qt::white));
+    EXPECT_PRED2(SameColour, colourAt(w, AhrweilerInside, {0, 0}), QColor(Qt::white));
     EXPECT_EQ(w->map()->districtAt(w->map()->positionOf(AhrweilerInside).toPoint()), -1);
     EXPECT_EQ(cell(w, Kusel, ui::OverviewTableModel::FindsColumn), "0");  // the find now lies in no district
     EXPECT_EQ(w->overview().CoveredCount(), 1);

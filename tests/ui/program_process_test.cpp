@@ -44,8 +44,9 @@ ProcessRun RunScripted(const QStringList& arguments, const QString& tempDir, boo
     run.finished = process.waitForFinished(120000);  // a program that does not end fails here
     if (!run.finished) process.kill(), process.waitForFinished();
     run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
+    // Line ends as written on any system (Windows writes CR LF).
+    run.out = QString::fromUtf8(process.readAllStandardOutput()).remove(QLatin1Char('\r'));
+    run.err = QString::fromUtf8(process.readAllStandardError()).remove(QLatin1Char('\r'));
     return run;
 }
 
@@ -102,6 +103,10 @@ QString ScreenConfig(const QTemporaryDir& dir, int width, int height)
 
 TEST(ProgramProcess, OverviewWithTheDemoQueryFitsSmallAndScaledScreens)
 {
+#ifdef _WIN32
+    GTEST_SKIP()
+        << "the offscreen platform splits its options at ':', so no screen file with a drive letter can be named";
+#endif
     const struct {
         int width, height;
         const char* scale;
