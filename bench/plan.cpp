@@ -25,6 +25,7 @@
 #include "planner/plan.h"
 #include "planner/trip_list.h"
 #include "platform/platform.h"
+#include "scan/placemark_folder.h"
 #include "query_writer.h"
 #include "setup.h"
 
@@ -36,9 +37,13 @@ std::string BoxText(std::string message)
     return message;
 }
 
-// Opens and scans the My Finds query as the main window does, cut-off on.
+// Opens and scans the My Finds query as the main window does, cut-off on;
+// its placemark files go to a private folder, as the program's do, removed
+// again when the scan is done (the plan needs only the rows).
 void ScanMyFinds(ql::AppState& state, const std::string& path)
 {
+    const ql::PlacemarkFolder placemarks(ql::platform::GetTempDir());
+    state.TempDir = placemarks.Path();
     state.QueryFileName = path;
     state.QueryLines = ql::OpenQuery(path);
     if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
