@@ -109,6 +109,23 @@ int OpenRegularFile(const std::string& path)
     return fd;
 }
 
+OpenedRegularFile::OpenedRegularFile(const std::string& path) : fd_(OpenRegularFile(path))
+{
+    if (fd_ < 0) ThrowCannotOpen(path, ErrorText(errno));
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        ThrowCannotOpen(path, ErrorText(err));
+    }
+    size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+OpenedRegularFile::~OpenedRegularFile()
+{
+    ::close(fd_);
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
     int fd = OpenRegularFile(path);

@@ -133,18 +133,12 @@ void LargeBuffer::Populate(std::size_t bytes)
 LargeBuffer ReadWholeFileLarge(const std::string& path)
 {
     // Only a regular file, as ReadWholeFile reads it.
-    const int fd = OpenRegularFile(path);
-    if (fd < 0) ThrowCannotOpen(path, ErrorText(errno));
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) ThrowCannotOpen(path, ErrorText(errno));
+    const OpenedRegularFile file(path);
+    const int fd = file.Fd();
 
     // One byte more than the size: a file that grew since shows at once
     // without a second buffer for the usual case.
-    LargeBuffer buffer(static_cast<std::size_t>(st.st_size) + 1);
+    LargeBuffer buffer(static_cast<std::size_t>(file.Size()) + 1);
     buffer.Populate(buffer.Capacity());
     std::size_t got = 0;
     for (;;) {

@@ -116,15 +116,9 @@ struct FileMapping {
 
 LargeBuffer MapWholeFile(const std::string& path)
 {
-    const int fd = OpenRegularFile(path);
-    if (fd < 0) ThrowCannotOpen(path, ErrorText(errno));
-    struct FdCloser {
-        int fd;
-        ~FdCloser() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) ThrowCannotOpen(path, ErrorText(errno));
-    const auto size = static_cast<std::uint64_t>(st.st_size);
+    const OpenedRegularFile file(path);
+    const int fd = file.Fd();
+    const std::uint64_t size = file.Size();
     if (size == 0 || size > SIZE_MAX - PageSize) return ReadWholeFileLarge(path);
 
     InstallHandler();
