@@ -142,4 +142,9 @@ ScaleBar ChooseScaleBar(double metresPerPixel, double maxPixels)
     }
 }
 
+bool OutlineDrawnSmoothly(std::size_t points, int width)
+{
+    return points <= (width > 1 ? SmoothWideOutlinePoints : SmoothThinOutlinePoints);
+}
+
 }  // namespace ql

@@ -89,6 +89,17 @@ std::array<LabelAnchor, DistrictCount> FindLabelAnchors(const DistrictMap& distr
 // 2 px) stays inside.
 bool LabelFits(double clearancePixels, double textWidth, double textHeight);
 
+// ---- Outlines ------------------------------------------------------------------
+
+// The painter's smooth strokes cost far more per vertex than setting pixels,
+// and a wide stroke many times more: lines through more vertices than these
+// are set pixel by pixel, which costs what the pixels they touch cost.
+constexpr std::size_t SmoothThinOutlinePoints = 200'000;
+constexpr std::size_t SmoothWideOutlinePoints = 10'000;
+
+// Whether lines `width` pixels wide through this many vertices are drawn smoothly.
+bool OutlineDrawnSmoothly(std::size_t points, int width);
+
 // ---- Scale bar -----------------------------------------------------------------
 
 struct ScaleBar {

@@ -4,14 +4,17 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "reports/character_references.h"
 #include "geo/border_distance.h"
+#include "geo/pixel_mask.h"
 #include "ui/Controls.h"
 #include "ui/MapLegend.h"
 
@@ -26,6 +29,16 @@ constexpr double WheelStep = 1.25;  // zoom per wheel notch
 bool Finite(TFPoint p)
 {
     return std::isfinite(p.X) && std::isfinite(p.Y);
+}
+
+// Pixels of the image in one opaque colour.
+void PaintSpans(QImage& image, const std::vector<PixelSpan>& spans, const QColor& colour)
+{
+    const QRgb rgb = colour.rgba();
+    for (const PixelSpan& span : spans) {
+        auto* const row = reinterpret_cast<QRgb*>(image.scanLine(span.y));
+        std::fill(row + span.begin, row + span.end, rgb);
+    }
 }
 
 }  // namespace
@@ -49,30 +62,23 @@ void DistrictMapView::setDistricts(const DistrictMap& districts)
     projection_ = MapProjection::ForPolygons(districts.Polygons());
     bounds_ = projection_.Bounds(districts.Polygons());
     for (int d = 0; d < DistrictCount; ++d) {
-        QPainterPath fill;
-        fill.setFillRule(Qt::OddEvenFill);  // holes and further parts joined by bridges stay holes and parts
-        bool open = false;
-        for (TFPoint p : districts[d]) {
-            if (!Finite(p)) continue;
-            const MapPoint m = projection_.Project(p);
-            if (open) fill.lineTo(m.x, m.y);
-            else fill.moveTo(m.x, m.y);
-            open = true;
-        }
-        if (open) fill.closeSubpath();
-        fills_[static_cast<std::size_t>(d)] = fill;
+        // Holes and further parts joined by bridges stay holes and parts: the fill is even-odd.
+        std::vector<MapPoint>& outline = outlines_[static_cast<std::size_t>(d)];
+        outline.clear();
+        outline.reserve(districts[d].size());
+        for (TFPoint p : districts[d])
+            if (Finite(p)) outline.push_back(projection_.Project(p));
 
         // The outline only along real border: a bridge never shows.
-        QPainterPath border;
+        std::vector<std::vector<MapPoint>>& chains = borders_[static_cast<std::size_t>(d)];
+        chains.clear();
         for (const TPolyArray& chain : BorderChains(districts[d])) {
-            for (std::size_t i = 0; i < chain.size(); ++i) {
-                const MapPoint m = projection_.Project(chain[i]);
-                if (i == 0) border.moveTo(m.x, m.y);
-                else border.lineTo(m.x, m.y);
-            }
+            std::vector<MapPoint>& projected = chains.emplace_back();
+            projected.reserve(chain.size());
+            for (TFPoint p : chain) projected.push_back(projection_.Project(p));
         }
-        borders_[static_cast<std::size_t>(d)] = border;
     }
+    ++generation_;
     // The label places cost a search per district: found again only for other polygons.
     std::vector<std::size_t> sizes;
     for (const TPolyArray& polygon : districts.Polygons()) sizes.push_back(polygon.size());
@@ -95,6 +101,7 @@ void DistrictMapView::setScan(const std::vector<CacheRow>* rows, const DistrictO
         for (const FindPlace& place : overview_->finds)
             dots_.push_back(place.located ? projection_.Project(place.point) : MapPoint{nan, nan});
     }
+    ++generation_;  // the same overview may hold another scan
     update();
 }
 
@@ -193,6 +200,38 @@ QImage DistrictMapView::withCaption(const QImage& map, const QStringList& captio
     return image;
 }
 
+void DistrictMapView::paintOutline(QPainter& painter, QImage& image,
+                                   const std::vector<const std::vector<MapPoint>*>& chains, const QColor& colour,
+                                   int width) const
+{
+    std::size_t points = 0;
+    for (const std::vector<MapPoint>* chain : chains) points += chain->size();
+    const double pixelRatio = image.devicePixelRatio();
+    if (OutlineDrawnSmoothly(points, width)) {
+        QPen pen(colour, width);
+        pen.setCosmetic(true);
+        painter.save();
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        for (const std::vector<MapPoint>* chain : chains) {
+            QPolygonF line;
+            line.reserve(static_cast<qsizetype>(chain->size()));
+            for (const MapPoint m : *chain)
+                line.append(QPointF(offset_.x() + m.x * scale_, offset_.y() - m.y * scale_));
+            painter.drawPolyline(line);
+        }
+        painter.restore();
+        return;
+    }
+    // Too many vertices for the painter's strokes: lines set pixel by pixel.
+    const PixelTransform pixels{scale_ * pixelRatio, offset_.x() * pixelRatio, -scale_ * pixelRatio,
+                                offset_.y() * pixelRatio};
+    PixelMask mask(image.width(), image.height());
+    const int thickness = std::max(1, static_cast<int>(std::lround(width * pixelRatio)));
+    for (const std::vector<MapPoint>* chain : chains) mask.DrawPolyline(*chain, pixels, thickness);
+    PaintSpans(image, mask.TakeSpans(), colour);
+}
+
 QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pixelRatio) const
 {
     if (!extras.caption.isEmpty()) {
@@ -203,17 +242,19 @@ QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pix
     QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.save();
-    painter.setTransform(QTransform(scale_, 0, 0, -scale_, offset_.x(), offset_.y()));
-    painter.setPen(Qt::NoPen);
+
+    // The districts in pixels of the image: as quick for a boundary of a
+    // million vertices as for the pixels it covers.
+    const PixelTransform pixels{scale_ * pixelRatio, offset_.x() * pixelRatio, -scale_ * pixelRatio,
+                                offset_.y() * pixelRatio};
+    PixelMask mask(image.width(), image.height());
     for (int d = 0; d < DistrictCount; ++d) {
-        painter.setBrush(fillOf(d));
-        painter.drawPath(fills_[static_cast<std::size_t>(d)]);
+        mask.FillEvenOdd(outlines_[static_cast<std::size_t>(d)], pixels);
+        PaintSpans(image, mask.TakeSpans(), fillOf(d));
     }
-    painter.restore();
 
     // The finds under the borders: one dot per find, or per cell where they are dense.
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     for (const FindMark& mark : findMarks(size)) {
@@ -221,20 +262,16 @@ QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pix
         painter.drawEllipse(QPointF(mark.x, mark.y), mark.radius, mark.radius);
     }
 
-    painter.save();
-    painter.setTransform(QTransform(scale_, 0, 0, -scale_, offset_.x(), offset_.y()));
-    painter.setBrush(Qt::NoBrush);
-    QPen pen(BorderColour, 1.0);
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    for (int d = 0; d < DistrictCount; ++d) painter.drawPath(borders_[static_cast<std::size_t>(d)]);
+    std::vector<const std::vector<MapPoint>*> all;
+    for (const auto& chains : borders_)
+        for (const std::vector<MapPoint>& chain : chains) all.push_back(&chain);
+    paintOutline(painter, image, all, BorderColour, 1);
     if (extras.selection && selected_ >= 0 && selected_ < DistrictCount) {
-        QPen selectedPen(SelectedBorderColour, 3.0);
-        selectedPen.setCosmetic(true);
-        painter.setPen(selectedPen);
-        painter.drawPath(borders_[static_cast<std::size_t>(selected_)]);
+        std::vector<const std::vector<MapPoint>*> selected;
+        for (const std::vector<MapPoint>& chain : borders_[static_cast<std::size_t>(selected_)])
+            selected.push_back(&chain);
+        paintOutline(painter, image, selected, SelectedBorderColour, 3);
     }
-    painter.restore();
 
     paintLabels(painter);
     paintFurniture(painter, size);
@@ -358,8 +395,13 @@ bool DistrictMapView::event(QEvent* event)
 
 void DistrictMapView::paintEvent(QPaintEvent*)
 {
+    const PaintedView view{size(), devicePixelRatioF(), scale_, threshold_, offset_, selected_, overview_, generation_};
+    if (painted_.isNull() || !(view == paintedView_)) {
+        painted_ = renderImage(size(), Extras{}, devicePixelRatioF());
+        paintedView_ = view;
+    }
     QPainter painter(this);
-    painter.drawImage(0, 0, renderImage(size(), Extras{}, devicePixelRatioF()));
+    painter.drawImage(0, 0, painted_);
 }
 
 void DistrictMapView::resizeEvent(QResizeEvent* event)

@@ -7,7 +7,6 @@
 
 #include <QColor>
 #include <QImage>
-#include <QPainterPath>
 #include <QPointF>
 #include <QStringList>
 #include <QWidget>
@@ -89,6 +88,10 @@ private:
     MapPoint mapOf(QPointF position) const;
     QColor fillOf(int district) const;
     void paintLabels(QPainter& painter) const;
+    // Lines through the chains, `width` pixels wide, in the painter's strokes
+    // where they are few enough, else pixel by pixel into the image.
+    void paintOutline(QPainter& painter, QImage& image, const std::vector<const std::vector<MapPoint>*>& chains,
+                      const QColor& colour, int width) const;
     void paintFurniture(QPainter& painter, QSize size) const;
     int sourceReserve() const;  // pixels kept free at the bottom when fitted
 
@@ -97,8 +100,9 @@ private:
     const DistrictOverview* overview_ = nullptr;
     MapProjection projection_;
     MapBounds bounds_;
-    std::array<QPainterPath, DistrictCount> fills_;
-    std::array<QPainterPath, DistrictCount> borders_;
+    std::array<std::vector<MapPoint>, DistrictCount> outlines_;  // the finite vertices, projected
+    std::array<std::vector<std::vector<MapPoint>>, DistrictCount> borders_;  // the real border's chains, projected
+    unsigned generation_ = 0;  // counts the districts and scans set
     std::vector<MapPoint> dots_;  // per row; NaN when the row has no place
     std::array<LabelAnchor, DistrictCount> anchors_{};
     std::vector<std::size_t> anchorsFor_;  // the polygons' sizes the anchors were found for
@@ -109,6 +113,20 @@ private:
     double scale_ = 1.0;
     QPointF offset_;
     bool fitted_ = false;
+
+    // The last picture painted and what it showed: a repaint of the same view
+    // (a window moved over it, a tooltip gone) costs nothing.
+    struct PaintedView {
+        QSize size;
+        double pixelRatio = 0.0, scale = 0.0, threshold = 0.0;
+        QPointF offset;
+        int selected = -1;
+        const void* overview = nullptr;
+        unsigned generation = 0;
+        bool operator==(const PaintedView&) const = default;
+    };
+    QImage painted_;
+    PaintedView paintedView_;
     bool dragging_ = false;
     bool dragged_ = false;
     QPointF dragStart_;

@@ -152,9 +152,9 @@ TEST(PixelMask, AMillionEdgeZigZagFillsItsBandAndNothingElse)
     }
     PixelMask mask(100, 80);
     mask.FillEvenOdd(ring, Identity);
-    EXPECT_TRUE(mask.IsSet(50, 40));   // inside the inner radius
-    EXPECT_TRUE(mask.IsSet(50, 22));   // 18 from the middle
-    EXPECT_FALSE(mask.IsSet(50, 8));   // 32 from the middle
+    EXPECT_TRUE(mask.IsSet(50, 40));  // inside the inner radius
+    EXPECT_TRUE(mask.IsSet(50, 22));  // 18 from the middle
+    EXPECT_FALSE(mask.IsSet(50, 8));  // 32 from the middle
     EXPECT_FALSE(mask.IsSet(90, 40));
     mask.DrawPolyline(ring, Identity, 3);
     EXPECT_TRUE(mask.IsSet(50 + 25, 40));

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -423,6 +424,52 @@ TEST_F(OverviewWindowTest, WithAHundredThousandFindsEveryDistrictKeepsItsColour)
                                         << inside;
     }
     EXPECT_GE(checked, 24);
+}
+
+TEST_F(OverviewWindowTest, ADistrictOfHalfAMillionVerticesDrawsItsFillBorderAndSelection)
+{
+    // Ahrweiler as a zig-zag ring between two radii around its middle: more
+    // vertices than the painter's strokes take, so its lines go pixel by pixel.
+    const TFPoint middle = AhrweilerInside;
+    TPolyArray ring;
+    const int vertices = 500'000;
+    for (int k = 0; k < vertices; ++k) {
+        const double a = 2 * M_PI * k / vertices, r = k % 2 ? 0.05 : 0.08;
+        ring.push_back({middle.X + r * std::sin(a), middle.Y + r * std::cos(a) / 0.64});
+    }
+    fx.state.PolyTable.SetPolygon(Ahrweiler, ring);
+    ui::DistrictMapView map;
+    map.resize(900, 800);
+    map.setDistricts(fx.state.PolyTable);
+    map.setSelectedDistrict(Ahrweiler);
+    map.fitAll();
+    const QImage image = map.renderImage(map.size(), {}, 2.0);
+    ASSERT_EQ(image.size(), QSize(1800, 1600));
+    const auto at = [&](TFPoint p) { return image.pixelColor((map.positionOf(p) * 2).toPoint()); };
+    EXPECT_EQ(at(middle), ui::DistrictMapView::UncoveredFill);
+    EXPECT_EQ(at({middle.X + 0.065, middle.Y}), ui::DistrictMapView::SelectedBorderColour);  // in the band
+    EXPECT_EQ(at({middle.X + 0.12, middle.Y}), QColor(Qt::white));  // beyond it: the state's border moved in
+    EXPECT_EQ(at({49.9990, 8.2739}), ui::DistrictMapView::UncoveredFill);  // Mainz
+
+    // Every district's fill lies where the district search finds it, and the
+    // other borders are drawn as well.
+    int borders = 0, wrong = 0;
+    for (int y = 0; y < image.height() * 3 / 4; y += 7)  // above the legend
+        for (int x = 0; x < image.width(); x += 7) {
+            const QColor c = image.pixelColor(x, y);
+            borders += c == ui::DistrictMapView::BorderColour;
+            // Judged only clear of any border, where the pixel's neighbours agree.
+            const QPoint p(x / 2, y / 2);
+            const int d = map.districtAt(p);
+            bool clear = true;
+            for (const QPoint step : {QPoint(-1, -1), QPoint(1, -1), QPoint(-1, 1), QPoint(1, 1)})
+                clear = clear && map.districtAt(p + step) == d;
+            if (!clear) continue;
+            if (c == ui::DistrictMapView::UncoveredFill) wrong += d < 0;
+            if (c == QColor(Qt::white)) wrong += d >= 0;
+        }
+    EXPECT_GT(borders, 50);
+    EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace
