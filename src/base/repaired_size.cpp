@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "base/bit_count.h"
 #include "base/sse2.h"
 #include "base/utf8.h"
 
@@ -37,12 +38,12 @@ std::size_t Decide(const unsigned char* data, std::size_t i, std::size_t n, std:
         const auto leads =
             static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(shifted, leadSpan), shifted)));
         if (leads == 0) {
-            stray += static_cast<unsigned>(std::popcount(high));
+            stray += CountBits(high);
             i += 16;
             continue;
         }
         const int first = std::countr_zero(leads);
-        stray += static_cast<unsigned>(std::popcount(high & ((1u << first) - 1)));
+        stray += CountBits(high & ((1u << first) - 1));
         i += static_cast<std::size_t>(first);
         if (i + LongestSequence > n) return i;
         const std::size_t length = ValidSequenceLength(text + i, text + n);
