@@ -29,7 +29,8 @@ public:
 };
 
 // Decodes the entry into `out`, a new buffer sized by the entry's declared
-// size; after a failure it holds what was decoded up to there. Returns true
+// size; after a failure it holds what was decoded up to there (nothing once
+// the watcher gave the bytes up). Returns true
 // when `out` holds the entry, false when the watcher stopped wanting its
 // bytes (`out` is then empty, the entry decoded and checked all the same).
 // Progress: for a stored entry after each
