@@ -1,54 +1,10 @@
 #include "archive/extract.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <cstring>
-
+#include "archive/query_entry_watch.h"
 #include "archive/zip_reader.h"
-#include "base/line_count.h"
 #include "base/query_limits.h"
 
 namespace ql {
-
-namespace {
-
-// Passes the reader's progress on and counts the line breaks of the text made
-// so far: an entry with more lines than a query of its size may have stops
-// while it inflates, not after a gigabyte of line breaks.
-class LineCountingProgress : public ExtractProgress {
-public:
-    LineCountingProgress(ExtractProgress& sink, const platform::LargeBuffer& text, std::uint64_t declared)
-        : sink_(sink), text_(text), declared_(declared)
-    {
-    }
-
-    void OnFileProgress(double percent) override
-    {
-        CountNewBreaks();
-        sink_.OnFileProgress(percent);
-    }
-    void OnOverallProgress(double percent) override { sink_.OnOverallProgress(percent); }
-
-private:
-    void CountNewBreaks()
-    {
-        const std::size_t end = text_.Size();
-        if (end <= counted_) return;
-        // A CR LF pair counts once: its LF is counted, a CR only when no LF follows
-        // (a pair split between two pieces counts twice, which changes nothing here).
-        breaks_ += CountLineBreaks(text_.Data() + counted_, text_.Data() + end);
-        counted_ = end;
-        if (breaks_ > MaxQueryLines(declared_) + 1) ThrowTooManyLines(declared_);
-    }
-
-    ExtractProgress& sink_;
-    const platform::LargeBuffer& text_;
-    std::uint64_t declared_;
-    std::size_t counted_ = 0;
-    std::uint64_t breaks_ = 0;
-};
-
-}  // namespace
 
 platform::LargeBuffer ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress)
 {
@@ -56,8 +12,16 @@ platform::LargeBuffer ExtractFirstGpx(const std::string& archivePath, ExtractPro
     archiver.Open(archivePath);
     platform::LargeBuffer buffer;
     const zip::ZipEntry* entry = archiver.Find("*.gpx");
-    LineCountingProgress counting(progress, buffer, entry ? entry->UncompressedSize : 0);
-    archiver.ExtractToStream("*.gpx", buffer, counting);
+    const std::uint64_t declared = entry ? entry->UncompressedSize : 0;
+    QueryEntryWatch watch(declared, QueryEntryWatch::Bytes::MayGiveUp);
+    if (!archiver.ExtractToStream("*.gpx", buffer, progress, watch)) {
+        // The text looked too large to repair, and was only counted to its end
+        // (and checked): a stray byte reads as the three bytes of U+FFFD.
+        if (watch.RepairedSize() > MaxQueryBytes) ThrowQueryTooLarge(watch.RepairedSize());
+        // The guess was wrong (the rest was valid): decoded again, kept.
+        QueryEntryWatch again(declared, QueryEntryWatch::Bytes::KeepAll);
+        archiver.ExtractToStream("*.gpx", buffer, progress, again);
+    }
     archiver.Close();
     return buffer;
 }

@@ -24,6 +24,9 @@ public:
 
 // The decoded bytes of the first top-level entry matching "*.gpx", in a buffer
 // sized by the entry's declared size. The archive is only read. Throws UserError with the reader's message on any failure.
+// An entry whose text, each stray byte read as U+FFFD, would pass
+// MaxQueryBytes is refused here with that size once it is checked whole; its
+// bytes are not kept for that (a wrong guess costs a second decoding).
 platform::LargeBuffer ExtractFirstGpx(const std::string& archivePath, ExtractProgress& progress);
 
 }  // namespace ql

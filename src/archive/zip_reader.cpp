@@ -28,13 +28,20 @@ const ZipEntry* ZipReader::Find(std::string_view mask) const
 
 void ZipReader::ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress)
 {
+    KeepEverything keep;
+    ExtractToStream(mask, out, progress, keep);
+}
+
+bool ZipReader::ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress,
+                                DecodeWatcher& watcher)
+{
     progress.OnOverallProgress(0.0);
     const ZipEntry* chosen = Find(mask);
     if (!chosen || !file_) ThrowNotFound(std::string(mask));
     // Refused before a byte is inflated; an entry that grows past what it
     // declares stops while inflating.
     if (chosen->UncompressedSize > MaxQueryBytes) ThrowQueryTooLarge(chosen->UncompressedSize);
-    DecodeEntry(*file_, *chosen, progress, out);
+    return DecodeEntry(*file_, *chosen, progress, out, watcher);
 }
 
 void ZipReader::Close()

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/extract.h"
+#include "archive/zip_decode.h"
 #include "archive/zip_entry.h"
 #include "platform/platform.h"
 
@@ -31,6 +32,10 @@ public:
     // Reports overall progress 0 before the lookup; throws the not-found error
     // when no entry passes.
     void ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress);
+    // The same with a watcher over the decoded bytes (DecodeEntry): false
+    // when it stopped wanting them and `out` is empty.
+    bool ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress,
+                         DecodeWatcher& watcher);
 
     // Releases the file and the entry list; harmless when nothing is open.
     void Close();

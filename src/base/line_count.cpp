@@ -1,7 +1,6 @@
 #include "base/line_count.h"
 
-#include <bit>
-
+#include "base/bit_count.h"
 #include "base/sse2.h"
 
 namespace ql {
@@ -17,8 +16,8 @@ std::uint64_t CountLineBreaks(const char* p, const char* end)
         const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
         const __m128i lfs = _mm_cmpeq_epi8(chunk, lf);
         const __m128i lonelyCrs = _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(chunk, cr));
-        breaks += static_cast<unsigned>(std::popcount(static_cast<unsigned>(_mm_movemask_epi8(lfs)))) +
-                  static_cast<unsigned>(std::popcount(static_cast<unsigned>(_mm_movemask_epi8(lonelyCrs))));
+        // No byte is both: one mask counts them.
+        breaks += CountBits(static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(lfs, lonelyCrs))));
     }
 #endif
     for (; p < end; ++p) breaks += *p == '\n' || (*p == '\r' && (p + 1 == end || p[1] != '\n'));

@@ -91,23 +91,50 @@ std::uint64_t RepairedUtf8Size(std::string_view text, std::size_t validPrefix)
     return size;
 }
 
+namespace {
+// A continuation byte, C0, C1 or F5 to FF: stray wherever a sequence would start.
+bool StartsNoSequence(unsigned char b)
+{
+    return b >= 0x80 && (b < 0xC2 || b > 0xF4);
+}
+}  // namespace
+
 void WriteRepairedUtf8(std::string_view text, std::size_t validPrefix, char* out)
 {
+    // Runs of valid text move at once; each stray byte becomes U+FFFD. The
+    // text is read before the place it is written to (memmove): `out` may
+    // lie over the text, behind its bytes.
     const std::size_t n = text.size();
-    const char* const end = text.data() + n;
-    if (validPrefix > 0) std::memcpy(out, text.data(), validPrefix);
+    const char* const data = text.data();
+    const char* const end = data + n;
+    std::size_t i = validPrefix;
+    std::memmove(out, data, validPrefix);
     out += validPrefix;
-    for (std::size_t i = validPrefix; i < n;) {
-        const std::size_t length = ValidSequenceLength(text.data() + i, end);
-        if (length == 0) {
+    while (i < n) {
+        std::size_t run = i;
+        while (run < n) {
+            if (run + 8 <= n) {
+                std::uint64_t chunk;
+                std::memcpy(&chunk, data + run, 8);
+                if (!(chunk & 0x8080808080808080ULL)) {
+                    run += 8;
+                    continue;
+                }
+            }
+            const std::size_t length = ValidSequenceLength(data + run, end);
+            if (length == 0) break;
+            run += length;
+        }
+        if (run > i) std::memmove(out, data + i, run - i);
+        out += run - i;
+        if (run == n) break;
+        // A stray byte, and those after it that start no sequence at all.
+        do {
             std::memcpy(out, "\xEF\xBF\xBD", 3);
             out += 3;
-            ++i;
-        } else {
-            std::memcpy(out, text.data() + i, length);
-            out += length;
-            i += length;
-        }
+            ++run;
+        } while (run < n && StartsNoSequence(static_cast<unsigned char>(data[run])));
+        i = run;
     }
 }
 

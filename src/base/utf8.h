@@ -48,6 +48,9 @@ std::string ShortenedText(std::string_view text);
 std::uint64_t RepairedUtf8Size(std::string_view text, std::size_t validPrefix = 0);
 
 // Writes the repaired text to `out`, which has room for RepairedUtf8Size bytes.
+// `out` may lie over the text itself when the repaired text ends no later
+// than the text does (the text moved to the end of its room): each byte is
+// read before anything is written over it.
 void WriteRepairedUtf8(std::string_view text, std::size_t validPrefix, char* out);
 
 }  // namespace ql

@@ -149,6 +149,11 @@ public:
     // each; pages already present stay as they are. Where the system cannot,
     // the pages come as they are written, as without it.
     void Populate(std::size_t bytes);
+    // Gives the block room for `capacity` bytes (more than it has), keeping
+    // its bytes and the pages that hold them: on Linux the system moves the
+    // pages, nothing is copied. False where it cannot (a small block, a
+    // mapped file, another system): the buffer is then unchanged.
+    bool GrowKeepingPages(std::size_t capacity);
 
     // Whether the bytes are a file mapped read-only.
     bool IsMappedFile() const { return mapping_ != nullptr; }

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/query_limits.h"
+#include "base/repaired_size.h"
 #include "base/task_beside.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
@@ -33,16 +34,34 @@ bool StartsWithByteOrderMark(const char* data, std::size_t n)
 
 }  // namespace
 
-platform::LargeBuffer RepairedBuffer(std::string_view text, std::size_t invalid, std::uint64_t limit)
+void RepairBuffer(platform::LargeBuffer& buffer, std::size_t invalid, std::uint64_t limit)
 {
     // Counted first: a text of stray bytes grows threefold, and the limit
     // holds for the text as it would be, before any of it is built.
-    const std::uint64_t size = RepairedUtf8Size(text, invalid);
+    const std::size_t n = buffer.Size();
+    RepairedSizeCounter counter;
+    counter.Add(buffer.Data() + invalid, n - invalid);
+    const std::uint64_t size = invalid + counter.Total();
     if (size > limit) ThrowQueryTooLarge(size);
-    platform::LargeBuffer repaired(static_cast<std::size_t>(size));
-    WriteRepairedUtf8(text, invalid, repaired.Data());
-    repaired.SetSize(static_cast<std::size_t>(size));
-    return repaired;
+    // The text from its first stray byte on is moved to the end of the room
+    // the repaired text needs, then repaired forwards from there: the writing
+    // never passes the reading. The valid start stays where it is.
+    const std::size_t rest = n - invalid;
+    const auto repaired = static_cast<std::size_t>(size);
+    if (!buffer.IsMappedFile() && buffer.GrowKeepingPages(repaired)) {
+        // The process's own bytes (read or inflated): repaired where they are.
+        std::memmove(buffer.Data() + repaired - rest, buffer.Data() + invalid, rest);
+    } else {
+        // A mapped file, whose bytes are the system's file cache, or a block
+        // that cannot grow: the repaired text is a copy. The original goes
+        // as soon as its bytes are copied, before the copy grows threefold.
+        platform::LargeBuffer copy(repaired);
+        std::memcpy(copy.Data(), buffer.Data(), invalid);
+        std::memcpy(copy.Data() + repaired - rest, buffer.Data() + invalid, rest);
+        buffer = std::move(copy);
+    }
+    WriteRepairedUtf8({buffer.Data() + repaired - rest, rest}, 0, buffer.Data() + invalid);
+    buffer.SetSize(repaired);
 }
 
 QueryText QueryText::FromBytes(std::string_view bytes)
@@ -69,7 +88,7 @@ QueryText QueryText::FromBuffer(platform::LargeBuffer buffer)
     q.buffer_.ThrowIfFileChanged();
     if (!wellFormed) {
         // Decoded as UTF-8: a stray byte reads as U+FFFD. Repaired once, then split again.
-        q.buffer_ = RepairedBuffer(q.buffer_.View(), invalid, MaxQueryBytes);
+        RepairBuffer(q.buffer_, invalid, MaxQueryBytes);
         q.Split(start, invalid);
     }
     return q;

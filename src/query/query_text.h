@@ -14,11 +14,13 @@
 
 namespace ql {
 
-// The text with each byte outside a valid UTF-8 sequence written as U+FFFD,
-// built once in a buffer of its exact size; the first `invalid` bytes are
-// valid. A repaired size beyond `limit` throws the message of the query's
-// size limit before anything is built.
-platform::LargeBuffer RepairedBuffer(std::string_view text, std::size_t invalid, std::uint64_t limit);
+// Writes each byte of the buffer's text outside a valid UTF-8 sequence as
+// U+FFFD; the first `invalid` bytes are valid. A repaired size beyond `limit`
+// throws the message of the query's size limit before anything is built. A
+// buffer of this process's own (read or inflated) is repaired in place where
+// its block can grow; a mapped file, or a block that cannot grow, is replaced
+// by a copy of the repaired size.
+void RepairBuffer(platform::LargeBuffer& buffer, std::size_t invalid, std::uint64_t limit);
 
 class QueryText {
 public:
@@ -30,7 +32,7 @@ public:
     // A text beyond MaxQueryBytes or MaxQueryLines throws the limit's message.
     static QueryText FromBytes(std::string_view bytes);
     // The same over a buffer the file was read, mapped or inflated into, kept as
-    // it is (a damaged text is repaired into a new one). A mapped file cut short
+    // it is (a damaged text is repaired in it, or in a copy: RepairBuffer). A mapped file cut short
     // while it is split throws "Die Datei "%s" wurde beim Lesen verändert.".
     static QueryText FromBuffer(platform::LargeBuffer buffer);
 

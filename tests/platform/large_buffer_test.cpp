@@ -50,6 +50,31 @@ TEST(LargeBuffer, LargeBlocksAreAlignedForHugePages)
 #endif
 }
 
+TEST(LargeBuffer, ALargeBlockGrowsKeepingItsBytesASmallOneDoesNot)
+{
+    LargeBuffer small(100);
+    EXPECT_FALSE(small.GrowKeepingPages(200));
+    EXPECT_EQ(small.Capacity(), 100u);
+    EXPECT_TRUE(small.GrowKeepingPages(50));  // room enough already
+#ifdef __linux__
+    // Past its reserved pages: 3 MiB in 4 MiB grow to 9 MiB, the bytes kept,
+    // every new byte writable.
+    LargeBuffer buffer(std::size_t{3} << 20);
+    for (std::size_t i = 0; i < buffer.Capacity(); ++i) buffer.Data()[i] = static_cast<char>(i % 251);
+    buffer.SetSize(buffer.Capacity());
+    ASSERT_TRUE(buffer.GrowKeepingPages(std::size_t{9} << 20));
+    EXPECT_EQ(buffer.Capacity(), std::size_t{9} << 20);
+    EXPECT_EQ(buffer.Size(), std::size_t{3} << 20);
+    EXPECT_GE(buffer.ReservedBytes(), std::size_t{9} << 20);
+    bool same = true;
+    for (std::size_t i = 0; i < buffer.Size(); ++i) same = same && buffer.Data()[i] == static_cast<char>(i % 251);
+    EXPECT_TRUE(same);
+    std::memset(buffer.Data() + buffer.Size(), 'n', buffer.Capacity() - buffer.Size());
+    buffer.SetSize(buffer.Capacity());
+    EXPECT_EQ(buffer.View().back(), 'n');
+#endif
+}
+
 class ReadWholeFileLargeTest : public ::testing::Test {
 protected:
     fs::path folder;

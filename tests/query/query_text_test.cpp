@@ -6,6 +6,9 @@
 #include "core/tables.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
+#include "support/error_of.h"
+
+#include <cstring>
 
 namespace ql {
 namespace {
@@ -275,28 +278,46 @@ TEST(Tables, TypeIconIndexUpperCasesOnlyPlainLetters)
 namespace ql {
 namespace {
 
-TEST(RepairedBuffer, CountsFirstThenBuildsTheRepairOnceWithinTheLimit)
+platform::LargeBuffer BufferOf(const std::string& text, std::size_t capacity)
 {
-    // Ten stray bytes after a valid "ab": 2 + 10 * 3 bytes.
+    platform::LargeBuffer buffer(capacity);
+    std::memcpy(buffer.Data(), text.data(), text.size());
+    buffer.SetSize(text.size());
+    return buffer;
+}
+
+using test::ErrorOf;
+
+TEST(RepairBuffer, RefusedBeyondTheLimitWithTheSizeItWouldHave)
+{
+    // Ten stray bytes after a valid "ab": 2 + 10 * 3 bytes, one over the limit.
     const std::string text = "ab" + std::string(10, '\xFF');
-    EXPECT_EQ(RepairedUtf8Size(text, 2), 32u);
-    const platform::LargeBuffer repaired = RepairedBuffer(text, 2, 32);
-    std::string expected = "ab";
-    for (int i = 0; i < 10; ++i) expected += "\xEF\xBF\xBD";
-    EXPECT_EQ(repaired.View(), expected);
-    EXPECT_EQ(repaired.Capacity(), 32u);  // built in its exact size, not grown
-    // One byte over the limit: refused with the size the repair would have.
-    try {
-        (void)RepairedBuffer(text, 2, 31);
-        FAIL() << "no error";
-    } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Die Abfrage ist zu groß: 32 Bytes, höchstens 4.000.000.000 Bytes sind möglich.");
+    platform::LargeBuffer buffer = BufferOf(text, text.size());
+    EXPECT_EQ(ErrorOf([&] { RepairBuffer(buffer, 2, 31); }),
+              "Die Abfrage ist zu groß: 32 Bytes, höchstens 4.000.000.000 Bytes sind möglich.");
+    EXPECT_EQ(buffer.View(), text);
+}
+
+TEST(RepairBuffer, InPlaceOrInACopyTheRepairIsTheStringRepair)
+{
+    // Sequences cut short and valid ones mixed, stray bytes first and last,
+    // long valid runs between them.
+    std::string mixed = "x\xE2\x82z\xC3\xBC\xF0\x9F\x98\x80\xED\xA0\x80\xFF";
+    std::string large = "\xFF" + std::string(3 << 20, 'q') + mixed + std::string(1 << 20, '\x80') + "\xC3\xBC";
+    large.insert(large.size() / 2, "\xE0\x9F\xBF");
+    for (const std::string& text : {mixed, large}) {
+        const std::string expected = RepairedUtf8(text);
+        std::size_t invalid = 0;
+        while (ValidSequenceLength(text.data() + invalid, text.data() + text.size()) > 0) ++invalid;
+        // A small block and a large one without room, a large one with room
+        // enough: each repaired, kept where it can be, copied where not.
+        for (const std::size_t capacity : {text.size(), expected.size() + 5}) {
+            platform::LargeBuffer buffer = BufferOf(text, capacity);
+            RepairBuffer(buffer, invalid, 4'000'000'000);
+            ASSERT_EQ(buffer.Size(), expected.size());
+            EXPECT_TRUE(buffer.View() == expected) << text.size() << " " << capacity;
+        }
     }
-    // Sequences cut short and valid ones mixed: the same as the string repair.
-    const std::string mixed = "x\xE2\x82z\xC3\xBC\xF0\x9F\x98\x80\xED\xA0\x80\xFF";
-    EXPECT_EQ(RepairedBuffer(mixed, 0, 1000).View(), RepairedUtf8(mixed));
-    EXPECT_EQ(RepairedUtf8Size(mixed), RepairedUtf8(mixed).size());
 }
 
 }  // namespace

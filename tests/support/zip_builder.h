@@ -39,13 +39,14 @@ struct TestEntry {
     std::uint16_t method = 8;     // 8: deflated with zlib; 0 and any other: data written as is
     std::optional<std::uint32_t> crc;               // a lie about the CRC-32
     std::optional<std::uint64_t> uncompressedSize;  // a lie about the size
+    std::optional<std::string> deflated = {};  // the payload deflated elsewhere, written as is (crc and size given)
 };
 
 class ZipBuilder {
 public:
     ZipBuilder& Add(std::string name, std::string data, std::uint16_t method = 8)
     {
-        entries_.push_back({std::move(name), std::move(data), method, {}, {}});
+        entries_.push_back({std::move(name), std::move(data), method, {}, {}, {}});
         return *this;
     }
     ZipBuilder& Add(TestEntry e)
@@ -79,8 +80,11 @@ public:
         std::string out;
         std::vector<Placed> placed;
         for (const TestEntry& e : entries_) {
-            Placed p{&e, e.method == 8 ? RawDeflate(e.data) : e.data, e.crc.value_or(Crc32Of(e.data)),
-                     e.uncompressedSize.value_or(e.data.size()), out.size()};
+            Placed p{&e,
+                     e.deflated      ? *e.deflated
+                     : e.method == 8 ? RawDeflate(e.data)
+                                     : e.data,
+                     e.crc.value_or(Crc32Of(e.data)), e.uncompressedSize.value_or(e.data.size()), out.size()};
             Put32(out, 0x04034b50);
             Put16(out, zip64_ ? 45 : 20);
             Put16(out, 0);

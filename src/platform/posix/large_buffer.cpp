@@ -130,6 +130,26 @@ void LargeBuffer::Populate(std::size_t bytes)
     populated_ = bytes;
 }
 
+bool LargeBuffer::GrowKeepingPages(std::size_t capacity)
+{
+    if (capacity <= capacity_) return true;
+#ifdef __linux__
+    if (!reserved_ || mapping_ || capacity > SIZE_MAX - 2 * HugePage) return false;
+    const std::size_t length = RoundUp(capacity, HugePage);
+    if (length > reserved_) {
+        // The pages move to a larger place where this one cannot grow; none is copied.
+        void* moved = ::mremap(data_, reserved_, length, MREMAP_MAYMOVE);
+        if (moved == MAP_FAILED) return false;
+        data_ = static_cast<char*>(moved);
+        reserved_ = length;
+    }
+    capacity_ = capacity;
+    return true;
+#else
+    return false;
+#endif
+}
+
 LargeBuffer ReadWholeFileLarge(const std::string& path)
 {
     // Only a regular file, as ReadWholeFile reads it.

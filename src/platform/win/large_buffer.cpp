@@ -78,6 +78,12 @@ void LargeBuffer::Populate(std::size_t bytes)
     populated_ = std::min(bytes, capacity_);
 }
 
+bool LargeBuffer::GrowKeepingPages(std::size_t capacity)
+{
+    // A block of VirtualAlloc cannot be extended; the caller builds a new one.
+    return capacity <= capacity_;
+}
+
 LargeBuffer ReadWholeFileLarge(const std::string& path)
 {
     const HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
