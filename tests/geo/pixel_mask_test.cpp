@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -64,13 +65,14 @@ TEST(PixelMask, EveryPixelOfARandomStarAgreesWithTheCrossingRule)
         std::vector<MapPoint> outline;
         const double cx = 30.3 + round, cy = 24.7;
         for (int k = 0; k < vertices; ++k) {
-            const double a = 2 * M_PI * k / vertices, r = radius(random);
+            const double a = 2 * std::numbers::pi * k / vertices, r = radius(random);
             outline.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
         }
         if (round % 2) {  // a hole: into a small ring and back over the same bridge
             outline.push_back(outline.front());
             for (int k = 8; k >= 0; --k)
-                outline.push_back({cx + 1.9 * std::cos(2 * M_PI * k / 8), cy + 1.9 * std::sin(2 * M_PI * k / 8)});
+                outline.push_back({cx + 1.9 * std::cos(2 * std::numbers::pi * k / 8),
+                                   cy + 1.9 * std::sin(2 * std::numbers::pi * k / 8)});
         }
         for (const MapPoint m : outline) polygon.push_back({m.x, m.y});
 
@@ -147,7 +149,7 @@ TEST(PixelMask, AMillionEdgeZigZagFillsItsBandAndNothingElse)
     const int vertices = 1'000'000;
     ring.reserve(vertices);
     for (int k = 0; k < vertices; ++k) {
-        const double a = 2 * M_PI * k / vertices, r = k % 2 ? 20.0 : 30.0;
+        const double a = 2 * std::numbers::pi * k / vertices, r = k % 2 ? 20.0 : 30.0;
         ring.push_back({50 + r * std::cos(a), 40 + r * std::sin(a)});
     }
     PixelMask mask(100, 80);

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 
 #include "districts/polygon_files.h"
 #include "core/tables.h"
@@ -434,7 +435,7 @@ TEST_F(OverviewWindowTest, ADistrictOfHalfAMillionVerticesDrawsItsFillBorderAndS
     TPolyArray ring;
     const int vertices = 500'000;
     for (int k = 0; k < vertices; ++k) {
-        const double a = 2 * M_PI * k / vertices, r = k % 2 ? 0.05 : 0.08;
+        const double a = 2 * std::numbers::pi * k / vertices, r = k % 2 ? 0.05 : 0.08;
         ring.push_back({middle.X + r * std::sin(a), middle.Y + r * std::cos(a) / 0.64});
     }
     fx.state.PolyTable.SetPolygon(Ahrweiler, ring);
