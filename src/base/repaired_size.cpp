@@ -23,6 +23,12 @@ constexpr std::size_t LongestSequence = 4;
 std::size_t Decide(const unsigned char* data, std::size_t i, std::size_t n, std::uint64_t& stray)
 {
     const char* const text = reinterpret_cast<const char*>(data);
+    // Steps over the sequence at i: a valid one whole, a stray byte alone.
+    const auto stepOver = [&] {
+        const std::size_t length = ValidSequenceLength(text + i, text + n);
+        stray += length == 0 ? 1 : 0;
+        i += length == 0 ? 1 : length;
+    };
 #if defined(QL_SSE2)
     const __m128i leadBase = _mm_set1_epi8(static_cast<char>(0xC2));
     const __m128i leadSpan = _mm_set1_epi8(static_cast<char>(0xF4 - 0xC2));
@@ -46,13 +52,7 @@ std::size_t Decide(const unsigned char* data, std::size_t i, std::size_t n, std:
         stray += CountBits(high & ((1u << first) - 1));
         i += static_cast<std::size_t>(first);
         if (i + LongestSequence > n) return i;
-        const std::size_t length = ValidSequenceLength(text + i, text + n);
-        if (length == 0) {
-            ++stray;
-            ++i;
-        } else {
-            i += length;
-        }
+        stepOver();
     }
 #endif
     while (i + LongestSequence <= n) {
@@ -60,13 +60,7 @@ std::size_t Decide(const unsigned char* data, std::size_t i, std::size_t n, std:
             ++i;
             continue;
         }
-        const std::size_t length = ValidSequenceLength(text + i, text + n);
-        if (length == 0) {
-            ++stray;
-            ++i;
-        } else {
-            i += length;
-        }
+        stepOver();
     }
     return i;
 }
