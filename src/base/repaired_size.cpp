@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cstring>
-#include <string_view>
 
 #include "base/bit_count.h"
 #include "base/sse2.h"
@@ -16,6 +15,16 @@ namespace {
 // looking past the end: no valid sequence is longer.
 constexpr std::size_t LongestSequence = 4;
 
+// Steps over the sequence at i of text[0, n): a valid one whole, a stray
+// byte alone (counted); returns where the next one starts.
+std::size_t StepOver(const char* text, std::size_t i, std::size_t n, std::uint64_t& stray)
+{
+    const std::size_t length = ValidSequenceLength(text + i, text + n);
+    if (length > 0) return i + length;
+    ++stray;
+    return i + 1;
+}
+
 // Decides the sequences starting in data[i, n - LongestSequence], counting stray
 // bytes; returns where the first undecided sequence starts (at most n). A
 // block without any byte that may start a multi-byte sequence (0xC2 to 0xF4)
@@ -23,12 +32,6 @@ constexpr std::size_t LongestSequence = 4;
 std::size_t Decide(const unsigned char* data, std::size_t i, std::size_t n, std::uint64_t& stray)
 {
     const char* const text = reinterpret_cast<const char*>(data);
-    // Steps over the sequence at i: a valid one whole, a stray byte alone.
-    const auto stepOver = [&] {
-        const std::size_t length = ValidSequenceLength(text + i, text + n);
-        stray += length == 0 ? 1 : 0;
-        i += length == 0 ? 1 : length;
-    };
 #if defined(QL_SSE2)
     const __m128i leadBase = _mm_set1_epi8(static_cast<char>(0xC2));
     const __m128i leadSpan = _mm_set1_epi8(static_cast<char>(0xF4 - 0xC2));
@@ -52,7 +55,7 @@ std::size_t Decide(const unsigned char* data, std::size_t i, std::size_t n, std:
         stray += CountBits(high & ((1u << first) - 1));
         i += static_cast<std::size_t>(first);
         if (i + LongestSequence > n) return i;
-        stepOver();
+        i = StepOver(text, i, n, stray);
     }
 #endif
     while (i + LongestSequence <= n) {
@@ -60,7 +63,7 @@ std::size_t Decide(const unsigned char* data, std::size_t i, std::size_t n, std:
             ++i;
             continue;
         }
-        stepOver();
+        i = StepOver(text, i, n, stray);
     }
     return i;
 }
@@ -99,9 +102,11 @@ void RepairedSizeCounter::Add(const char* data, std::size_t n)
 
 std::uint64_t RepairedSizeCounter::Total() const
 {
-    // The held bytes end the text: decided as RepairedUtf8Size decides its end.
-    const std::string_view rest(reinterpret_cast<const char*>(held_), heldCount_);
-    return SoFar() + (RepairedUtf8Size(rest) - heldCount_);
+    // The held bytes end the text: a sequence they begin is cut short.
+    std::uint64_t stray = stray_;
+    const auto* held = reinterpret_cast<const char*>(held_);
+    for (std::size_t i = 0; i < heldCount_;) i = StepOver(held, i, heldCount_, stray);
+    return bytes_ + 2 * stray;
 }
 
 }  // namespace ql

@@ -7,7 +7,7 @@
 
 namespace ql {
 
-// Counts what RepairedUtf8Size gives for the whole text, piece by piece: a
+// Counts the repaired size of a whole text (every stray byte two more) piece by piece: a
 // sequence split between two pieces counts as it does in one text. The last
 // few bytes of a piece, which may begin a sequence that the next piece ends,
 // wait for that piece (or for the end).

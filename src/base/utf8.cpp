@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/repaired_size.h"
+
 namespace ql {
 
 std::size_t ValidSequenceLength(const char* p, const char* end)
@@ -76,19 +78,9 @@ std::string ShortenedText(std::string_view text)
 std::uint64_t RepairedUtf8Size(std::string_view text, std::size_t validPrefix)
 {
     // Each stray byte becomes the three bytes of U+FFFD: two more.
-    const std::size_t n = text.size();
-    const char* const end = text.data() + n;
-    std::uint64_t size = n;
-    for (std::size_t i = validPrefix; i < n;) {
-        const std::size_t length = ValidSequenceLength(text.data() + i, end);
-        if (length == 0) {
-            size += 2;
-            ++i;
-        } else {
-            i += length;
-        }
-    }
-    return size;
+    RepairedSizeCounter counter;
+    counter.Add(text.data() + validPrefix, text.size() - validPrefix);
+    return validPrefix + counter.Total();
 }
 
 namespace {

@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "base/query_limits.h"
-#include "base/repaired_size.h"
 #include "base/task_beside.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
@@ -39,9 +38,7 @@ void RepairBuffer(platform::LargeBuffer& buffer, std::size_t invalid, std::uint6
     // Counted first: a text of stray bytes grows threefold, and the limit
     // holds for the text as it would be, before any of it is built.
     const std::size_t n = buffer.Size();
-    RepairedSizeCounter counter;
-    counter.Add(buffer.Data() + invalid, n - invalid);
-    const std::uint64_t size = invalid + counter.Total();
+    const std::uint64_t size = RepairedUtf8Size(buffer.View(), invalid);
     if (size > limit) ThrowQueryTooLarge(size);
     // The text from its first stray byte on is moved to the end of the room
     // the repaired text needs, then repaired forwards from there: the writing
