@@ -14,7 +14,6 @@
 
 #include "reports/character_references.h"
 #include "geo/border_distance.h"
-#include "geo/pixel_mask.h"
 #include "ui/Controls.h"
 #include "ui/MapLegend.h"
 
@@ -136,6 +135,11 @@ void DistrictMapView::fitAll()
     update();
 }
 
+PixelTransform DistrictMapView::pixelTransform(double pixelRatio) const
+{
+    return {scale_ * pixelRatio, offset_.x() * pixelRatio, -scale_ * pixelRatio, offset_.y() * pixelRatio};
+}
+
 MapPoint DistrictMapView::mapOf(QPointF position) const
 {
     return {(position.x() - offset_.x()) / scale_, -(position.y() - offset_.y()) / scale_};
@@ -224,8 +228,7 @@ void DistrictMapView::paintOutline(QPainter& painter, QImage& image,
         return;
     }
     // Too many vertices for the painter's strokes: lines set pixel by pixel.
-    const PixelTransform pixels{scale_ * pixelRatio, offset_.x() * pixelRatio, -scale_ * pixelRatio,
-                                offset_.y() * pixelRatio};
+    const PixelTransform pixels = pixelTransform(pixelRatio);
     PixelMask mask(image.width(), image.height());
     const int thickness = std::max(1, static_cast<int>(std::lround(width * pixelRatio)));
     for (const std::vector<MapPoint>* chain : chains) mask.DrawPolyline(*chain, pixels, thickness);
@@ -245,8 +248,7 @@ QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pix
 
     // The districts in pixels of the image: as quick for a boundary of a
     // million vertices as for the pixels it covers.
-    const PixelTransform pixels{scale_ * pixelRatio, offset_.x() * pixelRatio, -scale_ * pixelRatio,
-                                offset_.y() * pixelRatio};
+    const PixelTransform pixels = pixelTransform(pixelRatio);
     PixelMask mask(image.width(), image.height());
     for (int d = 0; d < DistrictCount; ++d) {
         mask.FillEvenOdd(outlines_[static_cast<std::size_t>(d)], pixels);
@@ -395,7 +397,7 @@ bool DistrictMapView::event(QEvent* event)
 
 void DistrictMapView::paintEvent(QPaintEvent*)
 {
-    const PaintedView view{size(), devicePixelRatioF(), scale_, threshold_, offset_, selected_, overview_, generation_};
+    const PaintedView view{size(), devicePixelRatioF(), scale_, threshold_, offset_, selected_, generation_};
     if (painted_.isNull() || !(view == paintedView_)) {
         painted_ = renderImage(size(), Extras{}, devicePixelRatioF());
         paintedView_ = view;

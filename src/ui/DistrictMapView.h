@@ -16,6 +16,7 @@
 
 #include "districts/district_overview.h"
 #include "districts/map_drawing.h"
+#include "geo/pixel_mask.h"
 #include "geo/projection.h"
 
 namespace ql::ui {
@@ -86,6 +87,7 @@ protected:
 
 private:
     MapPoint mapOf(QPointF position) const;
+    PixelTransform pixelTransform(double pixelRatio) const;  // map units to the image's pixels
     QColor fillOf(int district) const;
     void paintLabels(QPainter& painter) const;
     // Lines through the chains, `width` pixels wide, in the painter's strokes
@@ -121,7 +123,6 @@ private:
         double pixelRatio = 0.0, scale = 0.0, threshold = 0.0;
         QPointF offset;
         int selected = -1;
-        const void* overview = nullptr;
         unsigned generation = 0;
         bool operator==(const PaintedView&) const = default;
     };
