@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "reports/nip_page.h"
-#include "base/user_error.h"
+#include "support/error_of.h"
 
 namespace ql {
 namespace {
@@ -67,19 +67,9 @@ TEST(NipPage, ARecordWithoutItsPlacemarkNameIsAnIndexError)
 {
     std::vector<TNIPDatum> list = {TNIPDatum::FromUtf8("GC1", "a", "t", "k", "1,1"),
                                    TNIPDatum::FromUtf8("GC2", "b", "t", "k", "2,2")};
-    try {
-        BuildNipPageLines(list, {"GC1.kml"}, "/tmp/");
-        FAIL() << "no error";
-    } catch (const UserError& e) {
-        EXPECT_STREQ(e.what(), "Listenindex überschreitet das Maximum (1)");
-    }
+    EXPECT_EQ(test::ErrorOf([&] { BuildNipPageLines(list, {"GC1.kml"}, "/tmp/"); }),
+              "Listenindex überschreitet das Maximum (1)");
 }
-
-}  // namespace
-}  // namespace ql
-
-namespace ql {
-namespace {
 
 TEST(NipPage, PlacemarkLinksAreFileAddressesWhateverTheFolderIsCalled)
 {

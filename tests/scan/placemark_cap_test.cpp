@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "base/user_error.h"
 #include "reports/nip_page.h"
 #include "scan/placemark_writer.h"
 #include "query/query_pipeline.h"
@@ -55,7 +54,6 @@ TEST_F(PlacemarkCap, FilesStopAtTheCapAndThePageListsTheRestWithoutLink)
     ScanQuery(state);
     EXPECT_FALSE(state.PlacemarkFilesCapped);
     EXPECT_EQ(BuildNipPageLines(state.NIPList, state.PlacemarkFiles, state.TempDir)[10].find("<p>"), std::string::npos);
-    EXPECT_THROW(BuildNipPageLines(state.NIPList, {}, state.TempDir), UserError);
 }
 
 }  // namespace

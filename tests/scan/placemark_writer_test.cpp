@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "base/user_error.h"
 #include "scan/placemark_writer.h"
 #include "scan/scanner.h"
 #include "scanner_query_builder.h"
@@ -119,13 +118,6 @@ TEST_F(PlacemarkWriterTest, FilesAreWrittenInOrderOverWhatStoodThere)
     }
     EXPECT_EQ(platform::ReadWholeFile(a), "new a");
     EXPECT_EQ(platform::ReadWholeFile(b), "b");
-
-    FileWriterThread failing;
-    failing.Write(state.TempDir + "missing/x.txt", "x");
-    failing.Write(state.TempDir + "c.txt", "c");
-    EXPECT_THROW(failing.Finish(), UserError);
-    EXPECT_EQ(failing.WritesDone(), 0u);
-    EXPECT_FALSE(std::filesystem::exists(state.TempDir + "c.txt"));
 }
 
 }  // namespace

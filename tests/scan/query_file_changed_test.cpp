@@ -61,7 +61,7 @@ TEST_F(QueryFileChangedTest, CutShortBeforeTheSplitEndsTheLoadWithItsMessage)
     EXPECT_EQ(OpenQuery(path).Size(), static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
 }
 
-TEST_F(QueryFileChangedTest, CutShortBeforeTheScanEndsTheScanWithItsMessage)
+TEST_F(QueryFileChangedTest, AMappedQueryScansAsACopyUntilItIsCutShort)
 {
     // Enough lines for the scan's two halves.
     std::vector<Cache> caches(2'000);
@@ -69,32 +69,21 @@ TEST_F(QueryFileChangedTest, CutShortBeforeTheScanEndsTheScanWithItsMessage)
     const std::string query = testquery::JoinLines(MyFindsLines(caches));
     const std::string path = WriteQuery(query);
     state.QueryFileName = path;
+    state.QueryLines = QueryText::FromBytes(query);
+    ASSERT_EQ(ScanQuery(state).Rows, 2'000);
+    const std::vector<std::string> copiedCodes = Codes();
+
     state.QueryLines = OpenQuery(path);
     ASSERT_GE(state.QueryLines.Size(), LinesReadInTwoHalves);
+    const QueryScan mapped = ScanQuery(state);
+    EXPECT_EQ(mapped.Rows, 2'000);
+    EXPECT_TRUE(mapped.Incomplete.empty());
+    EXPECT_EQ(Codes(), copiedCodes);
 
     fs::resize_file(path, query.size() / 4);  // inside the first half: both halves read zeros
     EXPECT_EQ(ErrorOf([&] { ScanQuery(state); }), ChangedText(path));
     // A scan again says the same: the text stays damaged.
     EXPECT_EQ(ErrorOf([&] { ScanQuery(state); }), ChangedText(path));
-}
-
-TEST_F(QueryFileChangedTest, AnUnchangedMappedQueryScansAsACopyDoes)
-{
-    std::vector<Cache> caches(2'000);
-    for (std::size_t i = 0; i < caches.size(); ++i) caches[i].code = "GC" + std::to_string(i);
-    const std::string query = testquery::JoinLines(MyFindsLines(caches));
-    const std::string path = WriteQuery(query);
-    state.QueryFileName = path;
-    state.QueryLines = OpenQuery(path);
-    const QueryScan mapped = ScanQuery(state);
-    const std::vector<std::string> mappedCodes = Codes();
-
-    state.QueryLines = QueryText::FromBytes(query);
-    const QueryScan copied = ScanQuery(state);
-    EXPECT_EQ(mapped.Rows, 2'000);
-    EXPECT_EQ(mapped.Rows, copied.Rows);
-    EXPECT_TRUE(mapped.Incomplete.empty());
-    EXPECT_EQ(mappedCodes, Codes());
 }
 
 #endif

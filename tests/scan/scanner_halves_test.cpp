@@ -110,16 +110,6 @@ std::vector<std::string> SmallCachesThenABigOne(bool smallOnesBeforeTheCutoff)
     return lines;
 }
 
-std::string BudgetMessage(std::size_t rows)
-{
-    return "Die Datei ist vermutlich besch\xC3\xA4"
-           "digt: Sie ergibt mehr Ergebniszeilen, als ihre "
-           "Gr\xC3\xB6\xC3\x9F"
-           "e zul\xC3\xA4"
-           "sst. Es wurden " +
-           std::to_string(rows) + " Funde gelesen.";
-}
-
 TEST_F(ScannerTest, RowsBeyondTheBudgetInTheSecondHalfStopWhereOneWalkStops)
 {
     // The first half's rows count towards the budget of the second.

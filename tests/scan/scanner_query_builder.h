@@ -28,6 +28,43 @@ inline QueryText Join(const std::vector<std::string>& lines)
     return QueryText::FromBytes(testquery::JoinLines(lines));
 }
 
+// A waypoint whose country and state lines repeat `pairs` times after it,
+// its opening line repeated `waypoints` times: a damaged query.
+inline std::vector<std::string> RepeatedWaypoint(const std::string& name, int pairs, int waypoints = 1)
+{
+    std::vector<std::string> lines = MyFindsHeader();
+    for (int i = 0; i < waypoints; ++i) lines.push_back("  <wpt lat=\"49.5\" lon=\"7.5\">");
+    lines.push_back("    <time>2010-01-01T07:00:00Z</time>");
+    lines.push_back("    <name>GC1ABCD</name>");
+    lines.push_back("    <desc>x</desc>");
+    lines.push_back("    <url>x</url>");
+    lines.push_back("    <urlname>" + name + "</urlname>");
+    for (int i = 0; i < 6; ++i) lines.push_back("    <sym>x</sym>");
+    lines.push_back("      <groundspeak:type>Traditional Cache</groundspeak:type>");
+    lines.push_back("      <groundspeak:difficulty>1</groundspeak:difficulty>");
+    lines.push_back("      <groundspeak:terrain>1</groundspeak:terrain>");
+    for (int i = 0; i < pairs; ++i) {
+        lines.push_back("      <groundspeak:country>Germany</groundspeak:country>");
+        lines.push_back("      <groundspeak:state>Rheinland-Pfalz</groundspeak:state>");
+    }
+    lines.push_back("          <groundspeak:date>2016-02-02T07:00:00Z</groundspeak:date>");
+    lines.push_back("          <groundspeak:type>Found it</groundspeak:type>");
+    lines.push_back("  </wpt>");
+    lines.push_back("</gpx>");
+    return lines;
+}
+
+// The message of a scan that made more rows than its text allows.
+inline std::string BudgetMessage(std::size_t rows)
+{
+    return "Die Datei ist vermutlich besch\xC3\xA4"
+           "digt: Sie ergibt mehr Ergebniszeilen, als ihre "
+           "Gr\xC3\xB6\xC3\x9F"
+           "e zul\xC3\xA4"
+           "sst. Es wurden " +
+           std::to_string(rows) + " Funde gelesen.";
+}
+
 inline TPolyArray Square(double lat, double lon, double size)
 {
     return {{lat, lon}, {lat, lon + size}, {lat + size, lon + size}, {lat + size, lon}};

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 
 #include "scan/scanner.h"
 #include "core/tables.h"
@@ -13,6 +12,8 @@
 
 namespace ql::scantest {
 namespace {
+
+using test::ErrorOf;
 
 Cache Found(std::string code, std::string date)
 {
@@ -33,7 +34,8 @@ TEST_F(ScannerTest, AcceptedCacheFillsEveryColumnAndTheTally)
     c.lon = "7.25";
     c.attributes = 0;  // the one-line empty attribute block shifts the country line
     Cache d = Found("GC2", "2020-02-29T19:00:00Z");
-    d.lat = "50.5";
+    d.lat = " 50.5 ";
+    d.lon = "7.75";
     d.terrain = "5";
     d.attributes = 4;
     Load({c, d});
@@ -50,9 +52,15 @@ TEST_F(ScannerTest, AcceptedCacheFillsEveryColumnAndTheTally)
     EXPECT_EQ(r.District, "Ahrweiler");
     EXPECT_EQ(r.LatText, "N 049° 07.407");
     EXPECT_EQ(r.LonText, "E 007° 15.000");
+    EXPECT_EQ(r.Point.X, 49.123456);
+    EXPECT_EQ(r.Point.Y, 7.25);
+    EXPECT_EQ(r.DistrictIndex, 0);
     EXPECT_FALSE(r.NotInPolygon);
 
     EXPECT_EQ(state.Rows[1].District, "Frankenthal (Pfalz)");
+    EXPECT_EQ(state.Rows[1].DistrictIndex, 24);
+    EXPECT_EQ(state.Rows[1].Point.X, 50.5);  // blanks around the number are read
+    EXPECT_EQ(state.Rows[1].Point.Y, 7.75);
     EXPECT_EQ(state.Rows[1].Terrain, "5.0");
     EXPECT_EQ(state.Rows[1].FindDate, "2020-02-29");
     EXPECT_EQ(state.DistrictTally[0], 1);
@@ -150,34 +158,17 @@ TEST_F(ScannerTest, AWaypointWithoutFindLogNeverTakesTheNextWaypointsDate)
     EXPECT_EQ(ScanWaypoints(state), 2);
 }
 
-// Waypoint lines, then country and state pairs, then one closing line: a
-// damaged query that would count every pair once per waypoint line.
-std::vector<std::string> NestedWaypoints(int waypoints, int pairs)
-{
-    std::vector<std::string> lines = MyFindsHeader("2016-01-01T00:00:00Z");
-    for (int i = 0; i < waypoints; ++i) lines.push_back("  <wpt lat=\"49.5\" lon=\"7.5\">");
-    for (int i = 0; i < 12; ++i) lines.push_back("    <name>GC" + std::to_string(i) + "</name>");
-    for (int i = 0; i < pairs; ++i) {
-        lines.push_back("      <groundspeak:country>Germany</groundspeak:country>");
-        lines.push_back("      <groundspeak:state>Rheinland-Pfalz</groundspeak:state>");
-    }
-    lines.push_back("          <groundspeak:date>2016-02-02T07:00:00Z</groundspeak:date>");
-    lines.push_back("          <groundspeak:type>Found it</groundspeak:type>");
-    lines.push_back("  </wpt>");
-    lines.push_back("</gpx>");
-    return lines;
-}
-
 TEST_F(ScannerTest, ADamagedQueryCountsEachCacheOnce)
 {
-    // A waypoint's lines end where the next waypoint line begins.
-    Load(NestedWaypoints(3, 2));
+    // Three waypoint lines before two country and state pairs: a waypoint's
+    // lines end where the next waypoint line begins.
+    Load(RepeatedWaypoint("x", 2, 3));
     EXPECT_EQ(ScanWaypoints(state), 2);
     EXPECT_EQ(state.DistrictTally[0], 2);
     EXPECT_EQ(state.Rows[1].FindDate, "2016-02-02");
 
     // Thousands of them stay thousands of rows, found in one pass.
-    Load(NestedWaypoints(3000, 3000));
+    Load(RepeatedWaypoint("x", 3000, 3000));
     EXPECT_EQ(ScanWaypoints(state), 3000);
 }
 
@@ -203,14 +194,19 @@ TEST_F(ScannerTest, CacheOutsideEveryPolygonGetsRecordAndPlacemark)
     Cache outside = Found("GC9XYZ", "2015-01-01T07:00:00Z");
     outside.name = "Ein sehr langer Cachename über vierzig Zeichen hinaus";
     outside.type = "Cache In Trash Out Event";
-    outside.lat = "48.5";
-    outside.lon = "-7.25";
+    outside.lat = "-48.5";
+    outside.lon = "-0.725e1";
     Load({Found("GC1", "2015-01-01T07:00:00Z"), outside});
 
     EXPECT_EQ(ScanWaypoints(state), 2);
     const CacheRow& r = state.Rows[1];
     EXPECT_TRUE(r.NotInPolygon);
     EXPECT_EQ(r.District, "NOT IN POLYGON!");
+    EXPECT_EQ(r.DistrictIndex, -1);
+    EXPECT_EQ(r.Point.X, -48.5);
+    EXPECT_EQ(r.Point.Y, -7.25);
+    EXPECT_EQ(r.LatText, "S 048° 30.000");
+    EXPECT_EQ(r.LonText, "W 007° 15.000");
     EXPECT_EQ(r.Name, outside.name);  // the row keeps the whole name
     EXPECT_EQ(state.NotInPolygonCount, 1);
     EXPECT_EQ(state.DistrictTally[0], 1);
@@ -222,12 +218,13 @@ TEST_F(ScannerTest, CacheOutsideEveryPolygonGetsRecordAndPlacemark)
               "Ein sehr langer Cachename \xFC"
               "ber vierzig Z");  // ANSI, 40 characters
     EXPECT_EQ(nip.Typ, "Cache In Trash Out E");
-    EXPECT_EQ(nip.Koords, "N 048\xB0 30.000 W 007\xB0 15.000");
-    EXPECT_EQ(nip.fKoords, "48.5,-7.25");
+    // The record and the placemark keep the coordinates as the query writes them.
+    EXPECT_EQ(nip.Koords, "S 048\xB0 30.000 W 007\xB0 15.000");
+    EXPECT_EQ(nip.fKoords, "-48.5,-0.725e1");
 
     EXPECT_EQ(state.PlacemarkFiles, std::vector<std::string>{"GC9XYZ.kml"});
     const std::string kml = platform::ReadWholeFile(state.TempDir + "GC9XYZ.kml");
-    EXPECT_NE(kml.find("<coordinates>-7.25,48.5,0</coordinates>"), std::string::npos);
+    EXPECT_NE(kml.find("<coordinates>-0.725e1,-48.5,0</coordinates>"), std::string::npos);
 }
 
 TEST_F(ScannerTest, ShortQueryEmptiesThePreviousResults)
@@ -250,11 +247,6 @@ TEST_F(ScannerTest, ShortQueryEmptiesThePreviousResults)
     EXPECT_FALSE(std::filesystem::exists(state.TempDir + "GC9.kml"));
 }
 
-std::string IndexError(const std::function<void()>& run)
-{
-    return test::ErrorOf(run);
-}
-
 TEST_F(ScannerTest, ReadsPastTheEndStopWithTheIndexErrorAndKeepEarlierRows)
 {
     Cache outside = Found("GC9", "2015-01-01T07:00:00Z");
@@ -265,7 +257,7 @@ TEST_F(ScannerTest, ReadsPastTheEndStopWithTheIndexErrorAndKeepEarlierRows)
     lines.pop_back();  // </gpx>
     Load(lines);
     const std::size_t n = lines.size();
-    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }),
+    EXPECT_EQ(ErrorOf([&] { ScanWaypoints(state); }),
               "Listenindex überschreitet das Maximum (" + std::to_string(n) + ")");
     // What was made before the error stays.
     EXPECT_EQ(Codes(), (std::vector<std::string>{"GC1", "GC9", "GC3"}));
@@ -276,7 +268,7 @@ TEST_F(ScannerTest, ReadsPastTheEndStopWithTheIndexErrorAndKeepEarlierRows)
     // No closing line at all.
     lines.pop_back();
     Load(lines);
-    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }),
+    EXPECT_EQ(ErrorOf([&] { ScanWaypoints(state); }),
               "Listenindex überschreitet das Maximum (" + std::to_string(n - 1) + ")");
     EXPECT_EQ(Codes(), (std::vector<std::string>{"GC1", "GC9"}));
 
@@ -286,16 +278,24 @@ TEST_F(ScannerTest, ReadsPastTheEndStopWithTheIndexErrorAndKeepEarlierRows)
                          {"  <wpt lat=\"49.5\" lon=\"7.5\">", "<groundspeak:country>Germany</groundspeak:country>",
                           "<groundspeak:state>Rheinland-Pfalz</groundspeak:state>", "  </wpt>"});
     Load(shortWaypoint);  // 14 lines; the cache name would be line 14
-    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "Listenindex überschreitet das Maximum (14)");
+    EXPECT_EQ(ErrorOf([&] { ScanWaypoints(state); }), "Listenindex überschreitet das Maximum (14)");
 }
 
-TEST_F(ScannerTest, BadCoordinateEndsTheScanEvenForADroppedFind)
+TEST_F(ScannerTest, ABadCoordinateEndsTheScanEvenForADroppedFindLatitudeFirst)
 {
-    Cache bad = Found("GC2", "2001-01-01T07:00:00Z");  // before the cut-off
-    bad.lat = "49,5";
-    Load({Found("GC1", "2015-01-01T07:00:00Z"), bad});
-    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "'49,5' ist kein gültiger Gleitkommawert");
-    EXPECT_EQ(Codes(), std::vector<std::string>{"GC1"});
+    const struct {
+        const char *lat, *lon, *message;
+    } cases[] = {{"49,5", "7.5", "'49,5' ist kein gültiger Gleitkommawert"},
+                 {"49.5x", "7.5y", "'49.5x' ist kein gültiger Gleitkommawert"},
+                 {"49.5", "", "'' ist kein gültiger Gleitkommawert"}};
+    for (const auto& c : cases) {
+        Cache bad = Found("GC2", "2001-01-01T07:00:00Z");  // before the cut-off
+        bad.lat = c.lat;
+        bad.lon = c.lon;
+        Load({Found("GC1", "2015-01-01T07:00:00Z"), bad});
+        EXPECT_EQ(ErrorOf([&] { ScanWaypoints(state); }), c.message);
+        EXPECT_EQ(Codes(), std::vector<std::string>{"GC1"});
+    }
 }
 
 TEST_F(ScannerTest, ScanningTwiceGivesTheSameResultsAndFiles)
@@ -308,96 +308,21 @@ TEST_F(ScannerTest, ScanningTwiceGivesTheSameResultsAndFiles)
     }
     Load(caches);
 
+    // Everything a scan leaves, files included, as one text.
+    const auto results = [&] {
+        std::string all;
+        for (const CacheRow& r : state.Rows)
+            all += r.GCCode + r.District + r.LatText + (r.NotInPolygon ? "!" : "") + "\n";
+        for (int n : state.DistrictTally) all += std::to_string(n) + " ";
+        for (const TNIPDatum& nip : state.NIPList) all += nip.fKoords + "\n";
+        for (const auto& f : state.PlacemarkFiles) all += f + platform::ReadWholeFile(state.TempDir + f);
+        return all;
+    };
     ScanWaypoints(state);
-    const auto rows = state.Rows;
-    const auto tally = state.DistrictTally;
-    const auto nip = state.NIPList;
-    const auto files = state.PlacemarkFiles;
-    std::vector<std::string> contents;
-    for (const auto& f : files) contents.push_back(platform::ReadWholeFile(state.TempDir + f));
-    ASSERT_EQ(files.size(), 2u);
-
+    ASSERT_EQ(state.PlacemarkFiles.size(), 2u);
+    const std::string first = results();
     ScanWaypoints(state);
-    ASSERT_EQ(state.Rows.size(), rows.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(state.Rows[i].GCCode, rows[i].GCCode);
-        EXPECT_EQ(state.Rows[i].District, rows[i].District);
-        EXPECT_EQ(state.Rows[i].LatText, rows[i].LatText);
-        EXPECT_EQ(state.Rows[i].NotInPolygon, rows[i].NotInPolygon);
-    }
-    EXPECT_EQ(state.DistrictTally, tally);
-    ASSERT_EQ(state.NIPList.size(), nip.size());
-    for (std::size_t i = 0; i < nip.size(); ++i) EXPECT_EQ(state.NIPList[i].fKoords, nip[i].fKoords);
-    EXPECT_EQ(state.PlacemarkFiles, files);
-    for (std::size_t i = 0; i < files.size(); ++i)
-        EXPECT_EQ(platform::ReadWholeFile(state.TempDir + files[i]), contents[i]);
-}
-
-}  // namespace
-}  // namespace ql::scantest
-
-namespace ql::scantest {
-namespace {
-
-TEST_F(ScannerTest, RowsKeepTheirPointAndTheIndexOfTheirDistrict)
-{
-    Cache first = Found("GC1", "2015-01-01T07:00:00Z");
-    first.lat = "49.123456";
-    first.lon = "7.25";
-    Cache second = Found("GC2", "2016-01-01T07:00:00Z");
-    second.lat = " 50.5 ";
-    second.lon = "7.75";
-    Cache outside = Found("GC3", "2017-01-01T07:00:00Z");
-    outside.lat = "-0.5";
-    outside.lon = "1e1";
-    Cache dropped = Found("GC4", "2001-01-01T07:00:00Z");  // before the cut-off
-    dropped.lat = "49.25";
-    dropped.lon = "7.125";
-    Load({first, second, outside, dropped});
-
-    ASSERT_EQ(ScanWaypoints(state), 3);
-    const CacheRow& a = state.Rows[0];
-    EXPECT_EQ(a.Point.X, 49.123456);
-    EXPECT_EQ(a.Point.Y, 7.25);
-    EXPECT_EQ(a.DistrictIndex, 0);
-    const CacheRow& b = state.Rows[1];
-    EXPECT_EQ(b.Point.X, 50.5);
-    EXPECT_EQ(b.Point.Y, 7.75);
-    EXPECT_EQ(b.DistrictIndex, 24);
-    const CacheRow& c = state.Rows[2];
-    EXPECT_EQ(c.Point.X, -0.5);
-    EXPECT_EQ(c.Point.Y, 10.0);
-    EXPECT_EQ(c.DistrictIndex, -1);
-    EXPECT_TRUE(c.NotInPolygon);
-    EXPECT_EQ(c.LatText, "S 000° 30.000");
-    EXPECT_EQ(c.LonText, "E 010° 00.000");
-    // The record and the placemark keep the coordinates as the query writes them.
-    ASSERT_EQ(state.NIPList.size(), 1u);
-    EXPECT_EQ(state.NIPList[0].Koords, "S 000\xB0 30.000 E 010\xB0 00.000");
-    EXPECT_EQ(state.NIPList[0].fKoords, "-0.5,1e1");
-
-    state.CutoffEnabled = false;
-    ASSERT_EQ(ScanWaypoints(state), 4);
-    EXPECT_EQ(state.Rows[3].Point.X, 49.25);
-    EXPECT_EQ(state.Rows[3].Point.Y, 7.125);
-    EXPECT_EQ(state.Rows[3].DistrictIndex, 0);
-    EXPECT_EQ(state.Rows[3].LatText, "N 049° 15.000");
-    EXPECT_EQ(state.Rows[3].LonText, "E 007° 07.500");
-}
-
-TEST_F(ScannerTest, TheLatitudeIsCheckedBeforeTheLongitude)
-{
-    Cache both = Found("GC2", "2001-01-01T07:00:00Z");  // before the cut-off
-    both.lat = "49.5x";
-    both.lon = "7.5y";
-    Load({Found("GC1", "2015-01-01T07:00:00Z"), both});
-    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "'49.5x' ist kein gültiger Gleitkommawert");
-
-    Cache longitude = Found("GC2", "2001-01-01T07:00:00Z");
-    longitude.lon = "";
-    Load({Found("GC1", "2015-01-01T07:00:00Z"), longitude});
-    EXPECT_EQ(IndexError([&] { ScanWaypoints(state); }), "'' ist kein gültiger Gleitkommawert");
-    EXPECT_EQ(Codes(), std::vector<std::string>{"GC1"});
+    EXPECT_EQ(results(), first);
 }
 
 }  // namespace
