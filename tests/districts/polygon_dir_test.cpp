@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -37,32 +38,25 @@ std::optional<std::string> FakeLookup(const std::string& path)
     return it->second;
 }
 
-TEST(ExpandLongPath, ShortNamesBecomeStoredNames)
+TEST(ExpandLongPath, ShortNamesBecomeStoredNamesAndTheWalkEndsAtEveryEdge)
 {
-    EXPECT_EQ(ExpandLongPath("C:\\PROGRA~1\\GSAK\\gsak.exe", FakeLookup), "C:\\Program Files\\GSAK\\gsak.exe");
-    EXPECT_EQ(ExpandLongPath("C:\\PROGRA~1\\GSAK", FakeLookup), "C:\\Program Files\\GSAK");
-    EXPECT_EQ(ExpandLongPath("c:\\progra~1\\gsak\\GSAK.EXE", FakeLookup), "c:\\Program Files\\GSAK\\gsak.exe");
-}
-
-TEST(ExpandLongPath, EdgesOfThePath)
-{
-    // A final backslash is not kept.
-    EXPECT_EQ(ExpandLongPath("C:\\Program Files\\GSAK\\", FakeLookup), "C:\\Program Files\\GSAK");
-    EXPECT_EQ(ExpandLongPath("", FakeLookup), "");
-    EXPECT_EQ(ExpandLongPath("C:\\", FakeLookup), "C:\\");
-    // A component that does not exist is left out.
-    EXPECT_EQ(ExpandLongPath("C:\\PROGRA~1\\Missing\\GSAK", FakeLookup), "C:\\Program Files");
-    EXPECT_EQ(ExpandLongPath("C:\\Nowhere", FakeLookup), "C:\\");
-    EXPECT_EQ(ExpandLongPath("gsak.exe", FakeLookup), "");
-}
-
-TEST(ExpandLongPath, RunsOfBackslashesEnd)
-{
-    // "C:\\\" is its own parent; the walk stops there instead of looping.
-    EXPECT_EQ(ExpandLongPath("C:\\\\\\", FakeLookup), "C:\\\\\\");
-    EXPECT_EQ(ExpandLongPath("C:\\\\\\\\PROGRA~1", FakeLookup), "C:\\\\\\\\");
-    // A UNC path keeps its leading pair.
-    EXPECT_EQ(ExpandLongPath("\\\\server\\share", FakeLookup), "\\\\");
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\PROGRA~1\\GSAK\\gsak.exe", "C:\\Program Files\\GSAK\\gsak.exe"},
+        {"C:\\PROGRA~1\\GSAK", "C:\\Program Files\\GSAK"},
+        {"c:\\progra~1\\gsak\\GSAK.EXE", "c:\\Program Files\\GSAK\\gsak.exe"},
+        {"C:\\Program Files\\GSAK\\", "C:\\Program Files\\GSAK"},  // a final backslash is not kept
+        {"", ""},
+        {"C:\\", "C:\\"},
+        // A component that does not exist is left out.
+        {"C:\\PROGRA~1\\Missing\\GSAK", "C:\\Program Files"},
+        {"C:\\Nowhere", "C:\\"},
+        {"gsak.exe", ""},
+        // "C:\\\" is its own parent; the walk stops there instead of looping.
+        {"C:\\\\\\", "C:\\\\\\"},
+        {"C:\\\\\\\\PROGRA~1", "C:\\\\\\\\"},
+        {"\\\\server\\share", "\\\\"},  // a UNC path keeps its leading pair
+    };
+    for (const auto& [path, expected] : cases) EXPECT_EQ(ExpandLongPath(path, FakeLookup), expected) << path;
 }
 
 // A registry whose GSAK key holds the given values; a value of the "bad" set
@@ -131,19 +125,6 @@ protected:
     FakeRegistry registry_;
 };
 
-TEST_F(ResolvePolygonDirTest, WithoutTheKeyTheFolderBesideTheProgramServes)
-{
-    registry_.keyExists = false;
-    Resolve();
-#ifdef _WIN32
-    EXPECT_EQ(state_.PolygonDir, "C:\\Quenlorn\\rlp_polygons\\");
-#else
-    EXPECT_EQ(state_.PolygonDir, "/opt/quenlorn/rlp_polygons/");
-#endif
-    EXPECT_FALSE(state_.GsakPolygonsFound);
-    EXPECT_EQ(registry_.calls.front(), "open \\Software\\GSAK");
-}
-
 TEST_F(ResolvePolygonDirTest, GsakFolderIsUsedOnlyWhenItExists)
 {
     Resolve();
@@ -161,32 +142,34 @@ TEST_F(ResolvePolygonDirTest, GsakFolderIsUsedOnlyWhenItExists)
     EXPECT_FALSE(registry_.open);
 }
 
-TEST_F(ResolvePolygonDirTest, MissingValuesLeadToTheFallback)
+// Without the key, a value, or with a value of another type than text: the
+// folder beside the program, though GSAK's folder exists; the key is closed.
+TEST_F(ResolvePolygonDirTest, AnythingMissingLeadsToTheFolderBesideTheProgram)
 {
     fs::create_directories(GsakFolder());
-    registry_.values.erase("C:\\Program Files\\GSAK");
-    Resolve();
-    EXPECT_EQ(state_.PolygonDir, Fallback());
-
-    registry_.values.clear();
-    Resolve();
-    EXPECT_EQ(state_.PolygonDir, Fallback());
-    EXPECT_FALSE(state_.GsakPolygonsFound);
-    EXPECT_FALSE(registry_.open);
-}
-
-TEST_F(ResolvePolygonDirTest, AValueOfAnotherTypeCountsAsMissingAndTheKeyIsClosed)
-{
-    fs::create_directories(GsakFolder());
-    for (const char* bad : {"ExePath", "C:\\Program Files\\GSAK"}) {
-        registry_.badTypes = {bad};
-        registry_.calls.clear();
-        EXPECT_NO_THROW(Resolve()) << bad;
-        EXPECT_EQ(state_.PolygonDir, Fallback()) << bad;
-        EXPECT_FALSE(state_.GsakPolygonsFound) << bad;
-        EXPECT_EQ(registry_.calls.back(), "close") << bad;
-        EXPECT_FALSE(registry_.open);
+    const FakeRegistry complete = registry_;
+    const std::function<void(FakeRegistry&)> breaks[] = {
+        [](FakeRegistry& r) { r.keyExists = false; },
+        [](FakeRegistry& r) { r.values.erase("ExePath"); },
+        [](FakeRegistry& r) { r.values.erase("C:\\Program Files\\GSAK"); },
+        [](FakeRegistry& r) { r.badTypes = {"ExePath"}; },
+        [](FakeRegistry& r) { r.badTypes = {"C:\\Program Files\\GSAK"}; },
+    };
+    for (std::size_t i = 0; i < std::size(breaks); ++i) {
+        registry_ = complete;
+        breaks[i](registry_);
+        EXPECT_NO_THROW(Resolve()) << i;
+        EXPECT_EQ(state_.PolygonDir, Fallback()) << i;
+        EXPECT_FALSE(state_.GsakPolygonsFound) << i;
+        EXPECT_EQ(registry_.calls.front(), "open \\Software\\GSAK") << i;
+        EXPECT_EQ(registry_.calls.back(), registry_.keyExists ? "close" : "open \\Software\\GSAK") << i;
+        EXPECT_FALSE(registry_.open) << i;
     }
+#ifdef _WIN32
+    EXPECT_EQ(Fallback(), "C:\\Quenlorn\\rlp_polygons\\");
+#else
+    EXPECT_EQ(Fallback(), "/opt/quenlorn/rlp_polygons/");
+#endif
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "core/tables.h"
 #include "base/user_error.h"
@@ -23,7 +24,7 @@ std::string MessageOf(std::string_view bytes)
     return test::ErrorOf([&] { ParsePolygonText(bytes); });
 }
 
-void ExpectVertices(const TPolyArray& poly, std::initializer_list<TFPoint> expected)
+void ExpectVertices(const TPolyArray& poly, const std::vector<TFPoint>& expected)
 {
     ASSERT_EQ(poly.size(), expected.size());
     std::size_t i = 0;
@@ -53,60 +54,8 @@ protected:
     fs::path dir_;
 };
 
-TEST(PolygonReader, TabCommaAndBlanksGiveTheSameVertex)
+TEST(PolygonReader, SeparatorsLineBreaksAndByteOrderMarks)
 {
-    ExpectVertices(ParsePolygonText("h\r\n49.1,7.2\r\n49.1\t7.2\r\n49.1 , 7.2\r\n 49.1\t 7.2 \r\n-1.5e1,+2E-1\r\n"),
-                   {{49.1, 7.2}, {49.1, 7.2}, {49.1, 7.2}, {49.1, 7.2}, {-15.0, 0.2}});
-}
-
-TEST(PolygonReader, LineBreaksOfEveryKindAndNoneAtTheEnd)
-{
-    const TPolyArray expected = ParsePolygonText("h\r\n1,2\r\n3,4\r\n5,6\r\n");
-    for (const char* text :
-         {"h\n1,2\n3,4\n5,6\n", "h\r1,2\r3,4\r5,6\r", "h\r\n1,2\n3,4\r5,6", "h\n1,2\r\n3,4\r5,6\n"}) {
-        const TPolyArray poly = ParsePolygonText(text);
-        ASSERT_EQ(poly.size(), expected.size()) << text;
-        for (std::size_t i = 0; i < poly.size(); ++i) EXPECT_EQ(poly[i].X, expected[i].X) << text;
-    }
-    // CR CR LF is two breaks: the empty line between repeats the vertex before it.
-    ExpectVertices(ParsePolygonText("h\r\n1,2\r\r\n3,4"), {{1, 2}, {1, 2}, {3, 4}});
-}
-
-TEST(PolygonReader, LineWithoutSeparatorRepeatsThePreviousVertex)
-{
-    // First data line without separator: (0, 0); later ones copy the vertex before.
-    ExpectVertices(ParsePolygonText("h\r\n\r\n1,2\r\n\r\nno numbers here\r\n3\t4\r\n"),
-                   {{0, 0}, {1, 2}, {1, 2}, {1, 2}, {3, 4}});
-}
-
-TEST(PolygonReader, HeaderOnlyIsEmptyButNoLinesAtAllIsARangeError)
-{
-    EXPECT_TRUE(ParsePolygonText("Landkreis Ahrweiler").empty());
-    EXPECT_TRUE(ParsePolygonText("Landkreis Ahrweiler\r\n").empty());
-    EXPECT_TRUE(ParsePolygonText("\r\n").empty());
-    EXPECT_EQ(MessageOf(""), "Fehler bei Bereichsprüfung");
-    EXPECT_EQ(MessageOf("\xEF\xBB\xBF"), "Fehler bei Bereichsprüfung");
-    EXPECT_EQ(MessageOf("\xFF\xFE"), "Fehler bei Bereichsprüfung");
-}
-
-TEST(PolygonReader, BadVertexTextsNameTheOffendingText)
-{
-    // TAB and comma on one line: the comma is left in the second TAB field.
-    EXPECT_EQ(MessageOf("h\r\n49.1\t7.2,3\r\n"), "'7.2,3' ist kein gültiger Gleitkommawert");
-    EXPECT_EQ(MessageOf("h\r\n49.1,7\t2\r\n"), "'49.1,7' ist kein gültiger Gleitkommawert");
-    // More than two fields.
-    EXPECT_EQ(MessageOf("h\r\n1,2,3\r\n"), "'2,3' ist kein gültiger Gleitkommawert");
-    EXPECT_EQ(MessageOf("h\r\n1\t2\t3\r\n"), "'2\t3' ist kein gültiger Gleitkommawert");
-    // Not a number, and a field left empty.
-    EXPECT_EQ(MessageOf("h\r\n1,2\r\nabc,7\r\n"), "'abc' ist kein gültiger Gleitkommawert");
-    EXPECT_EQ(MessageOf("h\r\n49.5,\r\n"), "'' ist kein gültiger Gleitkommawert");
-    // An ANSI byte in a number shows as the character it stands for.
-    EXPECT_EQ(MessageOf("h\r\n49\xB0,7\r\n"), "'49°' ist kein gültiger Gleitkommawert");
-}
-
-TEST(PolygonReader, ByteOrderMarksAreHonoured)
-{
-    ExpectVertices(ParsePolygonText("\xEF\xBB\xBFLandkreis S\xC3\xBC\x64westpfalz\r\n49.1,7.2\r\n"), {{49.1, 7.2}});
     // "h" CR LF "4,5" CR LF "6\t7" in UTF-16, both byte orders.
     const std::string le(
         "\xFF\xFEh\0\r\0\n\0"
@@ -122,8 +71,49 @@ TEST(PolygonReader, ByteOrderMarksAreHonoured)
         "6\0\t\0"
         "7",
         24);
-    ExpectVertices(ParsePolygonText(le), {{4, 5}, {6, 7}});
-    ExpectVertices(ParsePolygonText(be), {{4, 5}, {6, 7}});
+    const std::vector<TFPoint> threeLines = {{1, 2}, {3, 4}, {5, 6}};
+    const std::pair<std::string, std::vector<TFPoint>> cases[] = {
+        // TAB, comma and blanks give the same vertex.
+        {"h\r\n49.1,7.2\r\n49.1\t7.2\r\n49.1 , 7.2\r\n 49.1\t 7.2 \r\n-1.5e1,+2E-1\r\n",
+         {{49.1, 7.2}, {49.1, 7.2}, {49.1, 7.2}, {49.1, 7.2}, {-15.0, 0.2}}},
+        // Line breaks of every kind, and none at the end.
+        {"h\r\n1,2\r\n3,4\r\n5,6\r\n", threeLines},
+        {"h\n1,2\n3,4\n5,6\n", threeLines},
+        {"h\r1,2\r3,4\r5,6\r", threeLines},
+        {"h\r\n1,2\n3,4\r5,6", threeLines},
+        {"h\n1,2\r\n3,4\r5,6\n", threeLines},
+        // A line without separator repeats the vertex before it, the first (0, 0).
+        {"h\r\n1,2\r\r\n3,4", {{1, 2}, {1, 2}, {3, 4}}},  // CR CR LF is two breaks
+        {"h\r\n\r\n1,2\r\n\r\nno numbers here\r\n3\t4\r\n", {{0, 0}, {1, 2}, {1, 2}, {1, 2}, {3, 4}}},
+        // A header alone is no vertex.
+        {"Landkreis Ahrweiler", {}},
+        {"Landkreis Ahrweiler\r\n", {}},
+        {"\r\n", {}},
+        {"\xEF\xBB\xBFLandkreis S\xC3\xBC\x64westpfalz\r\n49.1,7.2\r\n", {{49.1, 7.2}}},
+        {le, {{4, 5}, {6, 7}}},
+        {be, {{4, 5}, {6, 7}}},
+    };
+    for (const auto& [text, vertices] : cases) {
+        SCOPED_TRACE(text);
+        ExpectVertices(ParsePolygonText(text), vertices);
+    }
+    // No lines at all, even after a byte-order mark, is a range error.
+    for (const char* none : {"", "\xEF\xBB\xBF", "\xFF\xFE"}) EXPECT_EQ(MessageOf(none), "Fehler bei Bereichsprüfung");
+}
+
+TEST(PolygonReader, BadVertexTextsNameTheOffendingText)
+{
+    // TAB and comma on one line: the comma is left in the second TAB field.
+    EXPECT_EQ(MessageOf("h\r\n49.1\t7.2,3\r\n"), "'7.2,3' ist kein gültiger Gleitkommawert");
+    EXPECT_EQ(MessageOf("h\r\n49.1,7\t2\r\n"), "'49.1,7' ist kein gültiger Gleitkommawert");
+    // More than two fields.
+    EXPECT_EQ(MessageOf("h\r\n1,2,3\r\n"), "'2,3' ist kein gültiger Gleitkommawert");
+    EXPECT_EQ(MessageOf("h\r\n1\t2\t3\r\n"), "'2\t3' ist kein gültiger Gleitkommawert");
+    // Not a number, and a field left empty.
+    EXPECT_EQ(MessageOf("h\r\n1,2\r\nabc,7\r\n"), "'abc' ist kein gültiger Gleitkommawert");
+    EXPECT_EQ(MessageOf("h\r\n49.5,\r\n"), "'' ist kein gültiger Gleitkommawert");
+    // An ANSI byte in a number shows as the character it stands for.
+    EXPECT_EQ(MessageOf("h\r\n49\xB0,7\r\n"), "'49°' ist kein gültiger Gleitkommawert");
 }
 
 TEST_F(TempFolder, FirstLineOfAFile)

@@ -20,27 +20,25 @@ std::vector<std::string> Lines(const QueryText& q)
     return out;
 }
 
-TEST(QueryText, SplitsAtEveryKindOfLineBreak)
+TEST(QueryText, SplitsAtEveryKindOfLineBreakAndSkipsALeadingByteOrderMark)
 {
-    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\nb\nc\rd")), (std::vector<std::string>{"a", "b", "c", "d"}));
-    // CR CR is two breaks, LF CR too; only CR LF is one.
-    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\rb\n\rc")), (std::vector<std::string>{"a", "", "b", "", "c"}));
-}
-
-TEST(QueryText, BreakAtTheEndAddsNoEmptyLine)
-{
-    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\n")), std::vector<std::string>{"a"});
-    EXPECT_EQ(Lines(QueryText::FromBytes("a\r\n\r\n")), (std::vector<std::string>{"a", ""}));
-    EXPECT_TRUE(QueryText::FromBytes("").Empty());
-    EXPECT_EQ(QueryText::FromBytes("\n").Size(), 1u);
-}
-
-TEST(QueryText, ByteOrderMarkIsNotPartOfTheFirstLine)
-{
-    EXPECT_EQ(Lines(QueryText::FromBytes("\xEF\xBB\xBF<?xml?>\r\nx")), (std::vector<std::string>{"<?xml?>", "x"}));
-    EXPECT_TRUE(QueryText::FromBytes("\xEF\xBB\xBF").Empty());
-    // Only a leading mark is skipped.
-    EXPECT_EQ(Lines(QueryText::FromBytes("x\xEF\xBB\xBF")), std::vector<std::string>{"x\xEF\xBB\xBF"});
+    using L = std::vector<std::string>;
+    const std::pair<std::string, L> cases[] = {
+        {"a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+        {"a\r\rb\n\rc", {"a", "", "b", "", "c"}},  // CR CR is two breaks, LF CR too; only CR LF is one
+        {"a\r\n", {"a"}},  // a break at the end adds no empty line
+        {"a\r\n\r\n", {"a", ""}},
+        {"", {}},
+        {"\n", {""}},
+        {"\xEF\xBB\xBF<?xml?>\r\nx", {"<?xml?>", "x"}},
+        {"\xEF\xBB\xBF", {}},
+        {"x\xEF\xBB\xBF", {"x\xEF\xBB\xBF"}},  // only a leading mark is skipped
+    };
+    for (const auto& [bytes, lines] : cases) {
+        const QueryText q = QueryText::FromBytes(bytes);
+        EXPECT_EQ(Lines(q), lines) << bytes;
+        EXPECT_EQ(q.Empty(), lines.empty()) << bytes;
+    }
 }
 
 TEST(QueryText, StrayBytesAreDecodedAsReplacementCharacters)
@@ -251,12 +249,9 @@ TEST(MyFindsCheck, OtherQueriesAndShortFiles)
 
 TEST(ZipExtension, ComparedWithoutRegardToCase)
 {
-    EXPECT_TRUE(HasZipExtension("/home/u/query.zip"));
-    EXPECT_TRUE(HasZipExtension("/home/u/query.ZIP"));
-    EXPECT_TRUE(HasZipExtension("q.Zip"));
-    EXPECT_FALSE(HasZipExtension("/home/u/query.gpx"));
-    EXPECT_FALSE(HasZipExtension("/home/u/query.zip.gpx"));
-    EXPECT_FALSE(HasZipExtension("zip"));
+    for (const char* zip : {"/home/u/query.zip", "/home/u/query.ZIP", "q.Zip"}) EXPECT_TRUE(HasZipExtension(zip));
+    for (const char* other : {"/home/u/query.gpx", "/home/u/query.zip.gpx", "zip"})
+        EXPECT_FALSE(HasZipExtension(other));
 }
 
 TEST(Tables, TypeIconIndexUpperCasesOnlyPlainLetters)
@@ -271,12 +266,6 @@ TEST(Tables, TypeIconIndexUpperCasesOnlyPlainLetters)
     EXPECT_EQ(DistrictNames[23], "Westerwaldkreis");
     EXPECT_EQ(DistrictNames[24], "Frankenthal (Pfalz)");
 }
-
-}  // namespace
-}  // namespace ql
-
-namespace ql {
-namespace {
 
 platform::LargeBuffer BufferOf(const std::string& text, std::size_t capacity)
 {
