@@ -78,7 +78,6 @@ const QRegularExpression KilobyteFigure(
 TEST_F(InfoWindowTest, DesignOfTheWindow)
 {
     create();
-    EXPECT_EQ(info->objectName(), "frmInfo");
     EXPECT_EQ(info->windowTitle(), "Information");
     EXPECT_EQ(info->size(), ui::ScaledSize(572, 537));
     EXPECT_EQ(info->minimumSize(), info->maximumSize());

