@@ -36,9 +36,9 @@
 #include "scan/query_scan.h"
 #include "state/app_state.h"
 #include "platform/platform.h"
-#include "ui/Fonts.h"
-#include "ui/TfrmMain.h"
-#include "ui/Windows.h"
+#include "ui/common/Fonts.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/common/Windows.h"
 
 namespace {
 

@@ -23,8 +23,8 @@
 #include "query/query_pipeline.h"
 #include "scan/scanner.h"
 #include "districts/map_drawing.h"
-#include "ui/DistrictMapView.h"
-#include "ui/TfrmOverview.h"
+#include "ui/overview/DistrictMapView.h"
+#include "ui/overview/TfrmOverview.h"
 
 namespace {
 

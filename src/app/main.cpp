@@ -7,9 +7,9 @@
 #include <QTimer>
 
 #include "screenshot_tour.h"
-#include "ui/Program.h"
-#include "ui/TfrmMain.h"
-#include "ui/Windows.h"
+#include "ui/common/Program.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/common/Windows.h"
 
 int main(int argc, char* argv[])
 {

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "state/app_state.h"
-#include "ui/ErrorBox.h"
-#include "ui/TfrmInfo.h"
-#include "ui/TfrmMain.h"
-#include "ui/TfrmOverview.h"
-#include "ui/TfrmWeb.h"
-#include "ui/Windows.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/dialogs/TfrmInfo.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/overview/TfrmOverview.h"
+#include "ui/dialogs/TfrmWeb.h"
+#include "ui/common/Windows.h"
 
 namespace ql::ui {
 

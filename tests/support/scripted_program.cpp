@@ -22,11 +22,11 @@
 #include <string>
 
 #include "state/app_state.h"
-#include "ui/Program.h"
-#include "ui/TfrmMain.h"
-#include "ui/TfrmOverview.h"
-#include "ui/TfrmPoly.h"
-#include "ui/Windows.h"
+#include "ui/common/Program.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/overview/TfrmOverview.h"
+#include "ui/dialogs/TfrmPoly.h"
+#include "ui/common/Windows.h"
 
 int main(int argc, char* argv[])
 {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/Fonts.h"
+#include "ui/common/Fonts.h"
 
 int main(int argc, char** argv)
 {

@@ -18,7 +18,7 @@
 
 #include "state/app_state.h"
 #include "platform/platform.h"
-#include "ui/Windows.h"
+#include "ui/common/Windows.h"
 
 namespace ql::test {
 

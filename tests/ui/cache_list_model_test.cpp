@@ -4,7 +4,7 @@
 
 #include "core/tables.h"
 #include "support/ui_support.h"
-#include "ui/CacheListModel.h"
+#include "ui/main/CacheListModel.h"
 
 namespace ql::test {
 namespace {

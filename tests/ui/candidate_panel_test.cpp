@@ -27,13 +27,13 @@
 #include "planner/candidate_reader.h"
 #include "support/error_of.h"
 #include "support/my_finds_query.h"
-#include "ui/CandidateExportDialog.h"
-#include "ui/CandidateMapLayer.h"
-#include "ui/CandidatePanel.h"
-#include "ui/DistrictMapView.h"
-#include "ui/ProgressChart.h"
-#include "ui/TfrmOverview.h"
-#include "ui/Windows.h"
+#include "ui/planner/CandidateExportDialog.h"
+#include "ui/planner/CandidateMapLayer.h"
+#include "ui/planner/CandidatePanel.h"
+#include "ui/overview/DistrictMapView.h"
+#include "ui/overview/ProgressChart.h"
+#include "ui/overview/TfrmOverview.h"
+#include "ui/common/Windows.h"
 
 namespace ql::test {
 namespace {

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "support/ui_support.h"
-#include "ui/ErrorBox.h"
-#include "ui/TfrmMain.h"
-#include "ui/TfrmPoly.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/dialogs/TfrmPoly.h"
 
 namespace ql::test {
 namespace {

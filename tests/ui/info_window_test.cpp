@@ -21,9 +21,9 @@
 
 #include "platform/platform.h"
 #include "support/ui_support.h"
-#include "ui/ErrorBox.h"
-#include "ui/Placement.h"
-#include "ui/TfrmInfo.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/common/Placement.h"
+#include "ui/dialogs/TfrmInfo.h"
 
 namespace ql::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "support/ui_support.h"
-#include "ui/ErrorBox.h"
-#include "ui/TfrmMain.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/main/TfrmMain.h"
 
 namespace ql::test {
 

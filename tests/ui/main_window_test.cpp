@@ -16,9 +16,9 @@
 #include "support/my_finds_query.h"
 #include "core/tables.h"
 #include "support/ui_support.h"
-#include "ui/ErrorBox.h"
-#include "ui/TfrmMain.h"
-#include "ui/TfrmWeb.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/dialogs/TfrmWeb.h"
 
 namespace ql::test {
 namespace {

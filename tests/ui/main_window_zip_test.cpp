@@ -11,8 +11,8 @@
 #include "support/my_finds_query.h"
 #include "support/ui_support.h"
 #include "support/zip_builder.h"
-#include "ui/ErrorBox.h"
-#include "ui/TfrmMain.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/main/TfrmMain.h"
 
 namespace ql::test {
 namespace {

@@ -27,11 +27,11 @@
 #include "core/tables.h"
 #include "main_window_fixture.h"
 #include "support/my_finds_query.h"
-#include "ui/DistrictMapView.h"
-#include "ui/OverviewTableModel.h"
-#include "ui/ProofListBar.h"
-#include "ui/TfrmOverview.h"
-#include "ui/Windows.h"
+#include "ui/overview/DistrictMapView.h"
+#include "ui/overview/OverviewTableModel.h"
+#include "ui/overview/ProofListBar.h"
+#include "ui/overview/TfrmOverview.h"
+#include "ui/common/Windows.h"
 
 namespace ql::test {
 namespace {

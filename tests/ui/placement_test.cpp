@@ -9,13 +9,13 @@
 #include <gtest/gtest.h>
 
 #include "support/ui_support.h"
-#include "ui/Placement.h"
-#include "ui/TfrmFK.h"
-#include "ui/TfrmInfo.h"
-#include "ui/TfrmLK.h"
-#include "ui/TfrmMain.h"
-#include "ui/TfrmPoly.h"
-#include "ui/TfrmWeb.h"
+#include "ui/common/Placement.h"
+#include "ui/dialogs/TfrmFK.h"
+#include "ui/dialogs/TfrmInfo.h"
+#include "ui/dialogs/TfrmLK.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/dialogs/TfrmPoly.h"
+#include "ui/dialogs/TfrmWeb.h"
 
 namespace ql::test {
 namespace {

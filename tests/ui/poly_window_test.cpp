@@ -21,12 +21,12 @@
 #include "core/tables.h"
 #include "platform/platform.h"
 #include "support/ui_support.h"
-#include "ui/ErrorBox.h"
+#include "ui/common/ErrorBox.h"
 #include "state/app_state.h"
-#include "ui/TfrmMain.h"
-#include "ui/TfrmOverview.h"
-#include "ui/TfrmPoly.h"
-#include "ui/Windows.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/overview/TfrmOverview.h"
+#include "ui/dialogs/TfrmPoly.h"
+#include "ui/common/Windows.h"
 
 namespace ql::test {
 namespace {

@@ -26,13 +26,13 @@
 #include "core/tables.h"
 #include "scan/placemark.h"
 #include "support/ui_support.h"
-#include "ui/ErrorBox.h"
-#include "ui/NipView.h"
-#include "ui/TfrmFK.h"
-#include "ui/TfrmLK.h"
-#include "ui/TfrmOverview.h"
-#include "ui/TfrmMain.h"
-#include "ui/TfrmWeb.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/dialogs/NipView.h"
+#include "ui/dialogs/TfrmFK.h"
+#include "ui/dialogs/TfrmLK.h"
+#include "ui/overview/TfrmOverview.h"
+#include "ui/main/TfrmMain.h"
+#include "ui/dialogs/TfrmWeb.h"
 
 namespace ql::test {
 namespace {

@@ -1,0 +1,460 @@
+#include "ui/overview/DistrictMapView.h"
+
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "reports/character_references.h"
+#include "geo/border_distance.h"
+#include "ui/common/Controls.h"
+#include "ui/overview/MapLegend.h"
+
+namespace ql::ui {
+
+namespace {
+
+constexpr int FitMargin = 10;       // pixels around the state when fitted
+constexpr double HitRadius = 5.0;   // pixels from a dot that still hover it
+constexpr double WheelStep = 1.25;  // zoom per wheel notch
+
+bool Finite(TFPoint p)
+{
+    return std::isfinite(p.X) && std::isfinite(p.Y);
+}
+
+// Pixels of the image in one opaque colour.
+void PaintSpans(QImage& image, const std::vector<PixelSpan>& spans, const QColor& colour)
+{
+    const QRgb rgb = colour.rgba();
+    for (const PixelSpan& span : spans) {
+        auto* const row = reinterpret_cast<QRgb*>(image.scanLine(span.y));
+        std::fill(row + span.begin, row + span.end, rgb);
+    }
+}
+
+}  // namespace
+
+QString MetresText(double metres)
+{
+    return QString::number(metres, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+DistrictMapView::DistrictMapView(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("mapView"));
+    setMouseTracking(true);
+    setMinimumSize(200, 200);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void DistrictMapView::setDistricts(const DistrictMap& districts)
+{
+    districts_ = &districts;
+    projection_ = MapProjection::ForPolygons(districts.Polygons());
+    bounds_ = projection_.Bounds(districts.Polygons());
+    for (int d = 0; d < DistrictCount; ++d) {
+        // Holes and further parts joined by bridges stay holes and parts: the fill is even-odd.
+        std::vector<MapPoint>& outline = outlines_[static_cast<std::size_t>(d)];
+        outline.clear();
+        outline.reserve(districts[d].size());
+        for (TFPoint p : districts[d])
+            if (Finite(p)) outline.push_back(projection_.Project(p));
+
+        // The outline only along real border: a bridge never shows.
+        std::vector<std::vector<MapPoint>>& chains = borders_[static_cast<std::size_t>(d)];
+        chains.clear();
+        for (const TPolyArray& chain : BorderChains(districts[d])) {
+            std::vector<MapPoint>& projected = chains.emplace_back();
+            projected.reserve(chain.size());
+            for (TFPoint p : chain) projected.push_back(projection_.Project(p));
+        }
+    }
+    ++generation_;
+    // The label places cost a search per district: found again only for other polygons.
+    std::vector<std::size_t> sizes;
+    for (const TPolyArray& polygon : districts.Polygons()) sizes.push_back(polygon.size());
+    if (sizes != anchorsFor_) {
+        anchors_ = FindLabelAnchors(districts, projection_);
+        anchorsFor_ = std::move(sizes);
+    }
+    fitAll();
+    update();
+}
+
+void DistrictMapView::setScan(const std::vector<CacheRow>* rows, const DistrictOverview* overview)
+{
+    rows_ = rows;
+    overview_ = overview;
+    dots_.clear();
+    if (overview_) {
+        dots_.reserve(overview_->finds.size());
+        constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+        for (const FindPlace& place : overview_->finds)
+            dots_.push_back(place.located ? projection_.Project(place.point) : MapPoint{nan, nan});
+    }
+    ++generation_;  // the same overview may hold another scan
+    update();
+}
+
+void DistrictMapView::setThreshold(double metres)
+{
+    threshold_ = metres;
+    update();
+}
+
+void DistrictMapView::setSelectedDistrict(int district)
+{
+    selected_ = district;
+    update();
+}
+
+void DistrictMapView::fitAll()
+{
+    fitted_ = true;
+    const double w = std::max(1, width() - 2 * FitMargin);
+    const double h = std::max(1, height() - 2 * FitMargin - sourceReserve());
+    if (bounds_.empty) {
+        scale_ = 1.0;
+        offset_ = QPointF(width() / 2.0, height() / 2.0);
+        update();
+        return;
+    }
+    const double spanX = std::max(bounds_.high.x - bounds_.low.x, 1e-9);
+    const double spanY = std::max(bounds_.high.y - bounds_.low.y, 1e-9);
+    scale_ = std::min(w / spanX, h / spanY);
+    const double midX = (bounds_.low.x + bounds_.high.x) / 2, midY = (bounds_.low.y + bounds_.high.y) / 2;
+    offset_ = QPointF(width() / 2.0 - midX * scale_, (height() - sourceReserve()) / 2.0 + midY * scale_);
+    update();
+}
+
+PixelTransform DistrictMapView::pixelTransform(double pixelRatio) const
+{
+    return {scale_ * pixelRatio, offset_.x() * pixelRatio, -scale_ * pixelRatio, offset_.y() * pixelRatio};
+}
+
+MapPoint DistrictMapView::mapOf(QPointF position) const
+{
+    return {(position.x() - offset_.x()) / scale_, -(position.y() - offset_.y()) / scale_};
+}
+
+QPointF DistrictMapView::positionOf(TFPoint point) const
+{
+    const MapPoint m = projection_.Project(point);
+    return {offset_.x() + m.x * scale_, offset_.y() - m.y * scale_};
+}
+
+QColor DistrictMapView::fillOf(int district) const
+{
+    if (!overview_) return UncoveredFill;
+    switch (overview_->CoverageOf(district, threshold_)) {
+    case Coverage::Covered: return CoveredFill;
+    case Coverage::NearBorder: return NearBorderFill;
+    case Coverage::Uncovered: break;
+    }
+    return UncoveredFill;
+}
+
+int DistrictMapView::sourceReserve() const
+{
+    QFont font = this->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    const QRect text = QFontMetrics(font).boundingRect(QRect(0, 0, std::max(50, width() - 20), 10000), Qt::TextWordWrap,
+                                                       FromUtf8(BoundarySourceLine));
+    return text.height() + 20;
+}
+
+std::vector<FindMark> DistrictMapView::findMarks(QSize size) const
+{
+    std::vector<ScreenFind> finds;
+    if (overview_) {
+        finds.reserve(dots_.size());
+        for (std::size_t i = 0; i < dots_.size(); ++i)
+            finds.push_back({offset_.x() + dots_[i].x * scale_, offset_.y() - dots_[i].y * scale_,
+                             overview_->finds[i].district >= 0});
+    }
+    return GatherFinds(finds, size.width(), size.height());
+}
+
+QImage DistrictMapView::withCaption(const QImage& map, const QStringList& caption) const
+{
+    // The caption in a band of its own above the map, so it hides nothing.
+    const double pixelRatio = map.devicePixelRatio();
+    const QSize size = map.deviceIndependentSize().toSize();
+    QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter measure(&probe);
+    QFont font = this->font();
+    measure.setFont(font);
+    const int band = PaintTextBoxHeight(measure.fontMetrics(), size.width() - 8, caption) + 8;
+    measure.end();
+    QImage image(QSize(size.width(), size.height() + band) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    PaintTextBox(painter, QPoint(4, 4), size.width() - 8, caption);
+    painter.drawImage(QPoint(0, band), map);
+    return image;
+}
+
+void DistrictMapView::paintOutline(QPainter& painter, QImage& image,
+                                   const std::vector<const std::vector<MapPoint>*>& chains, const QColor& colour,
+                                   int width) const
+{
+    std::size_t points = 0;
+    for (const std::vector<MapPoint>* chain : chains) points += chain->size();
+    const double pixelRatio = image.devicePixelRatio();
+    if (OutlineDrawnSmoothly(points, width)) {
+        QPen pen(colour, width);
+        pen.setCosmetic(true);
+        painter.save();
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        for (const std::vector<MapPoint>* chain : chains) {
+            QPolygonF line;
+            line.reserve(static_cast<qsizetype>(chain->size()));
+            for (const MapPoint m : *chain)
+                line.append(QPointF(offset_.x() + m.x * scale_, offset_.y() - m.y * scale_));
+            painter.drawPolyline(line);
+        }
+        painter.restore();
+        return;
+    }
+    // Too many vertices for the painter's strokes: lines set pixel by pixel.
+    const PixelTransform pixels = pixelTransform(pixelRatio);
+    PixelMask mask(image.width(), image.height());
+    const int thickness = std::max(1, static_cast<int>(std::lround(width * pixelRatio)));
+    for (const std::vector<MapPoint>* chain : chains) mask.DrawPolyline(*chain, pixels, thickness);
+    PaintSpans(image, mask.TakeSpans(), colour);
+}
+
+QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pixelRatio) const
+{
+    if (!extras.caption.isEmpty()) {
+        Extras plain = extras;
+        plain.caption.clear();
+        return withCaption(renderImage(size, plain, pixelRatio), extras.caption);
+    }
+    QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+
+    // The districts in pixels of the image: as quick for a boundary of a
+    // million vertices as for the pixels it covers.
+    const PixelTransform pixels = pixelTransform(pixelRatio);
+    PixelMask mask(image.width(), image.height());
+    for (int d = 0; d < DistrictCount; ++d) {
+        mask.FillEvenOdd(outlines_[static_cast<std::size_t>(d)], pixels);
+        PaintSpans(image, mask.TakeSpans(), fillOf(d));
+    }
+
+    // The finds under the borders: one dot per find, or per cell where they are dense.
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    for (const FindMark& mark : findMarks(size)) {
+        painter.setBrush(mark.counted ? CountedDot : NotInPolygonDot);
+        painter.drawEllipse(QPointF(mark.x, mark.y), mark.radius, mark.radius);
+    }
+
+    std::vector<const std::vector<MapPoint>*> all;
+    for (const auto& chains : borders_)
+        for (const std::vector<MapPoint>& chain : chains) all.push_back(&chain);
+    paintOutline(painter, image, all, BorderColour, 1);
+    if (extras.selection && selected_ >= 0 && selected_ < DistrictCount) {
+        std::vector<const std::vector<MapPoint>*> selected;
+        for (const std::vector<MapPoint>& chain : borders_[static_cast<std::size_t>(selected_)])
+            selected.push_back(&chain);
+        paintOutline(painter, image, selected, SelectedBorderColour, 3);
+    }
+
+    paintLabels(painter);
+    paintFurniture(painter, size);
+    return image;
+}
+
+void DistrictMapView::paintLabels(QPainter& painter) const
+{
+    if (!overview_ || !districts_) return;
+    QFont font = this->font();
+    font.setBold(true);
+    painter.save();
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    for (int d = 0; d < DistrictCount; ++d) {
+        const LabelAnchor& anchor = anchors_[static_cast<std::size_t>(d)];
+        const QString text =
+            FromUtf8(GroupedNumber(static_cast<std::size_t>(overview_->districts[static_cast<std::size_t>(d)].finds)));
+        const QSize box(metrics.horizontalAdvance(text), metrics.height());
+        if (!LabelFits(anchor.clearance * scale_, box.width(), box.height())) continue;
+        const QPointF at(offset_.x() + anchor.at.x * scale_, offset_.y() - anchor.at.y * scale_);
+        const QPointF baseline(at.x() - box.width() / 2.0, at.y() + metrics.ascent() - box.height() / 2.0);
+        QPainterPath path;
+        path.addText(baseline, font, text);
+        painter.setPen(QPen(QColor(255, 255, 255, 220), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(20, 20, 20));
+        painter.drawPath(path);
+    }
+    painter.restore();
+}
+
+void DistrictMapView::paintFurniture(QPainter& painter, QSize size) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    QFont font = this->font();
+    font.setPointSizeF(font.pointSizeF() * 0.9);
+    painter.setFont(font);
+    constexpr int Margin = 4;
+    const int width = std::max(50, size.width() - 2 * Margin);
+    const QRect source =
+        PaintTextBoxAbove(painter, Margin, size.height() - Margin, width, {FromUtf8(BoundarySourceLine)});
+    std::size_t outside = 0;
+    if (overview_)
+        for (const FindPlace& place : overview_->finds) outside += place.district < 0;
+    const std::size_t finds = overview_ ? overview_->finds.size() : 0;
+    PaintLegend(painter, QPoint(Margin, source.top() - Margin), MapLegendEntries(threshold_, finds, outside));
+    const ScaleBar bar = ChooseScaleBar(MetresPerMapUnit / scale_, std::min(160.0, size.width() / 4.0));
+    PaintScaleBar(painter, QPoint(size.width() - Margin, source.top() - Margin), bar);
+    painter.restore();
+}
+
+int DistrictMapView::districtAt(QPoint position) const
+{
+    if (!districts_) return -1;
+    const TFPoint p = projection_.Unproject(mapOf(position));
+    return districts_->Find(p).value_or(-1);
+}
+
+int DistrictMapView::findAt(QPoint position) const
+{
+    int best = -1;
+    double bestDistance = HitRadius * HitRadius;
+    for (std::size_t i = 0; i < dots_.size(); ++i) {
+        const double dx = offset_.x() + dots_[i].x * scale_ - position.x();
+        const double dy = offset_.y() - dots_[i].y * scale_ - position.y();
+        const double d = dx * dx + dy * dy;
+        if (d <= bestDistance) {  // NaN never is
+            bestDistance = d;
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
+QString DistrictMapView::toolTipAt(QPoint position) const
+{
+    const int row = findAt(position);
+    if (row >= 0 && rows_ && static_cast<std::size_t>(row) < rows_->size()) {
+        const CacheRow& r = (*rows_)[static_cast<std::size_t>(row)];
+        const FindPlace& place = overview_->finds[static_cast<std::size_t>(row)];
+        QString text = FromUtf8(r.GCCode) + QLatin1Char(' ') + FromUtf8(DecodeCharacterReferences(r.Name)) +
+                       QStringLiteral("\nGefunden am ") + FromUtf8(r.FindDate) + QLatin1Char('\n');
+        const QString measured =
+            place.measured >= 0 ? FromUtf8(DistrictNames[static_cast<std::size_t>(place.measured)]) : QString();
+        const bool known = std::isfinite(place.borderMetres);
+        if (place.district >= 0) {
+            text += FromUtf8(DistrictNames[static_cast<std::size_t>(place.district)]) +
+                    (known ? QStringLiteral(", ") + MetresText(place.borderMetres) + QStringLiteral(" m vom Rand")
+                           : QStringLiteral(", Abstand zum Rand unbekannt"));
+        } else if (known) {
+            text += QStringLiteral("Nicht im Polygon: ") + MetresText(place.borderMetres) +
+                    QStringLiteral(" m außerhalb von ") + measured;
+        } else {
+            text += QStringLiteral("Nicht im Polygon");
+        }
+        return text;
+    }
+    const int district = districtAt(position);
+    if (district < 0) return {};
+    const int finds = overview_ ? overview_->districts[static_cast<std::size_t>(district)].finds : 0;
+    const QString name = FromUtf8(DistrictNames[static_cast<std::size_t>(district)]);
+    if (finds == 0) return name + QStringLiteral(": keine Funde");
+    return name + QStringLiteral(": ") + QString::number(finds) + (finds == 1 ? QStringLiteral(" Fund") : QStringLiteral(" Funde"));
+}
+
+bool DistrictMapView::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = toolTipAt(help->pos());
+        if (text.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void DistrictMapView::paintEvent(QPaintEvent*)
+{
+    const PaintedView view{size(), devicePixelRatioF(), scale_, threshold_, offset_, selected_, generation_};
+    if (painted_.isNull() || !(view == paintedView_)) {
+        painted_ = renderImage(size(), Extras{}, devicePixelRatioF());
+        paintedView_ = view;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, painted_);
+}
+
+void DistrictMapView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitAll();
+}
+
+void DistrictMapView::wheelEvent(QWheelEvent* event)
+{
+    const double factor = std::pow(WheelStep, event->angleDelta().y() / 120.0);
+    const QPointF at = event->position();
+    // The map point under the cursor stays under it.
+    offset_ = at - (at - offset_) * factor;
+    scale_ *= factor;
+    update();
+    event->accept();
+}
+
+void DistrictMapView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) return;
+    dragging_ = true;
+    dragged_ = false;
+    dragStart_ = event->position();
+}
+
+void DistrictMapView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!dragging_) return;
+    const QPointF delta = event->position() - dragStart_;
+    if (!dragged_ && delta.manhattanLength() < 3) return;
+    dragged_ = true;
+    offset_ += delta;
+    dragStart_ = event->position();
+    update();
+}
+
+void DistrictMapView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !dragging_) return;
+    dragging_ = false;
+    if (dragged_) return;
+    const int district = districtAt(event->position().toPoint());
+    if (district >= 0) emit districtClicked(district);
+}
+
+void DistrictMapView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const int row = findAt(event->position().toPoint());
+    if (row >= 0) emit findActivated(row);
+}
+
+}  // namespace ql::ui

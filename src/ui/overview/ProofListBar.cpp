@@ -1,0 +1,87 @@
+#include "ui/overview/ProofListBar.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include "ui/common/ErrorBox.h"
+#include "ui/common/SaveFile.h"
+
+namespace ql::ui {
+
+namespace {
+
+constexpr ProofFormat Formats[] = {ProofFormat::Text, ProofFormat::BBCode, ProofFormat::Csv};
+
+QString FormatName(ProofFormat format)
+{
+    return QString::fromUtf8(ProofFormatName(format).data(), static_cast<qsizetype>(ProofFormatName(format).size()));
+}
+
+}  // namespace
+
+ProofListBar::ProofListBar(TextOf text, std::function<std::string()> queryDate, QWidget* parent)
+        : QWidget(parent), text_(std::move(text)), queryDate_(std::move(queryDate))
+{
+    setObjectName(QStringLiteral("proofListBar"));
+    auto* label = new QLabel(QStringLiteral("Nachweisliste kopieren &als:"), this);
+    cboFormat_ = new QComboBox(this);
+    cboFormat_->setObjectName(QStringLiteral("cboFormat"));
+    for (ProofFormat format : Formats) cboFormat_->addItem(FormatName(format));
+    label->setBuddy(cboFormat_);
+    btnKopieren_ = new QPushButton(QStringLiteral("&Kopieren"), this);
+    btnKopieren_->setObjectName(QStringLiteral("btnKopieren"));
+    btnSpeichern_ = new QPushButton(QStringLiteral("&Speichern..."), this);
+    btnSpeichern_->setObjectName(QStringLiteral("btnSpeichern"));
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(label);
+    layout->addWidget(cboFormat_);
+    layout->addWidget(btnKopieren_);
+    layout->addWidget(btnSpeichern_);
+
+    connect(btnKopieren_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { copy(); }); });
+    connect(btnSpeichern_, &QPushButton::clicked, this, [this] {
+        Guarded(this, [&] {
+            const QString path = SaveDialogPath(this, "SaveProofDialog", QStringLiteral("Nachweisliste speichern"),
+                                                QStringLiteral("Text (*.txt);;BBCode (*.bbcode);;CSV (*.csv)"),
+                                                QFileInfo(suggestedFileName()).suffix(), suggestedFileName());
+            if (!path.isEmpty()) save(path);
+        });
+    });
+}
+
+ProofFormat ProofListBar::format() const
+{
+    return Formats[std::max(0, cboFormat_->currentIndex())];
+}
+
+void ProofListBar::setFormat(ProofFormat format)
+{
+    cboFormat_->setCurrentIndex(static_cast<int>(format));
+}
+
+void ProofListBar::copy()
+{
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text_(format())));
+    emit message(QStringLiteral("Nachweisliste als ") + FormatName(format()) +
+                 QStringLiteral(" in die Zwischenablage kopiert."));
+}
+
+void ProofListBar::save(const QString& path) const
+{
+    const ProofFormat format = ProofFormatOfFileName(QFileInfo(path).fileName().toStdString());
+    WriteBytes(path, QByteArray::fromStdString(text_(format)));
+}
+
+QString ProofListBar::suggestedFileName() const
+{
+    return QString::fromStdString(ProofFileName(queryDate_(), format()));
+}
+
+}  // namespace ql::ui

@@ -1,0 +1,441 @@
+#include "ui/planner/CandidatePanel.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "base/query_limits.h"
+#include "base/user_error.h"
+#include "state/app_state.h"
+#include "reports/web_hosts.h"
+#include "planner/found_codes.h"
+#include "planner/gpx_export.h"
+#include "planner/home_point.h"
+#include "planner/progress.h"
+#include "planner/trip_list.h"
+#include "platform/platform.h"
+#include "ui/planner/CandidateExportDialog.h"
+#include "ui/planner/CandidateMapLayer.h"
+#include "ui/planner/CandidateTableModel.h"
+#include "ui/common/Controls.h"
+#include "ui/overview/DistrictMapView.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/overview/ProgressChart.h"
+
+namespace ql::ui {
+
+namespace {
+
+std::string Native(const QString& path)
+{
+    return QDir::toNativeSeparators(path).toStdString();
+}
+
+QString CoverageWord(Coverage c)
+{
+    return c == Coverage::Uncovered ? QStringLiteral("fehlt") : QStringLiteral("nur randnah");
+}
+
+}  // namespace
+
+CandidatePanel::CandidatePanel(AppState& state, DistrictMapView* map, QWidget* parent)
+        : QWidget(parent), state_(state), map_(map)
+{
+    setObjectName(QStringLiteral("CandidatePanel"));
+    coverage_.fill(Coverage::Uncovered);
+    buildControls();
+    const QString home = QSettings().value(QString::fromLatin1(HomeSetting)).toString();
+    if (!home.isEmpty()) {
+        edtHeimat_->setText(home);
+        try {
+            filter_.home = ParseHomePoint(home.toStdString());
+        } catch (const UserError&) {
+            // A remembered text that no longer reads leaves the home point unset.
+        }
+    }
+    rank();
+}
+
+CandidatePanel::~CandidatePanel() = default;
+
+void CandidatePanel::buildControls()
+{
+    auto button = [this](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+
+    // Left: the lists, the home point, the filters, the wanted districts.
+    lblSuchlisten_ = new QLabel(this);
+    lblSuchlisten_->setObjectName(QStringLiteral("lblSuchlisten"));
+    lblSuchlisten_->setWordWrap(true);
+    lblSuchlisten_->setMinimumHeight(2 * lblSuchlisten_->fontMetrics().lineSpacing() + 2);
+    btnLaden_ = button("btnSuchlisteLaden", QStringLiteral("Suchliste laden..."));
+    btnLeeren_ = button("btnSuchlistenLeeren", QStringLiteral("Leeren"));
+    edtHeimat_ = new QLineEdit(this);
+    edtHeimat_->setObjectName(QStringLiteral("edtHeimat"));
+    edtHeimat_->setPlaceholderText(QStringLiteral("N 49° 59.123 E 008° 15.456"));
+    cboxVerfuegbar_ = new QCheckBox(QStringLiteral("Nur verfügbare"), this);
+    cboxVerfuegbar_->setObjectName(QStringLiteral("cboxVerfuegbar"));
+    cboxVerfuegbar_->setChecked(true);
+    auto ratingBox = [this](const char* name) {
+        auto* s = new QDoubleSpinBox(this);
+        s->setObjectName(QString::fromLatin1(name));
+        s->setRange(1.0, 5.0);
+        s->setSingleStep(0.5);
+        s->setDecimals(1);
+        s->setValue(5.0);
+        return s;
+    };
+    spinMaxD_ = ratingBox("spinMaxD");
+    spinMaxT_ = ratingBox("spinMaxT");
+
+    tblKreise_ = new QTableWidget(0, 3, this);
+    tblKreise_->setObjectName(QStringLiteral("tblKandidatenKreise"));
+    tblKreise_->setHorizontalHeaderLabels(
+        {QStringLiteral("Kreis"), QStringLiteral("Stand"), QStringLiteral("Kandidaten")});
+    tblKreise_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblKreise_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tblKreise_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblKreise_->verticalHeader()->hide();
+    tblKreise_->verticalHeader()->setDefaultSectionSize(tblKreise_->fontMetrics().height() + 6);
+    tblKreise_->horizontalHeader()->setStretchLastSection(true);
+
+    auto* files = new QHBoxLayout;
+    files->addWidget(btnLaden_);
+    files->addWidget(btnLeeren_);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Heimatpunkt:"), edtHeimat_);
+    auto* ratings = new QHBoxLayout;
+    ratings->addWidget(cboxVerfuegbar_);
+    ratings->addWidget(new QLabel(QStringLiteral("max. D"), this));
+    ratings->addWidget(spinMaxD_);
+    ratings->addWidget(new QLabel(QStringLiteral("max. T"), this));
+    ratings->addWidget(spinMaxT_);
+    auto* left = new QVBoxLayout;
+    left->addLayout(files);
+    left->addWidget(lblSuchlisten_);
+    left->addLayout(form);
+    left->addLayout(ratings);
+    left->addWidget(tblKreise_, 1);
+
+    // Middle: the candidates of the chosen district.
+    lblKreis_ = new QLabel(this);
+    lblKreis_->setObjectName(QStringLiteral("lblKandidatenKreis"));
+    model_ = new CandidateTableModel(this);
+    tblKandidaten_ = new QTableView(this);
+    tblKandidaten_->setObjectName(QStringLiteral("tblKandidaten"));
+    tblKandidaten_->setModel(model_);
+    tblKandidaten_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblKandidaten_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tblKandidaten_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblKandidaten_->verticalHeader()->hide();
+    tblKandidaten_->verticalHeader()->setDefaultSectionSize(tblKandidaten_->fontMetrics().height() + 6);
+    tblKandidaten_->horizontalHeader()->setStretchLastSection(true);
+    btnExport_ = button("btnGpxExport", QStringLiteral("Als GPX exportieren..."));
+    btnListe_ = button("btnListeKopieren", QStringLiteral("Als Liste kopieren"));
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(btnExport_);
+    actions->addWidget(btnListe_);
+    actions->addStretch(1);
+    auto* middle = new QVBoxLayout;
+    middle->addWidget(lblKreis_);
+    middle->addWidget(tblKandidaten_, 1);
+    middle->addLayout(actions);
+
+    chart_ = new ProgressChart(this);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(left, 3);
+    layout->addLayout(middle, 5);
+    layout->addWidget(chart_, 3);
+
+    layer_ = new CandidateMapLayer(map_);
+    btnPlaner_ = new QPushButton(QStringLiteral("Fehlende Kreise &planen"));
+    btnPlaner_->setObjectName(QStringLiteral("btnPlaner"));
+    btnPlaner_->setCheckable(true);
+    connect(btnPlaner_, &QPushButton::toggled, this, &CandidatePanel::setOpen);
+
+    ConnectGuarded(btnLaden_, &QPushButton::clicked, this, &CandidatePanel::btnLadenClick);
+    ConnectGuarded(btnLeeren_, &QPushButton::clicked, this, &CandidatePanel::btnLeerenClick);
+    ConnectGuarded(btnExport_, &QPushButton::clicked, this, &CandidatePanel::btnExportClick);
+    ConnectGuarded(btnListe_, &QPushButton::clicked, this, &CandidatePanel::btnListeClick);
+    connect(edtHeimat_, &QLineEdit::editingFinished, this,
+            [this] { Guarded(this, [&] { setHomeText(edtHeimat_->text()); }); });
+    connect(cboxVerfuegbar_, &QCheckBox::toggled, this, [this](bool on) {
+        filter_.onlyAvailable = on;
+        rank();
+    });
+    connect(spinMaxD_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        filter_.maxDifficulty = v;
+        rank();
+    });
+    connect(spinMaxT_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        filter_.maxTerrain = v;
+        rank();
+    });
+    connect(tblKreise_, &QTableWidget::cellClicked, this, [this](int row, int) {
+        const int d = tblKreise_->item(row, 0)->data(Qt::UserRole).toInt();
+        setDistrict(d);
+        emit districtChosen(d);
+    });
+    connect(tblKandidaten_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        Guarded(this, [&] { openListing(model_->rankedAt(index.row()).cache); });
+    });
+    connect(layer_, &CandidateMapLayer::candidateActivated, this,
+            [this](std::size_t cache) { Guarded(this, [&] { openListing(cache); }); });
+}
+
+void CandidatePanel::attachTo(QSplitter* splitter)
+{
+    splitter_ = splitter;
+    splitter_->setCollapsible(splitter_->indexOf(this), true);
+    setOpen(false);
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] { btnPlaner_->setChecked(isOpen()); });
+}
+
+bool CandidatePanel::isOpen() const
+{
+    return splitter_ && !isHidden() &&
+           splitter_->sizes().value(splitter_->indexOf(const_cast<CandidatePanel*>(this))) > 0;
+}
+
+void CandidatePanel::setOpen(bool open)
+{
+    btnPlaner_->setChecked(open);
+    if (!splitter_ || (open && isOpen())) return;
+    // Closed, the panel is hidden, and with it the splitter's handle: the map keeps all the room.
+    setVisible(open);
+    if (!open) return;
+    const int total = std::max(100, splitter_->height());
+    QList<int> sizes = splitter_->sizes();
+    const int mine = splitter_->indexOf(this);
+    for (int i = 0; i < sizes.size(); ++i) sizes[i] = i == mine ? total * 2 / 5 : total * 3 / 5;
+    splitter_->setSizes(sizes);
+}
+
+void CandidatePanel::ScanFinished(const DistrictOverview& overview, double thresholdMetres)
+{
+    filter_.thresholdMetres = thresholdMetres;
+    const bool loaded = !state_.QueryLines.Empty();
+    for (int d = 0; d < DistrictCount; ++d)
+        coverage_[static_cast<std::size_t>(d)] = loaded ? overview.CoverageOf(d, thresholdMetres) : Coverage::Uncovered;
+    // Caches found since the lists were loaded drop out.
+    if (loaded && set_.DropFound(FoundCodes(state_.QueryLines)) > 0)
+        places_ = PlaceCandidates(state_.PolyTable, set_.Caches());
+    chart_->setSteps(CoverageTimeline(state_.Rows));
+    rank();
+}
+
+void CandidatePanel::setThreshold(double metres)
+{
+    filter_.thresholdMetres = metres;
+    rank();
+}
+
+void CandidatePanel::btnLadenClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Suchliste laden"));
+    dialog.setObjectName(QStringLiteral("OpenCandidatesDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters({QStringLiteral("Pocket Queries (*.gpx *.zip)"), QStringLiteral("Alle Dateien (*)")});
+    if (dialog.exec() != QDialog::Accepted) return;
+    LoadFiles(dialog.selectedFiles());
+}
+
+void CandidatePanel::LoadFiles(const QStringList& paths)
+{
+    setOpen(true);
+    std::vector<std::string> files;
+    for (const QString& p : paths) files.push_back(Native(p));
+    const CodeSet found = state_.QueryLines.Empty() ? CodeSet{} : FoundCodes(state_.QueryLines);
+    lastLoad_ = set_.AddFiles(files, found);
+    candidatesChanged();
+    if (!lastLoad_.Errors.empty()) {
+        std::string message;
+        for (const std::string& e : lastLoad_.Errors) message += (message.empty() ? "" : "\n") + e;
+        throw UserError(message);
+    }
+}
+
+void CandidatePanel::btnLeerenClick()
+{
+    set_.Clear();
+    lastLoad_ = {};
+    candidatesChanged();
+}
+
+void CandidatePanel::setHomeText(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        filter_.home.reset();
+    } else {
+        filter_.home = ParseHomePoint(trimmed.toStdString());
+        edtHeimat_->setText(FromUtf8(HomePointText(*filter_.home)));
+    }
+    QSettings().setValue(QString::fromLatin1(HomeSetting), edtHeimat_->text());
+    rank();
+}
+
+void CandidatePanel::candidatesChanged()
+{
+    places_ = PlaceCandidates(state_.PolyTable, set_.Caches());
+    QString text = QString::number(set_.Files().size()) + QStringLiteral(" Suchlisten, ") +
+                   FromUtf8(GroupedNumber(set_.Caches().size())) + QStringLiteral(" Caches");
+    if (lastLoad_.Duplicates + lastLoad_.AlreadyFound > 0)
+        text += QStringLiteral(" (zuletzt ") + QString::number(lastLoad_.Duplicates) + QStringLiteral(" doppelt, ") +
+                QString::number(lastLoad_.AlreadyFound) + QStringLiteral(" schon gefunden)");
+    lblSuchlisten_->setText(text);
+    rank();
+}
+
+void CandidatePanel::rank()
+{
+    plan_ = RankCandidates(set_.Caches(), places_, coverage_, filter_);
+    std::vector<std::size_t> shown;
+    for (const DistrictCandidates& dc : plan_)
+        for (const RankedCandidate& r : dc.ranked) shown.push_back(r.cache);
+    layer_->setCandidates(&set_.Caches(), std::move(shown));
+    showDistricts();
+    showDistrict();
+}
+
+void CandidatePanel::showDistricts()
+{
+    tblKreise_->setRowCount(0);
+    for (int d = 0; d < DistrictCount; ++d) {
+        const DistrictCandidates& dc = plan_[static_cast<std::size_t>(d)];
+        if (!dc.wanted) continue;
+        const int row = tblKreise_->rowCount();
+        tblKreise_->insertRow(row);
+        auto* name = new QTableWidgetItem(FromUtf8(DistrictNames[static_cast<std::size_t>(d)]));
+        name->setData(Qt::UserRole, d);
+        tblKreise_->setItem(row, 0, name);
+        tblKreise_->setItem(row, 1, new QTableWidgetItem(CoverageWord(dc.coverage)));
+        auto* count = new QTableWidgetItem(QString::number(dc.ranked.size()));
+        tblKreise_->setItem(row, 2, count);
+        if (d == district_) tblKreise_->selectRow(row);
+    }
+    tblKreise_->resizeColumnsToContents();
+    tblKreise_->horizontalHeader()->setStretchLastSection(true);
+}
+
+void CandidatePanel::setDistrict(int district)
+{
+    district_ = district;
+    for (int row = 0; row < tblKreise_->rowCount(); ++row)
+        if (tblKreise_->item(row, 0)->data(Qt::UserRole).toInt() == district) tblKreise_->selectRow(row);
+    showDistrict();
+}
+
+void CandidatePanel::showDistrict()
+{
+    if (district_ < 0 || district_ >= DistrictCount) {
+        lblKreis_->setText(QStringLiteral("Einen Kreis wählen, um seine Kandidaten zu sehen."));
+        model_->setCandidates(nullptr, nullptr);
+        return;
+    }
+    const DistrictCandidates& dc = plan_[static_cast<std::size_t>(district_)];
+    const QString name = FromUtf8(DistrictNames[static_cast<std::size_t>(district_)]);
+    if (!dc.wanted) {
+        lblKreis_->setText(name + QStringLiteral(": belegt, keine Kandidaten nötig."));
+        model_->setCandidates(nullptr, nullptr);
+        return;
+    }
+    QString text = name + QStringLiteral(" (") + CoverageWord(dc.coverage) + QStringLiteral("): ") +
+                   QString::number(dc.ranked.size()) + QStringLiteral(" Kandidaten");
+    text += filter_.home ? QStringLiteral(", nach Entfernung von zu Hause") : QStringLiteral(", die innersten zuerst");
+    lblKreis_->setText(text);
+    model_->setCandidates(&set_.Caches(), &dc.ranked);
+    tblKandidaten_->resizeColumnsToContents();
+}
+
+void CandidatePanel::btnExportClick()
+{
+    int wanted = 0;
+    for (const DistrictCandidates& dc : plan_) wanted += dc.wanted && !dc.ranked.empty();
+    const int selected = static_cast<int>(tblKandidaten_->selectionModel()->selectedRows().size());
+    CandidateExportDialog choice(selected, wanted, this);
+    if (choice.exec() != QDialog::Accepted) return;
+    QFileDialog dialog(this, QStringLiteral("Als GPX exportieren"));
+    dialog.setObjectName(QStringLiteral("SaveGpxDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("GPX-Datei (*.gpx)"));
+    dialog.setDefaultSuffix(QStringLiteral("gpx"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    ExportGpx(dialog.selectedFiles().first(), choice.selectedOnly(), choice.perDistrict());
+}
+
+void CandidatePanel::ExportGpx(const QString& path, bool selectedOnly, int perDistrict)
+{
+    std::vector<std::size_t> chosen;
+    if (selectedOnly) {
+        QModelIndexList rows = tblKandidaten_->selectionModel()->selectedRows();
+        std::sort(rows.begin(), rows.end(),
+                  [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+        for (const QModelIndex& row : rows) chosen.push_back(model_->rankedAt(row.row()).cache);
+    } else {
+        chosen = BestPerDistrict(plan_, static_cast<std::size_t>(std::max(1, perDistrict)));
+    }
+    if (chosen.empty()) throw UserError("Es gibt keine Caches zum Exportieren.");
+    std::vector<const Candidate*> caches;
+    for (std::size_t i : chosen) caches.push_back(&set_.Caches()[i]);
+    WriteFileReplacing(Native(path), CandidateGpxText(caches, GpxTimeNow()));
+}
+
+std::string CandidatePanel::TripList() const
+{
+    return TripListText(set_.Caches(), plan_);
+}
+
+void CandidatePanel::btnListeClick()
+{
+    QGuiApplication::clipboard()->setText(FromUtf8(TripList()));
+}
+
+QImage CandidatePanel::WithPlan(QImage mapImage) const
+{
+    QPainter painter(&mapImage);
+    layer_->drawOn(painter);
+    const QSize chartSize(std::min(360, mapImage.width() / 3), std::min(150, mapImage.height() / 4));
+    if (chartSize.width() >= 120 && chartSize.height() >= 60) {
+        const QPoint corner(mapImage.width() - chartSize.width() - 6, mapImage.height() - chartSize.height() - 6);
+        painter.setPen(QColor(120, 120, 120));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawImage(corner, chart_->renderImage(chartSize));
+        painter.drawRect(QRect(corner, chartSize).adjusted(0, 0, -1, -1));
+    }
+    return mapImage;
+}
+
+void CandidatePanel::openListing(std::size_t cache)
+{
+    if (cache >= set_.Caches().size()) return;
+    platform::ShellOpen(std::string(ShortLinkBase) + set_.Caches()[cache].Code);
+}
+
+}  // namespace ql::ui

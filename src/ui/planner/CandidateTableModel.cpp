@@ -1,0 +1,75 @@
+#include "ui/planner/CandidateTableModel.h"
+
+#include "planner/trip_list.h"
+#include "ui/common/Controls.h"
+
+namespace ql::ui {
+
+QString RatingPair(const Candidate& c)
+{
+    return QStringLiteral("D") + FromUtf8(RatingText(c.Difficulty)) + QStringLiteral("/T") +
+           FromUtf8(RatingText(c.Terrain));
+}
+
+void CandidateTableModel::setCandidates(const std::vector<Candidate>* caches,
+                                        const std::vector<RankedCandidate>* ranked)
+{
+    beginResetModel();
+    caches_ = caches;
+    ranked_ = ranked;
+    endResetModel();
+}
+
+int CandidateTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !ranked_ ? 0 : static_cast<int>(ranked_->size());
+}
+
+int CandidateTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant CandidateTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || !ranked_ || !caches_) return {};
+    const RankedCandidate& r = rankedAt(index.row());
+    const Candidate& c = (*caches_)[r.cache];
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case CodeColumn: return FromUtf8(c.Code);
+        case NameColumn: return FromUtf8(c.Name);
+        case TypeColumn: return FromUtf8(c.Type);
+        case RatingColumn: return RatingPair(c);
+        case BorderColumn: return FromUtf8(MetresText(r.borderMetres));
+        case HomeColumn: return FromUtf8(KilometresText(r.homeMetres));
+        default: return {};
+        }
+    }
+    if (role == Qt::BackgroundRole && r.nearBorder) return NearBorderBackground;
+    if (role == Qt::ToolTipRole) {
+        QString tip = FromUtf8(c.Code + " " + c.Name) + QStringLiteral("\nAus ") + FromUtf8(c.SourceFile);
+        if (!c.Available) tip += QStringLiteral("\nNicht verfügbar oder archiviert");
+        if (r.nearBorder) tip += QStringLiteral("\nNahe der Grenze: zählt womöglich nicht");
+        return tip;
+    }
+    if (role == Qt::TextAlignmentRole && (index.column() == BorderColumn || index.column() == HomeColumn))
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant CandidateTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    switch (section) {
+    case CodeColumn: return QStringLiteral("GC-Code");
+    case NameColumn: return QStringLiteral("Name");
+    case TypeColumn: return QStringLiteral("Typ");
+    case RatingColumn: return QStringLiteral("D/T");
+    case BorderColumn: return QStringLiteral("Zur Grenze");
+    case HomeColumn: return QStringLiteral("Von zu Hause");
+    default: return {};
+    }
+}
+
+}  // namespace ql::ui
