@@ -120,7 +120,10 @@ enum class Field { None, Code, Desc, UrlName, LinkText, GpxType, CacheName, Cach
 
 class Reader {
 public:
-    Reader(std::string_view bytes, const std::string& fileName) : bytes_(bytes), fileName_(fileName) {}
+    Reader(std::string_view bytes, const std::string& fileName, const CancelToken* cancel)
+            : bytes_(bytes), fileName_(fileName), cancel_(cancel)
+    {
+    }
 
     std::vector<Candidate> Read()
     {
@@ -138,17 +141,30 @@ public:
         if (bytes_.size() >= 2 && (bytes_.starts_with("\xFE\xFF") || bytes_.starts_with("\xFF\xFE") ||
                                    bytes_[0] == '\0' || bytes_[1] == '\0'))
             copyable_ = false;
-        if (XML_Parse(parser_, bytes_.data(), static_cast<int>(bytes_.size()), XML_TRUE) == XML_STATUS_ERROR) {
-            if (notGpx_) throw UserError("Die Datei \"" + fileName_ + "\" ist keine GPX-Datei.");
-            const auto line = static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser_));
-            const auto column = static_cast<unsigned long long>(XML_GetCurrentColumnNumber(parser_)) + 1;
-            throw UserError("Die Datei \"" + fileName_ + "\" ist kein gültiges GPX: Zeile " + std::to_string(line) +
-                            ", Spalte " + std::to_string(column) + ": " + ProblemText(XML_GetErrorCode(parser_)) + ".");
+        // In blocks, so a stop asked for meanwhile is seen soon.
+        constexpr std::size_t Block = 4u << 20;
+        for (std::size_t at = 0;; at += Block) {
+            ThrowIfCancelled(cancel_);
+            const std::size_t size = std::min(Block, bytes_.size() - at);
+            const bool last = at + size >= bytes_.size();
+            if (XML_Parse(parser_, bytes_.data() + at, static_cast<int>(size), last ? XML_TRUE : XML_FALSE) ==
+                XML_STATUS_ERROR)
+                ThrowParseError();
+            if (last) break;
         }
         return std::move(caches_);
     }
 
 private:
+    [[noreturn]] void ThrowParseError() const
+    {
+        if (notGpx_) throw UserError("Die Datei \"" + fileName_ + "\" ist keine GPX-Datei.");
+        const auto line = static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser_));
+        const auto column = static_cast<unsigned long long>(XML_GetCurrentColumnNumber(parser_)) + 1;
+        throw UserError("Die Datei \"" + fileName_ + "\" ist kein gültiges GPX: Zeile " + std::to_string(line) +
+                        ", Spalte " + std::to_string(column) + ": " + ProblemText(XML_GetErrorCode(parser_)) + ".");
+    }
+
     static Reader& Self(void* data) { return *static_cast<Reader*>(data); }
 
     static void OnXmlDecl(void* data, const XML_Char*, const XML_Char* encoding, int)
@@ -285,7 +301,10 @@ private:
             c.Type = w.gpxType.substr(bar + 1);
         c.Difficulty = Number(w.difficulty).value_or(0.0);
         c.Terrain = Number(w.terrain).value_or(0.0);
-        if (w.cacheDepth == 0) ReadRatingsFromDesc(w.desc, c);
+        if (w.cacheDepth == 0) {
+            ReadRatingsFromDesc(w.desc, c);
+            c.Name = WithoutDescTail(c.Name);
+        }
         c.Available = w.available;
         c.SourceFile = fileName_;
         if (w.cacheDepth > 0 && w.inGpx10 && copyable_) {
@@ -315,6 +334,21 @@ private:
         }
     }
 
+    // "Name by Owner, Type (D/T)" as such exports write it, down to the name;
+    // any other text as it is.
+    static std::string WithoutDescTail(const std::string& text)
+    {
+        Candidate ratings;
+        ReadRatingsFromDesc(text, ratings);
+        if (ratings.Difficulty == 0) return text;
+        const std::string_view head = Trimmed(std::string_view(text).substr(0, text.rfind('(')));
+        const std::size_t comma = head.rfind(", ");
+        if (comma == std::string_view::npos) return text;
+        const std::size_t by = head.substr(0, comma).rfind(" by ");
+        if (by == std::string_view::npos || by == 0) return text;
+        return std::string(head.substr(0, by));
+    }
+
     // The prefixed namespaces in force at the waypoint that it did not declare itself.
     std::vector<std::pair<std::string, std::string>> OuterPrefixes(int waypointDepth) const
     {
@@ -333,6 +367,7 @@ private:
 
     std::string_view bytes_;
     const std::string& fileName_;
+    const CancelToken* cancel_;
     XML_Parser parser_ = nullptr;
     int depth_ = 0;
     bool notGpx_ = false;
@@ -346,12 +381,12 @@ private:
 
 }  // namespace
 
-std::vector<Candidate> ReadCandidateGpx(std::string_view bytes, const std::string& fileName)
+std::vector<Candidate> ReadCandidateGpx(std::string_view bytes, const std::string& fileName, const CancelToken* cancel)
 {
     if (bytes.size() > MaxCandidateFileBytes)
         throw UserError("Die Datei \"" + fileName + "\" ist zu groß für eine Suchliste: höchstens " +
                         std::to_string(MaxCandidateFileBytes >> 20) + " MiB sind möglich.");
-    return Reader(bytes, fileName).Read();
+    return Reader(bytes, fileName, cancel).Read();
 }
 
 std::string RatingText(double rating)

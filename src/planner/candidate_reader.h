@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/cancel.h"
 #include "planner/candidate.h"
 
 namespace ql {
@@ -19,7 +20,9 @@ inline constexpr std::uint64_t MaxCandidateFileBytes = 512ull << 20;
 // (parking places, stages) are left out. Malformed XML throws
 // "Die Datei "%s" ist kein gültiges GPX: Zeile %d, Spalte %d: %s."; a
 // document whose root is not <gpx> throws "Die Datei "%s" ist keine GPX-Datei.".
-// `fileName` names the file in messages and in each cache's SourceFile.
-std::vector<Candidate> ReadCandidateGpx(std::string_view bytes, const std::string& fileName);
+// `fileName` names the file in messages and in each cache's SourceFile. The
+// token is looked at between blocks of the document (Cancelled).
+std::vector<Candidate> ReadCandidateGpx(std::string_view bytes, const std::string& fileName,
+                                        const CancelToken* cancel = nullptr);
 
 }  // namespace ql

@@ -29,28 +29,23 @@ public:
                     GroupedNumber(MaxCandidateFileBytes) + " Bytes sind möglich.");
 }
 
-// One file read, or the message why it could not be.
-struct FileResult {
-    std::vector<Candidate> caches;
-    std::string error;
-};
-
-FileResult ReadCaught(const std::string& path)
+CandidateFileRead ReadCaught(const std::string& path, const CancelToken* cancel)
 {
-    FileResult result;
+    CandidateFileRead result;
+    result.Path = path;
     try {
-        result.caches = ReadCandidateFile(path);
+        result.Caches = ReadCandidateFile(path, cancel);
     } catch (const UserError& e) {
-        result.error = e.what();
+        result.Error = e.what();
     } catch (const std::bad_alloc&) {
-        result.error = "Die Suchliste \"" + path + "\" passt nicht in den Speicher.";
+        result.Error = "Die Suchliste \"" + path + "\" passt nicht in den Speicher.";
     }
     return result;
 }
 
 }  // namespace
 
-std::vector<Candidate> ReadCandidateFile(const std::string& path)
+std::vector<Candidate> ReadCandidateFile(const std::string& path, const CancelToken* cancel)
 {
     if (HasZipExtension(path)) {
         // Every GPX at the archive's top level: a pocket query's archive holds
@@ -69,7 +64,8 @@ std::vector<Candidate> ReadCandidateFile(const std::string& path)
         for (const std::string& name : names) {
             platform::LargeBuffer gpx;
             archive.ExtractToStream(name, gpx, progress);
-            std::vector<Candidate> more = ReadCandidateGpx(gpx.View(), path);
+            ThrowIfCancelled(cancel);
+            std::vector<Candidate> more = ReadCandidateGpx(gpx.View(), path, cancel);
             caches.insert(caches.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
         }
         return caches;
@@ -84,43 +80,60 @@ std::vector<Candidate> ReadCandidateFile(const std::string& path)
     std::string bytes(static_cast<std::size_t>(size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
+        ThrowIfCancelled(cancel);
         const std::size_t got = file->ReadAt(done, bytes.data() + done, bytes.size() - done);
         if (got == 0) break;
         done += got;
     }
     bytes.resize(done);
-    return ReadCandidateGpx(bytes, path);
+    return ReadCandidateGpx(bytes, path, cancel);
+}
+
+std::vector<CandidateFileRead> ReadCandidateFiles(const std::vector<std::string>& paths, const CancelToken* cancel)
+{
+    std::vector<CandidateFileRead> results(paths.size());
+    const std::size_t wanted = std::min(paths.size(), MaxCandidateFiles);
+    for (std::size_t i = wanted; i < paths.size(); ++i) {
+        results[i].Path = paths[i];
+        results[i].Refused = true;
+    }
+    // The files side by side on two threads: every other file on the second.
+    TaskBeside other([&] {
+        for (std::size_t i = 1; i < wanted; i += 2) {
+            if (cancel && cancel->IsCancelled()) return;
+            results[i] = ReadCaught(paths[i], cancel);
+        }
+    });
+    for (std::size_t i = 0; i < wanted; i += 2) results[i] = ReadCaught(paths[i], cancel);
+    other.Wait();
+    ThrowIfCancelled(cancel);
+    return results;
 }
 
 CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, const CodeSet& found)
 {
+    return AddRead(ReadCandidateFiles(paths), found);
+}
+
+CandidateLoad CandidateSet::AddRead(std::vector<CandidateFileRead> read, const CodeSet& found)
+{
     CandidateLoad load;
-    std::vector<std::string> wanted, refused;
-    for (const std::string& path : paths) {
-        if (files_.size() + wanted.size() >= MaxCandidateFiles) {
-            refused.push_back("Die Suchliste \"" + path + "\" wurde nicht geladen: Höchstens " +
+    std::vector<std::string> refused;
+    // Every file asked for takes its place, read or not, as when it was asked for.
+    const std::size_t before = files_.size();
+    std::size_t taken = 0;
+    for (CandidateFileRead& file : read) {
+        if (file.Refused || before + taken >= MaxCandidateFiles) {
+            refused.push_back("Die Suchliste \"" + file.Path + "\" wurde nicht geladen: Höchstens " +
                               std::to_string(MaxCandidateFiles) + " Suchlisten sind möglich.");
             continue;
         }
-        wanted.push_back(path);
-    }
-
-    // The files side by side on two threads: every other file on the second.
-    std::vector<FileResult> results(wanted.size());
-    {
-        TaskBeside other([&] {
-            for (std::size_t i = 1; i < wanted.size(); i += 2) results[i] = ReadCaught(wanted[i]);
-        });
-        for (std::size_t i = 0; i < wanted.size(); i += 2) results[i] = ReadCaught(wanted[i]);
-        other.Wait();
-    }
-
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (!results[i].error.empty()) {
-            load.Errors.push_back(std::move(results[i].error));
+        ++taken;
+        if (!file.Error.empty()) {
+            load.Errors.push_back(std::move(file.Error));
             continue;
         }
-        const CandidateLoad one = AddCaches(std::move(results[i].caches), wanted[i], found);
+        const CandidateLoad one = AddCaches(std::move(file.Caches), file.Path, found);
         load.Added += one.Added;
         load.Duplicates += one.Duplicates;
         load.AlreadyFound += one.AlreadyFound;

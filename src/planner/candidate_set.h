@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cancel.h"
 #include "planner/candidate.h"
 #include "planner/found_codes.h"
 
@@ -24,11 +25,29 @@ struct CandidateLoad {
     std::vector<std::string> Errors;
 };
 
+// One candidate file as read: its caches, or why it could not be read.
+struct CandidateFileRead {
+    std::string Path;
+    std::vector<Candidate> Caches;
+    std::string Error;  // empty when read
+    bool Refused = false;  // beyond the number of lists; not read at all
+};
+
+// Reads the files side by side (on two threads), each whole or with the
+// message of its failure; the paths beyond MaxCandidateFiles are refused
+// unread. Touches no list, so it may run beside the window; the token is
+// looked at between blocks (Cancelled).
+std::vector<CandidateFileRead> ReadCandidateFiles(const std::vector<std::string>& paths,
+                                                  const CancelToken* cancel = nullptr);
+
 class CandidateSet {
 public:
     // Reads the files (GPX, or ZIP holding the GPX) side by side and adds
     // their caches. A file is added whole or not at all.
     CandidateLoad AddFiles(const std::vector<std::string>& paths, const CodeSet& found);
+
+    // Adds files read by ReadCandidateFiles, in their order.
+    CandidateLoad AddRead(std::vector<CandidateFileRead> read, const CodeSet& found);
 
     // Adds the caches of one file already read (fileName as the user chose it).
     CandidateLoad AddCaches(std::vector<Candidate> caches, const std::string& fileName, const CodeSet& found);
@@ -49,6 +68,6 @@ private:
 
 // The caches of one candidate file on disk: a ".zip" gives the first GPX in
 // it, anything else is read as GPX. Throws the German message of the failure.
-std::vector<Candidate> ReadCandidateFile(const std::string& path);
+std::vector<Candidate> ReadCandidateFile(const std::string& path, const CancelToken* cancel = nullptr);
 
 }  // namespace ql

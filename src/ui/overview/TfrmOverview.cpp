@@ -39,6 +39,13 @@ namespace ql::ui {
 namespace {
 
 const QString NoQueryText = QStringLiteral("Keine Query geladen: alle Kreise ohne Fund.");
+// Without boundaries no find lies in a district: a list or picture would show "missing" districts as a result.
+const std::string NoBoundariesProofList =
+    "Kreisgrenzen nicht geladen: Ohne sie lässt sich keine Nachweisliste "
+    "erstellen (Extras: \"Kreisgrenzen neu laden\").";
+const std::string NoBoundariesPicture =
+    "Kreisgrenzen nicht geladen: Ohne sie lässt sich kein Bild der Kreise "
+    "speichern (Extras: \"Kreisgrenzen neu laden\").";
 constexpr QSize PreferredSize(1440, 900);  // bounded by the screen
 
 }  // namespace
@@ -147,6 +154,7 @@ void TfrmOverview::buildControls()
     connect(btnEinpassen_, &QPushButton::clicked, this, [this] { map_->fitAll(); });
     connect(btnBild_, &QPushButton::clicked, this, [this] {
         Guarded(this, [&] {
+            if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesPicture);  // before the dialog
             const QString suggested = FromUtf8(DatedFileName("Kreisuebersicht", queryDate(), ".png"));
             const QString path = SaveDialogPath(this, "SaveImageDialog", QStringLiteral("Bild speichern"),
                                                 QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("png"), suggested);
@@ -154,6 +162,7 @@ void TfrmOverview::buildControls()
         });
     });
     connect(proofBar_, &ProofListBar::message, lblMeldung_, &QLabel::setText);
+    connect(planner_, &CandidatePanel::message, lblMeldung_, &QLabel::setText);
     connect(btnSchliessen_, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -269,7 +278,8 @@ std::string TfrmOverview::queryDate() const
 
 std::string TfrmOverview::ProofListText(ProofFormat format) const
 {
-    return BuildProofList(overview_, state_.Rows, threshold(), format);
+    if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesProofList);
+    return BuildProofList(overview_, state_.Rows, threshold(), format, state_.CutOffTally);
 }
 
 void TfrmOverview::btnKopierenClick()
@@ -306,6 +316,7 @@ QImage TfrmOverview::ExportImage() const
 
 void TfrmOverview::SaveImage(const QString& path) const
 {
+    if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesPicture);
     if (!ExportImage().save(path, "PNG")) ThrowNotWritten(path, QString());
 }
 
