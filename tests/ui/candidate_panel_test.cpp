@@ -32,6 +32,8 @@
 #include "core/tables.h"
 #include "main_window_fixture.h"
 #include "planner/candidate_reader.h"
+#include "planner/found_codes.h"
+#include "planner/planner_session.h"
 #include "support/error_of.h"
 #include "support/my_finds_query.h"
 #include "ui/planner/CandidateExportDialog.h"
@@ -362,6 +364,20 @@ TEST_F(CandidatePanelTest, ThresholdUpAndDownReachesThePlanner)
     QStringList at1000 = DistrictsListed(panel);
     for (const QString& near : nearAtMost) EXPECT_TRUE(at1000.contains(near)) << near.toStdString();
     EXPECT_EQ(at1000.size(), 34 + nearAtMost.size());
+    // The same districts and counts as query-bench plan --threshold 1000 gives: its session, fed as it feeds it.
+    PlannerSession bench;
+    bench.SetBoundaries(&fx.state.PolyTable);
+    bench.SetFinds(BuildDistrictOverview(fx.state.PolyTable, fx.state.Rows), FoundCodes(fx.state.QueryLines));
+    bench.SetThreshold(1000.0);
+    bench.AddFiles({QDir::toNativeSeparators(list1).toStdString()});
+    QStringList benchListed;
+    for (int d : bench.WantedDistricts())
+        benchListed << ui::FromUtf8(DistrictNames[static_cast<std::size_t>(d)]) + ": " +
+                           QString::number(bench.Plan()[static_cast<std::size_t>(d)].ranked.size());
+    QStringList windowListed;
+    for (int r = 0; r < panel->districtTable()->rowCount(); ++r)
+        windowListed << panel->districtTable()->item(r, 0)->text() + ": " + panel->districtTable()->item(r, 2)->text();
+    EXPECT_EQ(windowListed, benchListed);
     overview->setThreshold(100);
     EXPECT_EQ(DistrictsListed(panel), at100);
 }
@@ -477,6 +493,8 @@ TEST_F(CandidatePanelTest, WithoutBoundariesNothingReadsAsAResult)
     EXPECT_FALSE(QFileInfo::exists(fx.tempDir.filePath("karte.png")));
     EXPECT_EQ(panel->districtTable()->rowCount(), 0);
     EXPECT_TRUE(panel->statusLabel()->text().contains("Kreisgrenzen nicht geladen"));
+    EXPECT_TRUE(overview->statusLabel()->text().contains(" 2 Funde, 2 keinem Kreis zugeordnet."))
+        << overview->statusLabel()->text().toStdString();
     // The tally: no red zeros, the reason in its corner.
     ui::TfrmLK* lk = fx.windows->frmLK.get();
     lk->FormActivate();

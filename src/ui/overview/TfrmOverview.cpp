@@ -262,7 +262,10 @@ void TfrmOverview::showStatus()
     for (const FindPlace& place : overview_.finds) outside += place.district < 0;
     text += QString::number(overview_.CoveredCount()) + QStringLiteral(" von 36 Kreisen belegt, davon ") +
             QString::number(nearBorder) + QStringLiteral(" nur randnah. ") + QString::number(overview_.finds.size()) +
-            QStringLiteral(" Funde, ") + QString::number(outside) + QStringLiteral(" nicht im Polygon.");
+            QStringLiteral(" Funde, ") +
+            // Without boundaries a find in no district is not known to lie outside.
+            (BoundariesLoaded(state_) ? QString::number(outside) + QStringLiteral(" nicht im Polygon.")
+                                      : QString::number(outside) + QStringLiteral(" keinem Kreis zugeordnet."));
     if (state_.CutoffEnabled) text += QStringLiteral(" Funde ab ") + FromUtf8(CutoffDate) + QLatin1Char('.');
     else
         text += QStringLiteral(" Auch Funde vor dem ") + FromUtf8(CutoffDate) +
