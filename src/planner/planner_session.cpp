@@ -1,5 +1,6 @@
 #include "planner/planner_session.h"
 
+#include <span>
 #include <utility>
 
 namespace ql {
@@ -55,8 +56,16 @@ CandidateLoad PlannerSession::AddFiles(const std::vector<std::string>& paths)
 
 CandidateLoad PlannerSession::AddRead(std::vector<CandidateFileRead> read)
 {
+    const std::size_t before = set_.Caches().size();
     CandidateLoad load = set_.AddRead(std::move(read), found_);
-    Place();
+    // The new caches come last: only they need a place.
+    if (districts_) {
+        const std::vector<CandidatePlace> more =
+            PlaceCandidates(*districts_, std::span<const Candidate>(set_.Caches()).subspan(before));
+        places_.insert(places_.end(), more.begin(), more.end());
+    } else {
+        places_.resize(set_.Caches().size());
+    }
     Rank();
     return load;
 }

@@ -71,6 +71,10 @@ TEST_F(PlannerSessionTest, ListsLoadedBeforeTheBoundariesAreAssignedOnceTheyLoad
     EXPECT_TRUE(session.RowsOf(TrierSaarburg).empty());
     session.SetBoundaries(&map);  // "Kreisgrenzen neu laden"
     EXPECT_EQ(session.RowsOf(TrierSaarburg).size(), 2u);
+    // A list added later is placed beside those placed before.
+    session.AddFiles({CandidateFixture("gsak_cache10.gpx")});
+    EXPECT_EQ(Codes(session, TrierSaarburg), (std::vector<std::string>{"GC1TS02", "GC1TS05", "GC1TS01"}));
+    EXPECT_EQ(Codes(session, Trier), (std::vector<std::string>{"GC1TR01"}));
 }
 
 TEST_F(PlannerSessionTest, ThresholdUpAndDownChangesWhichDistrictsAreWanted)
