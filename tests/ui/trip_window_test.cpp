@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPushButton>
+#include <QSettings>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -26,8 +28,12 @@
 #include "planner/home_point.h"
 #include "planner/trip_list.h"
 #include "planner/trip_plan.h"
+#include "main_window_fixture.h"
+#include "support/my_finds_query.h"
 #include "support/ui_support.h"
 #include "ui/overview/DistrictMapView.h"
+#include "ui/overview/TfrmOverview.h"
+#include "ui/planner/CandidatePanel.h"
 #include "ui/planner/TripMapLayer.h"
 #include "ui/planner/TripWindow.h"
 
@@ -257,6 +263,70 @@ TEST(TripWindow, PrintPreviewShowsThePage)
     EXPECT_TRUE(HasColour(page, page.rect(), ui::TripMapLayer::LineColour, 10));
 }
 #endif
+
+// The planner's button, on the lists loaded in the overview.
+class TripFromPanelTest : public MainWindowFixture {
+protected:
+    void SetUp() override
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fx.tempDir.filePath("settings"));
+        QSettings().remove(QString::fromLatin1(ui::CandidatePanel::HomeSetting));
+        MainWindowFixture::SetUp();
+        for (int i = 0; i < DistrictCount; ++i)
+            fx.state.PolyTable.SetPolygon(
+                i, LoadPolygonFile(fx.state.ProgramDir + "rlp_polygons/" +
+                                   std::string(DistrictFileNames[static_cast<std::size_t>(i)]) + ".txt"));
+        testquery::Cache kusel;
+        kusel.code = "GC1KUS";
+        kusel.name = "Burgblick";
+        kusel.lat = "49.538";
+        kusel.lon = "7.398";
+        kusel.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
+        main->FileOpen1Accept(
+            WriteFile(fx.programDir.filePath("finds.gpx"), testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel})));
+        child<QAction>("mnuUebersicht")->trigger();
+        panel = fx.windows->frmOverview->planner();
+        // Two caches in Ahrweiler, in a list of another program.
+        list = WriteFile(fx.tempDir.filePath("ahrweiler.gpx"),
+                         "<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\">\n"
+                         "<wpt lat=\"50.3356\" lon=\"6.9475\"><name>GC7NEAR</name><type>Geocache</type></wpt>\n"
+                         "<wpt lat=\"50.45\" lon=\"7.25\"><name>GC7FAR</name><type>Geocache</type></wpt>\n"
+                         "</gpx>\n");
+    }
+    ui::TripWindow* openTour()
+    {
+        panel->findChild<QPushButton*>("btnTourPlanen")->click();
+        const QList<ui::TripWindow*> windows = panel->findChildren<ui::TripWindow*>();
+        if (windows.isEmpty()) return nullptr;
+        ui::TripWindow* window = windows.last();
+        QSignalSpy shown(window, &ui::TripWindow::tripShown);
+        if (window->isSolving()) {
+            EXPECT_TRUE(shown.wait(10000));
+        }
+        return window;
+    }
+
+    ui::CandidatePanel* panel = nullptr;
+    QString list;
+};
+
+TEST_F(TripFromPanelTest, TheButtonOpensTheTourForThePanelsListsAndHomePoint)
+{
+    panel->LoadFiles({list});
+    ui::TripWindow* window = openTour();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->messageLabel()->text(), "Bitte zuerst einen Heimatpunkt angeben.");
+    window->close();
+
+    panel->setHomeText(QStringLiteral("N 50° 27.000 E 007° 15.000"));
+    window = openTour();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->trip().has_value());
+    // Ahrweiler's cache nearest home; every other missing district is named.
+    ASSERT_EQ(window->trip()->Stops.size(), 1u);
+    EXPECT_EQ(window->stopTable()->item(0, ui::TripWindow::CodeColumn)->text(), "GC7FAR");
+    EXPECT_EQ(window->trip()->WithoutCandidate.size(), static_cast<std::size_t>(DistrictCount - 2));
+}
 
 }  // namespace
 }  // namespace ql::test
