@@ -423,12 +423,18 @@ double TripLength(const TripGroups& groups, const std::vector<std::size_t>& orde
     return length;
 }
 
-TripTour SolveTripExact(const TripGroups& groups, const CancelToken* cancel)
+bool ExactTripFits(const TripGroups& groups)
 {
     std::size_t points = 0;
     for (const auto& g : groups.Groups) points += g.size();
-    if (groups.Groups.size() > MaxExactTripGroups || points > MaxExactTripPoints)
-        throw std::invalid_argument("trip too large for the exact solver");
+    const std::size_t n = groups.Groups.size();
+    return n <= MaxExactTripGroups && points <= MaxExactTripPoints &&
+           (std::size_t{1} << n) * points <= MaxExactTripStates;
+}
+
+TripTour SolveTripExact(const TripGroups& groups, const CancelToken* cancel)
+{
+    if (!ExactTripFits(groups)) throw std::invalid_argument("trip too large for the exact solver");
     if (groups.Groups.empty()) return TripTour{{}, {}, 0.0, 0.0, true};
     // A good tour first: its length prunes every partial way that is longer.
     TripTour start = Heuristic(groups, cancel);
@@ -450,10 +456,7 @@ TripTour SolveTripHeuristic(const TripGroups& groups, const CancelToken* cancel)
 
 TripTour SolveTrip(const TripGroups& groups, const CancelToken* cancel)
 {
-    std::size_t points = 0;
-    for (const auto& g : groups.Groups) points += g.size();
-    if (groups.Groups.size() <= MaxExactTripGroups && points <= MaxExactTripPoints)
-        return SolveTripExact(groups, cancel);
+    if (ExactTripFits(groups)) return SolveTripExact(groups, cancel);
     return SolveTripHeuristic(groups, cancel);
 }
 

@@ -18,9 +18,12 @@
 
 namespace ql {
 
-// The exact solver takes at most this many groups and points in all.
-inline constexpr std::size_t MaxExactTripGroups = 10;
+// The exact solver keeps one state per set of groups and point: it takes at
+// most 16 groups and 500 points, and at most 2^groups x points = 512,000
+// states (10 groups of 50, 12 groups of 10, ...).
+inline constexpr std::size_t MaxExactTripGroups = 16;
 inline constexpr std::size_t MaxExactTripPoints = 500;
+inline constexpr std::size_t MaxExactTripStates = 1024 * 500;
 
 struct TripGroups {
     TFPoint Start;
@@ -43,7 +46,10 @@ struct TripTour {
 double TripLength(const TripGroups& groups, const std::vector<std::size_t>& order,
                   const std::vector<std::size_t>& chosen);
 
-// Exact; throws std::invalid_argument beyond MaxExactTripGroups or MaxExactTripPoints.
+// Whether the exact solver takes the case.
+bool ExactTripFits(const TripGroups& groups);
+
+// Exact; throws std::invalid_argument where ExactTripFits is false.
 TripTour SolveTripExact(const TripGroups& groups, const CancelToken* cancel = nullptr);
 
 // The heuristic, for any size. Its bound is the larger of: the farthest

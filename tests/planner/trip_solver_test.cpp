@@ -115,6 +115,18 @@ TEST(TripHeuristic, StaysWithinFivePercentOfTheShortestAndBelowItsBound)
     RecordProperty("worst_ratio", std::to_string(worst));
 }
 
+TEST(TripSolver, ManyGroupsOfFewPointsAreStillSolvedExactly)
+{
+    std::mt19937 random(12);
+    for (int run = 0; run < 5; ++run) {
+        const TripGroups g = RandomGroups(random, 13, 3, run % 2 == 0);
+        const TripTour tour = SolveTrip(g);
+        ExpectWellFormed(g, tour);
+        EXPECT_TRUE(tour.Optimal);
+        EXPECT_LE(tour.LengthMetres, SolveTripHeuristic(g).LengthMetres + 1e-6);
+    }
+}
+
 TEST(TripHeuristic, LargeCaseVisitsEveryGroupOnce)
 {
     std::mt19937 random(7);
