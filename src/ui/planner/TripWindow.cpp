@@ -19,6 +19,7 @@
 #endif
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "base/user_error.h"
@@ -36,6 +37,31 @@
 namespace ql::ui {
 
 namespace {
+
+// What the map shows: the finds where they lie and are counted, the districts
+// coloured by the coverage the planner measured (no border is measured again).
+DistrictOverview MapOverview(const std::vector<CacheRow>& rows, const CandidatePlan& plan)
+{
+    DistrictOverview overview;
+    overview.finds.resize(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const CacheRow& row = rows[i];
+        FindPlace& place = overview.finds[i];
+        place.located = std::isfinite(row.Point.X) && std::isfinite(row.Point.Y);
+        place.point = row.Point;
+        if (row.DistrictIndex >= 0 && row.DistrictIndex < DistrictCount) {
+            place.district = place.measured = row.DistrictIndex;
+            ++overview.districts[static_cast<std::size_t>(row.DistrictIndex)].finds;
+        }
+    }
+    for (std::size_t d = 0; d < plan.size(); ++d) {
+        DistrictSummary& s = overview.districts[d];
+        if (plan[d].coverage == Coverage::Uncovered) s.finds = 0;
+        else s.finds = std::max(s.finds, 1);
+        s.bestMetres = plan[d].coverage == Coverage::NearBorder ? -1.0 : NoDistance;
+    }
+    return overview;
+}
 
 QString KmText(double metres)
 {
@@ -66,7 +92,7 @@ TripWindow::TripWindow(const DistrictMap& districts, const std::vector<CacheRow>
             r.cache = at->second;
         }
     }
-    overview_ = BuildDistrictOverview(districts, rows);
+    overview_ = MapOverview(rows, plan_);
     buildControls();
     map_->setDistricts(districts);
     map_->setThreshold(filter.thresholdMetres);
