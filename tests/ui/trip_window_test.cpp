@@ -210,6 +210,22 @@ TEST(TripWindow, DistrictsLeftOutAndCachesKeptFromTheList)
               kept + " (fest)");
 }
 
+TEST(TripWindow, CancelStopsTheComputationAndShowsNoStaleResult)
+{
+    const TripCase c;
+    auto window = Shown(c, Home);
+    window->solve();
+    ASSERT_TRUE(window->isSolving());
+    EXPECT_FALSE(window->cancelButton()->isHidden());
+    window->cancelButton()->click();
+    QApplication::processEvents();  // a result posted before the click must not show
+    EXPECT_FALSE(window->isSolving());
+    EXPECT_TRUE(window->cancelButton()->isHidden());
+    EXPECT_FALSE(window->trip().has_value());
+    EXPECT_EQ(window->stopTable()->rowCount(), 0);
+    EXPECT_EQ(window->messageLabel()->text(), "Die Berechnung wurde abgebrochen.");
+}
+
 TEST(TripWindow, ExportsTheRouteThatReadsBackInOrder)
 {
     const TripCase c;

@@ -152,6 +152,8 @@ void TripWindow::buildControls()
     btnDrucken_->hide();  // built without Qt's print support
 #endif
     btnSchliessen_ = button("btnTourSchliessen", QStringLiteral("Schließen"));
+    btnAbbrechen_ = button("btnTourAbbrechen", QStringLiteral("Abbrechen"));
+    btnAbbrechen_->hide();
 
     auto* options = new QHBoxLayout;
     options->addWidget(cboxZurueck_);
@@ -164,7 +166,10 @@ void TripWindow::buildControls()
     list->setContentsMargins(0, 0, 0, 0);
     list->addWidget(tblTour_, 1);
     list->addWidget(lblGesamt_);
-    list->addWidget(lblHinweis_);
+    auto* note = new QHBoxLayout;
+    note->addWidget(lblHinweis_, 1);
+    note->addWidget(btnAbbrechen_);
+    list->addLayout(note);
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(map_);
     split->addWidget(right);
@@ -201,6 +206,7 @@ void TripWindow::buildControls()
     ConnectGuarded(btnListe_, &QPushButton::clicked, this, &TripWindow::btnListeClick);
     ConnectGuarded(btnDrucken_, &QPushButton::clicked, this, &TripWindow::btnDruckenClick);
     connect(btnSchliessen_, &QPushButton::clicked, this, &QWidget::close);
+    connect(btnAbbrechen_, &QPushButton::clicked, this, &TripWindow::btnAbbrechenClick);
     connect(cboxZurueck_, &QCheckBox::toggled, this, [this] { solve(); });
     connect(cboxRandnah_, &QCheckBox::toggled, this, [this] { solve(); });
 }
@@ -211,6 +217,16 @@ void TripWindow::stopSolving()
     if (worker_.joinable()) worker_.join();
     cancel_.reset();
     solving_ = false;
+    btnAbbrechen_->hide();
+}
+
+void TripWindow::btnAbbrechenClick()
+{
+    if (!solving_) return;
+    stopSolving();
+    ++generation_;  // a result already on its way is not shown
+    lblHinweis_->setText(QStringLiteral("Die Berechnung wurde abgebrochen."));
+    emit tripShown();
 }
 
 void TripWindow::solve()
@@ -237,6 +253,7 @@ void TripWindow::solve()
     lblHinweis_->setText(QStringLiteral("Die Tour wird berechnet..."));
     cancel_ = std::make_shared<CancelToken>();
     solving_ = true;
+    btnAbbrechen_->show();
     // The copies stay as they are while the window lives; the thread ends
     // before it does.
     worker_ = std::thread([this, request, token = cancel_, generation = generation_] {
@@ -259,6 +276,7 @@ void TripWindow::finished(unsigned generation, std::optional<TripPlan> trip, con
     if (generation != generation_) return;  // an older computation's result
     if (worker_.joinable()) worker_.join();
     solving_ = false;
+    btnAbbrechen_->hide();
     trip_ = std::move(trip);
     showTrip();
     if (!error.empty()) lblHinweis_->setText(FromUtf8(error));

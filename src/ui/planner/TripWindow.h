@@ -67,6 +67,7 @@ public:
     QLabel* totalLabel() const { return lblGesamt_; }
     QLabel* messageLabel() const { return lblHinweis_; }
     QCheckBox* returnBox() const { return cboxZurueck_; }
+    QPushButton* cancelButton() const { return btnAbbrechen_; }
     QAction* excludeAction() const { return actAuslassen_; }
     QAction* pinAction() const { return actFesthalten_; }
     QAction* includeAllAction() const { return actAlleAufnehmen_; }
@@ -76,6 +77,8 @@ public:
     void btnGpxClick();
     void btnListeClick();
     void btnDruckenClick();
+    // Stops the computation at work; the list stays empty until the next one.
+    void btnAbbrechenClick();
     // On the chosen row of the list: its district left out, its cache kept
     // whatever else changes; and everything left out taken in again.
     void actAuslassenClick();
@@ -118,6 +121,7 @@ private:
     QPushButton* btnListe_ = nullptr;
     QPushButton* btnDrucken_ = nullptr;
     QPushButton* btnSchliessen_ = nullptr;
+    QPushButton* btnAbbrechen_ = nullptr;
     QAction* actAuslassen_ = nullptr;
     QAction* actFesthalten_ = nullptr;
     QAction* actAlleAufnehmen_ = nullptr;
