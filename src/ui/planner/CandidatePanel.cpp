@@ -36,6 +36,7 @@
 #include "ui/planner/CandidateExportDialog.h"
 #include "ui/planner/CandidateMapLayer.h"
 #include "ui/planner/CandidateTableModel.h"
+#include "ui/planner/TripWindow.h"
 #include "ui/common/Controls.h"
 #include "ui/overview/DistrictMapView.h"
 #include "ui/common/ErrorBox.h"
@@ -157,6 +158,11 @@ void CandidatePanel::buildControls()
     auto* actions = new QHBoxLayout;
     actions->addWidget(btnExport_);
     actions->addWidget(btnListe_);
+    auto* btnTour = button("btnTourPlanen", QStringLiteral("Tour planen"));
+    actions->addWidget(btnTour);
+    connect(btnTour, &QPushButton::clicked, this, [this] {
+        Guarded(this, [&] { OpenTripWindow(this, state_.PolyTable, state_.Rows, set_.Caches(), plan_, filter_); });
+    });
     actions->addStretch(1);
     auto* middle = new QVBoxLayout;
     middle->addWidget(lblKreis_);
