@@ -87,7 +87,7 @@ TEST(CandidateReader, OtherExtensionVersionDeclaredOnTheRootIsReadAndRemembered)
 TEST(CandidateReader, RealPocketQueryArchiveReadsTheCachesBehindItsWaypointFile)
 {
     // The archive holds "-wpts.gpx" first, then the caches.
-    const std::vector<Candidate> caches = ReadCandidateFile(std::string(QL_FIXTURES_DIR) + "/zip/pq7545915.zip");
+    const std::vector<Candidate> caches = ReadCandidateFile(std::string(QL_FIXTURES_DIR) + "/zip/pq7545915.zip").Caches;
     ASSERT_EQ(caches.size(), 1u);
     EXPECT_EQ(caches[0].Code, "GC31J2H");
     EXPECT_EQ(caches[0].Name, "Hockenheimer City-Brunnen");
