@@ -20,6 +20,7 @@ namespace ql {
 namespace {
 
 constexpr char NamespaceSeparator = ' ';
+constexpr std::size_t ParsePiece = 1 << 20;
 constexpr std::string_view Gpx10Namespace = "http://www.topografix.com/GPX/1/0";
 constexpr std::string_view GpxNamespacePrefix = "http://www.topografix.com/GPX/";
 constexpr std::string_view CacheNamespacePrefix = "http://www.groundspeak.com/cache/";
@@ -155,14 +156,23 @@ public:
         if (bytes_.size() >= 2 && (bytes_.starts_with("\xFE\xFF") || bytes_.starts_with("\xFF\xFE") ||
                                    bytes_[0] == '\0' || bytes_[1] == '\0'))
             copyable_ = false;
-        if (XML_Parse(parser_, bytes_.data(), static_cast<int>(bytes_.size()), XML_TRUE) == XML_STATUS_ERROR) {
-            if (stopped_) return withoutPoint_;
-            if (notGpx_) throw UserError("Die Datei \"" + fileName_ + "\" ist keine GPX-Datei.");
-            const auto line = static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser_));
-            const auto column = static_cast<unsigned long long>(XML_GetCurrentColumnNumber(parser_)) + 1;
-            throw UserError("Die Datei \"" + fileName_ + "\" ist kein gültiges GPX: Zeile " + std::to_string(line) +
-                            ", Spalte " + std::to_string(column) + ": " + ProblemText(XML_GetErrorCode(parser_)) + ".");
-        }
+        // In pieces: the parser copies what it is given, and a reading that
+        // stops early then has copied no more than a piece.
+        std::size_t at = 0;
+        do {
+            const std::size_t n = std::min(ParsePiece, bytes_.size() - at);
+            const bool last = at + n == bytes_.size();
+            if (XML_Parse(parser_, bytes_.data() + at, static_cast<int>(n), last) == XML_STATUS_ERROR) {
+                if (stopped_) return withoutPoint_;
+                if (notGpx_) throw UserError("Die Datei \"" + fileName_ + "\" ist keine GPX-Datei.");
+                const auto line = static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser_));
+                const auto column = static_cast<unsigned long long>(XML_GetCurrentColumnNumber(parser_)) + 1;
+                throw UserError("Die Datei \"" + fileName_ + "\" ist kein gültiges GPX: Zeile " + std::to_string(line) +
+                                ", Spalte " + std::to_string(column) + ": " + ProblemText(XML_GetErrorCode(parser_)) +
+                                ".");
+            }
+            at += n;
+        } while (at < bytes_.size());
         return withoutPoint_;
     }
 

@@ -207,6 +207,24 @@ TEST(CandidateReader, CopiedWaypointCarriesTheOuterNamespacesItUsesInDeclaration
     EXPECT_EQ(caches[1].OuterNamespaces, (Pairs{{"a", "urn:a-outer"}}));
 }
 
+TEST(CandidateReader, LongDocumentIsReadInPiecesAndAnElementAcrossThemCopiedWhole)
+{
+    // Each waypoint somewhere else across the first mebibyte's end; an error well after it.
+    for (const std::size_t before : {(1u << 20) - 300, (1u << 20) - 40, (1u << 20) - 5}) {
+        const std::string head = Gpx10 + " xmlns:a=\"urn:a\"><!--";
+        const std::string wpt = SiteWaypoint("GC1", "<a:x/>");
+        const std::string gpx = head + std::string(before - head.size(), 'x') + "-->" + wpt + "</gpx>";
+        const std::vector<Candidate> caches = ReadCandidateGpx(gpx, "lang.gpx");
+        ASSERT_EQ(caches.size(), 1u);
+        EXPECT_EQ(caches[0].Waypoint, wpt.substr(0, wpt.size() - 1));
+        EXPECT_EQ(caches[0].OuterNamespaces.size(), 1u);
+    }
+    const std::string broken = Gpx10 + ">\n" + std::string(3u << 20, ' ') + "\n</gpy>";
+    EXPECT_EQ(test::ErrorOf([&] { ReadCandidateGpx(broken, "lang.gpx"); }),
+              "Die Datei \"lang.gpx\" ist kein gültiges GPX: Zeile 3, Spalte 3: Das schließende Element passt nicht "
+              "zum öffnenden.");
+}
+
 // The namespaces a reading keeps, over all waypoints: declarations on the
 // root and waypoints, both `n`, each waypoint using one of them.
 std::size_t KeptNamespaces(int n)
