@@ -116,10 +116,10 @@ void ReadArchive(const std::string& path, FileCaches& caches, TextAllowance& all
         const zip::ZipEntry& entry = archive.Entries()[i];
         if (!zip::MatchesMask(entry.Name, "*.gpx")) continue;
         if (entry.UncompressedSize > MaxCandidateFileBytes) ThrowFileTooLarge(path, entry.UncompressedSize);
-        total += entry.UncompressedSize;  // each at most the limit: no overflow before the check
-        if (total > MaxCandidateFileBytes) ThrowFileTooLarge(path, total);
+        total += entry.UncompressedSize;  // each at most the limit: no overflow
         gpx.push_back(i);
     }
+    if (total > MaxCandidateFileBytes) ThrowFileTooLarge(path, total);
     if (gpx.empty()) throw UserError("Das Archiv \"" + path + "\" enthält keine GPX-Datei.");
     NoExtractProgress progress;
     zip::KeepEverything keep;

@@ -70,17 +70,18 @@ TEST(CandidateFile, FoundAndRepeatedCachesDoNotCountTowardsTheLimit)
 
 TEST(CandidateFile, ArchiveEntriesTogetherStayWithinTheFileLimit)
 {
-    // Two entries, each within the limit, that declare more than it together:
-    // refused before a byte is inflated (their sizes are lies the inflater would find).
+    // Entries each within the limit that declare more than it together: the
+    // whole sum refused before a byte is inflated (their sizes are lies the
+    // inflater would find). What is no GPX does not count.
     ScratchFolder folder;
     const std::uint64_t declared = 300ull << 20;
-    const std::string path = folder.Write("doppelt.zip", test::ZipBuilder()
-                                                             .Add({"a.gpx", ShortList(3), 8, {}, declared})
-                                                             .Add({"b.gpx", ShortList(3), 8, {}, declared})
-                                                             .Build());
+    test::ZipBuilder zip;
+    zip.Add({"liesmich.txt", "x", 8, {}, declared});
+    for (const char* name : {"a.gpx", "b.gpx", "c.gpx"}) zip.Add({name, ShortList(3), 8, {}, declared});
+    const std::string path = folder.Write("dreifach.zip", zip.Build());
     EXPECT_EQ(
         test::ErrorOf([&] { ReadCandidateFile(path); }),
-        "Die Suchliste \"" + path + "\" ist zu groß: 629.145.600 Bytes, höchstens 536.870.912 Bytes sind möglich.");
+        "Die Suchliste \"" + path + "\" ist zu groß: 943.718.400 Bytes, höchstens 536.870.912 Bytes sind möglich.");
 }
 
 // ---- Entries are read by their place in the archive -------------------------------
