@@ -101,6 +101,8 @@ int Plan(const PlanOptions& o)
     for (const std::string& e : load.Errors) std::fprintf(stderr, "%s\n", BoxText(e).c_str());
     std::fprintf(stderr, "%zu Caches geladen, %zu doppelt, %zu schon gefunden; %d von %d Kreisen abgedeckt\n",
                  load.Added, load.Duplicates, load.AlreadyFound, overview.CoveredCount(), ql::DistrictCount);
+    if (load.WithoutCoordinates > 0)
+        std::fprintf(stderr, "%zu Wegpunkte ohne gültige Koordinaten übersprungen\n", load.WithoutCoordinates);
 
     const std::vector<ql::CandidatePlace> places = ql::PlaceCandidates(state.PolyTable, set.Caches());
     const ql::CandidatePlan plan =

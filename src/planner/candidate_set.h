@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "planner/candidate.h"
+#include "planner/candidate_file.h"
 #include "planner/found_codes.h"
 
 namespace ql {
 
-// How many files and caches the lists may hold together.
+// How many files the lists may come from (MaxCandidates: how many caches).
 inline constexpr std::size_t MaxCandidateFiles = 200;
-inline constexpr std::size_t MaxCandidates = 200'000;
 
 // What one load did: the caches added, those left out, and one German
 // message per file that could not be read (the other files are read all the same).
@@ -21,13 +21,15 @@ struct CandidateLoad {
     std::size_t Added = 0;
     std::size_t Duplicates = 0;  // already in the lists from this or an earlier file
     std::size_t AlreadyFound = 0;  // in the My Finds query
+    std::size_t WithoutCoordinates = 0;  // cache waypoints skipped for their coordinates
     std::vector<std::string> Errors;
 };
 
 class CandidateSet {
 public:
     // Reads the files (GPX, or ZIP holding the GPX) side by side and adds
-    // their caches. A file is added whole or not at all.
+    // their caches, each file as soon as it and those before it are read. A
+    // file is added whole or not at all.
     CandidateLoad AddFiles(const std::vector<std::string>& paths, const CodeSet& found);
 
     // Adds the caches of one file already read (fileName as the user chose it).
@@ -42,13 +44,11 @@ public:
     const std::vector<std::string>& Files() const { return files_; }
 
 private:
+    CandidateLoad AddFile(CandidateFile file, const std::string& fileName, const CodeSet& found);
+
     std::vector<Candidate> caches_;
     std::vector<std::string> files_;
     CodeSet codes_;
 };
-
-// The caches of one candidate file on disk: a ".zip" gives the first GPX in
-// it, anything else is read as GPX. Throws the German message of the failure.
-std::vector<Candidate> ReadCandidateFile(const std::string& path);
 
 }  // namespace ql

@@ -311,9 +311,15 @@ void CandidatePanel::candidatesChanged()
     places_ = PlaceCandidates(state_.PolyTable, set_.Caches());
     QString text = QString::number(set_.Files().size()) + QStringLiteral(" Suchlisten, ") +
                    FromUtf8(GroupedNumber(set_.Caches().size())) + QStringLiteral(" Caches");
+    QStringList last;
     if (lastLoad_.Duplicates + lastLoad_.AlreadyFound > 0)
-        text += QStringLiteral(" (zuletzt ") + QString::number(lastLoad_.Duplicates) + QStringLiteral(" doppelt, ") +
-                QString::number(lastLoad_.AlreadyFound) + QStringLiteral(" schon gefunden)");
+        last << QString::number(lastLoad_.Duplicates) + QStringLiteral(" doppelt")
+             << QString::number(lastLoad_.AlreadyFound) + QStringLiteral(" schon gefunden");
+    if (lastLoad_.WithoutCoordinates > 0)
+        last << QString::number(lastLoad_.WithoutCoordinates) +
+                    (lastLoad_.WithoutCoordinates == 1 ? QStringLiteral(" Wegpunkt") : QStringLiteral(" Wegpunkte")) +
+                    QStringLiteral(" ohne gültige Koordinaten übersprungen");
+    if (!last.isEmpty()) text += QStringLiteral(" (zuletzt ") + last.join(QStringLiteral(", ")) + QLatin1Char(')');
     lblSuchlisten_->setText(text);
     rank();
 }
