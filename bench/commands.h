@@ -14,3 +14,5 @@ int PlanMain(
 int PlanSpeedMain(
     int argc,
     char** argv);  // query-bench plan-speed --polygons DIR --finds MYFINDS [--files N] [--caches N] [--runs N]
+int TripMain(int argc, char** argv);  // query-bench trip --polygons DIR --finds MYFINDS --home H [--return] ...
+int TripBenchMain(int argc, char** argv);  // query-bench trip-bench --polygons DIR [--runs N]

@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "speed") == 0) return SpeedMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "plan") == 0) return PlanMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "plan-speed") == 0) return PlanSpeedMain(argc - 1, argv + 1);
+    if (argc >= 2 && std::strcmp(argv[1], "trip") == 0) return TripMain(argc - 1, argv + 1);
+    if (argc >= 2 && std::strcmp(argv[1], "trip-bench") == 0) return TripBenchMain(argc - 1, argv + 1);
     std::fprintf(
         stderr,
         "usage: query-bench generate --finds N [--zip] [--seed S] OUT\n"
@@ -24,6 +26,9 @@ int main(int argc, char** argv)
         "       query-bench speed --polygons DIR [--runs N] [--fresh] [--copy] FILE.gpx [FILE.zip]\n"
         "       query-bench plan --polygons DIR --finds MYFINDS.gpx [--home \"N 49° 59.123 E 008° 15.456\"] "
         "CANDIDATES.gpx... [--gpx OUT.gpx] [--per-district N]\n"
-        "       query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] [--runs N]\n");
+        "       query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] [--runs N]\n"
+        "       query-bench trip --polygons DIR --finds MYFINDS.gpx --home \"N 49° 59.123 E 008° 15.456\" [--return] "
+        "[--clear-of-border] [--pin GCXXXX]... [--exclude DISTRICT]... CANDIDATES.gpx... [--gpx OUT.gpx]\n"
+        "       query-bench trip-bench --polygons DIR [--runs N]\n");
     return 2;
 }

@@ -109,6 +109,8 @@ int Plan(const PlanOptions& o)
     for (const std::string& e : load.Errors) std::fprintf(stderr, "%s\n", BoxText(e).c_str());
     std::fprintf(stderr, "%zu Caches geladen, %zu doppelt, %zu schon gefunden; %d von %d Kreisen abgedeckt\n",
                  load.Added, load.Duplicates, load.AlreadyFound, overview.CoveredCount(), ql::DistrictCount);
+    if (load.WithoutCoordinates > 0)
+        std::fprintf(stderr, "%zu Wegpunkte ohne gültige Koordinaten übersprungen\n", load.WithoutCoordinates);
     PrintPlan(session);
 
     if (!o.gpx.empty()) {
@@ -178,11 +180,13 @@ int PlanSpeed(const SpeedOptions& o)
         session.SetBoundaries(&state.PolyTable);
         session.SetFinds(overview, ql::FoundCodes(state.QueryLines));
         session.SetHome(ql::TFPoint{49.985, 8.2576});
-        const std::vector<ql::CandidateFileRead> read = ql::ReadCandidateFiles(files);
+        // Read as the window reads them (beside its thread), then added there.
+        ql::CandidateSet read;
+        const ql::CandidateLoad readLoad = ql::PlannerSession::ReadLists(files, session.Found(), read, nullptr);
         const double loadSeconds = total.seconds();
         // Adding places the new caches and ranks them, as the window does.
         bench::Stopwatch placeClock;
-        const ql::CandidateLoad load = session.AddRead(read);
+        const ql::CandidateLoad load = session.AddRead(std::move(read), readLoad);
         const double placeSeconds = placeClock.seconds();
         bench::Stopwatch rankClock;
         session.SetThreshold(ql::DefaultBorderThreshold);  // a ranking again, as a threshold change does

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "archive/zip_decode.h"
 #include "archive/zip_directory.h"
@@ -21,8 +22,8 @@ void ZipReader::Open(std::unique_ptr<platform::ReadOnlyFile> file)
 
 const ZipEntry* ZipReader::Find(std::string_view mask) const
 {
-    auto chosen = std::find_if(entries_.begin(), entries_.end(),
-                               [&](const ZipEntry& e) { return MatchesMask(e.Name, mask); });
+    auto chosen =
+        std::find_if(entries_.begin(), entries_.end(), [&](const ZipEntry& e) { return MatchesMask(e.Name, mask); });
     return chosen == entries_.end() ? nullptr : &*chosen;
 }
 
@@ -38,10 +39,18 @@ bool ZipReader::ExtractToStream(std::string_view mask, platform::LargeBuffer& ou
     progress.OnOverallProgress(0.0);
     const ZipEntry* chosen = Find(mask);
     if (!chosen || !file_) ThrowNotFound(std::string(mask));
+    return ExtractEntry(static_cast<std::size_t>(chosen - entries_.data()), out, progress, watcher);
+}
+
+bool ZipReader::ExtractEntry(std::size_t index, platform::LargeBuffer& out, ExtractProgress& progress,
+                             DecodeWatcher& watcher)
+{
+    if (index >= entries_.size() || !file_) ThrowNotFound("#" + std::to_string(index));
+    const ZipEntry& entry = entries_[index];
     // Refused before a byte is inflated; an entry that grows past what it
     // declares stops while inflating.
-    if (chosen->UncompressedSize > MaxQueryBytes) ThrowQueryTooLarge(chosen->UncompressedSize);
-    return DecodeEntry(*file_, *chosen, progress, out, watcher);
+    if (entry.UncompressedSize > MaxQueryBytes) ThrowQueryTooLarge(entry.UncompressedSize);
+    return DecodeEntry(*file_, entry, progress, out, watcher);
 }
 
 void ZipReader::Close()

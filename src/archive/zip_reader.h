@@ -2,6 +2,7 @@
 // The ZIP reader: open an archive for reading, extract the first entry that
 // passes a name mask into memory, close.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,6 +28,11 @@ public:
 
     // The first entry passing the mask, the one ExtractToStream decodes; nullptr for none.
     const ZipEntry* Find(std::string_view mask) const;
+
+    // Decodes the entry at `index` of Entries() into `out` (a new buffer), as
+    // ExtractToStream does with the entry it chose; an entry is read as itself
+    // whatever its name. Returns what DecodeEntry returns.
+    bool ExtractEntry(std::size_t index, platform::LargeBuffer& out, ExtractProgress& progress, DecodeWatcher& watcher);
 
     // Decodes the first entry passing the mask into `out` (a new buffer).
     // Reports overall progress 0 before the lookup; throws the not-found error

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/ascii.h"
 #include "base/user_error.h"
@@ -18,6 +20,7 @@ namespace ql {
 namespace {
 
 constexpr char NamespaceSeparator = ' ';
+constexpr std::size_t ParsePiece = 1 << 20;
 constexpr std::string_view Gpx10Namespace = "http://www.topografix.com/GPX/1/0";
 constexpr std::string_view GpxNamespacePrefix = "http://www.topografix.com/GPX/";
 constexpr std::string_view CacheNamespacePrefix = "http://www.groundspeak.com/cache/";
@@ -28,14 +31,21 @@ struct Name {
     Space space = Space::None;
     std::string_view uri;
     std::string_view local;
+    std::string_view prefix;  // as the document wrote it; empty without one
 };
 
+// The parser gives "uri local prefix", "uri local" or "local" (it refuses a
+// namespace whose URI holds the separator).
 Name SplitName(const XML_Char* raw)
 {
     const std::string_view name(raw);
-    const std::size_t cut = name.rfind(NamespaceSeparator);
-    if (cut == std::string_view::npos) return {Space::None, {}, name};
-    Name n{Space::Other, name.substr(0, cut), name.substr(cut + 1)};
+    const std::size_t cut = name.find(NamespaceSeparator);
+    if (cut == std::string_view::npos) return {Space::None, {}, name, {}};
+    Name n{Space::Other, name.substr(0, cut), name.substr(cut + 1), {}};
+    if (const std::size_t second = n.local.find(NamespaceSeparator); second != std::string_view::npos) {
+        n.prefix = n.local.substr(second + 1);
+        n.local = n.local.substr(0, second);
+    }
     if (n.uri.starts_with(GpxNamespacePrefix)) n.space = Space::Gpx;
     else if (n.uri.starts_with(CacheNamespacePrefix)) n.space = Space::Cache;
     return n;
@@ -66,9 +76,11 @@ std::string_view Trimmed(std::string_view s)
     return s;
 }
 
+// A decimal as XML Schema writes it: a leading "+" is allowed.
 std::optional<double> Number(std::string_view text)
 {
     text = Trimmed(text);
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
     double v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
@@ -99,9 +111,9 @@ std::string ProblemText(XML_Error code)
 }
 
 struct Binding {
-    std::string prefix;  // empty for the default namespace
     std::string uri;
-    int depth;  // the element that declares it
+    int depth;  // of the element that declares it
+    std::size_t order;  // how many declarations came before it in the document
 };
 
 // What the parser has read of the waypoint it is in.
@@ -114,24 +126,27 @@ struct WaypointDraft {
     int cacheDepth = 0;  // of the extension's cache element, 0 without one
     std::string cacheName, cacheType, difficulty, terrain;
     bool available = true;
+    std::unordered_set<std::string> prefixes;  // used in names inside the element
 };
 
 enum class Field { None, Code, Desc, UrlName, LinkText, GpxType, CacheName, CacheType, Difficulty, Terrain };
 
 class Reader {
 public:
-    Reader(std::string_view bytes, const std::string& fileName, const CancelToken* cancel)
-            : bytes_(bytes), fileName_(fileName), cancel_(cancel)
+    Reader(std::string_view bytes, const std::string& fileName, const CandidateSink& take)
+            : bytes_(bytes), fileName_(fileName), take_(take)
     {
     }
 
-    std::vector<Candidate> Read()
+    // The waypoints left out for their coordinates.
+    std::size_t Read()
     {
         std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
             XML_ParserCreateNS(nullptr, NamespaceSeparator), &XML_ParserFree);
         if (!parser) throw std::bad_alloc();
         parser_ = parser.get();
         XML_SetUserData(parser_, this);
+        XML_SetReturnNSTriplet(parser_, XML_TRUE);
         XML_SetElementHandler(parser_, &Reader::OnStart, &Reader::OnEnd);
         XML_SetCharacterDataHandler(parser_, &Reader::OnText);
         XML_SetNamespaceDeclHandler(parser_, &Reader::OnNamespaceStart, &Reader::OnNamespaceEnd);
@@ -141,30 +156,27 @@ public:
         if (bytes_.size() >= 2 && (bytes_.starts_with("\xFE\xFF") || bytes_.starts_with("\xFF\xFE") ||
                                    bytes_[0] == '\0' || bytes_[1] == '\0'))
             copyable_ = false;
-        // In blocks, so a stop asked for meanwhile is seen soon.
-        constexpr std::size_t Block = 4u << 20;
-        for (std::size_t at = 0;; at += Block) {
-            ThrowIfCancelled(cancel_);
-            const std::size_t size = std::min(Block, bytes_.size() - at);
-            const bool last = at + size >= bytes_.size();
-            if (XML_Parse(parser_, bytes_.data() + at, static_cast<int>(size), last ? XML_TRUE : XML_FALSE) ==
-                XML_STATUS_ERROR)
-                ThrowParseError();
-            if (last) break;
-        }
-        return std::move(caches_);
+        // In pieces: the parser copies what it is given, and a reading that
+        // stops early then has copied no more than a piece.
+        std::size_t at = 0;
+        do {
+            const std::size_t n = std::min(ParsePiece, bytes_.size() - at);
+            const bool last = at + n == bytes_.size();
+            if (XML_Parse(parser_, bytes_.data() + at, static_cast<int>(n), last) == XML_STATUS_ERROR) {
+                if (stopped_) return withoutPoint_;
+                if (notGpx_) throw UserError("Die Datei \"" + fileName_ + "\" ist keine GPX-Datei.");
+                const auto line = static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser_));
+                const auto column = static_cast<unsigned long long>(XML_GetCurrentColumnNumber(parser_)) + 1;
+                throw UserError("Die Datei \"" + fileName_ + "\" ist kein gültiges GPX: Zeile " + std::to_string(line) +
+                                ", Spalte " + std::to_string(column) + ": " + ProblemText(XML_GetErrorCode(parser_)) +
+                                ".");
+            }
+            at += n;
+        } while (at < bytes_.size());
+        return withoutPoint_;
     }
 
 private:
-    [[noreturn]] void ThrowParseError() const
-    {
-        if (notGpx_) throw UserError("Die Datei \"" + fileName_ + "\" ist keine GPX-Datei.");
-        const auto line = static_cast<unsigned long long>(XML_GetCurrentLineNumber(parser_));
-        const auto column = static_cast<unsigned long long>(XML_GetCurrentColumnNumber(parser_)) + 1;
-        throw UserError("Die Datei \"" + fileName_ + "\" ist kein gültiges GPX: Zeile " + std::to_string(line) +
-                        ", Spalte " + std::to_string(column) + ": " + ProblemText(XML_GetErrorCode(parser_)) + ".");
-    }
-
     static Reader& Self(void* data) { return *static_cast<Reader*>(data); }
 
     static void OnXmlDecl(void* data, const XML_Char*, const XML_Char* encoding, int)
@@ -175,15 +187,20 @@ private:
     {
         Self(data).copyable_ = false;  // entities of its own would not travel with a copied element
     }
+    // Only prefixed namespaces are looked up; each prefix keeps its bindings, innermost last.
     static void OnNamespaceStart(void* data, const XML_Char* prefix, const XML_Char* uri)
     {
         Reader& r = Self(data);
-        r.bindings_.push_back({prefix ? prefix : "", uri ? uri : "", r.depth_ + 1});
+        if (prefix) r.bindings_[prefix].push_back({uri ? uri : "", r.depth_ + 1, r.declarations_++});
     }
-    static void OnNamespaceEnd(void* data, const XML_Char*)
+    static void OnNamespaceEnd(void* data, const XML_Char* prefix)
     {
+        if (!prefix) return;
         Reader& r = Self(data);
-        if (!r.bindings_.empty()) r.bindings_.pop_back();
+        const auto found = r.bindings_.find(prefix);
+        if (found == r.bindings_.end()) return;
+        found->second.pop_back();
+        if (found->second.empty()) r.bindings_.erase(found);
     }
     static void OnStart(void* data, const XML_Char* name, const XML_Char** attributes)
     {
@@ -211,6 +228,7 @@ private:
             return;
         }
         WaypointDraft& w = *draft_;
+        NotePrefixes(w, n, attributes);
         field_ = Field::None;
         const int level = depth_ - w.depth;
         if (level == 1 && IsGpx(n)) {
@@ -254,11 +272,19 @@ private:
         w.depth = depth_;
         w.begin = XML_GetCurrentByteIndex(parser_);
         w.inGpx10 = n.space == Space::None || n.uri == Gpx10Namespace;
+        NotePrefixes(w, n, attributes);
         for (const XML_Char** a = attributes; a[0]; a += 2) {
             const std::string_view key(a[0]);
             if (key == "lat") w.lat = Number(a[1]);
             else if (key == "lon") w.lon = Number(a[1]);
         }
+    }
+
+    static void NotePrefixes(WaypointDraft& w, const Name& n, const XML_Char** attributes)
+    {
+        if (!n.prefix.empty()) w.prefixes.emplace(n.prefix);
+        for (const XML_Char** a = attributes; a[0]; a += 2)
+            if (const Name attribute = SplitName(a[0]); !attribute.prefix.empty()) w.prefixes.emplace(attribute.prefix);
     }
 
     void StoreField(WaypointDraft& w)
@@ -283,10 +309,14 @@ private:
     {
         WaypointDraft w = std::move(*draft_);
         draft_.reset();
+        if (stopped_) return;  // the parser may still report what it had begun
         const bool cacheType = w.gpxType.starts_with("Geocache") || w.gpxType.starts_with("geocache");
         const bool looksLikeCache = w.cacheDepth > 0 || cacheType || (w.gpxType.empty() && w.code.starts_with("GC"));
-        if (!looksLikeCache || w.code.empty() || !w.lat || !w.lon) return;
-        if (std::abs(*w.lat) > 90 || std::abs(*w.lon) > 180) return;
+        if (!looksLikeCache || w.code.empty()) return;
+        if (!w.lat || !w.lon || std::abs(*w.lat) > 90 || std::abs(*w.lon) > 180) {
+            ++withoutPoint_;
+            return;
+        }
 
         Candidate c;
         c.Code = w.code;
@@ -312,10 +342,13 @@ private:
             if (w.begin >= 0 && end > w.begin && static_cast<std::size_t>(end) <= bytes_.size()) {
                 c.Waypoint.assign(
                     bytes_.substr(static_cast<std::size_t>(w.begin), static_cast<std::size_t>(end - w.begin)));
-                c.OuterNamespaces = OuterPrefixes(w.depth);
+                c.OuterNamespaces = OuterPrefixes(w);
             }
         }
-        caches_.push_back(std::move(c));
+        if (!take_(std::move(c))) {
+            stopped_ = true;
+            XML_StopParser(parser_, XML_FALSE);
+        }
     }
 
     // Exports without the extension write "Name by Owner, Type (D/T)" as the description.
@@ -349,44 +382,58 @@ private:
         return std::string(head.substr(0, by));
     }
 
-    // The prefixed namespaces in force at the waypoint that it did not declare itself.
-    std::vector<std::pair<std::string, std::string>> OuterPrefixes(int waypointDepth) const
+    // The namespaces declared outside the waypoint that names inside it use,
+    // in the order the document declares them. Bindings inside the element
+    // have ended by now; one on the element itself travels with it.
+    std::vector<std::pair<std::string, std::string>> OuterPrefixes(const WaypointDraft& w) const
     {
-        std::vector<std::pair<std::string, std::string>> out;
-        for (auto b = bindings_.rbegin(); b != bindings_.rend(); ++b) {
-            if (b->depth >= waypointDepth || b->prefix.empty()) continue;
-            bool shadowed = false;
-            for (const auto& [prefix, uri] : out) shadowed |= prefix == b->prefix;
-            for (const Binding& inner : bindings_)
-                shadowed |= inner.depth >= waypointDepth && inner.prefix == b->prefix;
-            if (!shadowed) out.emplace_back(b->prefix, b->uri);
+        std::vector<std::pair<const Binding*, const std::string*>> used;
+        for (const std::string& prefix : w.prefixes) {
+            const auto found = bindings_.find(prefix);
+            if (found == bindings_.end() || found->second.back().depth >= w.depth) continue;
+            used.emplace_back(&found->second.back(), &prefix);
         }
-        std::reverse(out.begin(), out.end());  // in the order the document declares them
+        std::sort(used.begin(), used.end(),
+                  [](const auto& a, const auto& b) { return a.first->order < b.first->order; });
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const auto& [binding, prefix] : used) out.emplace_back(*prefix, binding->uri);
         return out;
     }
 
     std::string_view bytes_;
     const std::string& fileName_;
-    const CancelToken* cancel_;
+    const CandidateSink& take_;
     XML_Parser parser_ = nullptr;
     int depth_ = 0;
     bool notGpx_ = false;
+    bool stopped_ = false;  // the sink wanted no more
     bool copyable_ = true;
-    std::vector<Binding> bindings_;
+    std::unordered_map<std::string, std::vector<Binding>> bindings_;  // by prefix
+    std::size_t declarations_ = 0;
     std::optional<WaypointDraft> draft_;
     Field field_ = Field::None;
     std::string text_;
-    std::vector<Candidate> caches_;
+    std::size_t withoutPoint_ = 0;
 };
 
 }  // namespace
 
-std::vector<Candidate> ReadCandidateGpx(std::string_view bytes, const std::string& fileName, const CancelToken* cancel)
+std::size_t ReadCandidateGpx(std::string_view bytes, const std::string& fileName, const CandidateSink& take)
 {
     if (bytes.size() > MaxCandidateFileBytes)
         throw UserError("Die Datei \"" + fileName + "\" ist zu groß für eine Suchliste: höchstens " +
                         std::to_string(MaxCandidateFileBytes >> 20) + " MiB sind möglich.");
-    return Reader(bytes, fileName, cancel).Read();
+    return Reader(bytes, fileName, take).Read();
+}
+
+std::vector<Candidate> ReadCandidateGpx(std::string_view bytes, const std::string& fileName)
+{
+    std::vector<Candidate> caches;
+    ReadCandidateGpx(bytes, fileName, [&](Candidate&& c) {
+        caches.push_back(std::move(c));
+        return true;
+    });
+    return caches;
 }
 
 std::string RatingText(double rating)

@@ -1,145 +1,145 @@
 #include "planner/candidate_set.h"
 
-#include <exception>
-#include <memory>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <stdexcept>
 
-#include "archive/extract.h"
-#include "archive/zip_mask.h"
-#include "archive/zip_reader.h"
 #include "base/query_limits.h"
 #include "base/task_beside.h"
 #include "base/user_error.h"
-#include "query/query_pipeline.h"
 #include "planner/candidate_reader.h"
-#include "platform/platform.h"
 
 namespace ql {
 
 namespace {
 
-class NoProgress : public ExtractProgress {
-public:
-    void OnFileProgress(double) override {}
-    void OnOverallProgress(double) override {}
+// One file read, or the message why it could not be.
+struct FileResult {
+    CandidateFile file;
+    std::string error;
+    bool ready = false;
 };
 
-[[noreturn]] void ThrowFileTooLarge(const std::string& path, std::uint64_t bytes)
+FileResult ReadCaught(const std::string& path, const CodeSet& found, TextAllowance& allowance,
+                      const CancelToken* cancel)
 {
-    throw UserError("Die Suchliste \"" + path + "\" ist zu groß: " + GroupedNumber(bytes) + " Bytes, höchstens " +
-                    GroupedNumber(MaxCandidateFileBytes) + " Bytes sind möglich.");
-}
-
-CandidateFileRead ReadCaught(const std::string& path, const CancelToken* cancel)
-{
-    CandidateFileRead result;
-    result.Path = path;
+    FileResult result;
     try {
-        result.Caches = ReadCandidateFile(path, cancel);
+        result.file = ReadCandidateFile(path, found, allowance, cancel);
     } catch (const UserError& e) {
-        result.Error = e.what();
+        result.error = e.what();
     } catch (const std::bad_alloc&) {
-        result.Error = "Die Suchliste \"" + path + "\" passt nicht in den Speicher.";
+        result.error = "Die Suchliste \"" + path + "\" passt nicht in den Speicher.";
+    } catch (const std::length_error&) {
+        result.error = "Die Suchliste \"" + path + "\" passt nicht in den Speicher.";
     }
+    result.ready = true;
     return result;
 }
 
 }  // namespace
 
-std::vector<Candidate> ReadCandidateFile(const std::string& path, const CancelToken* cancel)
-{
-    if (HasZipExtension(path)) {
-        // Every GPX at the archive's top level: a pocket query's archive holds
-        // the caches and, often first, their additional waypoints.
-        zip::ZipReader archive;
-        archive.Open(path);
-        std::vector<std::string> names;
-        for (const zip::ZipEntry& entry : archive.Entries()) {
-            if (!zip::MatchesMask(entry.Name, "*.gpx")) continue;
-            if (entry.UncompressedSize > MaxCandidateFileBytes) ThrowFileTooLarge(path, entry.UncompressedSize);
-            names.push_back(entry.Name);
-        }
-        if (names.empty()) throw UserError("Das Archiv \"" + path + "\" enthält keine GPX-Datei.");
-        std::vector<Candidate> caches;
-        NoProgress progress;
-        for (const std::string& name : names) {
-            platform::LargeBuffer gpx;
-            archive.ExtractToStream(name, gpx, progress);
-            ThrowIfCancelled(cancel);
-            std::vector<Candidate> more = ReadCandidateGpx(gpx.View(), path, cancel);
-            caches.insert(caches.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-        }
-        return caches;
-    }
-    std::unique_ptr<platform::ReadOnlyFile> file = platform::OpenReadOnly(path);
-    if (!file) {
-        platform::RequireRegularFile(path);  // says why, in the system's words
-        throw UserError("Die Suchliste \"" + path + "\" ist nicht vorhanden.");
-    }
-    const std::uint64_t size = file->Size();
-    if (size > MaxCandidateFileBytes) ThrowFileTooLarge(path, size);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ThrowIfCancelled(cancel);
-        const std::size_t got = file->ReadAt(done, bytes.data() + done, bytes.size() - done);
-        if (got == 0) break;
-        done += got;
-    }
-    bytes.resize(done);
-    return ReadCandidateGpx(bytes, path, cancel);
-}
-
-std::vector<CandidateFileRead> ReadCandidateFiles(const std::vector<std::string>& paths, const CancelToken* cancel)
-{
-    std::vector<CandidateFileRead> results(paths.size());
-    const std::size_t wanted = std::min(paths.size(), MaxCandidateFiles);
-    for (std::size_t i = wanted; i < paths.size(); ++i) {
-        results[i].Path = paths[i];
-        results[i].Refused = true;
-    }
-    // The files side by side on two threads: every other file on the second.
-    TaskBeside other([&] {
-        for (std::size_t i = 1; i < wanted; i += 2) {
-            if (cancel && cancel->IsCancelled()) return;
-            results[i] = ReadCaught(paths[i], cancel);
-        }
-    });
-    for (std::size_t i = 0; i < wanted; i += 2) results[i] = ReadCaught(paths[i], cancel);
-    other.Wait();
-    ThrowIfCancelled(cancel);
-    return results;
-}
-
-CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, const CodeSet& found)
-{
-    return AddRead(ReadCandidateFiles(paths), found);
-}
-
-CandidateLoad CandidateSet::AddRead(std::vector<CandidateFileRead> read, const CodeSet& found)
+CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, const CodeSet& found,
+                                     const CancelToken* cancel)
 {
     CandidateLoad load;
-    std::vector<std::string> refused;
-    // Every file asked for takes its place, read or not, as when it was asked for.
-    const std::size_t before = files_.size();
-    std::size_t taken = 0;
-    for (CandidateFileRead& file : read) {
-        if (file.Refused || before + taken >= MaxCandidateFiles) {
-            refused.push_back("Die Suchliste \"" + file.Path + "\" wurde nicht geladen: Höchstens " +
+    std::vector<std::string> wanted, refused;
+    for (const std::string& path : paths) {
+        if (files_.size() + wanted.size() >= MaxCandidateFiles) {
+            refused.push_back("Die Suchliste \"" + path + "\" wurde nicht geladen: Höchstens " +
                               std::to_string(MaxCandidateFiles) + " Suchlisten sind möglich.");
             continue;
         }
-        ++taken;
-        if (!file.Error.empty()) {
-            load.Errors.push_back(std::move(file.Error));
+        wanted.push_back(path);
+    }
+
+    // The files side by side on two threads. Each joins the set in the order
+    // given as soon as it and those before it are read, and a thread begins
+    // a file only while fewer than two are read and not joined: no more than
+    // two files' caches wait beside the set, and the text the threads hold
+    // together stays within one file's limit. A thread waits only for a file
+    // the other one is reading, so where there is no second thread the
+    // caller reads every file itself, one after the other.
+    TextAllowance allowance(MaxCandidateFileBytes);
+    std::vector<FileResult> results(wanted.size());
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t begun = 0, joined = 0;
+    bool failed = false;
+    const auto share = [&] {
+        std::unique_lock lock(mutex);
+        try {
+            for (;;) {
+                changed.wait(lock, [&] { return failed || begun == wanted.size() || begun - joined < 2; });
+                if (failed || begun == wanted.size()) return;
+                const std::size_t i = begun++;
+                lock.unlock();
+                FileResult read = ReadCaught(wanted[i], found, allowance, cancel);
+                lock.lock();
+                results[i] = std::move(read);
+                for (; joined < wanted.size() && results[joined].ready; ++joined) {
+                    FileResult done = std::move(results[joined]);  // its caches leave the slot
+                    if (!done.error.empty()) {
+                        load.Errors.push_back(std::move(done.error));
+                        continue;
+                    }
+                    const CandidateLoad one = AddFile(std::move(done.file), wanted[joined], found);
+                    load.Added += one.Added;
+                    load.Duplicates += one.Duplicates;
+                    load.AlreadyFound += one.AlreadyFound;
+                    load.WithoutCoordinates += one.WithoutCoordinates;
+                    load.Errors.insert(load.Errors.end(), one.Errors.begin(), one.Errors.end());
+                }
+                changed.notify_all();
+            }
+        } catch (...) {
+            if (!lock.owns_lock()) lock.lock();
+            failed = true;
+            changed.notify_all();
+            throw;
+        }
+    };
+    {
+        TaskBeside other(share);
+        share();
+        other.Wait();
+    }
+    load.Errors.insert(load.Errors.end(), refused.begin(), refused.end());  // the refused paths came last
+    return load;
+}
+
+CandidateLoad CandidateSet::Absorb(CandidateSet&& read, const CodeSet& found)
+{
+    CandidateLoad load;
+    // The caches of each file lie together, in the order of the files.
+    std::size_t at = 0;
+    for (const std::string& fileName : read.files_) {
+        if (files_.size() >= MaxCandidateFiles) {
+            load.Errors.push_back("Die Suchliste \"" + fileName + "\" wurde nicht geladen: Höchstens " +
+                                  std::to_string(MaxCandidateFiles) + " Suchlisten sind möglich.");
             continue;
         }
-        const CandidateLoad one = AddCaches(std::move(file.Caches), file.Path, found);
+        std::vector<Candidate> caches;
+        while (at < read.caches_.size() && read.caches_[at].SourceFile == fileName)
+            caches.push_back(std::move(read.caches_[at++]));
+        const CandidateLoad one = AddCaches(std::move(caches), fileName, found);
         load.Added += one.Added;
         load.Duplicates += one.Duplicates;
         load.AlreadyFound += one.AlreadyFound;
         load.Errors.insert(load.Errors.end(), one.Errors.begin(), one.Errors.end());
     }
-    load.Errors.insert(load.Errors.end(), refused.begin(), refused.end());  // the refused paths came last
+    read.Clear();
+    return load;
+}
+
+CandidateLoad CandidateSet::AddFile(CandidateFile file, const std::string& fileName, const CodeSet& found)
+{
+    CandidateLoad load = AddCaches(std::move(file.Caches), fileName, found);
+    if (!load.Errors.empty()) return load;
+    load.Duplicates += file.Duplicates;
+    load.AlreadyFound += file.AlreadyFound;
+    load.WithoutCoordinates = file.WithoutCoordinates;
     return load;
 }
 

@@ -89,9 +89,9 @@ std::string OwnWaypoint(const Candidate& c)
     return w;
 }
 
-}  // namespace
-
-std::string CandidateGpxText(const std::vector<const Candidate*>& caches, std::string_view timeText)
+// The document: header, the caches as waypoints, then `route` as it stands.
+std::string GpxDocument(const std::vector<const Candidate*>& caches, std::string_view name, std::string_view desc,
+                        std::string_view timeText, std::string_view route)
 {
     std::string out;
     out += "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
@@ -102,9 +102,9 @@ std::string CandidateGpxText(const std::vector<const Candidate*>& caches, std::s
     out += " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/0 http://www.topografix.com/GPX/1/0/gpx.xsd ";
     out += std::string(CacheNamespace) + " " + std::string(CacheNamespace) + "/cache.xsd\">";
     out += CRLF;
-    out += "  <name>Kandidaten für fehlende Kreise</name>";
+    out += "  <name>" + EscapeMarkup(name) + "</name>";
     out += CRLF;
-    out += "  <desc>Caches für die Kreise, die noch fehlen</desc>";
+    out += "  <desc>" + EscapeMarkup(desc) + "</desc>";
     out += CRLF;
     out += "  <author>Quenlorn Polygonberechnung</author>";
     out += CRLF;
@@ -129,9 +129,49 @@ std::string CandidateGpxText(const std::vector<const Candidate*>& caches, std::s
         out += c->Waypoint.empty() ? OwnWaypoint(*c) : CopiedWaypoint(*c);
         out += CRLF;
     }
+    out += route;
     out += "</gpx>";
     out += CRLF;
     return out;
+}
+
+std::string RoutePoint(TFPoint p, std::string_view name, std::string_view desc)
+{
+    std::string r = "    <rtept lat=\"" + Degrees(p.X) + "\" lon=\"" + Degrees(p.Y) + "\">";
+    r += CRLF;
+    r += "      <name>" + EscapeMarkup(name) + "</name>";
+    r += CRLF;
+    if (!desc.empty()) {
+        r += "      <desc>" + EscapeMarkup(desc) + "</desc>";
+        r += CRLF;
+    }
+    r += "    </rtept>";
+    r += CRLF;
+    return r;
+}
+
+}  // namespace
+
+std::string CandidateGpxText(const std::vector<const Candidate*>& caches, std::string_view timeText)
+{
+    return GpxDocument(caches, "Kandidaten für fehlende Kreise", "Caches für die Kreise, die noch fehlen", timeText,
+                       {});
+}
+
+std::string TourGpxText(const std::vector<const Candidate*>& stops, TFPoint home, bool returnHome,
+                        std::string_view timeText)
+{
+    std::string route = "  <rte>";
+    route += CRLF;
+    route += "    <name>Tour durch die fehlenden Kreise</name>";
+    route += CRLF;
+    route += RoutePoint(home, "Start", "Heimatpunkt");
+    for (const Candidate* c : stops) route += RoutePoint(c->Point, c->Code, c->Name);
+    if (returnHome && !stops.empty()) route += RoutePoint(home, "Ziel", "Heimatpunkt");
+    route += "  </rte>";
+    route += CRLF;
+    return GpxDocument(stops, "Tour durch die fehlenden Kreise", "Ein Cache in jedem fehlenden Kreis, in Tourfolge",
+                       timeText, route);
 }
 
 void WriteFileReplacing(const std::string& path, std::string_view text)

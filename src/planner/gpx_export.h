@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "geo/point.h"
 #include "planner/candidate.h"
 
 namespace ql {
@@ -16,6 +17,13 @@ namespace ql {
 // code, name, type and the listing's address. `timeText` is the document's
 // <time> ("2026-12-09T18:00:00Z"), empty for none.
 std::string CandidateGpxText(const std::vector<const Candidate*>& caches, std::string_view timeText);
+
+// A tour as GPX 1.0: the stops as waypoints in tour order, as
+// CandidateGpxText writes them, then one route <rte> from home ("Start")
+// through the stops (each named by its code) and, when the trip returns, back
+// home ("Ziel").
+std::string TourGpxText(const std::vector<const Candidate*>& stops, TFPoint home, bool returnHome,
+                        std::string_view timeText);
 
 // Writes the text to a temporary file beside `path` and renames it into
 // place, so a failed write leaves the file at `path` as it was. Throws

@@ -1,5 +1,6 @@
 #include "planner/planner_session.h"
 
+#include <algorithm>
 #include <span>
 #include <utility>
 
@@ -51,22 +52,30 @@ void PlannerSession::SetHome(std::optional<TFPoint> home)
 
 CandidateLoad PlannerSession::AddFiles(const std::vector<std::string>& paths)
 {
-    return AddRead(ReadCandidateFiles(paths));
+    const std::size_t before = set_.Caches().size();
+    CandidateLoad load = set_.AddFiles(paths, found_);
+    PlaceFrom(before);
+    Rank();
+    return load;
 }
 
-CandidateLoad PlannerSession::AddRead(std::vector<CandidateFileRead> read)
+CandidateLoad PlannerSession::ReadLists(const std::vector<std::string>& paths, const CodeSet& found, CandidateSet& into,
+                                        const CancelToken* cancel)
+{
+    return into.AddFiles(paths, found, cancel);
+}
+
+CandidateLoad PlannerSession::AddRead(CandidateSet read, const CandidateLoad& readLoad)
 {
     const std::size_t before = set_.Caches().size();
-    CandidateLoad load = set_.AddRead(std::move(read), found_);
-    // The new caches come last: only they need a place.
-    if (districts_) {
-        const std::vector<CandidatePlace> more =
-            PlaceCandidates(*districts_, std::span<const Candidate>(set_.Caches()).subspan(before));
-        places_.insert(places_.end(), more.begin(), more.end());
-    } else {
-        places_.resize(set_.Caches().size());
-    }
+    CandidateLoad load = set_.Absorb(std::move(read), found_);
+    PlaceFrom(before);
     Rank();
+    // What the reading left out counts as well; its messages come first.
+    load.Duplicates += readLoad.Duplicates;
+    load.AlreadyFound += readLoad.AlreadyFound;
+    load.WithoutCoordinates += readLoad.WithoutCoordinates;
+    load.Errors.insert(load.Errors.begin(), readLoad.Errors.begin(), readLoad.Errors.end());
     return load;
 }
 
@@ -103,6 +112,19 @@ void PlannerSession::Place()
 {
     places_ =
         districts_ ? PlaceCandidates(*districts_, set_.Caches()) : std::vector<CandidatePlace>(set_.Caches().size());
+}
+
+void PlannerSession::PlaceFrom(std::size_t first)
+{
+    // The new caches come last: only they need a place.
+    places_.resize(std::min(first, places_.size()));
+    if (districts_) {
+        const std::vector<CandidatePlace> more =
+            PlaceCandidates(*districts_, std::span<const Candidate>(set_.Caches()).subspan(first));
+        places_.insert(places_.end(), more.begin(), more.end());
+    } else {
+        places_.resize(set_.Caches().size());
+    }
 }
 
 void PlannerSession::Cover()

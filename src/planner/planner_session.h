@@ -58,8 +58,15 @@ public:
 
     // Reads the files here and adds their caches (see CandidateSet::AddFiles).
     CandidateLoad AddFiles(const std::vector<std::string>& paths);
-    // Adds files read elsewhere (ReadCandidateFiles beside the window).
-    CandidateLoad AddRead(std::vector<CandidateFileRead> read);
+    // Adds lists read elsewhere (beside the window: ReadLists) with what their
+    // reading counted.
+    CandidateLoad AddRead(CandidateSet read, const CandidateLoad& readLoad);
+    // Reads lists into a set of their own, leaving out the caches found; it
+    // touches no session, so it may run on another thread. Cancelled when
+    // `cancel` asks for it.
+    static CandidateLoad ReadLists(const std::vector<std::string>& paths, const CodeSet& found, CandidateSet& into,
+                                   const CancelToken* cancel);
+    const CodeSet& Found() const { return found_; }
     void ClearLists();
 
     bool HasBoundaries() const { return districts_ != nullptr; }
@@ -81,6 +88,7 @@ public:
 
 private:
     void Place();
+    void PlaceFrom(std::size_t first);
     void Cover();
     void Rank();
 

@@ -90,6 +90,26 @@ TEST_F(ZipExtract, TakesTheFirstTopLevelGpxInDirectoryOrder)
     EXPECT_EQ(Extract(zip.ReverseDirectory().Build()), "first");
 }
 
+TEST_F(ZipExtract, AnEntryTakenByItsPlaceIsItselfWhateverItsName)
+{
+    // Names that are masks themselves, and names alike but for case.
+    zip::ZipReader reader;
+    reader.Open(std::make_unique<zip::MemoryFile>(
+        test::ZipBuilder().Add("a.gpx", "a").Add("?.gpx", "ask").Add("*.gpx", "star").Add("A.gpx", "caps").Build()));
+    const std::vector<std::string> expected = {"a", "ask", "star", "caps"};
+    ASSERT_EQ(reader.Entries().size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        platform::LargeBuffer out;
+        zip::KeepEverything keep;
+        EXPECT_TRUE(reader.ExtractEntry(i, out, progress, keep));
+        EXPECT_EQ(out.View(), expected[i]);
+    }
+    // The query's own choice stays the first name the mask passes.
+    platform::LargeBuffer out;
+    reader.ExtractToStream("*.gpx", out, progress);
+    EXPECT_EQ(out.View(), "a");
+}
+
 TEST_F(ZipExtract, FindsCapitalsAndTheBareExtensionButNothingInFolders)
 {
     EXPECT_EQ(Extract(test::ZipBuilder().Add("q/in-folder.gpx", "no").Add("PQ.GPX", "caps").Build()), "caps");
@@ -238,8 +258,8 @@ TEST_F(ZipExtract, Zip64RecordsAreRead)
 {
     const std::string text = Lines(300);
     zip::ZipReader reader;
-    reader.Open(std::make_unique<zip::MemoryFile>(
-        test::ZipBuilder().Zip64().Add("notes.txt", "n").Add("q.gpx", text).Build()));
+    reader.Open(
+        std::make_unique<zip::MemoryFile>(test::ZipBuilder().Zip64().Add("notes.txt", "n").Add("q.gpx", text).Build()));
     ASSERT_EQ(reader.Entries().size(), 2u);
     EXPECT_EQ(reader.Entries()[1].UncompressedSize, text.size());
     EXPECT_GT(reader.Entries()[1].LocalHeaderOffset, 0u);

@@ -126,7 +126,7 @@ TEST(CandidateReader, OtherExtensionVersionDeclaredOnTheRootIsReadAndRemembered)
 TEST(CandidateReader, RealPocketQueryArchiveReadsTheCachesBehindItsWaypointFile)
 {
     // The archive holds "-wpts.gpx" first, then the caches.
-    const std::vector<Candidate> caches = ReadCandidateFile(std::string(QL_FIXTURES_DIR) + "/zip/pq7545915.zip");
+    const std::vector<Candidate> caches = ReadCandidateFile(std::string(QL_FIXTURES_DIR) + "/zip/pq7545915.zip").Caches;
     ASSERT_EQ(caches.size(), 1u);
     EXPECT_EQ(caches[0].Code, "GC31J2H");
     EXPECT_EQ(caches[0].Name, "Hockenheimer City-Brunnen");
@@ -173,6 +173,118 @@ TEST(CandidateReader, EntityExpansionAndForeignEncodingsAreHandledSafely)
     ASSERT_EQ(caches.size(), 1u);
     EXPECT_EQ(caches[0].Name, "Mühle");
     EXPECT_TRUE(caches[0].Waypoint.empty());
+}
+
+// ---- Coordinates -------------------------------------------------------------------
+
+struct PointCase {
+    const char* lat;
+    const char* lon;
+    bool read;
+};
+
+TEST(CandidateReader, CoordinatesAsXmlSchemaWritesThemAndTheOthersCounted)
+{
+    const PointCase cases[] = {
+        {"+50.45", "+7.5", true},  // a leading plus is a valid decimal
+        {" 50.45 ", "7", true},  // blanks around
+        {"-90", "-180", true},  // the edges
+        {"NaN", "7", false},       {"50", "inf", false},
+        {"-Infinity", "7", false}, {"90.5", "7", false},  // beyond the pole
+        {"50", "180.01", false},   {"1e999", "7", false},  // too large for a number
+        {"", "7", false},          {"+-50", "7", false},  // one sign only
+        {"++50", "7", false},      {"50,4", "7", false},  // a comma is no decimal point
+    };
+    std::string gpx = "<gpx>";
+    std::size_t good = 0;
+    for (const PointCase& c : cases) {
+        gpx += std::string("<wpt lat=\"") + c.lat + "\" lon=\"" + c.lon + "\"><name>GC" + std::to_string(good) +
+               "</name></wpt>";
+        good += c.read;
+    }
+    gpx += "<wpt lon=\"7\"><name>GCX</name></wpt>";  // no latitude at all
+    gpx += "<wpt lat=\"NaN\" lon=\"7\"><name>Parkplatz</name></wpt></gpx>";  // no cache: not counted
+    std::vector<Candidate> caches;
+    const std::size_t skipped = ReadCandidateGpx(gpx, "punkte.gpx", [&](Candidate&& c) {
+        caches.push_back(std::move(c));
+        return true;
+    });
+    EXPECT_EQ(caches.size(), good);
+    EXPECT_EQ(skipped, std::size(cases) - good + 1);
+    ASSERT_FALSE(caches.empty());
+    EXPECT_DOUBLE_EQ(caches[0].Point.X, 50.45);
+    EXPECT_DOUBLE_EQ(caches[0].Point.Y, 7.5);
+}
+
+// ---- Namespaces ------------------------------------------------------------------
+
+// A copyable waypoint of the site's kind, with `inner` inside it.
+std::string SiteWaypoint(const std::string& code, const std::string& inner, const std::string& own = {})
+{
+    return "<wpt lat=\"50.1\" lon=\"7.1\"" + own + "><name>" + code +
+           "</name><type>Geocache|Traditional Cache</type><groundspeak:cache xmlns:groundspeak="
+           "\"http://www.groundspeak.com/cache/1/0/1\"><groundspeak:name>n</groundspeak:name>"
+           "</groundspeak:cache>" +
+           inner + "</wpt>\n";
+}
+
+const std::string Gpx10 = "<gpx version=\"1.0\" xmlns=\"http://www.topografix.com/GPX/1/0\"";
+
+TEST(CandidateReader, CopiedWaypointCarriesTheOuterNamespacesItUsesInDeclarationOrder)
+{
+    const std::string gpx =
+        Gpx10 +
+        " xmlns:a=\"urn:a-outer\" xmlns:b=\"urn:b\" xmlns:unused=\"urn:u\">"
+        "<extensions xmlns:a=\"urn:a-inner\">" +
+        SiteWaypoint("GC1", "<a:x b:y=\"1\" xml:lang=\"de\"/><c:z/><d:w xmlns:d=\"urn:d\"/>", " xmlns:c=\"urn:c\"") +
+        "</extensions>" + SiteWaypoint("GC2", "<a:x/>") + "</gpx>";
+    const std::vector<Candidate> caches = ReadCandidateGpx(gpx, "ns.gpx");
+    ASSERT_EQ(caches.size(), 2u);
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    // Its own "c", the inner "d" and "groundspeak" travel with the element; "unused" is not needed.
+    EXPECT_EQ(caches[0].OuterNamespaces, (Pairs{{"b", "urn:b"}, {"a", "urn:a-inner"}}));
+    EXPECT_EQ(caches[1].OuterNamespaces, (Pairs{{"a", "urn:a-outer"}}));
+}
+
+TEST(CandidateReader, LongDocumentIsReadInPiecesAndAnElementAcrossThemCopiedWhole)
+{
+    // Each waypoint somewhere else across the first mebibyte's end; an error well after it.
+    for (const std::size_t before : {(1u << 20) - 300, (1u << 20) - 40, (1u << 20) - 5}) {
+        const std::string head = Gpx10 + " xmlns:a=\"urn:a\"><!--";
+        const std::string wpt = SiteWaypoint("GC1", "<a:x/>");
+        const std::string gpx = head + std::string(before - head.size(), 'x') + "-->" + wpt + "</gpx>";
+        const std::vector<Candidate> caches = ReadCandidateGpx(gpx, "lang.gpx");
+        ASSERT_EQ(caches.size(), 1u);
+        EXPECT_EQ(caches[0].Waypoint, wpt.substr(0, wpt.size() - 1));
+        EXPECT_EQ(caches[0].OuterNamespaces.size(), 1u);
+    }
+    const std::string broken = Gpx10 + ">\n" + std::string(3u << 20, ' ') + "\n</gpy>";
+    EXPECT_EQ(test::ErrorOf([&] { ReadCandidateGpx(broken, "lang.gpx"); }),
+              "Die Datei \"lang.gpx\" ist kein gültiges GPX: Zeile 3, Spalte 3: Das schließende Element passt nicht "
+              "zum öffnenden.");
+}
+
+// The namespaces a reading keeps, over all waypoints: declarations on the
+// root and waypoints, both `n`, each waypoint using one of them.
+std::size_t KeptNamespaces(int n)
+{
+    std::string gpx = Gpx10;
+    for (int i = 0; i < n; ++i) gpx += " xmlns:p" + std::to_string(i) + "=\"urn:p" + std::to_string(i) + "\"";
+    gpx += ">";
+    for (int i = 0; i < n; ++i) gpx += SiteWaypoint("GC" + std::to_string(i), "<p" + std::to_string(i) + ":x/>");
+    gpx += "</gpx>";
+    std::size_t kept = 0;
+    for (const Candidate& c : ReadCandidateGpx(gpx, "ns.gpx")) kept += c.OuterNamespaces.size();
+    return kept;
+}
+
+TEST(CandidateReader, NamespacesKeptGrowWithTheInputNotWithItsSquare)
+{
+    // Four times the declarations and waypoints: four times the kept namespaces, not sixteen.
+    const std::size_t small = KeptNamespaces(250);
+    const std::size_t large = KeptNamespaces(1'000);
+    EXPECT_GT(small, 0u);
+    EXPECT_LE(large, 5 * small);
 }
 
 }  // namespace

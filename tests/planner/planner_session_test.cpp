@@ -142,10 +142,14 @@ TEST_F(PlannerSessionTest, ListsReadElsewhereAreAddedAsIfReadHereAndACancelledRe
     session.SetBoundaries(&map);
     CancelToken stop;
     stop.Cancel();
-    EXPECT_THROW(ReadCandidateFiles({CandidateFixture("site_pq.gpx")}, &stop), Cancelled);
+    CandidateSet stopped;
+    EXPECT_THROW(PlannerSession::ReadLists({CandidateFixture("site_pq.gpx")}, session.Found(), stopped, &stop),
+                 Cancelled);
     EXPECT_TRUE(session.Caches().empty());
-    const CandidateLoad load =
-        session.AddRead(ReadCandidateFiles({CandidateFixture("site_pq.gpx"), CandidateFixture("gsak_cache10.gpx")}));
+    CandidateSet read;
+    const CandidateLoad readLoad = PlannerSession::ReadLists(
+        {CandidateFixture("site_pq.gpx"), CandidateFixture("gsak_cache10.gpx")}, session.Found(), read, nullptr);
+    const CandidateLoad load = session.AddRead(std::move(read), readLoad);
     EXPECT_EQ(load.Added, 5u);
     EXPECT_EQ(load.AlreadyFound, 1u);
     EXPECT_EQ(session.Lists().Files().size(), 2u);

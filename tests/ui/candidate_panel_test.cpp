@@ -197,6 +197,13 @@ TEST_F(CandidatePanelTest, ListsLoadIntoCountsTableAndMapAndABrokenFileIsNamed)
     const QImage shot = SaveScreenshot(overview, "overview_candidates");
     EXPECT_TRUE(HasColour(shot, AreaOf(shot, overview, map), ui::CandidateMapLayer::SymbolFill, 10));
     SaveScreenshot(panel, "candidate_table");
+
+    // Caches without valid coordinates are counted in the load line.
+    LoadAndWait(panel, {WriteFile(fx.tempDir.filePath("ohne.gpx"),
+                                  "<gpx><wpt lat=\"NaN\" lon=\"7\"><name>GC9A</name></wpt>"
+                                  "<wpt lat=\"95\" lon=\"7\"><name>GC9B</name></wpt></gpx>")});
+    EXPECT_EQ(panel->statusLabel()->text(),
+              "3 Suchlisten, 4 Caches (zuletzt 2 Wegpunkte ohne gültige Koordinaten übersprungen)");
 }
 
 TEST_F(CandidatePanelTest, DoubleClickOnASymbolOrARowOpensTheListingAndFindsStayAsTheyWere)

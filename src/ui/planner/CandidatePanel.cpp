@@ -42,6 +42,7 @@
 #include "ui/planner/CandidateExportDialog.h"
 #include "ui/planner/CandidateMapLayer.h"
 #include "ui/planner/CandidateTableModel.h"
+#include "ui/planner/TripWindow.h"
 #include "ui/common/Controls.h"
 #include "ui/overview/DistrictMapView.h"
 #include "ui/common/ErrorBox.h"
@@ -199,6 +200,13 @@ void CandidatePanel::buildControls()
     auto* actions = new QHBoxLayout;
     actions->addWidget(btnExport_);
     actions->addWidget(btnListe_);
+    auto* btnTour = button("btnTourPlanen", QStringLiteral("Tour planen"));
+    actions->addWidget(btnTour);
+    connect(btnTour, &QPushButton::clicked, this, [this] {
+        Guarded(this, [&] {
+            OpenTripWindow(this, state_.PolyTable, state_.Rows, session_.Caches(), session_.Plan(), session_.Filter());
+        });
+    });
     actions->addStretch(1);
     auto* middle = new QVBoxLayout;
     middle->addWidget(lblKreis_);
@@ -331,12 +339,12 @@ void CandidatePanel::startReading()
     QTimer::singleShot(ProgressDelayMs, this, [this, token = readCancel_] {
         if (isLoading() && token == readCancel_) progressRow_->show();
     });
-    reader_ = std::thread([this, paths = reading_, token = readCancel_] {
-        auto read = std::make_shared<std::vector<CandidateFileRead>>();
+    reader_ = std::thread([this, paths = reading_, found = session_.Found(), token = readCancel_] {
+        auto read = std::make_shared<ListsRead>();
         bool cancelled = false;
         QString failure;
         try {
-            *read = ReadCandidateFiles(paths, token.get());
+            read->second = PlannerSession::ReadLists(paths, found, read->first, token.get());
         } catch (const Cancelled&) {
             cancelled = true;
         } catch (const std::bad_alloc&) {
@@ -350,7 +358,7 @@ void CandidatePanel::startReading()
     });
 }
 
-void CandidatePanel::readingDone(std::shared_ptr<std::vector<CandidateFileRead>> read, bool cancelled, QString failure)
+void CandidatePanel::readingDone(std::shared_ptr<ListsRead> read, bool cancelled, QString failure)
 {
     if (reader_.joinable()) reader_.join();
     readCancel_.reset();
@@ -366,7 +374,7 @@ void CandidatePanel::readingDone(std::shared_ptr<std::vector<CandidateFileRead>>
         if (!failure.isEmpty()) throw UserError(failure.toStdString());
         // The boundaries as they are now: a load may have come meanwhile.
         session_.SetBoundaries(BoundariesLoaded(state_) ? &state_.PolyTable : nullptr);
-        lastLoad_ = session_.AddRead(std::move(*read));
+        lastLoad_ = session_.AddRead(std::move(read->first), read->second);
         refresh();
         if (!lastLoad_.Errors.empty()) {
             std::string text;
@@ -443,9 +451,15 @@ void CandidatePanel::showListsText()
     QString text = QString::number(files) +
                    (files == 1 ? QStringLiteral(" Suchliste, ") : QStringLiteral(" Suchlisten, ")) +
                    FromUtf8(GroupedNumber(session_.Caches().size())) + QStringLiteral(" Caches");
+    QStringList last;
     if (lastLoad_.Duplicates + lastLoad_.AlreadyFound > 0)
-        text += QStringLiteral(" (zuletzt ") + QString::number(lastLoad_.Duplicates) + QStringLiteral(" doppelt, ") +
-                QString::number(lastLoad_.AlreadyFound) + QStringLiteral(" schon gefunden)");
+        last << QString::number(lastLoad_.Duplicates) + QStringLiteral(" doppelt")
+             << QString::number(lastLoad_.AlreadyFound) + QStringLiteral(" schon gefunden");
+    if (lastLoad_.WithoutCoordinates > 0)
+        last << QString::number(lastLoad_.WithoutCoordinates) +
+                    (lastLoad_.WithoutCoordinates == 1 ? QStringLiteral(" Wegpunkt") : QStringLiteral(" Wegpunkte")) +
+                    QStringLiteral(" ohne gültige Koordinaten übersprungen");
+    if (!last.isEmpty()) text += QStringLiteral(" (zuletzt ") + last.join(QStringLiteral(", ")) + QLatin1Char(')');
     if (!session_.HasBoundaries()) text += QStringLiteral("\n") + NoBoundariesPlanText;
     lblSuchlisten_->setText(text);
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/cancel.h"
@@ -125,7 +126,9 @@ protected:
 private:
     void buildControls();
     void startReading();
-    void readingDone(std::shared_ptr<std::vector<CandidateFileRead>> read, bool cancelled, QString failure);
+    // The lists read beside the window and what their reading counted.
+    using ListsRead = std::pair<CandidateSet, CandidateLoad>;
+    void readingDone(std::shared_ptr<ListsRead> read, bool cancelled, QString failure);
     void tell(const QString& text);
     void refresh();  // the session changed: every view reads it again
     void showListsText();
