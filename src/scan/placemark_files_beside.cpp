@@ -77,7 +77,6 @@ void PlacemarkFilesBeside::WriteOne(std::size_t i)
         } else {
             states_[i] = FileState::Written;
             ++written_;
-            std::string().swap(texts_[i]);
         }
     }
     changed_.notify_all();
@@ -92,7 +91,8 @@ bool PlacemarkFilesBeside::EnsureWritten(std::string_view fileName)
     {
         std::unique_lock lock(mutex_);
         if (!TakeInHand(i, lock)) {
-            if (states_[i] == FileState::Written) return true;
+            // Written, and still there (nobody cleaned the folder meanwhile).
+            if (states_[i] == FileState::Written && platform::FileExists(folder_ + names_[i])) return true;
             lock.unlock();
         } else {
             lock.unlock();
@@ -100,7 +100,7 @@ bool PlacemarkFilesBeside::EnsureWritten(std::string_view fileName)
             return true;
         }
     }
-    // It failed before: one more try, on the caller's behalf.
+    // It failed before, or is gone: one more try, on the caller's behalf.
     {
         std::lock_guard lock(mutex_);
         states_[i] = FileState::InHand;

@@ -43,11 +43,12 @@ public:
     void Wait();
 
     // Makes sure the named file exists: writes it now when it is still to be
-    // written, waits when it is being written. Throws the write's error.
+    // written (or was written and is gone), waits when it is being written.
+    // Throws the write's error.
     // False for a name that is not one of these files.
     bool EnsureWritten(std::string_view fileName);
 
-    // Files written so far.
+    // Writes done so far (a file written again counts again).
     std::size_t WrittenCount() const;
 
 private:

@@ -272,7 +272,7 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, b
 {
     FindLogSearch findLog;
     std::size_t close = 0;  // the first closing line after the current waypoint line
-    std::size_t sinceLook = 0;  // waypoints since the stop was last looked for
+    std::size_t sinceLook = CancelLookEvery - 1;  // waypoints since the stop was last looked for: first at once
     // Each waypoint line to the next: the lines between hold none.
     for (std::size_t wpt = lines.Next(begin, HasWptOpen), nextWpt; wpt < end; wpt = nextWpt) {
         if (++sinceLook == CancelLookEvery) {

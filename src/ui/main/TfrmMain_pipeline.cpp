@@ -120,6 +120,10 @@ void TfrmMain::startLoad(bool zip)
     auto progress = std::make_shared<OpenProgress>();
     openProgress_ = progress;
     gaugeStarted_ = false;
+    // Told before the work starts, so that whatever a listener queues comes
+    // before the step's end.
+    emit stepStarted(false);
+    if (!stepActive_) return;  // stopped right away
     auto lines = std::make_shared<std::unique_ptr<QueryText>>();
     const std::string path = state_.QueryFileName;
     step_->start(
@@ -204,6 +208,7 @@ void TfrmMain::startScan(bool rescan)
 {
     stepKind_ = StepKind::Scan;
     emit stepStarted(true);
+    if (!stepActive_) return;  // stopped right away
     // The scan fills results of its own; the window's stay as they are
     // until it ends.
     scanned_ = std::make_unique<AppState>();

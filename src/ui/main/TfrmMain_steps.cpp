@@ -91,7 +91,6 @@ void TfrmMain::beginStep(StepKind kind)
     mnuKreisgrenzen_->setEnabled(false);
     stepClock_.start();
     progressTimer_->start();
-    if (kind == StepKind::Load) emit stepStarted(false);
 }
 
 void TfrmMain::endStep()
