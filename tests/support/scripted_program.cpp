@@ -8,6 +8,10 @@
 //                                     soon as the reading (or extraction) starts
 //   scripted_program quit-scanning QUERYFILE
 //                                     the same as soon as the scan starts
+//   scripted_program cancel-shots FIRST SECOND FOLDER
+//                                     opens FIRST, then SECOND; once the status
+//                                     line offers "Abbrechen" photographs the
+//                                     window, stops, photographs it again
 //   scripted_program overview QUERYFILE PNG
 //                                     opens the query and the overview, tells
 //                                     whether the overview fits the screen,
@@ -84,6 +88,30 @@ int main(int argc, char* argv[])
                                    [main] { main->findChild<QAction*>(QStringLiteral("FileExit1"))->trigger(); });
             });
             QTimer::singleShot(0, main, [main, query] { main->FileOpen1Accept(query); });
+            return;
+        }
+        if (mode == "cancel-shots") {
+            const QString second = picture;
+            const QString folder = argc > 4 ? QString::fromLocal8Bit(argv[4]) : QString();
+            QTimer::singleShot(0, main, [main, query, second, folder] {
+                main->FileOpen1Accept(query);
+                WaitForStep(main);
+                main->FileOpen1Accept(second);
+                auto* cancel = main->findChild<QPushButton*>(QStringLiteral("btnAbbrechen"));
+                auto* poll = new QTimer(main);
+                QObject::connect(poll, &QTimer::timeout, main, [main, cancel, folder, poll] {
+                    if (!cancel->isVisible()) return;
+                    poll->stop();
+                    main->grab().save(folder + "/cancel_offered.png");
+                    cancel->click();
+                    QApplication::processEvents();
+                    main->grab().save(folder + "/cancel_done.png");
+                    std::printf("cancelled=%d\n", main->busy() ? 0 : 1);
+                    std::fflush(stdout);
+                    main->findChild<QAction*>(QStringLiteral("FileExit1"))->trigger();
+                });
+                poll->start(20);
+            });
             return;
         }
         QTimer::singleShot(0, main, [main, &windows, mode, query, picture] {

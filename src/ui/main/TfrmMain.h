@@ -108,6 +108,7 @@ private:
     void beginStep(StepKind kind);
     void endStep();
     void showStepProgress();
+    void hideStepProgress();
     void startLoad(bool zip);
     void loadDone(std::exception_ptr failure);
     // The analysis over the lines just loaded (or, without them, the loaded ones).

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 #include "base/cancel.h"
 #include "base/user_error.h"
@@ -167,6 +168,8 @@ void TfrmMain::analyse()
 {
     try {
         if (state_.PolygonsPending) {
+            // Nothing runs beside the window while the loader shows.
+            hideStepProgress();
             windows_.frmPoly->exec();
             state_.PolygonsPending = false;
             showBoundaryState();
@@ -207,6 +210,8 @@ void TfrmMain::cboxStichtagClick()
 void TfrmMain::startScan(bool rescan)
 {
     stepKind_ = StepKind::Scan;
+    stepClock_.start();
+    progressTimer_->start();
     emit stepStarted(true);
     if (!stepActive_) return;  // stopped right away
     // The scan fills results of its own; the window's stay as they are

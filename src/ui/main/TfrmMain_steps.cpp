@@ -97,16 +97,21 @@ void TfrmMain::endStep()
 {
     if (!stepActive_) return;
     stepActive_ = false;
-    progressTimer_->stop();
     FileOpen1_->setEnabled(true);
     bbtnOpen_->setEnabled(true);
     cboxStichtag_->setEnabled(true);
     mnuKreisgrenzen_->setEnabled(true);
     bbtnCheckRLP_->setEnabled(true);
+    hideStepProgress();
+    emit stepEnded();
+}
+
+void TfrmMain::hideStepProgress()
+{
+    progressTimer_->stop();
     lblStep_->hide();
     pbStep_->hide();
     btnAbbrechen_->hide();
-    emit stepEnded();
 }
 
 void TfrmMain::showStepProgress()
