@@ -10,6 +10,11 @@
 #include "districts/district_map.h"
 #include "districts/polygon_files.h"
 #include "platform/platform.h"
+#include "query/query_pipeline.h"
+#include "scan/placemark_files_beside.h"
+#include "scan/scanner.h"
+
+#include <chrono>
 
 namespace bench {
 
@@ -44,6 +49,41 @@ void LoadPolygons(ql::AppState& state, std::string dir)
 {
     if (!dir.empty() && dir.back() != ql::platform::PathSeparator) dir += ql::platform::PathSeparator;
     ql::LoadDistrictFolder(state.PolyTable, dir);
+}
+
+ql::QueryText OpenAsTheWindow(const std::string& path, const ql::CancelToken& stop)
+{
+    ql::NoExtractProgress progress;
+    return ql::OpenQuery(path, progress, &stop);
+}
+
+ql::QueryScan ScanAsTheWindow(ql::AppState& state, const ql::CancelToken& stop)
+{
+    ql::AppState results;
+    results.TempDir = state.TempDir;
+    results.QueryFileName = state.QueryFileName;
+    results.CutoffEnabled = state.CutoffEnabled;
+    results.PlacemarkCapTold = state.PlacemarkCapTold;
+    const ql::QueryScan scan = ql::ScanQuery(results, ql::ScanSource{state.QueryLines, state.PolyTable, &stop, true});
+    state.Rows = std::move(results.Rows);
+    state.DistrictTally = results.DistrictTally;
+    state.NotInPolygonCount = results.NotInPolygonCount;
+    state.NIPList = std::move(results.NIPList);
+    state.PlacemarkFiles = std::move(results.PlacemarkFiles);
+    state.PlacemarkTexts = std::move(results.PlacemarkTexts);
+    state.PlacemarkFilesCapped = results.PlacemarkFilesCapped;
+    state.PlacemarkCapTold = results.PlacemarkCapTold;
+    return scan;
+}
+
+double WritePlacemarksBeside(ql::AppState& state, std::vector<std::string> stale)
+{
+    const auto start = std::chrono::steady_clock::now();
+    ql::PlacemarkFilesBeside files(state.TempDir, std::move(stale), state.PlacemarkFiles,
+                                   std::move(state.PlacemarkTexts));
+    state.PlacemarkTexts.clear();
+    files.Wait();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace bench

@@ -5,6 +5,9 @@
 #include <string>
 
 #include "archive/extract.h"
+#include "base/cancel.h"
+#include "query/query_text.h"
+#include "scan/query_scan.h"
 #include "state/app_state.h"
 
 namespace bench {
@@ -30,5 +33,18 @@ std::string MakeFolderIn(const std::string& parent, const std::string& prefix);
 
 // The 36 district polygons from their files in `dir`.
 void LoadPolygons(ql::AppState& state, std::string dir);
+
+// The steps of an open on the path the main window takes, so that every
+// benchmark times what the user waits for. The reading, stoppable as beside
+// the window:
+ql::QueryText OpenAsTheWindow(const std::string& path, const ql::CancelToken& stop);
+// The scan as beside the window: into results of its own, which then become
+// the state's, the placemark files left for the writer that follows the list
+// (WritePlacemarksBeside). Before that the state's PlacemarkFiles name the
+// files still to be written, PlacemarkTexts hold their texts.
+ql::QueryScan ScanAsTheWindow(ql::AppState& state, const ql::CancelToken& stop);
+// The placemark files of the last ScanAsTheWindow, written as beside the
+// window after the list shows; waits for them. Returns the seconds taken.
+double WritePlacemarksBeside(ql::AppState& state, std::vector<std::string> stale = {});
 
 }  // namespace bench

@@ -104,8 +104,8 @@ void PrintRatio(const char* name, const Series& ours, const Series& theirs, doub
                  median <= target ? "met" : "MISSED", goal, median <= goal ? "met" : "missed");
     // A stall shows in the worst run, not in the median.
     const double worst = ours.Median() > 0 ? ours.Max() / ours.Median() : 0;
-    std::fprintf(stderr, "  %-30s %.2fx the median  target <= 2.0x %s\n", "worst run", worst,
-                 worst <= 2.0 ? "met" : "MISSED");
+    std::fprintf(stderr, "  %-30s %.2fx the median  target <= 1.5x %s\n", "worst run", worst,
+                 worst <= 1.5 ? "met" : "MISSED");
 }
 
 // The figures of one kind of open.
@@ -146,24 +146,11 @@ void PrintOpen(const OpenNames& names, const std::string& file, const OpenSeries
     PrintSeries(names.first, series.first);
     PrintSeries("check and split", series.split);
     PrintSeries("My Finds check", series.check);
-    PrintSeries("scan with placemark files", series.scan);
-    PrintSeries("(the same files, plainly made)", series.files);
+    PrintSeries("scan (as beside the window)", series.scan);
+    PrintSeries("placemark files, after the list", series.files);
     PrintSeries(names.total, series.total);
     PrintSeries("peak memory growth", series.peak, "x the GPX size");
     PrintRatio((std::string(names.total) + " / " + names.tool).c_str(), series.total, series.tool, names.target, names.goal);
-}
-
-// Creating as many files of a placemark's size in a fresh folder, one after
-// the other, with nothing else: the least the placemark files can cost on
-// this file system.
-double TimePlainFiles(const std::string& runFolder, std::size_t count)
-{
-    const std::string folder = bench::MakeFolderIn(runFolder, "plain");
-    const std::string bytes(600, 'x');
-    bench::Stopwatch clock;
-    for (std::size_t i = 0; i < count; ++i)
-        ql::platform::WriteWholeFile(folder + "GC" + std::to_string(i) + ".kml", bytes);
-    return clock.seconds();
 }
 
 // Peak memory growth of the stage that follows, against the present resident set.
@@ -181,8 +168,10 @@ private:
     std::uint64_t baseline_;
 };
 
-// Opens one query as the program does: load (read or extract), check and
-// split, the My Finds check, the scan with its placemark files.
+// Opens one query on the main window's path: load (read or extract), check
+// and split, the My Finds check, the scan beside the window into results of
+// its own. The list shows then; the placemark files follow beside it, timed
+// on their own after the open.
 OpenFigures OpenOnce(ql::AppState& state, const std::string& runFolder, const std::string& file, bool zip, bool copy)
 {
     // A first open, as at the program's start: the last run's query goes
@@ -197,10 +186,12 @@ OpenFigures OpenOnce(ql::AppState& state, const std::string& runFolder, const st
     const PeakGrowth growth;
     bench::Stopwatch clock;
     ql::platform::LargeBuffer bytes;
+    const ql::CancelToken stop;  // the window's step looks at it; nobody stops here
     if (copy && !zip) {
         // --copy: the GPX read into memory, as before it was mapped.
         bytes = ql::platform::ReadWholeFileLarge(file);
     } else {
+        // What OpenQuery does for the window, in its two stages.
         ql::NoExtractProgress progress;
         bytes = ql::ReadQueryBytes(file, progress);
     }
@@ -210,7 +201,7 @@ OpenFigures OpenOnce(ql::AppState& state, const std::string& runFolder, const st
     const double split = clock.seconds();
     if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError("not a My Finds query: " + file);
     const double checked = clock.seconds();
-    ql::ScanWaypoints(state);
+    bench::ScanAsTheWindow(state, stop);
     const double total = clock.seconds();
     OpenFigures figures;
     figures.first = loaded;
@@ -219,7 +210,7 @@ OpenFigures OpenOnce(ql::AppState& state, const std::string& runFolder, const st
     figures.scan = total - checked;
     figures.total = total;
     figures.peak = growth.Times(size);
-    figures.files = TimePlainFiles(runFolder, state.PlacemarkFiles.size());
+    figures.files = bench::WritePlacemarksBeside(state);
     figures.rows = static_cast<int>(state.Rows.size());
     figures.notInPolygon = state.NotInPolygonCount;
     return figures;
@@ -300,7 +291,7 @@ int Run(const Options& options)
                  LoadAverage().c_str());
     // A first open in a fresh process is what a user feels; it has targets of its own.
     const char* load = options.copy ? "read" : "map";
-    if (options.fresh) PrintOpen({"GPX", "wc -l", load, "load and scan", 6.0, 3.0}, options.gpx, gpx);
+    if (options.fresh) PrintOpen({"GPX", "wc -l", load, "load and scan", 3.0, 3.0}, options.gpx, gpx);
     else PrintOpen({"GPX", "wc -l", load, "load and scan", 4.0, 3.0}, options.gpx, gpx);
     if (!options.zip.empty()) {
         if (options.fresh) PrintOpen({"ZIP", "unzip -p | wc -l", "extract", "whole open", 0.8, 0.8}, options.zip, zip);

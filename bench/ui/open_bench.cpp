@@ -70,9 +70,10 @@ int EngineRun(const Options& options)
     state.QueryFileName = options.file;
     bench::LoadPolygons(state, options.polygons);
     bench::Stopwatch clock;
-    state.QueryLines = ql::OpenQuery(options.file);
+    const ql::CancelToken stop;
+    state.QueryLines = bench::OpenAsTheWindow(options.file, stop);
     if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError("not a My Finds query: " + options.file);
-    const ql::QueryScan scan = ql::ScanQuery(state);
+    const ql::QueryScan scan = bench::ScanAsTheWindow(state, stop);
     std::printf("%.6f %d\n", clock.seconds(), scan.Rows);
     return 0;
 }
@@ -107,6 +108,12 @@ int WindowRun(const Options& options)
     clock = bench::Stopwatch();
     main.FileOpen1Accept(QString::fromStdString(options.file));
     const double accepted = clock.seconds();
+    // The reading and the scan run beside the window; their end comes back to it.
+    if (main.busy()) {
+        QEventLoop wait;
+        QObject::connect(&main, &ql::ui::TfrmMain::stepEnded, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     QApplication::processEvents();  // layouts and labels
     list->viewport()->repaint();  // the list's visible rows drawn
     const double shown = clock.seconds();
@@ -178,7 +185,7 @@ int Parent(const Options& options)
             throw std::runtime_error("no figures from the window run");
         listReset.Add(r);
         scanNotice.Add(n - r);
-        accepted.Add(a - n);
+        accepted.Add(a);
         shown.Add(s);
         overview.Add(o);
         page.Add(p);
@@ -190,11 +197,14 @@ int Parent(const Options& options)
     Print("engine: load and scan", engine);
     Print("window: acceptance to the list's reset", listReset);
     Print("window: then the windows that follow a scan", scanNotice);
-    Print("window: then the counts, until the open returns", accepted);
+    Print("window: acceptance until the window answers again", accepted);
     Print("window: acceptance to the list shown", shown);
     std::fprintf(stderr, "  %-44s median %+.4f s, worst %+.4f s  (target <= 0.25 s)\n",
                  "list shown, beyond the engine's load and scan", shown.Median() - engine.Median(),
                  shown.Max() - engine.Max());
+    if (engine.Median() > 0)
+        std::fprintf(stderr, "  %-44s %.2fx the engine's median  (target within 10 %%)\n", "list shown, median",
+                     shown.Median() / engine.Median());
     std::fprintf(stderr, "not part of the open (a command of its own each):\n");
     Print("district overview's figures", overview);
     std::fprintf(stderr, "  %-44s %zu finds\n", "", finds);

@@ -1,6 +1,7 @@
 #include "screenshot_tour.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -171,6 +172,12 @@ void StartScreenshotTour(Windows& windows, AppState& state, const QString& folde
     tour->add([tour, main, query] {
         tour->line(QStringLiteral("Query=") + query);
         main->FileOpen1Accept(query);
+        // The reading and the scan run beside the window: their end is awaited.
+        if (main->busy()) {
+            QEventLoop wait;
+            QObject::connect(main, &TfrmMain::stepEnded, &wait, &QEventLoop::quit);
+            wait.exec();
+        }
         tour->line(QStringLiteral("PolygonDir=") + QString::fromStdString(tour->state_.PolygonDir));
         tour->line(QStringLiteral("Rows=%1").arg(tour->state_.Rows.size()));
         tour->line(QStringLiteral("NotInPolygon=%1").arg(tour->state_.NotInPolygonCount));

@@ -1,6 +1,7 @@
 #include "query/query_pipeline.h"
 
 #include "base/ascii.h"
+#include "base/cancel.h"
 #include "base/query_limits.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
@@ -28,6 +29,38 @@ platform::LargeBuffer ReadQueryBytes(const std::string& path, ExtractProgress& p
 QueryText OpenQuery(const std::string& path, ExtractProgress& progress)
 {
     return QueryText::FromBuffer(ReadQueryBytes(path, progress));
+}
+
+namespace {
+// Passes the reader's progress on, and stops the reading where asked to.
+class StoppableProgress : public ExtractProgress {
+public:
+    StoppableProgress(ExtractProgress& sink, const CancelToken* cancel) : sink_(sink), cancel_(cancel) {}
+    void OnFileProgress(double percent) override
+    {
+        ThrowIfCancelled(cancel_);
+        sink_.OnFileProgress(percent);
+    }
+    void OnOverallProgress(double percent) override
+    {
+        ThrowIfCancelled(cancel_);
+        sink_.OnOverallProgress(percent);
+    }
+
+private:
+    ExtractProgress& sink_;
+    const CancelToken* cancel_;
+};
+}  // namespace
+
+QueryText OpenQuery(const std::string& path, ExtractProgress& progress, const CancelToken* cancel)
+{
+    StoppableProgress stoppable(progress, cancel);
+    platform::LargeBuffer bytes = ReadQueryBytes(path, stoppable);
+    ThrowIfCancelled(cancel);
+    QueryText lines = QueryText::FromBuffer(std::move(bytes));
+    ThrowIfCancelled(cancel);
+    return lines;
 }
 
 QueryText OpenQuery(const std::string& path)

@@ -11,6 +11,8 @@
 
 namespace ql {
 
+class CancelToken;
+
 // True when the file name ends in ".zip", in any letter case.
 bool HasZipExtension(std::string_view path);
 
@@ -25,6 +27,10 @@ platform::LargeBuffer ReadQueryBytes(const std::string& path, ExtractProgress& p
 QueryText OpenQuery(const std::string& path, ExtractProgress& progress);
 // The same where nobody watches the progress.
 QueryText OpenQuery(const std::string& path);
+// The same with a stop looked for at every progress step of the extraction
+// (each MiB of text at most) and before the text is split: a stop throws
+// Cancelled, and nothing read so far is kept.
+QueryText OpenQuery(const std::string& path, ExtractProgress& progress, const CancelToken* cancel);
 
 // The query date of a My Finds query, none for any other file: line 2 must
 // contain "My Finds Pocket Query"; the date is line 6 without its time tags

@@ -99,9 +99,11 @@ std::size_t FileWriterThread::WritesDone() const
     return state_->WritesDone;
 }
 
-PlacemarkWriter::PlacemarkWriter(AppState& state) : state_(state), previous_(std::move(state.PlacemarkFiles))
+PlacemarkWriter::PlacemarkWriter(AppState& state, bool later)
+        : state_(state), later_(later), previous_(later ? std::vector<std::string>() : std::move(state.PlacemarkFiles))
 {
     state.PlacemarkFiles.clear();
+    state.PlacemarkTexts.clear();
     state.PlacemarkFilesCapped = false;
 }
 
@@ -127,9 +129,14 @@ void PlacemarkWriter::Write(std::string_view code, std::string_view name, std::s
         state_.PlacemarkFilesCapped = true;
         return;
     }
+    std::string fileName = names_.Claim(code);
+    if (later_) {
+        state_.PlacemarkTexts.push_back(PlacemarkFileBytes(code, name, latitude, longitude));
+        state_.PlacemarkFiles.push_back(std::move(fileName));
+        return;
+    }
     checkpoints_.push_back({state_.Rows.size(), state_.DistrictTally, state_.NotInPolygonCount, state_.NIPList.size(),
                             state_.PlacemarkFiles.size()});
-    std::string fileName = names_.Claim(code);
     thread_.Write(state_.TempDir + fileName, PlacemarkFileBytes(code, name, latitude, longitude));
     state_.PlacemarkFiles.push_back(std::move(fileName));
 }

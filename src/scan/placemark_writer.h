@@ -46,8 +46,10 @@ private:
 // The placemark files of one scan over an AppState.
 class PlacemarkWriter {
 public:
-    // Takes over the previous scan's files and empties the list.
-    explicit PlacemarkWriter(AppState& state);
+    // Takes over the previous scan's files and empties the list. With
+    // `later`, no file is written or deleted: each file's text goes to
+    // PlacemarkTexts beside its name, for PlacemarkFilesBeside.
+    explicit PlacemarkWriter(AppState& state, bool later = false);
     ~PlacemarkWriter() = default;  // the thread waits for its jobs
     PlacemarkWriter(const PlacemarkWriter&) = delete;
     PlacemarkWriter& operator=(const PlacemarkWriter&) = delete;
@@ -77,6 +79,7 @@ private:
     };
 
     AppState& state_;
+    bool later_;
     std::vector<std::string> previous_;  // the previous scan's file names
     PlacemarkNames names_;  // each placemark its own file
     std::vector<Checkpoint> checkpoints_;

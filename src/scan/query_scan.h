@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "scan/scanner.h"
+
 namespace ql {
 
 struct AppState;
@@ -23,5 +25,10 @@ struct QueryScan {
 // A mapped file cut short meanwhile throws "Die Datei "%s" wurde beim Lesen
 // verändert." whatever else the scan found.
 QueryScan ScanQuery(AppState& state);
+// The same over the given lines and districts, into `results` (whose
+// QueryFileName names the file): the scan as the window runs it beside
+// itself, with FilesLater, so that a stop or a failure leaves the shown
+// results alone.
+QueryScan ScanQuery(AppState& results, const ScanSource& source);
 
 }  // namespace ql

@@ -15,6 +15,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/cancel.h"
 #include "base/query_limits.h"
 #include "base/task_beside.h"
 #include "base/user_error.h"
@@ -278,16 +279,24 @@ void AddFind(AppState& state, FindRead&& find, bool bounded, RowBudget& budget, 
     ++rowCount;
 }
 
+// Waypoints read between two looks at the stop: a few milliseconds' work.
+constexpr std::size_t CancelLookEvery = 4096;
+
 // The finds of the waypoints whose waypoint line lies in [begin, end), in
 // query order, each handed to `take`.
 template <typename Take>
 void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, bool cutoffEnabled,
-                   const DistrictMap& districts, Take&& take)
+                   const DistrictMap& districts, const CancelToken* cancel, Take&& take)
 {
     FindLogSearch findLog;
     std::size_t close = 0;  // the first closing line after the current waypoint line
+    std::size_t sinceLook = CancelLookEvery - 1;  // waypoints since the stop was last looked for: first at once
     // Each waypoint line to the next: the lines between hold none.
     for (std::size_t wpt = lines.Next(begin, HasWptOpen), nextWpt; wpt < end; wpt = nextWpt) {
+        if (++sinceLook == CancelLookEvery) {
+            sinceLook = 0;
+            ThrowIfCancelled(cancel);
+        }
         // The closing line: no bound but the end of the query, which throws.
         // Waypoint lines only go forward, so each line is looked at once.
         if (close <= wpt) {
@@ -323,9 +332,9 @@ struct LaterFinds {
 // read in two halves side by side, split at a waypoint line; the second
 // half's finds become rows after the first half's, and its failure counts
 // only once the first half's rows are made, as in one walk.
-int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
+int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& placemarks)
 {
-    const QueryText& query = state.QueryLines;
+    const QueryText& query = source.Lines;
     const std::size_t n = query.Size();
     if (n <= FirstWaypointLine) return 0;
 
@@ -343,7 +352,7 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
 
     const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 2, HasWptOpen) : n;
     if (middle == n) {
-        ReadWaypoints(lines, FirstWaypointLine, n, state.CutoffEnabled, state.PolyTable, addFind);
+        ReadWaypoints(lines, FirstWaypointLine, n, state.CutoffEnabled, source.Districts, source.Cancel, addFind);
         return rowCount;
     }
     LaterFinds later;
@@ -354,7 +363,7 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
         // could pile up finds far past what the walk's budget will ever take.
         RowBudget laterBudget(query.TextBytes());
         try {
-            ReadWaypoints(lines, middle, n, state.CutoffEnabled, state.PolyTable, [&](FindRead&& find) {
+            ReadWaypoints(lines, middle, n, state.CutoffEnabled, source.Districts, source.Cancel, [&](FindRead&& find) {
                 if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
                 if (find.beforeCutoff) {  // counted here: no need to keep it
                     if (find.district) ++later.cutOff[static_cast<std::size_t>(*find.district)];
@@ -373,7 +382,7 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
         }
     });
     try {
-        ReadWaypoints(lines, FirstWaypointLine, middle, state.CutoffEnabled, state.PolyTable, addFind);
+        ReadWaypoints(lines, FirstWaypointLine, middle, state.CutoffEnabled, source.Districts, source.Cancel, addFind);
     } catch (...) {
         firstHalfFailed = true;
         throw;  // the reader is joined on the way out
@@ -391,16 +400,22 @@ int WalkWaypoints(AppState& state, PlacemarkWriter& placemarks)
 
 int ScanWaypoints(AppState& state)
 {
+    return ScanWaypoints(state, ScanSource{state.QueryLines, state.PolyTable});
+}
+
+int ScanWaypoints(AppState& state, const ScanSource& source)
+{
     state.NotInPolygonCount = 0;
     state.Rows.clear();
     state.DistrictTally.fill(0);
     state.CutOffTally.fill(0);
     state.NIPList.clear();
-    // The previous files go first; the new ones are written beside the walk.
-    PlacemarkWriter placemarks(state);
+    // The previous files go first; the new ones are written beside the walk,
+    // or later, beside the window.
+    PlacemarkWriter placemarks(state, source.FilesLater);
     int rowCount = 0;
     try {
-        rowCount = WalkWaypoints(state, placemarks);
+        rowCount = WalkWaypoints(state, source, placemarks);
     } catch (...) {
         // A file that failed before the walk did throws its own error.
         placemarks.Finish();

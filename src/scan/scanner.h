@@ -6,6 +6,21 @@
 namespace ql {
 
 struct AppState;
+class CancelToken;
+class DistrictMap;
+class QueryText;
+
+// What a scan reads besides the state it fills, and how it may be stopped.
+struct ScanSource {
+    const QueryText& Lines;
+    const DistrictMap& Districts;
+    // Looked at every few thousand lines; a stop throws Cancelled.
+    const CancelToken* Cancel = nullptr;
+    // The placemark files are not written: their texts go to PlacemarkTexts,
+    // beside PlacemarkFiles, for a writer that makes them after the list shows.
+    // The previous scan's files are then left where they are.
+    bool FilesLater = false;
+};
 
 // A query of at least this many lines is read in two halves side by side;
 // the results are those of one walk.
@@ -16,5 +31,7 @@ inline constexpr std::size_t LinesReadInTwoHalves = 50'000;
 // the placemark files. Returns the number of rows. A read past the last line
 // throws; what was made before stays.
 int ScanWaypoints(AppState& state);
+// The same over the given lines and districts, into `state`'s results.
+int ScanWaypoints(AppState& state, const ScanSource& source);
 
 }  // namespace ql

@@ -50,6 +50,9 @@ struct AppState {
     int NotInPolygonCount = 0;
     std::vector<TNIPDatum> NIPList;
     std::vector<std::string> PlacemarkFiles;  // file names in TempDir, pairs with NIPList up to the cap
+    // The bytes of each file PlacemarkFiles names, for a scan that left the
+    // files to be written beside the window; empty for one that wrote them.
+    std::vector<std::string> PlacemarkTexts;
     bool PlacemarkFilesCapped = false;  // the last scan had more finds outside than files may be made
     bool PlacemarkCapTold = false;  // the user has been told of the cap
 };

@@ -7,6 +7,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+#include <QtTest/QTest>
+
+#include "ui/main/TfrmMain.h"
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -111,6 +116,18 @@ bool HasColour(const QImage& shot, const QRect& area, const QColor& colour, int 
                 return true;
         }
     return false;
+}
+
+void WaitUntilIdle(ui::TfrmMain* main)
+{
+    // No step takes longer than this in a test; a hung one fails the test.
+    if (!QTest::qWaitFor([main] { return !main->busy(); }, 600000)) ADD_FAILURE() << "the step did not end";
+}
+
+void OpenAndWait(ui::TfrmMain* main, const QString& path)
+{
+    main->FileOpen1Accept(path);
+    WaitUntilIdle(main);
 }
 
 }  // namespace ql::test

@@ -20,7 +20,17 @@
 #include "platform/platform.h"
 #include "ui/common/Windows.h"
 
+namespace ql::ui {
+class TfrmMain;
+}
+
 namespace ql::test {
+
+// Handles events until the main window's step beside it (reading, scanning)
+// has ended, and the boxes it showed are closed.
+void WaitUntilIdle(ui::TfrmMain* main);
+// Opens a file as if chosen in the dialog and waits for its end.
+void OpenAndWait(ui::TfrmMain* main, const QString& path);
 
 // While alive, closes every modal window that opens, after letting `onModal`
 // look at it (and act on it, for instance click a button). Records each box:

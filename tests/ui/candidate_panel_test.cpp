@@ -103,8 +103,8 @@ protected:
         testquery::Cache kusel = At("GC1KUS", "Fish &amp; Chips", {49.538, 7.398});
         testquery::Cache mainz = At("GC3MZ", "Dom", {49.9990, 8.2739});
         mainz.logs = {{"Found it", "2016-07-08T07:00:00Z"}};
-        main->FileOpen1Accept(WriteFile(fx.programDir.filePath("finds.gpx"),
-                                        testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, mainz})));
+        OpenAndWait(main, WriteFile(fx.programDir.filePath("finds.gpx"),
+                                    testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel, mainz})));
         child<QAction>("mnuUebersicht")->trigger();
         overview = fx.windows->frmOverview.get();
         panel = overview->planner();
@@ -319,8 +319,8 @@ TEST_F(CandidatePanelTest, ProgressChartCountsDistrictsByFirstFindAndFindsDropLa
     EXPECT_EQ(panel->candidates().Caches().size(), 3u);
     // A query that holds GC7NEAR as found: it leaves the lists.
     testquery::Cache near = At("GC7NEAR", "Am Ahrufer", AhrweilerNear);
-    main->FileOpen1Accept(
-        WriteFile(fx.programDir.filePath("finds2.gpx"), testquery::MyFindsQuery("2017-02-01T00:00:00Z", {near})));
+    OpenAndWait(
+        main, WriteFile(fx.programDir.filePath("finds2.gpx"), testquery::MyFindsQuery("2017-02-01T00:00:00Z", {near})));
     QApplication::processEvents();
     EXPECT_EQ(panel->candidates().Caches().size(), 2u);
     EXPECT_EQ(DistrictRowCount(panel, "Ahrweiler"), -1);  // covered now

@@ -28,7 +28,7 @@ TEST(DemoQuery, OpensWithEveryDistrictCoveredAndFindsOutsideThem)
         // The loader closes itself after its countdown; leave it alone.
         return modal->objectName() == QLatin1String("frmPoly");
     });
-    main->FileOpen1Accept(QStringLiteral(QL_RUNTIME_DIR "/demo/demo-myfinds.zip"));
+    OpenAndWait(main, QStringLiteral(QL_RUNTIME_DIR "/demo/demo-myfinds.zip"));
 
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty()) << ui::ErrorBoxHistory().join("\n").toStdString();
     EXPECT_FALSE(fx.state.PolygonsPending);

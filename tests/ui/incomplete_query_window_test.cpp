@@ -27,7 +27,7 @@ TEST_F(IncompleteQueryWindowTest, ACutOffQueryShowsItsRowsAndSaysItIsIncomplete)
     const std::size_t cut = full.find("</wpt>", full.find("</wpt>") + 1) + 9;
     const QString path = WriteFile(fx.programDir.filePath("cut.gpx"), full.substr(0, cut));
     ModalAnswerer answerer;
-    main->FileOpen1Accept(path);
+    OpenAndWait(main, path);
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
     EXPECT_EQ(ui::ErrorBoxHistory().first(), "Die Datei \"" + Native(path) +
                                                  "\" ist unvollständig: Die abschließende Zeile </gpx> fehlt. Es "
@@ -37,7 +37,7 @@ TEST_F(IncompleteQueryWindowTest, ACutOffQueryShowsItsRowsAndSaysItIsIncomplete)
 
     // The whole file: three rows, no box.
     ui::ErrorBoxHistory().clear();
-    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("full.gpx"), full));
+    OpenAndWait(main, WriteFile(fx.programDir.filePath("full.gpx"), full));
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty()) << ui::ErrorBoxHistory().join("\n").toStdString();
     EXPECT_EQ(text("lblAnzahlCache"), "3");
 }

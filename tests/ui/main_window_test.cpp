@@ -58,7 +58,7 @@ TEST_F(MainWindowTest, StartsWithItsDesignTexts)
 TEST_F(MainWindowTest, OpeningAMyFindsQueryShowsNameDateAndDone)
 {
     const QString path = WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery());
-    main->FileOpen1Accept(path);
+    OpenAndWait(main, path);
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty()) << ui::ErrorBoxHistory().join("\n").toStdString();
     EXPECT_EQ(text("lblDateiname"), Native(path));
     EXPECT_EQ(text("lblQueryDatum"), "  2011-06-27 - 02:11:21Z");
@@ -100,12 +100,12 @@ TEST_F(MainWindowTest, OpenDialogStartsInTheProgramFolderWithTheThreeFilters)
 
 TEST_F(MainWindowTest, AnotherFileShowsTheErrorBoxAndChangesNothingElse)
 {
-    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery()));
+    OpenAndWait(main, WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery()));
     std::string other = MyFindsQuery();
     other.replace(other.find("My Finds"), 8, "Regular");
     const QString otherPath = WriteFile(fx.programDir.filePath("other.gpx"), other);
     ModalAnswerer answerer;
-    main->FileOpen1Accept(otherPath);
+    OpenAndWait(main, otherPath);
     ASSERT_EQ(answerer.seen().size(), 1);
     EXPECT_EQ(answerer.seen().first(), "NotMyFindsBox|Fehler| Fehler !  Das ist keine MyFinds Query - Datei .");
     EXPECT_EQ(text("lblDateiname"), Native(otherPath));
@@ -123,7 +123,7 @@ TEST_F(MainWindowTest, TextsFromTheFileAreShownAsTheyStandNeverAsMarkup)
         if (auto* box = qobject_cast<QMessageBox*>(modal)) plainBox = box->textFormat() == Qt::PlainText;
         return false;
     });
-    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("marked.gpx"), query));
+    OpenAndWait(main, WriteFile(fx.programDir.filePath("marked.gpx"), query));
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
     EXPECT_EQ(ui::ErrorBoxHistory().first(), "'<b>49.5</b>' ist kein gültiger Gleitkommawert.");
     EXPECT_TRUE(plainBox);
@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, TextsFromTheFileAreShownAsTheyStandNeverAsMarkup)
 TEST_F(MainWindowTest, ATwoLineFileEndsWithTheIndexError)
 {
     ModalAnswerer answerer;
-    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("two.gpx"), "<?xml?>\r\n<gpx>\r\n"));
+    OpenAndWait(main, WriteFile(fx.programDir.filePath("two.gpx"), "<?xml?>\r\n<gpx>\r\n"));
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
     EXPECT_EQ(ui::ErrorBoxHistory().first(), "Listenindex überschreitet das Maximum (2)");
     EXPECT_EQ(answerer.seen().first(), "ErrorBox|Quenlorn Polygonberechnung|Listenindex überschreitet das Maximum (2)");
@@ -142,9 +142,9 @@ TEST_F(MainWindowTest, ATwoLineFileEndsWithTheIndexError)
 
 TEST_F(MainWindowTest, AMissingFileKeepsTheLoadedLines)
 {
-    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery()));
+    OpenAndWait(main, WriteFile(fx.programDir.filePath("finds.gpx"), MyFindsQuery()));
     ModalAnswerer answerer;
-    main->FileOpen1Accept(fx.programDir.filePath("missing.gpx"));
+    OpenAndWait(main, fx.programDir.filePath("missing.gpx"));
     ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
     EXPECT_TRUE(ui::ErrorBoxHistory().first().startsWith("Datei " + Native(fx.programDir.filePath("missing.gpx")) +
                                                          " kann nicht geöffnet werden. "));
@@ -157,6 +157,7 @@ TEST_F(MainWindowTest, CutoffBoxRescansAndReenablesCheckRlpEvenWhenTheScanFails)
     auto* check = child<QPushButton>("bbtnCheckRLP");
     // Before any file: the empty lines are scanned.
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    WaitUntilIdle(main);
     EXPECT_FALSE(fx.state.CutoffEnabled);
     EXPECT_EQ(text("lblAnzahlCache"), "0");
     EXPECT_TRUE(check->isEnabled());
@@ -171,6 +172,7 @@ TEST_F(MainWindowTest, CutoffBoxRescansAndReenablesCheckRlpEvenWhenTheScanFails)
         return false;
     });
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    WaitUntilIdle(main);
     EXPECT_TRUE(fx.state.CutoffEnabled);
     EXPECT_EQ(ui::ErrorBoxHistory().size(), 1);
     EXPECT_EQ(stateWhileBoxOpen, QStringList{"enabled"});

@@ -34,7 +34,7 @@ protected:
     // A good archive first, so that a failure can be seen to keep its results.
     void LoadGoodArchive()
     {
-        main->FileOpen1Accept(Zip("good.zip", ZipBuilder().Add("q.gpx", MyFindsQuery("2011-06-27T02:11:21Z"))));
+        OpenAndWait(main, Zip("good.zip", ZipBuilder().Add("q.gpx", MyFindsQuery("2011-06-27T02:11:21Z"))));
         ASSERT_TRUE(ui::ErrorBoxHistory().isEmpty()) << ui::ErrorBoxHistory().join("\n").toStdString();
         ASSERT_EQ(fx.state.QueryLines.Size(), 10u);
         ASSERT_EQ(gauge(), 100);
@@ -43,7 +43,7 @@ protected:
     void ExpectFailure(const QString& path, const QString& box)
     {
         ModalAnswerer answerer;
-        main->FileOpen1Accept(path);
+        OpenAndWait(main, path);
         ASSERT_EQ(ui::ErrorBoxHistory().size(), 1);
         EXPECT_EQ(ui::ErrorBoxHistory().first(), box);
         EXPECT_EQ(answerer.seen().first(), "ErrorBox|Quenlorn Polygonberechnung|" + box);
@@ -67,7 +67,7 @@ TEST_F(MainWindowZipTest, ArchiveLoadsAndRunsTheAnalysis)
         openWasOn = child<QAction>("FileOpen1")->isEnabled();
         buttonWasOn = child<QPushButton>("bbtnOpen")->isEnabled();
     });
-    main->FileOpen1Accept(path);
+    OpenAndWait(main, path);
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty()) << ui::ErrorBoxHistory().join("\n").toStdString();
     EXPECT_FALSE(openWasOn);
     EXPECT_FALSE(buttonWasOn);
@@ -86,7 +86,7 @@ TEST_F(MainWindowZipTest, ArchiveNamedInCapitalsIsStillAnArchive)
 {
     // Read as text it would fail the My Finds check.
     ModalAnswerer answerer;
-    main->FileOpen1Accept(Zip("QUERY.ZIP", ZipBuilder().Add("q.gpx", MyFindsQuery("2011-06-27T02:11:21Z"))));
+    OpenAndWait(main, Zip("QUERY.ZIP", ZipBuilder().Add("q.gpx", MyFindsQuery("2011-06-27T02:11:21Z"))));
     EXPECT_TRUE(answerer.seen().isEmpty()) << answerer.seen().join("\n").toStdString();
     EXPECT_EQ(text("lblQueryDatum"), "  2011-06-27 - 02:11:21Z");
 }
@@ -94,7 +94,7 @@ TEST_F(MainWindowZipTest, ArchiveNamedInCapitalsIsStillAnArchive)
 TEST_F(MainWindowZipTest, EmptyEntryEmptiesTheQueryWithoutAnalysis)
 {
     LoadGoodArchive();
-    main->FileOpen1Accept(Zip("empty.zip", ZipBuilder().Add("empty.gpx", "")));
+    OpenAndWait(main, Zip("empty.zip", ZipBuilder().Add("empty.gpx", "")));
     EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty());
     EXPECT_TRUE(fx.state.QueryLines.Empty());
     EXPECT_EQ(text("lblReady"), "FERTIG !");

@@ -99,10 +99,7 @@ protected:
         QApplication::processEvents();
         return w;
     }
-    void openSmallQuery()
-    {
-        main->FileOpen1Accept(WriteFile(fx.programDir.filePath("finds.gpx"), SmallQuery()));
-    }
+    void openSmallQuery() { OpenAndWait(main, WriteFile(fx.programDir.filePath("finds.gpx"), SmallQuery())); }
     // A fill counts when each channel is within 16 of it: the district counts
     // and the legend are drawn with each platform's own fonts and may reach a
     // probe point with an antialiased edge.
@@ -180,6 +177,7 @@ TEST_F(OverviewWindowTest, FollowsTheScansOfTheMainWindow)
 
     // The cut-off box switched off: the find in Trier now counts.
     child<QCheckBox>("cboxStichtag")->click();
+    WaitUntilIdle(main);
     QApplication::processEvents();
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::FindsColumn), "1");
     EXPECT_EQ(cell(w, Trier, ui::OverviewTableModel::BestFindColumn), "GC2TRI");
@@ -195,9 +193,10 @@ TEST_F(OverviewWindowTest, FollowsTheScansOfTheMainWindow)
 TEST_F(OverviewWindowTest, ProofListInEachFormatIsCopiedAndSavedAsTheGoldenFiles)
 {
     ui::TfrmOverview* w = open();
-    main->FileOpen1Accept(WriteFile(fx.programDir.filePath("proof.gpx"), ProofQuery()));
+    OpenAndWait(main, WriteFile(fx.programDir.filePath("proof.gpx"), ProofQuery()));
     // The box off: the window counts the finds before the cut-off, the proof list does not.
     child<QCheckBox>("cboxStichtag")->click();
+    WaitUntilIdle(main);
     EXPECT_TRUE(w->statusLabel()->text().endsWith(
         "Auch Funde vor dem 2011-05-24 sind gezählt; die Nachweisliste nennt nur Funde ab diesem Tag."));
     EXPECT_PRED2(SameColour, colourAt(w, {49.9990, 8.2739}),

@@ -3,6 +3,7 @@
 // sandbox off and says so.
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -13,6 +14,7 @@
 #include "platform/platform.h"
 #include "support/my_finds_query.h"
 #include "support/ui_support.h"
+#include "support/zip_builder.h"
 
 namespace ql::test {
 namespace {
@@ -50,6 +52,23 @@ ProcessRun RunScripted(const QStringList& arguments, const QString& tempDir, boo
     return run;
 }
 
+// What the program left of its own in the temporary folder, sub-folders
+// included: its placemark folder, placemark files, files half written. Qt's
+// runtime folder and the settings (XDG_CONFIG_HOME points there) are not its.
+QStringList LeftIn(const QString& folder)
+{
+    QStringList left;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString name = it.fileName();
+        if (name.startsWith(QLatin1String("quenlorn-")) || name.endsWith(QLatin1String(".kml")) ||
+            name.endsWith(QLatin1String(".part")))
+            left << path;
+    }
+    return left;
+}
+
 TEST(ProgramProcess, QuitWithTheOverviewOpenEndsTheProgramAndRemovesThePlacemarkFiles)
 {
     QTemporaryDir temp;
@@ -74,7 +93,50 @@ TEST(ProgramProcess, QuitWithTheOverviewOpenEndsTheProgramAndRemovesThePlacemark
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains(QStringLiteral("overview=1\n"))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("started=1\n")));
-    EXPECT_EQ(QDir(tempDir).entryList(QDir::Files), QStringList()) << "placemark files left behind";
+    EXPECT_EQ(LeftIn(tempDir), QStringList()) << "placemark files left behind";
+}
+
+// Quitting while the query is read, extracted or scanned ends the program at
+// once: no loader, no scan, nothing left in the temporary folder.
+TEST(ProgramProcess, QuitDuringAStepEndsWithoutLoaderScanOrFiles)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    std::vector<testquery::Cache> caches;
+    for (int i = 0; i < 2000; ++i) {
+        testquery::Cache outside;  // in Luxembourg: each would get a placemark file
+        outside.code = "GC" + std::to_string(10000 + i);
+        outside.name = "Draussen";
+        outside.lat = "49.61";
+        outside.lon = "6.13";
+        outside.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
+        caches.push_back(outside);
+    }
+    const std::string text = testquery::MyFindsQuery("2017-01-01T00:00:00Z", caches);
+    const QString gpx = WriteFile(temp.filePath("finds.gpx"), text);
+    const QString zip = WriteFile(temp.filePath("finds.zip"), ZipBuilder().Add("finds.gpx", text).Build());
+    const struct {
+        const char* mode;
+        QString query;
+        bool loaderShown;
+    } cases[] = {
+        {"quit-reading", gpx, false},
+        {"quit-reading", zip, false},  // during the extraction
+        {"quit-scanning", gpx, true},  // the loader shows before the first scan
+        {"quit-scanning", zip, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.mode) + " " + c.query.toStdString());
+        const QString tempDir = temp.filePath(QStringLiteral("tmp-%1-%2").arg(c.mode).arg(c.query.endsWith("zip")));
+        ASSERT_TRUE(QDir().mkpath(tempDir));
+        const ProcessRun run = RunScripted({QString::fromLatin1(c.mode), c.query}, tempDir, true);
+        ASSERT_TRUE(run.finished) << run.out.toStdString() << run.err.toStdString();
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_TRUE(run.out.contains(QStringLiteral("quit=1\n"))) << run.out.toStdString();
+        EXPECT_FALSE(run.out.contains(QStringLiteral("scan=1\n"))) << run.out.toStdString();
+        EXPECT_EQ(run.out.contains(QStringLiteral("loader=1\n")), c.loaderShown) << run.out.toStdString();
+        EXPECT_EQ(LeftIn(tempDir), QStringList());
+    }
 }
 
 TEST(ProgramProcess, StartedAsRootRunsWithTheSandboxOffAndSaysSo)

@@ -8,6 +8,7 @@
 #include "ui/main/TfrmMain.h"
 #include "ui/dialogs/TfrmPoly.h"
 #include "ui/overview/TfrmOverview.h"
+#include "ui/dialogs/NipView.h"
 #include "ui/dialogs/TfrmWeb.h"
 
 namespace ql::ui {
@@ -34,6 +35,8 @@ std::unique_ptr<Windows> CreateWindows(AppState& state, platform::RegistryReader
                      [main] { Guarded(main, [&] { main->mnuUebersichtClick(); }); });
     w->frmWeb = std::make_unique<TfrmWeb>(state);
     Guarded(nullptr, [&] { w->frmWeb->FormCreate(); });
+    // A placemark link followed before the file was written writes it first.
+    w->frmWeb->browser()->setPlacemarkPreparer([main](const std::string& path) { main->EnsurePlacemarkFile(path); });
     return w;
 }
 

@@ -8,6 +8,9 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
+#include <string>
+
 namespace ql::ui {
 
 class NipView : public QWidget {
@@ -24,11 +27,21 @@ public:
     // The widget that draws the page (QWebEngineView or QTextBrowser).
     virtual QWidget* content() const = 0;
 
+    // Runs before a placemark file goes to the desktop, with its path: the
+    // file may still be due to be written.
+    void setPlacemarkPreparer(std::function<void(const std::string& path)> prepare) { prepare_ = std::move(prepare); }
+    // Hands a placemark file (in the system's form) to the desktop, made first
+    // when it is still due; an error in making it shows in the error box.
+    void openPlacemark(const QString& path);
+
 signals:
     // A page was shown (true) or could not be loaded (false).
     void loadFinished(bool ok);
     // The pages behind the current one changed.
     void historyChanged();
+
+private:
+    std::function<void(const std::string& path)> prepare_;
 };
 
 // The view this build has.

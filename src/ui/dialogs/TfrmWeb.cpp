@@ -42,6 +42,14 @@ QString LocalFileOfLink(const QString& href)
     return QDir::toNativeSeparators(drive ? path : QLatin1Char('/') + path);
 }
 
+void NipView::openPlacemark(const QString& path)
+{
+    Guarded(window(), [&] {
+        if (prepare_) prepare_(path.toStdString());
+        platform::ShellOpen(path.toStdString());
+    });
+}
+
 TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state)
 {
     setObjectName(QStringLiteral("frmWeb"));

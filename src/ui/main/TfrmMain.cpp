@@ -20,6 +20,9 @@
 #include "state/app_state.h"
 #include "reports/web_hosts.h"
 #include "scan/placemark.h"
+#include "scan/placemark_files_beside.h"
+#include "query/query_text.h"
+#include "ui/common/StepBeside.h"
 #include "districts/polygon_files.h"
 #include "ui/main/CacheListModel.h"
 #include "ui/common/Controls.h"
@@ -88,12 +91,18 @@ TfrmMain::TfrmMain(AppState& state, platform::RegistryReader& registry, Windows&
     status->setObjectName(QStringLiteral("StatusBar1"));
     status->setFixedHeight(Scaled(StatusBarHeight));
     setStatusBar(status);
+    buildStepControls();
 
     resize(Scaled(ClientWidth), Scaled(ClientHeight) + menuBar()->sizeHint().height());
     setMinimumSize(Scaled(MinWindowWidth - FrameWidth), Scaled(MinWindowHeight - FrameHeight));
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain()
+{
+    // The step and the placemark files end before what they use goes.
+    step_->stop();
+    stopPlacemarkFiles();
+}
 
 void TfrmMain::buildControls()
 {
@@ -266,17 +275,6 @@ void TfrmMain::showEvent(QShowEvent* event)
         CentreOnScreen(this);
     }
     QMainWindow::showEvent(event);
-}
-
-void TfrmMain::closeEvent(QCloseEvent* event)
-{
-    QMainWindow::closeEvent(event);
-    if (!event->isAccepted()) return;
-    // A window still open (the overview is not modal) would keep the program
-    // running with the last scan's placemark files in the temporary folder.
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window != this && window->isVisible()) window->close();
-    QCoreApplication::quit();
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)

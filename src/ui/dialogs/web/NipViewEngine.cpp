@@ -22,17 +22,20 @@ bool IsPlacemarkAddress(const QUrl& url)
 // desktop's handler for KML (a globe or map program) instead of showing as text.
 class NipPage : public QWebEnginePage {
 public:
-    using QWebEnginePage::QWebEnginePage;
+    NipPage(NipView* owner, QObject* parent) : QWebEnginePage(parent), owner_(owner) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override
     {
         if (isMainFrame && IsPlacemarkAddress(url)) {
-            platform::ShellOpen(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
+            owner_->openPlacemark(QDir::toNativeSeparators(url.toLocalFile()));
             return false;
         }
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }
+
+private:
+    NipView* owner_;
 };
 
 class EngineView : public NipView {
@@ -42,7 +45,7 @@ public:
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(view_);
-        view_->setPage(new NipPage(view_));
+        view_->setPage(new NipPage(this, view_));
         connect(view_, &QWebEngineView::loadFinished, this, &NipView::loadFinished);
         connect(view_, &QWebEngineView::loadFinished, this, &NipView::historyChanged);
         connect(view_, &QWebEngineView::urlChanged, this, &NipView::historyChanged);

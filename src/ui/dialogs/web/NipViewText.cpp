@@ -87,15 +87,14 @@ private:
     {
         const QString placemark = LocalFileOfLink(view_->clickedHref);
         if (!placemark.isEmpty()) {
-            if (placemark.endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive))
-                platform::ShellOpen(placemark.toStdString());
+            if (placemark.endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive)) openPlacemark(placemark);
             else load(QUrl::fromLocalFile(placemark));
             return;
         }
         const QUrl url = view_->source().resolved(link);
         if (url.isLocalFile()) {
             if (url.path().endsWith(QStringLiteral(".kml"), Qt::CaseInsensitive))
-                platform::ShellOpen(QDir::toNativeSeparators(url.toLocalFile()).toStdString());
+                openPlacemark(QDir::toNativeSeparators(url.toLocalFile()));
             else load(url);
             return;
         }
