@@ -344,7 +344,9 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
     RowBudget budget(query.TextBytes());
     state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
     int rowCount = 0;
-    const bool bounded = BoundariesLoaded(state);
+    bool bounded = false;
+    for (const TPolyArray& polygon : source.Districts) bounded = bounded || !polygon.empty();
+    bounded = bounded && source.Bounded;
     const auto addFind = [&](FindRead&& find) {
         AddFind(state, std::move(find), bounded, budget, placemarks, rowCount);
         return true;
@@ -400,7 +402,7 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
 
 int ScanWaypoints(AppState& state)
 {
-    return ScanWaypoints(state, ScanSource{state.QueryLines, state.PolyTable});
+    return ScanWaypoints(state, ScanSource{state.QueryLines, state.PolyTable, nullptr, false, BoundariesLoaded(state)});
 }
 
 int ScanWaypoints(AppState& state, const ScanSource& source)
