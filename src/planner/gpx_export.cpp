@@ -136,14 +136,7 @@ std::string CandidateGpxText(const std::vector<const Candidate*>& caches, std::s
 
 void WriteFileReplacing(const std::string& path, std::string_view text)
 {
-    const std::string temp = path + ".part";
-    try {
-        platform::WriteWholeFile(temp, text);
-        platform::RenameReplacing(temp, path);
-    } catch (...) {
-        platform::DeleteFileQuietly(temp);
-        throw;
-    }
+    platform::WriteFileAtomically(path, text);
 }
 
 std::string GpxTimeNow()
