@@ -107,8 +107,9 @@ void RemoveFolderTree(const std::string& path);
 // checked; only then is it renamed over the target. On failure the temporary
 // file is removed and "Datei "%s" kann nicht erstellt werden. %s" names
 // `path` as given. Where `path` is a symbolic link, the file it points to is
-// replaced and the link stays; an existing file keeps its permissions. A
-// folder, device, pipe or socket at `path` is refused
+// replaced and the link stays; an existing file keeps its permissions, and
+// one the user may not write (read-only) is left as it is, with the system's
+// reason. A folder, device, pipe or socket at `path` is refused
 // ("... Das ist keine gewöhnliche Datei, ...").
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 

@@ -156,6 +156,23 @@ TEST_F(AtomicFile, AMissingFolderOrAFolderAtThePathIsReportedByTheUsersName)
     EXPECT_EQ(Names(folder_), std::set<std::string>{"ordner.txt"});
 }
 
+// A read-only file is not replaced behind the user's back, as an open for
+// writing would not write it either.
+TEST_F(AtomicFile, AReadOnlyFileStaysAsItIs)
+{
+    const fs::path target = folder_ / "schreibgeschuetzt.txt";
+    PutBytes(target, "alt");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+#ifndef _WIN32
+    if (::access(target.string().c_str(), W_OK) == 0) GTEST_SKIP() << "the administrator may write any file";
+#endif
+    const std::string message = test::ErrorOf([&] { platform::WriteFileAtomically(target.string(), "neu"); });
+    EXPECT_EQ(message.rfind(CannotCreate(target), 0), 0u) << message;
+    fs::permissions(target, fs::perms::owner_all);
+    EXPECT_EQ(ReadBytes(target), "alt");
+    EXPECT_EQ(Names(folder_), std::set<std::string>{"schreibgeschuetzt.txt"});
+}
+
 #ifndef _WIN32
 
 TEST_F(AtomicFile, ThroughASymbolicLinkTheFileItPointsToIsReplacedAndTheLinkStays)

@@ -74,6 +74,9 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : state_(std::make_u
     struct stat st {};
     if (::stat(s.target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) ThrowCannotCreateNotARegularFile(path);
+        // A file the user may not write stays as it is, as an open for
+        // writing would leave it; the rename alone would not ask.
+        if (::access(s.target.c_str(), W_OK) != 0) ThrowCannotCreate(path, ErrorText(errno));
         s.hadOld = true;
         s.oldMode = st.st_mode & 07777;
         s.oldOwner = st.st_uid;

@@ -68,6 +68,8 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : state_(std::make_u
     if (targetAttributes != INVALID_FILE_ATTRIBUTES) {
         if (targetAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
             ThrowCannotCreateNotARegularFile(path);
+        // A read-only file stays as it is, as an open for writing would leave it.
+        if (targetAttributes & FILE_ATTRIBUTE_READONLY) ThrowCannotCreate(path, ErrorText(ERROR_ACCESS_DENIED));
         s.hadOld = true;
     } else {
         const DWORD err = ::GetLastError();
