@@ -51,7 +51,9 @@ std::string ReadWholeFile(const std::string& path);
 // regular file (after links); never opens it, so never blocks.
 void RequireRegularFile(const std::string& path);
 
-// Writes a whole file, replacing it; throws "Datei "%s" kann nicht erstellt werden. %s".
+// Writes a whole file of the program's own, replacing it, never through a link;
+// throws "Datei "%s" kann nicht erstellt werden. %s". A file for the user goes
+// through WriteFileAtomically instead.
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // Renames `from` to `to`, replacing a file at `to` in one step; throws
@@ -94,6 +96,43 @@ std::vector<std::string> OwnFolders(const std::string& parent);
 // Removes the folder and everything inside it; a link inside is removed, never
 // followed. The outcome is ignored.
 void RemoveFolderTree(const std::string& path);
+
+// ---- Files written for the user ---------------------------------------------
+
+// Writes a file the user asked for (a proof list, a picture, an export, any
+// copy) so that it holds either all the new bytes or, after any failure, the
+// old file byte for byte. The bytes go to a temporary file created
+// exclusively beside the target under a new name (never one a file of the
+// user already has); every write, the flush to disk and the close are
+// checked; only then is it renamed over the target. On failure the temporary
+// file is removed and "Datei "%s" kann nicht erstellt werden. %s" names
+// `path` as given. Where `path` is a symbolic link, the file it points to is
+// replaced and the link stays; an existing file keeps its permissions, and
+// one the user may not write (read-only) is left as it is, with the system's
+// reason. A folder, device, pipe or socket at `path` is refused
+// ("... Das ist keine gewöhnliche Datei, ...").
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same for content written piece by piece (a file too large to hold):
+// the constructor creates the temporary file, Write() appends, Commit()
+// flushes, closes and renames. Without Commit() (an exception on the way) the
+// temporary file is removed and the target stays as it was. Throws as
+// WriteFileAtomically; after a throw the writer is spent.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void Write(std::string_view bytes);
+    void Commit();
+
+    struct State;  // the system's side (posix/, win/)
+
+private:
+    std::unique_ptr<State> state_;
+};
 
 // ---- Processes -----------------------------------------------------------------
 

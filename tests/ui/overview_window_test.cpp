@@ -214,12 +214,14 @@ TEST_F(OverviewWindowTest, ProofListInEachFormatIsCopiedAndSavedAsTheGoldenFiles
         SCOPED_TRACE(c.golden);
         const std::string golden = ReadBytes(QString::fromLatin1(QL_GOLDEN_DIR) + "/" + c.golden);
         ASSERT_FALSE(golden.empty());
-        EXPECT_EQ(w->ProofListText(c.format), golden);
+        // A CSV file starts with the byte-order mark; the copied text does not.
+        const std::string text = c.format == ProofFormat::Csv ? golden.substr(3) : golden;
+        EXPECT_EQ(w->ProofListText(c.format), text);
         w->proofListBar()->setFormat(c.format);
         QApplication::clipboard()->clear();
         w->messageLabel()->clear();
         w->findChild<QPushButton*>("btnKopieren")->click();
-        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), golden);
+        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), text);
         EXPECT_EQ(w->messageLabel()->text(),
                   "Nachweisliste als " + format->currentText() + " in die Zwischenablage kopiert.");
         // The format follows the file type, whatever the choice says.

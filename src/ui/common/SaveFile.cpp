@@ -1,12 +1,16 @@
 #include "ui/common/SaveFile.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
+#include <QImage>
+#include <QImageWriter>
 
 #include <string>
+#include <string_view>
 
 #include "base/user_error.h"
+#include "platform/platform.h"
 
 namespace ql::ui {
 
@@ -33,9 +37,18 @@ void ThrowNotWritten(const QString& path, const QString& reason)
 
 void WriteBytes(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) ThrowNotWritten(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) ThrowNotWritten(path, file.errorString());
+    platform::WriteFileAtomically(QDir::toNativeSeparators(path).toStdString(),
+                                  std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void WritePng(const QString& path, const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "PNG");
+    if (!writer.write(image)) ThrowNotWritten(path, writer.errorString());
+    WriteBytes(path, bytes);
 }
 
 }  // namespace ql::ui

@@ -76,7 +76,7 @@ void ProofListBar::copy()
 void ProofListBar::save(const QString& path) const
 {
     const ProofFormat format = ProofFormatOfFileName(QFileInfo(path).fileName().toStdString());
-    WriteBytes(path, QByteArray::fromStdString(text_(format)));
+    WriteBytes(path, QByteArray::fromStdString(ProofListFile(text_(format), format)));
 }
 
 QString ProofListBar::suggestedFileName() const

@@ -306,7 +306,7 @@ QImage TfrmOverview::ExportImage() const
 
 void TfrmOverview::SaveImage(const QString& path) const
 {
-    if (!ExportImage().save(path, "PNG")) ThrowNotWritten(path, QString());
+    WritePng(path, ExportImage());
 }
 
 void TfrmOverview::selectDistrict(int district)
