@@ -14,3 +14,7 @@ int PlanMain(
 int PlanSpeedMain(
     int argc,
     char** argv);  // query-bench plan-speed --polygons DIR --finds MYFINDS [--files N] [--caches N] [--runs N]
+#ifdef QL_BENCH_UI
+int OverviewMain(int argc,
+                 char** argv);  // query-bench overview --png OUT.png [--candidates FILE...] [--threshold M] FILE
+#endif
