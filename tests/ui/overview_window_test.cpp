@@ -33,6 +33,8 @@
 #include "ui/overview/OverviewPicture.h"
 #include "ui/overview/OverviewTableModel.h"
 #include "ui/overview/ProgressChart.h"
+#include "ui/planner/CandidateMapLayer.h"
+#include "ui/planner/CandidatePanel.h"
 #include "ui/overview/ProofListBar.h"
 #include "ui/overview/TfrmOverview.h"
 #include "ui/common/Windows.h"
@@ -477,6 +479,38 @@ TEST_F(OverviewWindowTest, ADistrictOfHalfAMillionVerticesDrawsItsFillBorderAndS
         }
     EXPECT_GT(borders, 50);
     EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(OverviewWindowTest, LoadedCandidatesShowThePlannerAndCanBeHiddenOnMapAndPicture)
+{
+    ui::TfrmOverview* w = open();
+    openSmallQuery();
+    EXPECT_FALSE(w->candidatesBox()->isVisible());  // no lists, no switch
+    w->planner()->LoadFiles({QStringLiteral(QL_FIXTURES_DIR "/candidates/site_pq.gpx")});
+    QApplication::processEvents();
+    const std::size_t shown = w->planner()->mapLayer()->count();
+    ASSERT_GT(shown, 0u);
+    // Loading shows the planner's tab and the switch; the picture carries the candidates.
+    EXPECT_EQ(w->tabs()->currentIndex(), int(ui::TfrmOverview::PlanenTab));
+    EXPECT_TRUE(w->candidatesBox()->isVisible());
+    const QImage with = w->ExportImage();
+    const ui::OverviewPictureContent content =
+        ui::PictureContentOf(fx.state, w->overview(), w->threshold(), w->planner()->mapLayer()->points());
+    EXPECT_EQ(content.candidates.size(), shown);
+    // Hidden: neither on the map nor in the picture.
+    w->candidatesBox()->click();
+    EXPECT_FALSE(w->planner()->mapLayer()->isVisible());
+    EXPECT_EQ(w->planner()->mapLayer()->candidateAt(w->map()->positionOf({50.035, 7.005}).toPoint()), -1);
+    const QImage without = w->ExportImage();
+    EXPECT_NE(with, without);
+    const PictureLayout layout = ui::OverviewPictureLayout(*w->map(), content);
+    bool symbol = false;
+    for (int y = layout.map.y; y < layout.map.bottom() && !symbol; ++y)
+        for (int x = layout.map.x; x < layout.map.right() && !symbol; ++x)
+            symbol = SameColour(without.pixelColor(x, y), ui::CandidateMapLayer::SymbolFill);
+    EXPECT_FALSE(symbol);
+    w->candidatesBox()->click();
+    EXPECT_TRUE(w->planner()->mapLayer()->isVisible());
 }
 
 }  // namespace
