@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
 
@@ -74,6 +75,15 @@ protected:
 const QRegularExpression KilobyteFigure(
     QStringLiteral("^\\d{1,3}(%1\\d{3})* KB$")
         .arg(QRegularExpression::escape(QString::fromStdString(platform::ThousandsSeparator()))));
+
+TEST_F(InfoWindowTest, EscapeClosesTheWindow)
+{
+    create();
+    showAndSettle();
+    ASSERT_TRUE(info->isVisible());
+    QTest::keyClick(info, Qt::Key_Escape);
+    EXPECT_FALSE(info->isVisible());
+}
 
 TEST_F(InfoWindowTest, DesignOfTheWindow)
 {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 #include <QWindow>
 
@@ -70,6 +71,10 @@ TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window)
 
     ConnectGuarded(qGuiApp, &QGuiApplication::focusWindowChanged, this, &TfrmWeb::focusWindowChanged);
 
+    // Escape closes the window, as it does the other windows that show results.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
     resize(ScaledSize(ClientWidth, ClientHeight));
     auto* placement = new Placement(this, ClientWidth, ClientHeight);
     placement->apply(std::begin(Design), std::size(Design));
@@ -112,6 +117,7 @@ void TfrmWeb::updateBackButton()
 
 void TfrmWeb::showEvent(QShowEvent* event)
 {
+    FitOnScreen(this);
     shownPending_ = true;
     QWidget::showEvent(event);
 }
