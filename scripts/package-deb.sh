@@ -83,7 +83,7 @@ rm -rf "$tour"
 # into its own folders.
 mapfile -t files < <(dpkg -L quenlorn | grep -v '^/\.$')
 $SUDO apt-get remove -y -q quenlorn >"$build/deb-remove.log" 2>&1 || { cat "$build/deb-remove.log"; exit 1; }
-echo "Package: removed: $(dpkg-query -W -f='${Status}' quenlorn 2>/dev/null || echo 'not known')"
+echo "Package: removed: $(dpkg-query -W -f='${Status}' quenlorn 2>/dev/null || echo 'not installed')"
 left=()
 for f in "${files[@]}" /usr/share/quenlorn /usr/share/doc/quenlorn; do
   # Shared folders (/usr/bin, /usr/share/icons/...) stay; the package's own go.
