@@ -13,8 +13,8 @@ install(FILES ${QL_LINUX_PACKAGING}/icons/${QL_APP_ID}.svg DESTINATION ${CMAKE_I
 install(FILES ${QL_LINUX_PACKAGING}/icons/${QL_APP_ID}-48.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/48x48/apps
         RENAME ${QL_APP_ID}.png)
 
-# Debian's documentation folder: the copyright file and a changelog,
-# compressed as Debian wants it (gzip -9n: no name, no time stamp).
+# Debian's documentation folder: the copyright file and a changelog, and the
+# manual page, compressed as Debian wants it (gzip -9n: no name, no time stamp).
 set(QL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/quenlorn)
 string(TIMESTAMP QL_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)  # SOURCE_DATE_EPOCH when set
 file(WRITE ${CMAKE_BINARY_DIR}/debian/changelog
@@ -25,7 +25,13 @@ file(WRITE ${CMAKE_BINARY_DIR}/debian/changelog
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.gz
                    COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/debian/changelog
                    DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog VERBATIM)
-add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+configure_file(${QL_LINUX_PACKAGING}/quenlorn.1 ${CMAKE_BINARY_DIR}/debian/quenlorn.1 COPYONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/quenlorn.1.gz
+                   COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/debian/quenlorn.1
+                   DEPENDS ${CMAKE_BINARY_DIR}/debian/quenlorn.1 VERBATIM)
+add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.gz
+                                               ${CMAKE_BINARY_DIR}/debian/quenlorn.1.gz)
+install(FILES ${CMAKE_BINARY_DIR}/debian/quenlorn.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${QL_LINUX_PACKAGING}/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz DESTINATION ${QL_DOC_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${QL_INSTALL_DATADIR})
 
