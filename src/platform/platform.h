@@ -36,6 +36,15 @@ std::string ExecutableDir();
 // Full path of the running executable.
 std::string ExecutablePath();
 
+// The folder of what ships with the program (polygons, help, style sheet,
+// history, demo), ending with the separator, for an executable in
+// `executableDir`: that folder itself when the polygons lie beside the
+// executable (a build folder, the unpacked Windows ZIP); otherwise, for an
+// executable in an installation's bin folder, share/quenlorn of that
+// installation when it exists (/usr/share/quenlorn/ for /usr/bin/quenlorn);
+// else `executableDir`. On Windows always `executableDir`.
+std::string ProgramDataDir(const std::string& executableDir);
+
 // The system's text for an error number (errno / GetLastError()).
 std::string ErrorText(int code);
 

@@ -21,8 +21,12 @@ inline constexpr std::size_t MaxPlacemarkFiles = 10'000;
 
 struct AppState {
     // Folders end with the platform's separator.
-    std::string ProgramDir;
+    std::string ProgramDir;  // what ships with the program: polygons, help, style sheet, history, demo
     std::string TempDir;
+    // Where the page of finds outside every district is written, with the
+    // style sheet copied beside it, when the program's folder is not its own
+    // to write in (an installation under /usr); empty: the program's folder.
+    std::string PageDir;
     std::string PolygonDir;
     std::string QueryFileName;
 

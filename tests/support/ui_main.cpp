@@ -41,6 +41,9 @@ int main(int argc, char** argv)
                                              "--disable-component-update --disable-sync --no-first-run");
     setDefault("LC_ALL", "C.UTF-8");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The program shows the system's file dialogs where the platform has them;
+    // the tests answer Qt's own, whose controls they can reach.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
 #ifdef _WIN32
     // Settings in the registry need an organisation, as the program has one.

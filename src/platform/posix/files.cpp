@@ -59,6 +59,15 @@ std::string ExecutableDir()
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+std::string ProgramDataDir(const std::string& executableDir)
+{
+    if (DirectoryExists(executableDir + "rlp_polygons")) return executableDir;
+    const std::filesystem::path bin = std::filesystem::path(executableDir).parent_path();
+    if (bin.filename() != "bin") return executableDir;
+    const std::string shared = (bin.parent_path() / "share" / "quenlorn").string() + PathSeparator;
+    return DirectoryExists(shared) ? shared : executableDir;
+}
+
 namespace {
 
 // Faults the pages of a large new buffer in with one call where the system

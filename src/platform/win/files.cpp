@@ -67,6 +67,11 @@ std::string ExecutableDir()
     return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
 }
 
+std::string ProgramDataDir(const std::string& executableDir)
+{
+    return executableDir;  // the ZIP and the MSVC installation keep everything beside the program
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
     const HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

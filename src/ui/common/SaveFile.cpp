@@ -19,7 +19,6 @@ QString SaveDialogPath(QWidget* parent, const char* name, const QString& caption
 {
     QFileDialog dialog(parent, caption);
     dialog.setObjectName(QString::fromLatin1(name));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters(filters.split(QStringLiteral(";;")));
     dialog.setDefaultSuffix(suffix);

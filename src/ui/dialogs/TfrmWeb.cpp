@@ -84,10 +84,10 @@ void TfrmWeb::FormCreate()
 {
     setWindowTitle(QStringLiteral("Quenlorn: Nicht im Polygon!"));
     PageList_.clear();
-    // A proper file address of the program folder on every system: "file:///"
+    // A proper file address of the page's folder on every system: "file:///"
     // + "C:/dir/" on Windows, "file://" + "/opt/dir/" on POSIX (whose path
     // brings its own leading slash), with blanks and "#" percent-encoded.
-    PageAddress_ = QUrl::fromLocalFile(QDir::fromNativeSeparators(QString::fromStdString(state_.ProgramDir)))
+    PageAddress_ = QUrl::fromLocalFile(QDir::fromNativeSeparators(QString::fromStdString(NipPageFolder(state_))))
                        .toString(QUrl::FullyEncoded);
     if (!PageAddress_.endsWith(QLatin1Char('/'))) PageAddress_ += QLatin1Char('/');
     move(ScreenLeft, ScreenTop);

@@ -68,7 +68,6 @@ void TfrmMain::FileOpen1Execute()
     QFileDialog dialog(this);
     dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setWindowTitle(QStringLiteral("Query-Datei öffnen"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     FileOpen1BeforeExecute(dialog);

@@ -264,7 +264,6 @@ void CandidatePanel::btnLadenClick()
 {
     QFileDialog dialog(this, QStringLiteral("Suchliste laden"));
     dialog.setObjectName(QStringLiteral("OpenCandidatesDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters({QStringLiteral("Pocket Queries (*.gpx *.zip)"), QStringLiteral("Alle Dateien (*)")});
     if (dialog.exec() != QDialog::Accepted) return;
@@ -394,7 +393,6 @@ void CandidatePanel::btnExportClick()
     if (choice.exec() != QDialog::Accepted) return;
     QFileDialog dialog(this, QStringLiteral("Als GPX exportieren"));
     dialog.setObjectName(QStringLiteral("SaveGpxDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("GPX-Datei (*.gpx)"));
     dialog.setDefaultSuffix(QStringLiteral("gpx"));
