@@ -370,6 +370,7 @@ int ScanWaypoints(AppState& state)
     state.Rows.clear();
     state.DistrictTally.fill(0);
     state.NIPList.clear();
+    if (state.RestoreTempDir) state.TempDir = state.RestoreTempDir();
     // The previous files go first; the new ones are written beside the walk.
     PlacemarkWriter placemarks(state);
     int rowCount = 0;

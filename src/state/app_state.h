@@ -3,6 +3,7 @@
 // make its own.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct AppState {
     // Folders end with the platform's separator.
     std::string ProgramDir;
     std::string TempDir;
+    // Makes TempDir anew when something removed it while the program runs (a
+    // cleaner of the temporary folder) and returns the folder to use; every
+    // scan calls it before it writes placemark files. Empty: TempDir stays.
+    std::function<std::string()> RestoreTempDir;
     std::string PolygonDir;
     std::string QueryFileName;
 

@@ -58,6 +58,7 @@ int RunProgram(int& argc, char** argv, const std::function<void(Windows&, AppSta
     try {
         placemarkFolder.emplace(platform::GetTempDir());
         state.TempDir = placemarkFolder->Path();
+        state.RestoreTempDir = [&placemarkFolder] { return placemarkFolder->Restore(); };
     } catch (const UserError& e) {
         QMessageBox::critical(nullptr, ApplicationTitle, QString::fromStdString(e.what()));
         return 1;
