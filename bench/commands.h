@@ -14,3 +14,4 @@ int PlanMain(
 int PlanSpeedMain(
     int argc,
     char** argv);  // query-bench plan-speed --polygons DIR --finds MYFINDS [--files N] [--caches N] [--runs N]
+int LocateMain(int argc, char** argv);  // query-bench locate --polygons DIR [--points N] [CASE]...

@@ -15,6 +15,7 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "speed") == 0) return SpeedMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "plan") == 0) return PlanMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "plan-speed") == 0) return PlanSpeedMain(argc - 1, argv + 1);
+    if (argc >= 2 && std::strcmp(argv[1], "locate") == 0) return LocateMain(argc - 1, argv + 1);
     std::fprintf(
         stderr,
         "usage: query-bench generate --finds N [--zip] [--seed S] OUT\n"
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
         "       query-bench speed --polygons DIR [--runs N] [--fresh] [--copy] FILE.gpx [FILE.zip]\n"
         "       query-bench plan --polygons DIR --finds MYFINDS.gpx [--home \"N 49° 59.123 E 008° 15.456\"] "
         "CANDIDATES.gpx... [--gpx OUT.gpx] [--per-district N]\n"
-        "       query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] [--runs N]\n");
+        "       query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] [--runs N]\n"
+        "       query-bench locate --polygons DIR [--points N] [shipped|circle-1m|circle-far|star-1m]...\n");
     return 2;
 }
