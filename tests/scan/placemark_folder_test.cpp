@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #ifndef _WIN32
@@ -107,6 +108,7 @@ TEST_F(PlacemarkFolderTest, OnlyLeftOverFoldersOfThisProgramGo)
     MakeLeftOver(temp / "quenlorn-4713-ab12cd34", "something else\n");  // another text in it
     platform::WriteWholeFile((temp / "GCA2.kml").string(), "the user's own");
     platform::WriteWholeFile((temp / "quenlorn-4714-ab12cd34").string(), "a file, not a folder");
+#ifndef _WIN32
     // A marker that is a link: what it names decides nothing.
     fs::create_directory(temp / "quenlorn-4715-ab12cd34");
     platform::WriteWholeFile((temp / "marker").string(), std::string(PlacemarkMarkerText));
@@ -116,6 +118,7 @@ TEST_F(PlacemarkFolderTest, OnlyLeftOverFoldersOfThisProgramGo)
     platform::WriteWholeFile((temp / "target" / "keep.txt").string(), "x");
     platform::WriteWholeFile((temp / "target" / PlacemarkMarkerName).string(), std::string(PlacemarkMarkerText));
     fs::create_directory_symlink(temp / "target", temp / "quenlorn-4716-ab12cd34");
+#endif
     {
         const PlacemarkFolder folder(tempDir);
         EXPECT_FALSE(fs::exists(temp / "quenlorn-4711-ab12cd34"));
@@ -126,9 +129,11 @@ TEST_F(PlacemarkFolderTest, OnlyLeftOverFoldersOfThisProgramGo)
     EXPECT_TRUE(fs::exists(temp / "quenlorn-4713-ab12cd34" / "GC1.kml"));
     EXPECT_TRUE(fs::exists(temp / "GCA2.kml"));
     EXPECT_TRUE(fs::is_regular_file(temp / "quenlorn-4714-ab12cd34"));
+#ifndef _WIN32
     EXPECT_TRUE(fs::exists(temp / "quenlorn-4715-ab12cd34"));
     EXPECT_TRUE(fs::is_symlink(temp / "quenlorn-4716-ab12cd34"));
     EXPECT_TRUE(fs::exists(temp / "target" / "keep.txt"));
+#endif
 }
 
 TEST_F(PlacemarkFolderTest, RemovedWhileRunningItIsMadeAnewByTheNextScan)
@@ -142,7 +147,10 @@ TEST_F(PlacemarkFolderTest, RemovedWhileRunningItIsMadeAnewByTheNextScan)
     state.QueryLines = QueryText::FromBytes(testquery::MyFindsQuery(testquery::DefaultQueryTime, caches));
     ASSERT_EQ(ScanWaypoints(state), 3);  // no polygons: every find is outside and gets its file
 
-    fs::remove_all(folder.Path());  // a cleaner of the temporary folder
+    // A cleaner of the temporary folder (on Windows the open marker keeps
+    // the folder, and only the placemark files go).
+    std::error_code ignored;
+    fs::remove_all(folder.Path(), ignored);
     ASSERT_EQ(ScanWaypoints(state), 3);
     ASSERT_EQ(state.PlacemarkFiles.size(), 3u);
     for (const std::string& name : state.PlacemarkFiles) EXPECT_TRUE(fs::exists(state.TempDir + name)) << name;
