@@ -148,9 +148,31 @@ private:
 // The running program's process id.
 std::uint64_t CurrentProcessId();
 
-// Whether a process with that id still runs; true when the system cannot say
-// (a process of another user, for example).
-bool ProcessRunning(std::uint64_t id);
+// ---- Locks on files ------------------------------------------------------------
+
+// A lock on a file (flock on POSIX, LockFileEx on Windows), held while the
+// object lives. Other processes see it held wherever they run: in another
+// process id namespace, or on another machine sharing the folder where its
+// file system passes locks on.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
+// Creates the file `path` anew for the current user alone (a link is never
+// followed), locks it and only then writes `bytes` into it: whoever finds the
+// bytes finds the lock held. nullptr when something already has that name;
+// throws "Datei "%s" kann nicht erstellt werden. %s" for any other failure.
+std::unique_ptr<FileLock> CreateLockedFile(const std::string& path, std::string_view bytes);
+
+// The lock of an existing regular file (a link is not followed), taken
+// without waiting, and the file's first `maxBytes` bytes read under it.
+struct TakenLock {
+    std::unique_ptr<FileLock> Lock;
+    std::string Bytes;
+};
+// nullopt when no regular file is there or another holds its lock.
+std::optional<TakenLock> TryLockFile(const std::string& path, std::size_t maxBytes);
 
 // The stored name of the last component of a path as the file system keeps it
 // (the long form of an 8.3 name on Windows); nullopt when nothing is found.

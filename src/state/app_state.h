@@ -3,6 +3,7 @@
 // make its own.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ struct AppState {
     // style sheet copied beside it, when the program's folder is not its own
     // to write in (an installation under /usr); empty: the program's folder.
     std::string PageDir;
+    // Makes TempDir anew when something removed it while the program runs (a
+    // cleaner of the temporary folder) and returns the folder to use; every
+    // scan calls it before it writes placemark files. Empty: TempDir stays.
+    std::function<std::string()> RestoreTempDir;
     std::string PolygonDir;
     std::string QueryFileName;
 

@@ -10,8 +10,6 @@
 #include <system_error>
 #include <vector>
 
-#include <signal.h>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -260,13 +258,6 @@ void RemoveFolderTree(const std::string& path)
 std::uint64_t CurrentProcessId()
 {
     return static_cast<std::uint64_t>(::getpid());
-}
-
-bool ProcessRunning(std::uint64_t id)
-{
-    if (id == 0 || id > static_cast<std::uint64_t>(INT32_MAX)) return false;
-    // Signal 0 only asks: EPERM is a process of another user, still running.
-    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
 bool SameFileName(const std::string& a, const std::string& b)

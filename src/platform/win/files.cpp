@@ -203,17 +203,6 @@ std::uint64_t CurrentProcessId()
     return ::GetCurrentProcessId();
 }
 
-bool ProcessRunning(std::uint64_t id)
-{
-    if (id == 0 || id > 0xFFFFFFFFu) return false;
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
-    if (!process) return LastError() != ERROR_INVALID_PARAMETER;  // no such process; else not ours to ask
-    DWORD code = 0;
-    const bool running = !::GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
-    ::CloseHandle(process);
-    return running;
-}
-
 bool SameFileName(const std::string& a, const std::string& b)
 {
     const std::wstring x = Wide(a), y = Wide(b);

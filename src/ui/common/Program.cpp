@@ -63,6 +63,7 @@ int RunProgram(int& argc, char** argv, const std::function<void(Windows&, AppSta
         state.TempDir = placemarkFolder->Path();
         // An installation's shared folder is no place to write the page in.
         if (state.ProgramDir != executableDir) state.PageDir = state.TempDir;
+        state.RestoreTempDir = [&placemarkFolder] { return placemarkFolder->Restore(); };
     } catch (const UserError& e) {
         QMessageBox::critical(nullptr, ApplicationTitle, QString::fromStdString(e.what()));
         return 1;

@@ -217,6 +217,9 @@ void TfrmMain::startScan(bool rescan)
     // until it ends.
     scanned_ = std::make_unique<AppState>();
     AppState* results = scanned_.get();
+    // A folder a cleaner removed is made anew here, before the scan and the
+    // placemark files after it rely on it.
+    if (state_.RestoreTempDir) state_.TempDir = state_.RestoreTempDir();
     results->TempDir = state_.TempDir;
     results->QueryFileName = state_.QueryFileName;
     results->CutoffEnabled = rescan ? cboxStichtag_->isChecked() : state_.CutoffEnabled;
