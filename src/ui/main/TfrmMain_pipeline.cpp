@@ -218,8 +218,14 @@ void TfrmMain::startScan(bool rescan)
     scanned_ = std::make_unique<AppState>();
     AppState* results = scanned_.get();
     // A folder a cleaner removed is made anew here, before the scan and the
-    // placemark files after it rely on it.
-    if (state_.RestoreTempDir) state_.TempDir = state_.RestoreTempDir();
+    // placemark files after it rely on it. Where that fails, the writer of the
+    // files says so once the list shows.
+    if (state_.RestoreTempDir) {
+        try {
+            state_.TempDir = state_.RestoreTempDir();
+        } catch (const UserError&) {
+        }
+    }
     results->TempDir = state_.TempDir;
     results->QueryFileName = state_.QueryFileName;
     results->CutoffEnabled = rescan ? cboxStichtag_->isChecked() : state_.CutoffEnabled;
