@@ -14,5 +14,10 @@ int PlanMain(
 int PlanSpeedMain(
     int argc,
     char** argv);  // query-bench plan-speed --polygons DIR --finds MYFINDS [--files N] [--caches N] [--runs N]
+int LocateMain(int argc, char** argv);  // query-bench locate --polygons DIR [--points N] [CASE]...
 int TripMain(int argc, char** argv);  // query-bench trip --polygons DIR --finds MYFINDS --home H [--return] ...
 int TripBenchMain(int argc, char** argv);  // query-bench trip-bench --polygons DIR [--runs N]
+#ifdef QL_BENCH_UI
+int OverviewMain(int argc,
+                 char** argv);  // query-bench overview --png OUT.png [--candidates FILE...] [--threshold M] FILE
+#endif

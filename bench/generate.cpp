@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <string>
 
 #include "commands.h"
@@ -68,10 +67,7 @@ int GenerateMain(int argc, char** argv)
             // A My Finds archive holds one entry named after the query's number.
             bench::WriteSingleEntryZip(out, plan.demo ? "demo-myfinds.gpx" : "13746815.gpx", text);
         } else {
-            std::ofstream file(out, std::ios::binary | std::ios::trunc);
-            file << text;
-            file.close();
-            if (!file) throw std::runtime_error("cannot write " + out);
+            ql::platform::WriteFileAtomically(out, text);
         }
         std::fprintf(stderr, "wrote %s: %zu bytes of GPX\n", out.c_str(), text.size());
         return 0;

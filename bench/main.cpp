@@ -15,8 +15,12 @@ int main(int argc, char** argv)
     if (argc >= 2 && std::strcmp(argv[1], "speed") == 0) return SpeedMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "plan") == 0) return PlanMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "plan-speed") == 0) return PlanSpeedMain(argc - 1, argv + 1);
+    if (argc >= 2 && std::strcmp(argv[1], "locate") == 0) return LocateMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "trip") == 0) return TripMain(argc - 1, argv + 1);
     if (argc >= 2 && std::strcmp(argv[1], "trip-bench") == 0) return TripBenchMain(argc - 1, argv + 1);
+#ifdef QL_BENCH_UI
+    if (argc >= 2 && std::strcmp(argv[1], "overview") == 0) return OverviewMain(argc - 1, argv + 1);
+#endif
     std::fprintf(
         stderr,
         "usage: query-bench generate --finds N [--zip] [--seed S] OUT\n"
@@ -29,6 +33,12 @@ int main(int argc, char** argv)
         "       query-bench plan-speed --polygons DIR --finds MYFINDS.gpx [--files N] [--caches N] [--runs N]\n"
         "       query-bench trip --polygons DIR --finds MYFINDS.gpx --home \"N 49° 59.123 E 008° 15.456\" [--return] "
         "[--clear-of-border] [--pin GCXXXX]... [--exclude DISTRICT]... CANDIDATES.gpx... [--gpx OUT.gpx]\n"
-        "       query-bench trip-bench --polygons DIR [--runs N]\n");
+        "       query-bench trip-bench --polygons DIR [--runs N]\n"
+        "       query-bench locate --polygons DIR [--points N] [shipped|circle-1m|circle-far|star-1m]...\n"
+#ifdef QL_BENCH_UI
+        "       query-bench overview --png OUT.png [--polygons DIR] [--candidates FILE...] [--threshold M] "
+        "[--no-cutoff] FILE\n"
+#endif
+    );
     return 2;
 }

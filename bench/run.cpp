@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "archive/extract.h"
 #include "commands.h"
@@ -228,9 +232,16 @@ int Run(const Options& options)
 
     const ql::DistrictOverview overview = bench::MeasureOverview(state, scanSeconds, scanCpuSeconds);
     if (options.rows) PrintRows(state, overview);
-    // The proof list exactly as the overview window copies it.
-    if (options.proof)
-        std::fputs(ql::BuildProofList(overview, state.Rows, options.threshold, options.format).c_str(), stdout);
+    // The proof list exactly as the overview window saves it: the file's bytes.
+    if (options.proof) {
+        const std::string file = ql::ProofListFile(
+            ql::BuildProofList(overview, state.Rows, options.threshold, options.format), options.format);
+#ifdef _WIN32
+        std::fflush(stdout);
+        _setmode(_fileno(stdout), _O_BINARY);  // CR LF as written, not doubled
+#endif
+        std::fwrite(file.data(), 1, file.size(), stdout);
+    }
     if (!scan.Incomplete.empty()) {
         std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
         return 1;

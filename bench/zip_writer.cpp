@@ -1,12 +1,13 @@
 #include "zip_writer.h"
 
 #include <cstdint>
-#include <fstream>
 #include <limits>
 #include <stdexcept>
 #include <string>
 
 #include <zlib.h>
+
+#include "platform/platform.h"
 
 namespace bench {
 
@@ -108,10 +109,7 @@ void WriteSingleEntryZip(const std::string& zipPath, std::string_view entryName,
     Put32(end, static_cast<std::uint32_t>(centralOffset));
     Put16(end, 0);  // no comment
 
-    std::ofstream out(zipPath, std::ios::binary | std::ios::trunc);
-    out << local << packed << central << end;
-    out.close();
-    if (!out) throw std::runtime_error("cannot write " + zipPath);
+    ql::platform::WriteFileAtomically(zipPath, local + packed + central + end);
 }
 
 }  // namespace bench

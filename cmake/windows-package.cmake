@@ -23,6 +23,11 @@ else()
   include(${CMAKE_CURRENT_LIST_DIR}/windows-package-mingw.cmake)
 endif()
 
+# The program's licence, a short German read-me, and the licence of expat,
+# which is compiled into the program.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/packaging/windows/LIESMICH.txt DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/third_party/expat/COPYING DESTINATION licenses/expat)
+
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME "Quenlorn")
 set(CPACK_PACKAGE_VENDOR "zellgrenz.de")

@@ -5,11 +5,13 @@
 #   1. the engine tests and the window tests (offscreen platform);
 #   2. the program itself on a virtual display (Xvfb, windows platform): the
 #      demo query opened from a path with umlauts, with the polygon folder
-#      taken from the registry, screenshots of its windows in
-#      build-win/screenshots/, the version in the information window, and a
-#      query path longer than 260 characters;
-#   3. the portable ZIP: built, unpacked into an empty folder, started with
-#      nothing else on the path, photographed, closed.
+#      taken from the registry, screenshots of its windows and of the
+#      system's open dialog in build-win/screenshots/, the version and the
+#      real Windows version (Wine set to Windows 10) in the information
+#      window, and a query path longer than 260 characters;
+#   3. the portable ZIP: built, its licence notices present, unpacked into an
+#      empty folder, started with nothing else on the path, photographed,
+#      closed.
 # Everything, the Wine prefix included, stays inside build-win/. Installs what
 # is missing on Debian 12.
 set -euo pipefail
@@ -164,14 +166,29 @@ cp -r data/rlp_polygons "$gsak/Daten/locations/counties/deu/all_deu"
 "$wine" reg add 'HKCU\Software\GSAK' /v "$(winpath "$gsak/GSAK/gsak.exe")" /d "$(winpath "$gsak/Daten")" /f >/dev/null
 "$wineserver" -w
 
+# Windows 10, as most users have it: the program's manifest makes the system
+# report its real version to the information window.
+"$wine" winecfg -v win10
+"$wineserver" -w
+# A query saved without extension where the open dialog starts: the system's
+# dialog lists it under "Alle Dateien".
+no_extension="$root/$build/bin/Meine Funde ohne Endung"
+cp data/demo/demo-myfinds.gpx "$no_extension"
+
 # The demo query from a folder with umlauts.
 umlaut="$root/$build/Abfragen für Jürgen Größe"
 mkdir -p "$umlaut"
 cp data/demo/demo-myfinds.zip "$umlaut/Meine Funde äöü.zip"
 shots=$build/screenshots
 tour "$shots" "$umlaut/Meine Funde äöü.zip"
-for s in main_window tally_window info_window overview web_window; do check_picture "$shots/$s.png"; done
+rm -f "$no_extension"
+for s in main_window tally_window info_window overview web_window open_dialog; do check_picture "$shots/$s.png"; done
 report=$shots/tour.txt
+[ "$(value OpenDialog "$report")" = native ] || fail "the open dialog is '$(value OpenDialog "$report")', not the system's"
+case "$(value OS "$report")" in
+  *"(10.0) (Build: "*) ;;
+  *) fail "the information window reports '$(value OS "$report")', not Windows 10" ;;
+esac
 [ "$(value PolygonDir "$report")" = "$(winpath "$gsak/Daten/locations/counties/deu/all_deu/")" ] ||
   fail "polygon folder $(value PolygonDir "$report"), not the one the registry names"
 [ "$(value Version "$report")" = "2.1.0.0" ] || fail "information window shows version '$(value Version "$report")'"
@@ -180,7 +197,7 @@ rows=$(value Rows "$report")
 if grep -q '^Error=' "$report"; then grep '^Error=' "$report" | sed 's/^/Wine: FAILED: /'; status=1; fi
 echo "Wine: program: demo query from \"$(value Query "$report")\": $rows rows," \
   "$(value NotInPolygon "$report") not in a polygon; polygons from $(value PolygonDir "$report");" \
-  "version $(value Version "$report")"
+  "version $(value Version "$report"); system \"$(value OS "$report")\"; open dialog $(value OpenDialog "$report")"
 "$wine" reg delete 'HKCU\Software\GSAK' /f >/dev/null
 "$wineserver" -w
 
@@ -205,6 +222,15 @@ rm -rf "$build/package"
 zip=$(ls "$root/$build"/package/*.zip)
 echo "Wine: portable ZIP $zip: $(du -k "$zip" | cut -f1) KiB," \
   "$(cmake -E tar tf "$zip" | grep -vc '/$') files"
+# The program's licence and read-me, and the licence of everything built into
+# it or shipped beside it.
+listing=$(cmake -E tar tf "$zip" | sed 's|^[^/]*/||')
+for notice in LICENSE LIESMICH.txt licenses/expat/COPYING licenses/qt/LGPL-3.0-only.txt licenses/qt/qt-source.txt \
+  licenses/qt/qt-third-party.txt licenses/mingw-w64/GCC-RUNTIME-LIBRARY-EXCEPTION.txt licenses/mingw-w64/GPL-3.txt \
+  licenses/mingw-w64/gcc-runtime-copyright.txt licenses/mingw-w64/mingw-w64-runtime-copyright.txt; do
+  grep -qx "$notice" <<<"$listing" || fail "the ZIP has no $notice"
+done
+echo "Wine: notices in the ZIP: $(grep -E '^(LICENSE|LIESMICH.txt|licenses/.*[^/])$' <<<"$listing" | tr '\n' ' ')"
 unpacked="$root/$build/zip-check"
 rm -rf "$unpacked"
 mkdir -p "$unpacked"

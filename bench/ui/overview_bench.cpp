@@ -23,6 +23,7 @@
 #include "query/query_pipeline.h"
 #include "scan/scanner.h"
 #include "districts/map_drawing.h"
+#include "ui/common/SaveFile.h"
 #include "ui/overview/DistrictMapView.h"
 #include "ui/overview/TfrmOverview.h"
 
@@ -105,15 +106,9 @@ int main(int argc, char** argv)
             ql::FindLabelAnchors(state.PolyTable, ql::MapProjection::ForPolygons(state.PolyTable.Polygons()));
             std::fprintf(stderr, "  opening: label places %8.4f s\n", anchorClock.seconds());
         }
-        if (!exported.empty() && !window.ExportImage().save(QString::fromStdString(exported), "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", exported.c_str());
-            return 1;
-        }
-
-        if (!screenshot.empty() && !window.grab().save(QString::fromStdString(screenshot), "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", screenshot.c_str());
-            return 1;
-        }
+        // Both as the window saves a picture: whole, or the old file as it was.
+        if (!exported.empty()) window.SaveImage(QString::fromStdString(exported));
+        if (!screenshot.empty()) ql::ui::WritePng(QString::fromStdString(screenshot), window.grab().toImage());
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());

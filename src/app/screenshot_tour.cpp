@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QListView>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
@@ -142,9 +144,11 @@ private:
         }
         if (!modal || ++polls_ * PollMs < SettleMs) return;
         current_ = nullptr;
+        if (qobject_cast<QFileDialog*>(modal)) return;  // photographed and closed by its own step
         if (modal->objectName() == QLatin1String("frmInfo")) {
             if (auto* version = modal->findChild<QLabel*>(QStringLiteral("lblVersion")))
                 line(QStringLiteral("Version=") + version->text());
+            if (auto* os = modal->findChild<QLabel*>(QStringLiteral("lblOS"))) line(QStringLiteral("OS=") + os->text());
         }
         if (modal->objectName() == QLatin1String("frmPoly")) {
             if (!shot_.contains(ShotName(modal))) shoot(modal);
@@ -155,6 +159,34 @@ private:
         else modal->close();
     }
 
+public:
+    // The open dialog as the open command prepares it, with "Alle Dateien"
+    // chosen: the system's own where the platform has one, photographed from
+    // the whole screen (a native dialog is no widget of ours) and closed.
+    void shootOpenDialog(TfrmMain* main)
+    {
+        QFileDialog dialog(main);
+        dialog.setObjectName(QStringLiteral("OpenDialog"));
+        dialog.setWindowTitle(QStringLiteral("Query-Datei öffnen"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        main->FileOpen1BeforeExecute(dialog);
+        dialog.selectNameFilter(dialog.nameFilters().constLast());
+        QTimer::singleShot(2 * SettleMs, &dialog, [this, &dialog] {
+            // Qt builds the widgets of its own dialog only when no native one shows.
+            const bool native = dialog.findChild<QListView*>() == nullptr;
+            line(QStringLiteral("OpenDialog=") + (native ? QStringLiteral("native") : QStringLiteral("qt")));
+            const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+            const bool saved = screen.save(dir_.filePath(QStringLiteral("open_dialog.png")));
+            line(QStringLiteral("Shot=open_dialog %1x%2 screen%3")
+                     .arg(screen.width())
+                     .arg(screen.height())
+                     .arg(saved ? QString() : QStringLiteral(" (not saved)")));
+            dialog.reject();
+        });
+        dialog.exec();
+    }
+
+private:
     QDir dir_;
     QFile report_;
     std::vector<std::function<void()>> steps_;
@@ -190,6 +222,7 @@ void StartScreenshotTour(Windows& windows, AppState& state, const QString& folde
         tour->shootModeless(tour->windows_.frmOverview.get(), [] {});
     });
     tour->add([tour, main] { tour->shootModeless(tour->windows_.frmWeb.get(), [main] { main->lblWebNIPClick(); }); });
+    tour->add([tour, main] { tour->shootOpenDialog(main); });
     tour->add([tour, main] {
         for (const QString& error : ErrorBoxHistory()) tour->line(QStringLiteral("Error=") + error);
         tour->line(QStringLiteral("Done"));

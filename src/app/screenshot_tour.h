@@ -1,9 +1,10 @@
 #pragma once
 // A guided run of the real program, for checking a build on a virtual display
 // (scripts/test-windows.sh): opens a query, photographs the main window, the
-// tally, final-coordinates, information, overview and web windows from the
-// screen into a folder, writes what it saw into tour.txt there, and closes the
-// main window. Started by "quenlorn --screenshots FOLDER QUERY".
+// tally, final-coordinates, information, overview and web windows and the
+// open dialog from the screen into a folder, writes what it saw into tour.txt
+// there, and closes the main window. Started by
+// "quenlorn --screenshots FOLDER QUERY".
 
 #include <QString>
 

@@ -21,6 +21,9 @@ bool QueryEntryWatch::OnPiece(const char* data, std::size_t n)
     if (breaks_ > MaxQueryLines(declared_) + 1) ThrowTooManyLines(declared_);
     if (bytes_ == Bytes::KeepAll) return true;
     repaired_.Add(data, n);
+    // Past the limit the rest changes nothing: refused here, not after
+    // inflating to the end for the exact figure.
+    if (repaired_.SoFar() > MaxQueryBytes) ThrowQueryBeyondLimit();
     if (wanted_ && repaired_.Bytes() >= SeenBeforeGivingUp) {
         // A guess only: the bytes are given up, never the query. Whether the
         // repaired text is too large is known once every piece is counted.

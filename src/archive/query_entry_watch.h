@@ -22,7 +22,9 @@ public:
     // its declared size may have stops while it inflates, not after a
     // gigabyte of line breaks. With Bytes::MayGiveUp also counts the repaired
     // size, and wants no more bytes once that, carried on at its rate to the
-    // declared size, would pass MaxQueryBytes.
+    // declared size, would pass MaxQueryBytes; once the size counted so far
+    // passes it, throws "Die Abfrage ist zu groß: mehr als 4.000.000.000
+    // Bytes, ..." at once.
     bool OnPiece(const char* data, std::size_t n) override;
 
     // The repaired size of the whole text (Bytes::MayGiveUp), once every

@@ -21,6 +21,12 @@ void ThrowQueryTooLarge(std::uint64_t bytes)
                     GroupedNumber(MaxQueryBytes) + " Bytes sind möglich.");
 }
 
+void ThrowQueryBeyondLimit()
+{
+    throw UserError("Die Abfrage ist zu groß: mehr als " + GroupedNumber(MaxQueryBytes) + " Bytes, höchstens " +
+                    GroupedNumber(MaxQueryBytes) + " Bytes sind möglich.");
+}
+
 void ThrowTooManyLines(std::uint64_t bytes)
 {
     throw UserError("Die Abfrage hat zu viele Zeilen: Bei " + GroupedNumber(bytes) + " Bytes sind höchstens " +

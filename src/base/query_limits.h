@@ -36,6 +36,10 @@ std::string GroupedNumber(std::uint64_t n);
 // "Die Abfrage ist zu groß: %s Bytes, höchstens %s Bytes sind möglich."
 [[noreturn]] void ThrowQueryTooLarge(std::uint64_t bytes);
 
+// "Die Abfrage ist zu groß: mehr als %s Bytes, höchstens %s Bytes sind
+// möglich.", both the limit: for a size counted only until it passed the limit.
+[[noreturn]] void ThrowQueryBeyondLimit();
+
 // "Die Abfrage hat zu viele Zeilen: Bei %s Bytes sind höchstens %s Zeilen möglich."
 [[noreturn]] void ThrowTooManyLines(std::uint64_t bytes);
 

@@ -39,9 +39,16 @@ void ThrowCannotOpen(const std::string& path, const std::string& osText)
     throw UserError("Datei " + path + " kann nicht geöffnet werden. " + osText);
 }
 
+namespace {
+
+constexpr const char* NotARegularFile =
+    "Das ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine Pipe oder ein Socket.";
+
+}  // namespace
+
 void ThrowNotARegularFile(const std::string& path)
 {
-    ThrowCannotOpen(path, "Das ist keine gewöhnliche Datei, sondern ein Ordner, ein Gerät, eine Pipe oder ein Socket.");
+    ThrowCannotOpen(path, NotARegularFile);
 }
 
 void ThrowTempDirMissing(const std::string& path)
@@ -57,6 +64,11 @@ void ThrowTempDirNotWritable(const std::string& path, const std::string& osText)
 void ThrowCannotCreate(const std::string& path, const std::string& osText)
 {
     throw UserError("Datei \"" + path + "\" kann nicht erstellt werden. " + osText);
+}
+
+void ThrowCannotCreateNotARegularFile(const std::string& path)
+{
+    ThrowCannotCreate(path, NotARegularFile);
 }
 
 }  // namespace ql

@@ -52,4 +52,8 @@ private:
 // "Datei "%s" kann nicht erstellt werden. %s"
 [[noreturn]] void ThrowCannotCreate(const std::string& path, const std::string& osText);
 
+// "Datei "%s" kann nicht erstellt werden. Das ist keine gewöhnliche Datei,
+// sondern ein Ordner, ein Gerät, eine Pipe oder ein Socket."
+[[noreturn]] void ThrowCannotCreateNotARegularFile(const std::string& path);
+
 }  // namespace ql

@@ -44,16 +44,19 @@ std::vector<FindMark> GatherFinds(const std::vector<ScreenFind>& finds, double w
     return marks;
 }
 
-std::vector<LegendEntry> MapLegendEntries(double thresholdMetres, std::size_t finds, std::size_t outside)
+std::vector<LegendEntry> MapLegendEntries(double thresholdMetres, std::size_t finds, std::size_t outside,
+                                          std::size_t candidates)
 {
     const std::string threshold = GroupedNumber(static_cast<std::size_t>(std::lround(std::max(0.0, thresholdMetres))));
-    return {
+    std::vector<LegendEntry> entries = {
         {LegendSwatch::Covered, "Belegt"},
         {LegendSwatch::NearBorder, "Nur randnah belegt (unter " + threshold + " m)"},
         {LegendSwatch::Uncovered, "Nicht belegt"},
         {LegendSwatch::Find, "Fund (" + GroupedNumber(finds - std::min(finds, outside)) + ")"},
         {LegendSwatch::FindOutside, "Fund in keinem Kreis (" + GroupedNumber(outside) + ")"},
     };
+    if (candidates > 0) entries.push_back({LegendSwatch::Candidate, "Kandidat (" + GroupedNumber(candidates) + ")"});
+    return entries;
 }
 
 namespace {

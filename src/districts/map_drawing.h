@@ -61,7 +61,7 @@ std::vector<FindMark> GatherFinds(const std::vector<ScreenFind>& finds, double w
 
 // ---- Legend ------------------------------------------------------------------
 
-enum class LegendSwatch { Covered, NearBorder, Uncovered, Find, FindOutside };
+enum class LegendSwatch { Covered, NearBorder, Uncovered, Find, FindOutside, Candidate };
 
 struct LegendEntry {
     LegendSwatch swatch;
@@ -69,8 +69,10 @@ struct LegendEntry {
 };
 
 // The legend: the three coverage colours (near the border with the
-// threshold), then the finds and the finds in no district with their numbers.
-std::vector<LegendEntry> MapLegendEntries(double thresholdMetres, std::size_t finds, std::size_t outside);
+// threshold), then the finds and the finds in no district with their numbers,
+// and the candidates of the loaded lists when there are any.
+std::vector<LegendEntry> MapLegendEntries(double thresholdMetres, std::size_t finds, std::size_t outside,
+                                          std::size_t candidates = 0);
 
 // ---- Count labels --------------------------------------------------------------
 

@@ -30,6 +30,22 @@ std::string_view NextLine(std::string_view& text)
     return line;
 }
 
+// The number of a field, which must lie within [-limit, limit]: a latitude
+// (90) or a longitude (180). Anything else throws "Datei %s, Zeile %d: '%s'
+// ist keine gültige Breite (-90 bis 90)." (or Länge, -180 bis 180).
+double Coordinate(std::string_view field, double limit, const std::string& path, std::size_t lineNumber)
+{
+    const double value = ParseDecimal(field);
+    if (value >= -limit && value <= limit) return value;
+    const std::size_t first = field.find_first_not_of(' ');
+    field = first == std::string_view::npos ? std::string_view()
+                                            : field.substr(first, field.find_last_not_of(' ') + 1 - first);
+    const bool latitude = limit == 90.0;
+    throw UserError(
+        "Datei " + path + ", Zeile " + std::to_string(lineNumber) + ": '" + std::string(field) +
+        (latitude ? "' ist keine gültige Breite (-90 bis 90)." : "' ist keine gültige Länge (-180 bis 180)."));
+}
+
 }  // namespace
 
 std::optional<std::string> ReadFirstLine(const std::string& path)
@@ -46,7 +62,7 @@ std::optional<std::string> ReadFirstLine(const std::string& path)
     return std::string(NextLine(text));
 }
 
-TPolyArray ParsePolygonText(std::string_view bytes)
+TPolyArray ParsePolygonText(std::string_view bytes, const std::string& path)
 {
     const std::string decoded = DecodeTextFile(bytes);
     std::string_view text = decoded;
@@ -59,15 +75,15 @@ TPolyArray ParsePolygonText(std::string_view bytes)
     // x and y carry over: a line without separator repeats the previous vertex.
     double x = 0.0;
     double y = 0.0;
-    while (!text.empty()) {
+    for (std::size_t lineNumber = 2; !text.empty(); ++lineNumber) {
         const std::string_view line = NextLine(text);
         if (const auto tab = line.find('\t'); tab != std::string_view::npos) {
-            x = ParseDecimal(line.substr(0, tab));
-            y = ParseDecimal(line.substr(tab + 1));
+            x = Coordinate(line.substr(0, tab), 90.0, path, lineNumber);
+            y = Coordinate(line.substr(tab + 1), 180.0, path, lineNumber);
         }
         if (const auto comma = line.find(','); comma != std::string_view::npos) {
-            x = ParseDecimal(line.substr(0, comma));
-            y = ParseDecimal(line.substr(comma + 1));
+            x = Coordinate(line.substr(0, comma), 90.0, path, lineNumber);
+            y = Coordinate(line.substr(comma + 1), 180.0, path, lineNumber);
         }
         polygon.push_back({x, y});
     }
@@ -76,7 +92,7 @@ TPolyArray ParsePolygonText(std::string_view bytes)
 
 TPolyArray LoadPolygonFile(const std::string& path)
 {
-    return ParsePolygonText(platform::ReadWholeFile(path));
+    return ParsePolygonText(platform::ReadWholeFile(path), path);
 }
 
 }  // namespace ql

@@ -39,11 +39,14 @@ std::optional<std::string> ReadFirstLine(const std::string& path);
 
 // Reads the vertices of one polygon file (header line skipped). A file with no
 // lines at all throws "Fehler bei Bereichsprüfung"; a bad vertex text throws
-// the number error; a file that cannot be read throws the open error.
+// the number error; a latitude outside -90 to 90 or a longitude outside -180
+// to 180 throws "Datei %s, Zeile %d: '%s' ist keine gültige Breite (-90 bis
+// 90)." (or "... Länge (-180 bis 180)."), the file's first line being 1; a
+// file that cannot be read throws the open error.
 TPolyArray LoadPolygonFile(const std::string& path);
 
-// The same rules over bytes already read (exposed for the reader's tests and
-// the fuzzer).
-TPolyArray ParsePolygonText(std::string_view bytes);
+// The same rules over bytes already read from `path` (exposed for the
+// reader's tests and the fuzzer).
+TPolyArray ParsePolygonText(std::string_view bytes, const std::string& path);
 
 }  // namespace ql

@@ -176,14 +176,7 @@ std::string TourGpxText(const std::vector<const Candidate*>& stops, TFPoint home
 
 void WriteFileReplacing(const std::string& path, std::string_view text)
 {
-    const std::string temp = path + ".part";
-    try {
-        platform::WriteWholeFile(temp, text);
-        platform::RenameReplacing(temp, path);
-    } catch (...) {
-        platform::DeleteFileQuietly(temp);
-        throw;
-    }
+    platform::WriteFileAtomically(path, text);
 }
 
 std::string GpxTimeNow()

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
 #include "base/ascii.h"
 #include "base/user_error.h"
-#include "geo/coord_text.h"
 
 namespace ql {
 
@@ -123,11 +123,25 @@ TFPoint ParseAsWritten(std::string_view text)
     return {lat, lon};
 }
 
+// "N 049° 59.123": the value rounded to a thousandth of a minute as a whole,
+// so minutes that round up to 60 carry into the degree (49.999995 is
+// "N 050° 00.000", never "N 049° 60.000", which the parser refuses). A value
+// that rounds to zero is north or east.
+std::string SiteCoordinate(double value, char positive, char negative)
+{
+    const long long thousandths = std::llround(std::fabs(value) * 60000.0);
+    const long long degrees = thousandths / 60000, rest = thousandths % 60000;
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "%c %03lld\xC2\xB0 %02lld.%03lld",
+                  value < 0 && thousandths > 0 ? negative : positive, degrees, rest / 1000, rest % 1000);
+    return buffer;
+}
+
 }  // namespace
 
 std::string HomePointText(TFPoint point)
 {
-    return CoordText(point.X, CoordLatitude) + " " + CoordText(point.Y, CoordLongitude);
+    return SiteCoordinate(point.X, 'N', 'S') + " " + SiteCoordinate(point.Y, 'E', 'W');
 }
 
 double GreatCircleMetres(TFPoint a, TFPoint b)

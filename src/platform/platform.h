@@ -36,6 +36,15 @@ std::string ExecutableDir();
 // Full path of the running executable.
 std::string ExecutablePath();
 
+// The folder of what ships with the program (polygons, help, style sheet,
+// history, demo), ending with the separator, for an executable in
+// `executableDir`: that folder itself when the polygons lie beside the
+// executable (a build folder, the unpacked Windows ZIP); otherwise, for an
+// executable in an installation's bin folder, share/quenlorn of that
+// installation when it exists (/usr/share/quenlorn/ for /usr/bin/quenlorn);
+// else `executableDir`. On Windows always `executableDir`.
+std::string ProgramDataDir(const std::string& executableDir);
+
 // The system's text for an error number (errno / GetLastError()).
 std::string ErrorText(int code);
 
@@ -51,7 +60,9 @@ std::string ReadWholeFile(const std::string& path);
 // regular file (after links); never opens it, so never blocks.
 void RequireRegularFile(const std::string& path);
 
-// Writes a whole file, replacing it; throws "Datei "%s" kann nicht erstellt werden. %s".
+// Writes a whole file of the program's own, replacing it, never through a link;
+// throws "Datei "%s" kann nicht erstellt werden. %s". A file for the user goes
+// through WriteFileAtomically instead.
 void WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // Renames `from` to `to`, replacing a file at `to` in one step; throws
@@ -95,14 +106,73 @@ std::vector<std::string> OwnFolders(const std::string& parent);
 // followed. The outcome is ignored.
 void RemoveFolderTree(const std::string& path);
 
+// ---- Files written for the user ---------------------------------------------
+
+// Writes a file the user asked for (a proof list, a picture, an export, any
+// copy) so that it holds either all the new bytes or, after any failure, the
+// old file byte for byte. The bytes go to a temporary file created
+// exclusively beside the target under a new name (never one a file of the
+// user already has); every write, the flush to disk and the close are
+// checked; only then is it renamed over the target. On failure the temporary
+// file is removed and "Datei "%s" kann nicht erstellt werden. %s" names
+// `path` as given. Where `path` is a symbolic link, the file it points to is
+// replaced and the link stays; an existing file keeps its permissions, and
+// one the user may not write (read-only) is left as it is, with the system's
+// reason. A folder, device, pipe or socket at `path` is refused
+// ("... Das ist keine gewöhnliche Datei, ...").
+void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same for content written piece by piece (a file too large to hold):
+// the constructor creates the temporary file, Write() appends, Commit()
+// flushes, closes and renames. Without Commit() (an exception on the way) the
+// temporary file is removed and the target stays as it was. Throws as
+// WriteFileAtomically; after a throw the writer is spent.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void Write(std::string_view bytes);
+    void Commit();
+
+    struct State;  // the system's side (posix/, win/)
+
+private:
+    std::unique_ptr<State> state_;
+};
+
 // ---- Processes -----------------------------------------------------------------
 
 // The running program's process id.
 std::uint64_t CurrentProcessId();
 
-// Whether a process with that id still runs; true when the system cannot say
-// (a process of another user, for example).
-bool ProcessRunning(std::uint64_t id);
+// ---- Locks on files ------------------------------------------------------------
+
+// A lock on a file (flock on POSIX, LockFileEx on Windows), held while the
+// object lives. Other processes see it held wherever they run: in another
+// process id namespace, or on another machine sharing the folder where its
+// file system passes locks on.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
+// Creates the file `path` anew for the current user alone (a link is never
+// followed), locks it and only then writes `bytes` into it: whoever finds the
+// bytes finds the lock held. nullptr when something already has that name;
+// throws "Datei "%s" kann nicht erstellt werden. %s" for any other failure.
+std::unique_ptr<FileLock> CreateLockedFile(const std::string& path, std::string_view bytes);
+
+// The lock of an existing regular file (a link is not followed), taken
+// without waiting, and the file's first `maxBytes` bytes read under it.
+struct TakenLock {
+    std::unique_ptr<FileLock> Lock;
+    std::string Bytes;
+};
+// nullopt when no regular file is there or another holds its lock.
+std::optional<TakenLock> TryLockFile(const std::string& path, std::size_t maxBytes);
 
 // The stored name of the last component of a path as the file system keeps it
 // (the long form of an 8.3 name on Windows); nullopt when nothing is found.

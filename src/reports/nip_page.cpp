@@ -134,15 +134,24 @@ std::string JoinPageLines(const std::vector<std::string>& lines)
     return bytes;
 }
 
+std::string NipPageFolder(const AppState& state)
+{
+    return state.PageDir.empty() ? state.ProgramDir : state.PageDir;
+}
+
 std::string NipPagePath(const AppState& state)
 {
-    return state.ProgramDir + std::string(NipPageFileName);
+    return NipPageFolder(state) + std::string(NipPageFileName);
 }
 
 void WriteNipPage(const AppState& state, std::vector<std::string>& lines)
 {
     lines.clear();
     lines = BuildNipPageLines(state.NIPList, state.PlacemarkFiles, state.TempDir);
+    const std::string folder = NipPageFolder(state);
+    const std::string styleSheet = state.ProgramDir + std::string(NipStyleSheetName);
+    if (folder != state.ProgramDir && platform::FileExists(styleSheet))
+        platform::WriteWholeFile(folder + std::string(NipStyleSheetName), platform::ReadWholeFile(styleSheet));
     platform::WriteWholeFile(NipPagePath(state), JoinPageLines(lines));
 }
 

@@ -14,6 +14,8 @@ namespace ql {
 struct AppState;
 
 constexpr std::string_view NipPageFileName = "nip.html";
+// The style sheet the page links to, beside it.
+constexpr std::string_view NipStyleSheetName = "rlp.css";
 
 // A text inserted into the page with "<", ">" and the double quote written as
 // entities, so a cache name can neither open a tag nor leave an attribute.
@@ -40,12 +42,17 @@ std::string PlacemarkCapText();
 // The lines as the file holds them: each one, the last included, ends with CR LF.
 std::string JoinPageLines(const std::vector<std::string>& lines);
 
-// Full path of the page in the program folder.
+// The folder the page is written into (PageDir, or else the program folder),
+// ending with the separator.
+std::string NipPageFolder(const AppState& state);
+
+// Full path of the page in that folder.
 std::string NipPagePath(const AppState& state);
 
 // Builds the page from the state's last scan into `lines` and writes it to
-// NipPagePath, replacing the file. Throws "Datei "%s" kann nicht erstellt
-// werden. %s" when it cannot be written.
+// NipPagePath, replacing the file; outside the program folder the style sheet
+// "rlp.css" is copied beside it (when the program has one). Throws "Datei "%s"
+// kann nicht erstellt werden. %s" when it cannot be written.
 void WriteNipPage(const AppState& state, std::vector<std::string>& lines);
 
 }  // namespace ql

@@ -39,15 +39,70 @@ std::string DecimalMetres(double metres)
     return text;
 }
 
+// A field a spreadsheet would take for a formula (a name "=HYPERLINK(...)",
+// "@SUM(...)", "-1+1") starts with an apostrophe, which the spreadsheet shows
+// as text; a field with the separator, a quote or a line break is quoted.
 std::string CsvField(std::string_view value)
 {
-    if (value.find_first_of(";\"\r\n") == std::string_view::npos) return std::string(value);
+    std::string field;
+    if (!value.empty() && std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos) field = "'";
+    field += value;
+    if (field.find_first_of(";\"\r\n") == std::string::npos) return field;
     std::string quoted = "\"";
-    for (char c : value) {
+    for (char c : field) {
         if (c == '"') quoted += '"';
         quoted += c;
     }
     return quoted + '"';
+}
+
+// A value on one line of the text or BBCode list: every control character
+// (line feed, carriage return, tab, form feed, the C1 controls with U+0085)
+// and the line and paragraph separators U+2028 and U+2029 become a blank, so
+// a name cannot start a line of its own that reads like a district's.
+std::string OneLine(std::string_view value)
+{
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        const auto next = i + 1 < value.size() ? static_cast<unsigned char>(value[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) {
+            out += ' ';
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            out += ' ';  // U+0080 to U+009F
+            ++i;
+        } else if (c == 0xE2 && next == 0x80 && i + 2 < value.size() &&
+                   (value[i + 2] == '\xA8' || value[i + 2] == '\xA9')) {
+            out += ' ';  // U+2028, U+2029
+            i += 2;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+// A code as it appears in every format and in its link: letters and digits
+// as they are, any other byte as "%" and two hex digits, as an address writes
+// it. A crafted code ("GC1[/url]", "=1+1", "GC1 | x") then neither closes a
+// BBCode tag nor starts a formula nor forges a column, and its link still
+// names exactly the code the query gave.
+std::string SafeCode(std::string_view code)
+{
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : code) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+            out += ch;
+        } else {
+            out += '%';
+            out += Hex[c >> 4];
+            out += Hex[c & 0xF];
+        }
+    }
+    return out;
 }
 
 // A cache name must not open or close a tag of the log.
@@ -62,7 +117,7 @@ std::string BBCodeText(std::string text)
 
 std::string Link(const CacheRow& row)
 {
-    return std::string(ShortLinkBase) + row.GCCode;
+    return std::string(ShortLinkBase) + SafeCode(row.GCCode);
 }
 
 // A next-best find helps a checker only where it counts without doubt.
@@ -70,7 +125,7 @@ std::string NearBorderNote(const ProofEntry& entry, const std::vector<CacheRow>&
 {
     std::string note = "randnah, " + WholeMetres(entry.metres);
     if (entry.nextRow >= 0 && std::isfinite(entry.nextMetres) && entry.nextMetres >= thresholdMetres)
-        note += "; nächstbester Fund: " + rows[static_cast<std::size_t>(entry.nextRow)].GCCode + ", " +
+        note += "; nächstbester Fund: " + SafeCode(rows[static_cast<std::size_t>(entry.nextRow)].GCCode) + ", " +
                 WholeMetres(entry.nextMetres);
     else note += "; kein Fund weiter innen";
     return note;
@@ -120,18 +175,19 @@ std::string BuildProofList(const DistrictOverview& overview, const std::vector<C
     const std::string cutoff(CutoffDate);
 
     if (format == ProofFormat::Csv) {
-        std::string text = "Kreis;Code;Name;Funddatum (Funde ab " + cutoff + ");Abstand zum Rand (m);Link;Hinweis\n";
+        std::string text = "Kreis;Code;Name;Funddatum (Funde ab " + cutoff + ");Abstand zum Rand (m);Link;Hinweis\r\n";
         for (int d = 0; d < DistrictCount; ++d) {
             const ProofEntry& entry = entries[static_cast<std::size_t>(d)];
             text += CsvField(DistrictNames[static_cast<std::size_t>(d)]);
             if (entry.row < 0) {
-                text += entry.onlyEarlier ? ";;;;;;fehlt (nur Funde vor " + cutoff + ")\n" : ";;;;;;fehlt\n";
+                text += entry.onlyEarlier ? ";;;;;;fehlt (nur Funde vor " + cutoff + ")\r\n" : ";;;;;;fehlt\r\n";
                 continue;
             }
             const CacheRow& row = rows[static_cast<std::size_t>(entry.row)];
-            text += ';' + CsvField(row.GCCode) + ';' + CsvField(DecodeCharacterReferences(row.Name)) + ';' +
+            text += ';' + CsvField(SafeCode(row.GCCode)) + ';' + CsvField(DecodeCharacterReferences(row.Name)) + ';' +
                     CsvField(row.FindDate) + ';' + DecimalMetres(entry.metres) + ';' + CsvField(Link(row)) + ';' +
-                    (entry.nearBorder ? CsvField(NearBorderNote(entry, rows, thresholdMetres)) : std::string()) + '\n';
+                    (entry.nearBorder ? CsvField(NearBorderNote(entry, rows, thresholdMetres)) : std::string()) +
+                    "\r\n";
         }
         return text;
     }
@@ -154,12 +210,13 @@ std::string BuildProofList(const DistrictOverview& overview, const std::vector<C
             continue;
         }
         const CacheRow& row = rows[static_cast<std::size_t>(entry.row)];
-        const std::string cacheName = DecodeCharacterReferences(row.Name);
+        const std::string cacheName = OneLine(DecodeCharacterReferences(row.Name));
+        const std::string code = SafeCode(row.GCCode), date = OneLine(row.FindDate);
         text += name;
         text += ": ";
         if (bb)
-            text += "[url=" + Link(row) + "]" + row.GCCode + "[/url] | " + BBCodeText(cacheName) + " | " + row.FindDate;
-        else text += row.GCCode + " | " + cacheName + " | " + row.FindDate + " | " + Link(row);
+            text += "[url=" + Link(row) + "]" + code + "[/url] | " + BBCodeText(cacheName) + " | " + BBCodeText(date);
+        else text += code + " | " + cacheName + " | " + date + " | " + Link(row);
         if (entry.nearBorder) text += " | " + NearBorderNote(entry, rows, thresholdMetres);
         text += '\n';
     }
@@ -200,6 +257,12 @@ std::string ProofFileName(std::string_view queryDate, ProofFormat format)
     case ProofFormat::Csv: return DatedFileName("Nachweisliste", queryDate, ".csv");
     }
     return DatedFileName("Nachweisliste", queryDate, ".txt");
+}
+
+std::string ProofListFile(std::string text, ProofFormat format)
+{
+    if (format == ProofFormat::Csv) text.insert(0, "\xEF\xBB\xBF");
+    return text;
 }
 
 std::string_view ProofFormatName(ProofFormat format)

@@ -38,7 +38,7 @@ struct ProofEntry {
 std::vector<ProofEntry> ChooseProofFinds(const DistrictOverview& overview, const std::vector<CacheRow>& rows,
                                          double thresholdMetres, const DistrictTallyArray& cutOff = {});
 
-// Lines end with "\n". Text:
+// Text and BBCode lines end with "\n". Text:
 //   Quenlorn: 35 von 36 Kreisen belegt (Funde ab 2011-05-24)
 //   Ahrweiler: GC12345 | Fish & Chips | 2012-03-04 | http://coord.info/GC12345
 //   Kusel: GC2 | Rand | 2013-01-01 | http://coord.info/GC2 | randnah, 40 m; kein Fund weiter innen
@@ -46,11 +46,21 @@ std::vector<ProofEntry> ChooseProofFinds(const DistrictOverview& overview, const
 //   Fehlt: Trier (nur Funde vor 2011-05-24)
 // BBCode: the same lines, the first in bold, each code a link. CSV: a header
 // line, then one line per district separated by ";", distances in metres with
-// a decimal comma. Names with their character references decoded. The
+// a decimal comma, lines ending with CR LF as spreadsheet programs expect.
+// Names with their character references decoded. What a cache owner wrote
+// cannot forge a line or a formula: in text and BBCode a control character or
+// line separator in a value is a blank; in CSV a field starting with "=", "+",
+// "-", "@", a tab or a CR gets an apostrophe in front; a code's bytes other
+// than letters and digits are written "%XX" everywhere, its link included. The
 // next-best find is named ("nächstbester Fund: GC3, 120 m") only where it lies
 // at or beyond the threshold; otherwise "kein Fund weiter innen".
 std::string BuildProofList(const DistrictOverview& overview, const std::vector<CacheRow>& rows, double thresholdMetres,
                            ProofFormat format, const DistrictTallyArray& cutOff = {});
+
+// The bytes of a proof list file: a CSV starts with the UTF-8 byte-order
+// mark (a spreadsheet opened by a double click otherwise reads it in the
+// ANSI code page); text and BBCode as they are.
+std::string ProofListFile(std::string text, ProofFormat format);
 
 // The format a file name asks for: ".csv", ".bbcode" or ".bb" (any letter
 // case); text for anything else.

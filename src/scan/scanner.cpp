@@ -412,6 +412,7 @@ int ScanWaypoints(AppState& state, const ScanSource& source)
     state.DistrictTally.fill(0);
     state.CutOffTally.fill(0);
     state.NIPList.clear();
+    if (state.RestoreTempDir) state.TempDir = state.RestoreTempDir();
     // The previous files go first; the new ones are written beside the walk,
     // or later, beside the window.
     PlacemarkWriter placemarks(state, source.FilesLater);

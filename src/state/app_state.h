@@ -3,6 +3,7 @@
 // make its own.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +23,16 @@ inline constexpr std::size_t MaxPlacemarkFiles = 10'000;
 
 struct AppState {
     // Folders end with the platform's separator.
-    std::string ProgramDir;
+    std::string ProgramDir;  // what ships with the program: polygons, help, style sheet, history, demo
     std::string TempDir;
+    // Where the page of finds outside every district is written, with the
+    // style sheet copied beside it, when the program's folder is not its own
+    // to write in (an installation under /usr); empty: the program's folder.
+    std::string PageDir;
+    // Makes TempDir anew when something removed it while the program runs (a
+    // cleaner of the temporary folder) and returns the folder to use; every
+    // scan calls it before it writes placemark files. Empty: TempDir stays.
+    std::function<std::string()> RestoreTempDir;
     std::string PolygonDir;
     std::string QueryFileName;
 

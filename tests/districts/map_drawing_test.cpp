@@ -63,6 +63,11 @@ TEST(MapDrawing, LegendNamesTheColoursTheThresholdAndTheCounts)
     EXPECT_EQ(legend[3].text, "Fund (78.015)");
     EXPECT_EQ(legend[4].text, "Fund in keinem Kreis (894)");
     EXPECT_EQ(legend[4].swatch, LegendSwatch::FindOutside);
+    // Candidates get an entry of their own once lists are loaded.
+    const std::vector<LegendEntry> planned = MapLegendEntries(250, 10, 0, 5'000);
+    ASSERT_EQ(planned.size(), 6u);
+    EXPECT_EQ(planned[5].swatch, LegendSwatch::Candidate);
+    EXPECT_EQ(planned[5].text, "Kandidat (5.000)");
 }
 
 TEST(MapDrawing, ScaleBarIsARoundLengthThatFits)
@@ -101,6 +106,20 @@ TEST(MapDrawing, CountLabelsSitInsideTheirDistrictAndFitOnlyWhereThereIsRoom)
     EXPECT_FALSE(LabelFits(anchors[4].clearance * 2000, 40, 14));
     EXPECT_FALSE(LabelFits(20, 40, 14));
     EXPECT_TRUE(LabelFits(24, 40, 14));
+}
+
+TEST(MapDrawing, OutlinesSwitchFromSmoothToPixelLinesJustPastTheirLimit)
+{
+    // Thin lines: smooth up to and including the limit, pixel by pixel beyond it.
+    EXPECT_TRUE(OutlineDrawnSmoothly(SmoothThinOutlinePoints, 1));
+    EXPECT_FALSE(OutlineDrawnSmoothly(SmoothThinOutlinePoints + 1, 1));
+    // Wide lines (the selection) have the lower limit, whatever their width.
+    for (int width : {2, 3, 8}) {
+        EXPECT_TRUE(OutlineDrawnSmoothly(SmoothWideOutlinePoints, width)) << width;
+        EXPECT_FALSE(OutlineDrawnSmoothly(SmoothWideOutlinePoints + 1, width)) << width;
+    }
+    EXPECT_TRUE(OutlineDrawnSmoothly(0, 1));
+    EXPECT_TRUE(OutlineDrawnSmoothly(0, 3));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 std::string MessageOf(std::string_view bytes)
 {
-    return test::ErrorOf([&] { ParsePolygonText(bytes); });
+    return test::ErrorOf([&] { ParsePolygonText(bytes, "/p/Ahrweiler.txt"); });
 }
 
 void ExpectVertices(const TPolyArray& poly, const std::vector<TFPoint>& expected)
@@ -95,7 +95,7 @@ TEST(PolygonReader, SeparatorsLineBreaksAndByteOrderMarks)
     };
     for (const auto& [text, vertices] : cases) {
         SCOPED_TRACE(text);
-        ExpectVertices(ParsePolygonText(text), vertices);
+        ExpectVertices(ParsePolygonText(text, "Ahrweiler.txt"), vertices);
     }
     // No lines at all, even after a byte-order mark, is a range error.
     for (const char* none : {"", "\xEF\xBB\xBF", "\xFF\xFE"}) EXPECT_EQ(MessageOf(none), "Fehler bei Bereichsprüfung");
@@ -114,6 +114,23 @@ TEST(PolygonReader, BadVertexTextsNameTheOffendingText)
     EXPECT_EQ(MessageOf("h\r\n49.5,\r\n"), "'' ist kein gültiger Gleitkommawert");
     // An ANSI byte in a number shows as the character it stands for.
     EXPECT_EQ(MessageOf("h\r\n49\xB0,7\r\n"), "'49°' ist kein gültiger Gleitkommawert");
+}
+
+TEST(PolygonReader, VerticesOutsideTheEarthNameTheFileAndLine)
+{
+    // The limits themselves are vertices.
+    ExpectVertices(ParsePolygonText("h\r\n-90,-180\r\n90\t180\r\n", "a.txt"), {{-90, -180}, {90, 180}});
+    const std::pair<const char*, const char*> cases[] = {
+        {"h\r\n49,7\r\n90.000001,7\r\n", "Zeile 3: '90.000001' ist keine gültige Breite (-90 bis 90)."},
+        {"h\r\n -91 \t7\r\n", "Zeile 2: '-91' ist keine gültige Breite (-90 bis 90)."},
+        {"h\r\n49,7\r\n\r\n49, 180.5 \r\n", "Zeile 4: '180.5' ist keine gültige Länge (-180 bis 180)."},
+        {"h\r\n49\t-1e3\r\n", "Zeile 2: '-1e3' ist keine gültige Länge (-180 bis 180)."},
+        {"h\n1e151,7\n", "Zeile 2: '1e151' ist keine gültige Breite (-90 bis 90)."},
+    };
+    for (const auto& [text, message] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(MessageOf(text), "Datei /p/Ahrweiler.txt, " + std::string(message));
+    }
 }
 
 TEST_F(TempFolder, FirstLineOfAFile)

@@ -1,7 +1,8 @@
 // The district index must answer exactly as the plain crossing rule tried
 // polygon by polygon: on the shipped district polygons and on random ones
 // made to hit the rule's corners (ties on vertices and edges, horizontal
-// edges, repeated vertices, self-intersections, long edges, band borders).
+// edges, repeated vertices, self-intersections, long edges, spikes, far
+// vertices, holes, the borders of the index's slabs).
 
 #include <gtest/gtest.h>
 
@@ -120,12 +121,37 @@ TEST(DistrictLocatorProperty, AgreesWithThePlainRuleOnTheShippedDistricts)
     std::printf("district polygons: %lld points, %lld differences\n", result.points, result.differences);
 }
 
+// A ring around (cx, cy) of `n` vertices alternating between radius `inner`
+// and `outer` (outer 0: all at `inner`, a circle).
+TPolyArray Star(double cx, double cy, double inner, double outer, int n)
+{
+    TPolyArray poly;
+    for (int i = 0; i < n; ++i) {
+        const double angle = 2 * std::numbers::pi * i / n;
+        const double r = outer > 0 && i % 2 ? outer : inner;
+        poly.push_back({cx + r * std::cos(angle), cy + r * std::sin(angle)});
+    }
+    return poly;
+}
+
+// A vertex far out: beyond what the index searches, or just within it.
+TFPoint FarVertex(Random& random)
+{
+    const double far[] = {1e151, -1e151, 1e150, 1e300, 1e12};
+    const double x = far[Integer(random, 0, 4)];
+    switch (Integer(random, 0, 2)) {
+    case 0: return {x, Uniform(random, -5, 5)};
+    case 1: return {Uniform(random, -5, 5), x};
+    default: return {x, x};
+    }
+}
+
 // A polygon of one of several awkward kinds.
 TPolyArray RandomPolygon(Random& random)
 {
     TPolyArray poly;
     const double cx = Uniform(random, -5, 5), cy = Uniform(random, -5, 5);
-    switch (Integer(random, 0, 6)) {
+    switch (Integer(random, 0, 9)) {
     case 0: {  // star-shaped with many vertices: a fine outline like a district's
         const int n = Integer(random, 3, 400);
         const double r = Uniform(random, 0.5, 4);
@@ -166,9 +192,31 @@ TPolyArray RandomPolygon(Random& random)
         for (int i = 0; i < n; ++i) poly.push_back({cx + i * dx, cy + i * dy});
         break;
     }
-    default: {  // a thin sliver: nearly horizontal edges of tiny height
+    case 6: {  // a thin sliver: nearly horizontal edges of tiny height
         const double w = Uniform(random, 0.1, 8), h = std::ldexp(1.0, -Integer(random, 10, 60));
         poly = {{cx, cy}, {cx + w, cy + h}, {cx + 2 * w, cy}, {cx + w, cy - h}};
+        break;
+    }
+    case 7: {  // spikes from a small core out across everything
+        poly = Star(cx, cy, Uniform(random, 0.05, 1), Uniform(random, 5, 50), 2 * Integer(random, 2, 200));
+        break;
+    }
+    case 8: {  // a circle with one vertex far away
+        poly = Star(cx, cy, Uniform(random, 0.5, 4), 0, Integer(random, 3, 300));
+        poly.insert(poly.begin() + Integer(random, 0, static_cast<int>(poly.size())), FarVertex(random));
+        break;
+    }
+    default: {  // a hole, reached by a bridge there and back
+        const int n = Integer(random, 3, 100);
+        const double r = Uniform(random, 1, 4), hole = r * Uniform(random, 0.1, 0.9);
+        for (int i = 0; i <= n; ++i) {
+            const double angle = 2 * std::numbers::pi * i / n;
+            poly.push_back({cx + r * std::cos(angle), cy + r * std::sin(angle)});
+        }
+        for (int i = n; i >= 0; --i) {
+            const double angle = 2 * std::numbers::pi * i / n;
+            poly.push_back({cx + hole * std::cos(angle), cy + hole * std::sin(angle)});
+        }
         break;
     }
     }
@@ -194,6 +242,43 @@ TEST(DistrictLocatorProperty, AgreesWithThePlainRuleOnRandomPolygons)
     }
     EXPECT_EQ(result.differences, 0) << result.firstDifferences;
     std::printf("random polygons: %lld points, %lld differences\n", result.points, result.differences);
+}
+
+// Rings whose shape once cost the index its speed, large enough that its
+// tree has many levels: a star whose spikes cross every other polygon, a fine
+// circle with a vertex far away, a ring with holes; beside them the shipped
+// kinds of shapes.
+TEST(DistrictLocatorProperty, LargeRingsOfHostileShapesAgreeToo)
+{
+    Random random(151);
+    PolygonTable table;
+    table[0] = Star(0, 0, 0.05, 30, 6000);
+    table[1] = Star(1, 1, 2, 0, 6000);
+    table[1].insert(table[1].begin() + 1500, TFPoint{1e151, 1e151});
+    table[2] = Star(-1, 0.5, 1.5, 0, 4000);
+    table[2].insert(table[2].begin() + 10, TFPoint{0.5, 1e151});
+    // A square with many holes, each reached by a bridge from its left side.
+    for (int h = 0; h < 40; ++h) {
+        const double y = -4 + 0.2 * h;
+        table[3].push_back({-4, y});
+        const TPolyArray hole = Star(-2, y + 0.1, 0.05, 0, 50);
+        table[3].insert(table[3].end(), hole.rbegin(), hole.rend());
+        table[3].push_back(hole.back());
+        table[3].push_back({-4, y});
+    }
+    table[3].insert(table[3].end(), {{-4, 4}, {4, 4}, {4, -4}});
+    for (std::size_t i = 4; i < table.size(); ++i) table[i] = RandomPolygon(random);
+    DistrictLocator locator;
+    locator.Build(table);
+
+    std::vector<TFPoint> points = PointsOnTheOutlines(table, random, 0.05);
+    for (int i = 0; i < 20'000; ++i) {
+        if (i % 2) points.push_back({Uniform(random, -6, 6), Uniform(random, -6, 6)});
+        else points.push_back({Uniform(random, -0.1, 0.1), Uniform(random, -0.1, 0.1)});  // the star's core
+    }
+    Comparison result;
+    Compare(table, locator, points, result);
+    EXPECT_EQ(result.differences, 0) << result.firstDifferences;
 }
 
 // Unusual values: the index gives up its shortcuts but not its answer.

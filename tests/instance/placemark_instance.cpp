@@ -5,6 +5,10 @@
 //
 //   placemark-instance QUERY MARKERS ME OTHER [--leave-first]
 // Exit 0 when every file of this instance was there each time it looked.
+//
+//   placemark-instance --hold MARKERS
+// Makes its placemark folder, writes its path into MARKERS/held and keeps the
+// folder (and its lock) until MARKERS/release appears.
 
 #include <chrono>
 #include <cstdio>
@@ -54,10 +58,26 @@ bool AllFilesThere(const ql::AppState& state, const char* when)
     return true;
 }
 
+// An instance that only holds its folder while another looks at it.
+int Hold(const fs::path& markers)
+{
+    try {
+        const ql::PlacemarkFolder folder(ql::platform::GetTempDir());
+        // Whole or not at all: the path is written beside and renamed.
+        ql::platform::WriteWholeFile((markers / "held.part").string(), folder.Path());
+        ql::platform::RenameReplacing((markers / "held.part").string(), (markers / "held").string());
+        return AwaitMark(markers, "release") ? 0 : 3;
+    } catch (const ql::UserError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 6;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--hold") return Hold(argv[2]);
     if (argc < 5) return 2;
     const std::string query = argv[1];
     const fs::path markers = argv[2];

@@ -96,16 +96,15 @@ TEST(GpxExport, WritingReplacesTheFileWholeOrLeavesItAsItWas)
     EXPECT_EQ(ReadBytes(target), "<gpx/>");
     EXPECT_FALSE(std::filesystem::exists(target + ".part"));
 
-    // The temporary file cannot be made: the user's file stays as it was.
-    std::filesystem::create_directory(target + ".part");
-    EXPECT_NE(test::ErrorOf([&] { WriteFileReplacing(target, "<gpx>neu</gpx>"); }).find("kann nicht erstellt werden"),
-              std::string::npos);
-    EXPECT_EQ(ReadBytes(target), "<gpx/>");
+    // A file of the user's named as a fixed temporary name would be stays as it is.
+    folder.Write("tour.gpx.part", "eigene Datei");
+    WriteFileReplacing(target, "<gpx>neu</gpx>");
+    EXPECT_EQ(ReadBytes(target), "<gpx>neu</gpx>");
+    EXPECT_EQ(ReadBytes(target + ".part"), "eigene Datei");
 
-    // A folder that does not exist.
+    // A folder that does not exist: the message names the user's file.
     const std::string nowhere = folder.File("fehlt/tour.gpx");
-    EXPECT_EQ(test::ErrorOf([&] { WriteFileReplacing(nowhere, "<gpx/>"); }).rfind("Datei \"" + nowhere + ".part\"", 0),
-              0u);
+    EXPECT_EQ(test::ErrorOf([&] { WriteFileReplacing(nowhere, "<gpx/>"); }).rfind("Datei \"" + nowhere + "\"", 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(nowhere));
 }
 

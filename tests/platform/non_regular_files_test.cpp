@@ -32,7 +32,13 @@ using test::ErrorOf;
 TEST(Messages, ControlCharactersNeverReachTheUser)
 {
     // A UTF-16 polygon file without its byte-order mark reads as ANSI text with NULs.
-    EXPECT_EQ(ErrorOf([] { (void)ParsePolygonText(std::string("h\0\r\0\n\0" "4\0" "9\0,\0" "7\0", 14)); }),
+    const std::string utf16(
+        "h\0\r\0\n\0"
+        "4\0"
+        "9\0,\0"
+        "7\0",
+        14);
+    EXPECT_EQ(ErrorOf([&] { (void)ParsePolygonText(utf16, "x.txt"); }),
               "'\\04\\09\\0' ist kein gültiger Gleitkommawert");
     EXPECT_EQ(UserError(std::string("a\x01" "b\x1B[31m\x7F\tc\r\nd\re", 16)).what(),
               std::string("a?b?[31m?\tc\nd?e"));

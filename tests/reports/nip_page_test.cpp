@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "reports/nip_page.h"
+#include "state/app_state.h"
 #include "support/error_of.h"
 
 namespace ql {
@@ -83,6 +85,42 @@ TEST(NipPage, PlacemarkLinksAreFileAddressesWhateverTheFolderIsCalled)
     const std::vector<TNIPDatum> one = {TNIPDatum::FromUtf8("GC1", "n", "t", "k", "1,2")};
     const std::string table = BuildNipPageLines(one, {"GC1.kml"}, "/tmp/a#%41/")[10];
     EXPECT_NE(table.find("href=\"file:///tmp/a%23%2541/GC1.kml\""), std::string::npos) << table;
+}
+
+std::string ReadBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(NipPage, WrittenToItsOwnFolderTakesTheStyleSheetAlongAndLeavesTheProgramFolderAlone)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / "ql-nip-page-folder";
+    fs::remove_all(root);
+    fs::create_directories(root / "program");
+    fs::create_directories(root / "page");
+    std::ofstream(root / "program" / "rlp.css", std::ios::binary) << "td { color: navy }\n";
+    const std::string sep(1, fs::path::preferred_separator);
+    AppState state;
+    state.ProgramDir = (root / "program").string() + sep;
+    state.TempDir = state.ProgramDir;
+    std::vector<std::string> lines;
+
+    // Without a page folder the page lies in the program folder, beside its style sheet.
+    WriteNipPage(state, lines);
+    EXPECT_EQ(NipPagePath(state), state.ProgramDir + "nip.html");
+    EXPECT_EQ(ReadBytes(root / "program" / "nip.html"), JoinPageLines(lines));
+    fs::remove(root / "program" / "nip.html");
+
+    // An installed program writes it elsewhere, and the style sheet goes with it.
+    state.PageDir = (root / "page").string() + sep;
+    WriteNipPage(state, lines);
+    EXPECT_EQ(NipPagePath(state), state.PageDir + "nip.html");
+    EXPECT_EQ(ReadBytes(root / "page" / "nip.html"), JoinPageLines(lines));
+    EXPECT_EQ(ReadBytes(root / "page" / "rlp.css"), "td { color: navy }\n");
+    EXPECT_FALSE(fs::exists(root / "program" / "nip.html"));
+    fs::remove_all(root);
 }
 
 }  // namespace

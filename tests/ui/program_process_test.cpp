@@ -163,39 +163,88 @@ QString ScreenConfig(const QTemporaryDir& dir, int width, int height)
     return QStringLiteral("offscreen:configfile=") + path;
 }
 
-TEST(ProgramProcess, OverviewWithTheDemoQueryFitsSmallAndScaledScreens)
+// The small and scaled screens the windows must fit: 1366 x 768 at 100 % and
+// 125 %, 1920 x 1080 at 150 % and 200 % (a device pixel ratio of 2).
+struct TestScreen {
+    int width, height;
+    const char* scale;
+    const char* name;
+    int logicalWidth;
+};
+constexpr TestScreen Screens[] = {{1366, 768, "", "1366x768", 1366},
+                                  {1366, 768, "1.25", "1366x768_scale125", 1093},
+                                  {1920, 1080, "1.5", "1920x1080_scale150", 1280},
+                                  {1920, 1080, "2", "1920x1080_scale2", 960}};
+
+int Figure(const QString& out, const QString& name)
+{
+    const qsizetype at = out.indexOf(name + QLatin1Char('='));
+    if (at < 0) return -1;
+    return out.mid(at + name.size() + 1).section(QLatin1Char('\n'), 0, 0).section(QLatin1Char(' '), 0, 0).toInt();
+}
+
+TEST(ProgramProcess, OverviewWithTheDemoQueryFitsSmallAndScaledScreensAndTheMapLeads)
 {
 #ifdef _WIN32
     GTEST_SKIP()
         << "the offscreen platform splits its options at ':', so no screen file with a drive letter can be named";
 #endif
-    const struct {
-        int width, height;
-        const char* scale;
-        const char* picture;
-        int logicalWidth, logicalHeight;
-    } screens[] = {{1366, 768, "", "overview_demo_1366x768", 1366, 768},
-                   {1920, 1080, "2", "overview_demo_1920x1080_scale2", 960, 540}};
-    for (const auto& s : screens) {
-        SCOPED_TRACE(s.picture);
+    for (const TestScreen& s : Screens) {
+        SCOPED_TRACE(s.name);
         QTemporaryDir temp;
         ASSERT_TRUE(temp.isValid());
         const QString shots = QStringLiteral(QL_RUNTIME_DIR "/../screenshots");
         QDir().mkpath(shots);
-        const QString picture = shots + "/" + s.picture + ".png";
+        const QString picture = shots + "/overview_demo_" + s.name + ".png";
         QFile::remove(picture);
         const ProcessRun run =
             RunScripted({QStringLiteral("overview"), QStringLiteral(QL_RUNTIME_DIR "/demo/demo-myfinds.zip"), picture},
                         temp.path(), true, ScreenConfig(temp, s.width, s.height), QString::fromLatin1(s.scale));
         ASSERT_TRUE(run.finished);
+        const std::string out = run.out.toStdString();
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_TRUE(run.out.contains(QStringLiteral("fits=1\n"))) << run.out.toStdString();
-        EXPECT_TRUE(run.out.contains(QStringLiteral("buttons=1\n"))) << run.out.toStdString();
-        EXPECT_TRUE(run.out.contains(QStringLiteral("screen=%1x").arg(s.logicalWidth))) << run.out.toStdString();
-        if (s.logicalWidth >= 1366) {
-            EXPECT_TRUE(run.out.contains(QStringLiteral("columns=1\n"))) << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QStringLiteral("fits=1\n"))) << out;
+        EXPECT_TRUE(run.out.contains(QStringLiteral("buttons=1\n"))) << out;
+        EXPECT_TRUE(run.out.contains(QStringLiteral("screen=%1x").arg(s.logicalWidth))) << out;
+        // The map keeps its share, so the table beside it shows the districts
+        // and their counts, and scrolls to its further columns.
+        EXPECT_TRUE(run.out.contains(QStringLiteral("first_columns=1\n"))) << out;
+        // Every tab fits; the map keeps at least half the window with the
+        // legend open or folded and with the planner shown.
+        EXPECT_TRUE(run.out.contains(QStringLiteral("tabs=1\n"))) << out;
+        EXPECT_TRUE(run.out.contains(QStringLiteral("planner_buttons=1\n"))) << out;
+        for (const char* share : {"map_share", "folded_share", "planner_share"})
+            EXPECT_GE(Figure(run.out, share), 50) << share << "\n" << out;
+        EXPECT_GT(Figure(run.out, "folded_share"), Figure(run.out, "map_share")) << out;
+        // Nothing covers a district's label point.
+        for (const char* state : {"open", "folded", "planner"}) {
+            EXPECT_EQ(Figure(run.out, QString::fromLatin1(state) + "_labels_inside"), 36) << state << "\n" << out;
+            EXPECT_EQ(Figure(run.out, QString::fromLatin1(state) + "_labels_covered"), 0) << state << "\n" << out;
         }
         EXPECT_FALSE(QImage(picture).isNull());
+    }
+}
+
+TEST(ProgramProcess, WindowsOfAFixedDesignFitSmallAndScaledScreens)
+{
+#ifdef _WIN32
+    GTEST_SKIP()
+        << "the offscreen platform splits its options at ':', so no screen file with a drive letter can be named";
+#endif
+    for (const TestScreen& s : Screens) {
+        SCOPED_TRACE(s.name);
+        QTemporaryDir temp;
+        ASSERT_TRUE(temp.isValid());
+        const QString shots = QStringLiteral(QL_RUNTIME_DIR "/../screenshots/windows_") + s.name;
+        QDir().mkpath(shots);
+        const ProcessRun run = RunScripted({QStringLiteral("windows"), shots}, temp.path(), true,
+                                           ScreenConfig(temp, s.width, s.height), QString::fromLatin1(s.scale));
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        for (const char* window : {"frmMain", "frmLK", "frmPoly", "frmFK", "frmInfo", "frmWeb"})
+            EXPECT_TRUE(run.out.contains(QString::fromLatin1(window) + QStringLiteral("_fits=1\n")))
+                << window << "\n"
+                << run.out.toStdString();
     }
 }
 

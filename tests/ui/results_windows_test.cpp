@@ -290,8 +290,8 @@ TEST_F(ResultsWindowsTest, TallyBeforeAnyScanIsAllRedZero)
         for (int i = 0; i < DistrictCount; ++i) expectDistrict(i, "0", Red);
         EXPECT_EQ(frameColour("gboxLK"), lk->palette().color(QPalette::Button));
         SaveScreenshot(lk, "tally_window_empty");
-        QTest::keyClick(lk, Qt::Key_Escape);  // only OK closes it
-        EXPECT_TRUE(lk->isVisible());
+        QTest::keyClick(lk, Qt::Key_Escape);  // Escape closes it, as OK does
+        EXPECT_FALSE(lk->isVisible());
     });
     EXPECT_EQ(seen, QStringList{"frmLK"});
 }
@@ -413,6 +413,11 @@ TEST_F(ResultsWindowsTest, WebWindowWritesThePageAndTheViewShowsItStyled)
     EXPECT_EQ(rowBackground(3), QColor(255, 255, 255));
     QTest::qWait(300);
     SaveScreenshot(web, "web_window");
+    // Escape closes it.
+    web->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(web));
+    QTest::keyClick(web, Qt::Key_Escape);
+    EXPECT_FALSE(web->isVisible());
 }
 
 TEST_F(ResultsWindowsTest, SwitchingFromTheMainWindowRebuildsThePageOfTheLatestScan)

@@ -298,8 +298,8 @@ protected:
         kusel.lat = "49.538";
         kusel.lon = "7.398";
         kusel.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
-        main->FileOpen1Accept(
-            WriteFile(fx.programDir.filePath("finds.gpx"), testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel})));
+        OpenAndWait(main, WriteFile(fx.programDir.filePath("finds.gpx"),
+                                    testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel})));
         child<QAction>("mnuUebersicht")->trigger();
         panel = fx.windows->frmOverview->planner();
         // Two caches in Ahrweiler, in a list of another program.

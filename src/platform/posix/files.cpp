@@ -10,8 +10,6 @@
 #include <system_error>
 #include <vector>
 
-#include <signal.h>
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -57,6 +55,15 @@ std::string ExecutableDir()
     std::string path = ExecutablePath();
     auto slash = path.rfind(PathSeparator);
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string ProgramDataDir(const std::string& executableDir)
+{
+    if (DirectoryExists(executableDir + "rlp_polygons")) return executableDir;
+    const std::filesystem::path bin = std::filesystem::path(executableDir).parent_path();
+    if (bin.filename() != "bin") return executableDir;
+    const std::string shared = (bin.parent_path() / "share" / "quenlorn").string() + PathSeparator;
+    return DirectoryExists(shared) ? shared : executableDir;
 }
 
 namespace {
@@ -251,13 +258,6 @@ void RemoveFolderTree(const std::string& path)
 std::uint64_t CurrentProcessId()
 {
     return static_cast<std::uint64_t>(::getpid());
-}
-
-bool ProcessRunning(std::uint64_t id)
-{
-    if (id == 0 || id > static_cast<std::uint64_t>(INT32_MAX)) return false;
-    // Signal 0 only asks: EPERM is a process of another user, still running.
-    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
 bool SameFileName(const std::string& a, const std::string& b)

@@ -67,6 +67,11 @@ std::string ExecutableDir()
     return slash == std::string::npos ? std::string(".\\") : path.substr(0, slash + 1);
 }
 
+std::string ProgramDataDir(const std::string& executableDir)
+{
+    return executableDir;  // the ZIP and the MSVC installation keep everything beside the program
+}
+
 std::string ReadWholeFile(const std::string& path)
 {
     const HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -196,17 +201,6 @@ void RemoveFolderTree(const std::string& path)
 std::uint64_t CurrentProcessId()
 {
     return ::GetCurrentProcessId();
-}
-
-bool ProcessRunning(std::uint64_t id)
-{
-    if (id == 0 || id > 0xFFFFFFFFu) return false;
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
-    if (!process) return LastError() != ERROR_INVALID_PARAMETER;  // no such process; else not ours to ask
-    DWORD code = 0;
-    const bool running = !::GetExitCodeProcess(process, &code) || code == STILL_ACTIVE;
-    ::CloseHandle(process);
-    return running;
 }
 
 bool SameFileName(const std::string& a, const std::string& b)

@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "ui/common/Icons.h"
+#include "ui/common/Placement.h"
 
 namespace ql::ui {
 
@@ -76,8 +77,13 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 
 void CentreOnScreen(QWidget* window)
 {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
+    FitOnScreen(window);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The frame centred, so a window as large as the screen stays on it.
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
 }
 
 QPushButton* MakeOkButton(QWidget* parent, const char* name, const QString& text, const QSize& iconSize)

@@ -37,7 +37,8 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 // A window without a cancel button: Escape does not close it.
 QObject* KeepOpenOnEscape(QDialog* dialog);  // the filter, to remove it again
 
-// Moves a window to the centre of the primary screen's available area.
+// Fits a window to the screen (FitOnScreen) and moves it to the centre of
+// the primary screen's available area.
 void CentreOnScreen(QWidget* window);
 
 // A push button showing the OK picture beside its text.

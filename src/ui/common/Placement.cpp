@@ -2,7 +2,10 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -91,6 +94,131 @@ void Placement::relayout(QWidget* parent)
         else if (bottom) r.moveTop(p.start.top() + dy);
         p.widget->setGeometry(r);
     }
+}
+
+void Placement::moveRootTo(QWidget* content)
+{
+    for (Placed& p : placed_)
+        if (p.widget->parentWidget() == content) p.parentStart = rootDesign_;
+    rootDesign_ = content->size();
+    root_ = content;
+    if (std::find(parents_.begin(), parents_.end(), content) == parents_.end()) {
+        parents_.push_back(content);
+        content->installEventFilter(this);
+    }
+}
+
+namespace {
+
+constexpr const char* ScrolledProperty = "qlDesignScrolled";
+
+Placement* PlacementOf(QWidget* window)
+{
+    for (QObject* child : window->findChildren<QObject*>())
+        if (auto* placement = dynamic_cast<Placement*>(child)) return placement;
+    return nullptr;
+}
+
+// The root's controls into a scroll area that fills the window (or, in a main
+// window, takes the central widget's place); content never gets smaller than
+// `minimum`, so the controls keep their design places.
+void ScrollDesign(QWidget* window, Placement* placement, QSize minimum)
+{
+    QWidget* root = placement->root();
+    auto* area = new QScrollArea;
+    area->setObjectName(QStringLiteral("designScroll"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    auto* main = qobject_cast<QMainWindow*>(window);
+    if (main && root == main->centralWidget()) {
+        root->setMinimumSize(minimum);
+        main->takeCentralWidget();
+        area->setWidget(root);
+        main->setCentralWidget(area);
+        return;
+    }
+    if (root != window) return;  // a design inside some other layout: left as it is
+    const QSize design = root->size();
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("designContent"));
+    content->setAutoFillBackground(root->autoFillBackground());
+    content->resize(design);
+    for (QObject* child : window->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (!widget || widget->isWindow()) continue;
+        const bool hidden = widget->isHidden() && widget->testAttribute(Qt::WA_WState_ExplicitShowHide);
+        const QRect place = widget->geometry();
+        widget->setParent(content);
+        widget->setGeometry(place);
+        if (hidden) widget->hide();
+        else widget->show();
+    }
+    placement->moveRootTo(content);
+    content->setMinimumSize(minimum);
+    area->setParent(window);
+    area->setWidget(content);
+    area->setGeometry(window->rect());
+    // The area follows the window's size.
+    struct Follow : QObject {
+        QScrollArea* area;
+        explicit Follow(QScrollArea* a, QObject* parent) : QObject(parent), area(a) {}
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Resize) area->setGeometry(static_cast<QWidget*>(watched)->rect());
+            return false;
+        }
+    };
+    window->installEventFilter(new Follow(area, area));
+    area->show();
+}
+
+// Moves a window that sticks out of the available area back into it.
+void KeepOnScreen(QWidget* window, const QRect& available, QSize frame)
+{
+    const QSize outer = window->size() + frame;
+    const int x =
+        std::clamp(window->x(), available.left(), std::max(available.left(), available.right() + 1 - outer.width()));
+    const int y =
+        std::clamp(window->y(), available.top(), std::max(available.top(), available.bottom() + 1 - outer.height()));
+    if (x != window->x() || y != window->y()) window->move(x, y);
+}
+
+}  // namespace
+
+void FitOnScreen(QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    // The frame the window system draws; estimated before the window has one.
+    QSize frame = window->frameGeometry().size() - window->size();
+    if (frame.width() <= 0 && frame.height() <= 0) frame = QSize(16, 40);
+    const QSize room = (available.size() - frame).expandedTo(QSize(100, 100));
+
+    const QSize size = window->size();
+    const QSize minimum = window->minimumSize();
+    if (size.width() <= room.width() && size.height() <= room.height() && minimum.width() <= room.width() &&
+        minimum.height() <= room.height()) {
+        KeepOnScreen(window, available, frame);
+        return;
+    }
+
+    if (!window->property(ScrolledProperty).toBool()) {
+        window->setProperty(ScrolledProperty, true);
+        if (Placement* placement = PlacementOf(window)) {
+            // The root's size when the window is at its smallest design size.
+            const QSize shrink = minimum.isEmpty() ? QSize(0, 0) : (size - minimum).expandedTo(QSize(0, 0));
+            ScrollDesign(window, placement, placement->root()->size() - shrink);
+        }
+    }
+    window->setMinimumSize(minimum.boundedTo(room));
+    // Room for the scroll bar the other way, where the screen has it.
+    const int bar = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, window);
+    QSize wanted = size;
+    if (size.height() > room.height()) wanted.rwidth() += bar;
+    if (size.width() > room.width()) wanted.rheight() += bar;
+    window->resize(wanted.boundedTo(room));
+    KeepOnScreen(window, available, frame);
 }
 
 }  // namespace ql::ui

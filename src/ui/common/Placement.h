@@ -57,6 +57,11 @@ public:
     // The controls placed so far, one per design row.
     std::size_t placedCount() const { return placed_.size(); }
 
+    QWidget* root() const { return root_; }
+    // The root's controls moved into `content` (same places): their anchors
+    // now follow content's size.
+    void moveRootTo(QWidget* content);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -76,5 +81,13 @@ private:
     std::vector<Placed> placed_;
     std::vector<QWidget*> parents_;
 };
+
+// A window whose design size does not fit the available area of its screen
+// (frame included) opens at the largest size that does, with its design
+// layout scrolled: the controls keep their design places and sizes inside a
+// scroll area, and their anchors work as designed whenever the window is
+// larger. Its minimum size is bounded by the screen too. A window that fits
+// is left as it is. Called when the window is shown.
+void FitOnScreen(QWidget* window);
 
 }  // namespace ql::ui

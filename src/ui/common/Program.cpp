@@ -51,13 +51,19 @@ int RunProgram(int& argc, char** argv, const std::function<void(Windows&, AppSta
     // Placemark list and shared state; the temporary folder must be known
     // before any window shows.
     AppState state;
-    state.ProgramDir = platform::ExecutableDir();
+    // Beside the executable (a build folder, the Windows ZIP) or, installed,
+    // under share/quenlorn.
+    const std::string executableDir = platform::ExecutableDir();
+    state.ProgramDir = platform::ProgramDataDir(executableDir);
     // The placemark files go to a folder of this instance's own, removed
     // with them at the end.
     std::optional<PlacemarkFolder> placemarkFolder;
     try {
         placemarkFolder.emplace(platform::GetTempDir());
         state.TempDir = placemarkFolder->Path();
+        // An installation's shared folder is no place to write the page in.
+        if (state.ProgramDir != executableDir) state.PageDir = state.TempDir;
+        state.RestoreTempDir = [&placemarkFolder] { return placemarkFolder->Restore(); };
     } catch (const UserError& e) {
         QMessageBox::critical(nullptr, ApplicationTitle, QString::fromStdString(e.what()));
         return 1;

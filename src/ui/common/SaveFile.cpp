@@ -1,13 +1,17 @@
 #include "ui/common/SaveFile.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
 
 #include <string>
+#include <string_view>
 
 #include "base/user_error.h"
+#include "platform/platform.h"
 
 namespace ql::ui {
 
@@ -26,7 +30,6 @@ QString SaveDialogPath(QWidget* parent, const char* name, const QString& caption
 {
     QFileDialog dialog(parent, caption);
     dialog.setObjectName(QString::fromLatin1(name));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     const QStringList filterList = filters.split(QStringLiteral(";;"));
     dialog.setNameFilters(filterList);
@@ -58,9 +61,18 @@ void ThrowNotWritten(const QString& path, const QString& reason)
 
 void WriteBytes(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) ThrowNotWritten(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) ThrowNotWritten(path, file.errorString());
+    platform::WriteFileAtomically(QDir::toNativeSeparators(path).toStdString(),
+                                  std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+void WritePng(const QString& path, const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "PNG");
+    if (!writer.write(image)) ThrowNotWritten(path, writer.errorString());
+    WriteBytes(path, bytes);
 }
 
 }  // namespace ql::ui

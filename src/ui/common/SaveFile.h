@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class QImage;
 class QWidget;
 
 namespace ql::ui {
@@ -19,7 +20,12 @@ QString SaveDialogPath(QWidget* parent, const char* name, const QString& caption
 // Throws "Datei "%s" kann nicht erstellt werden." with the reason after it.
 [[noreturn]] void ThrowNotWritten(const QString& path, const QString& reason);
 
-// Writes bytes to path whole, or throws the error above.
+// Writes bytes to path whole through platform::WriteFileAtomically: on any
+// failure the file at path stays as it was and the error above names it.
 void WriteBytes(const QString& path, const QByteArray& bytes);
+
+// The picture as a PNG file, encoded in memory first and then written as
+// WriteBytes writes.
+void WritePng(const QString& path, const QImage& image);
 
 }  // namespace ql::ui

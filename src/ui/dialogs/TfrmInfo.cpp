@@ -106,7 +106,6 @@ void AlignValues(QWidget* panel)
 TfrmInfo::TfrmInfo(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("frmInfo"));
-    KeepOpenOnEscape(this);  // no button cancels the window
     setWindowTitle(QStringLiteral("Information"));
     // Dialog border: fixed size, no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |

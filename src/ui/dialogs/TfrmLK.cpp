@@ -75,7 +75,6 @@ void PaintLabel(QLabel* label, const QColor& colour, const QString* text)
 TfrmLK::TfrmLK(AppState& state, QWidget* parent) : QDialog(parent), state_(state)
 {
     setObjectName(QStringLiteral("frmLK"));
-    KeepOpenOnEscape(this);  // no button cancels the window
     setModal(true);
     setFont(DesignFont(17));
     setAutoFillBackground(true);

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 #include <QWindow>
 
@@ -70,6 +71,10 @@ TfrmWeb::TfrmWeb(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window)
 
     ConnectGuarded(qGuiApp, &QGuiApplication::focusWindowChanged, this, &TfrmWeb::focusWindowChanged);
 
+    // Escape closes the window, as it does the other windows that show results.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+
     resize(ScaledSize(ClientWidth, ClientHeight));
     auto* placement = new Placement(this, ClientWidth, ClientHeight);
     placement->apply(std::begin(Design), std::size(Design));
@@ -79,10 +84,10 @@ void TfrmWeb::FormCreate()
 {
     setWindowTitle(QStringLiteral("Quenlorn: Nicht im Polygon!"));
     PageList_.clear();
-    // A proper file address of the program folder on every system: "file:///"
+    // A proper file address of the page's folder on every system: "file:///"
     // + "C:/dir/" on Windows, "file://" + "/opt/dir/" on POSIX (whose path
     // brings its own leading slash), with blanks and "#" percent-encoded.
-    PageAddress_ = QUrl::fromLocalFile(QDir::fromNativeSeparators(QString::fromStdString(state_.ProgramDir)))
+    PageAddress_ = QUrl::fromLocalFile(QDir::fromNativeSeparators(QString::fromStdString(NipPageFolder(state_))))
                        .toString(QUrl::FullyEncoded);
     if (!PageAddress_.endsWith(QLatin1Char('/'))) PageAddress_ += QLatin1Char('/');
     move(ScreenLeft, ScreenTop);
@@ -112,6 +117,7 @@ void TfrmWeb::updateBackButton()
 
 void TfrmWeb::showEvent(QShowEvent* event)
 {
+    FitOnScreen(this);
     shownPending_ = true;
     QWidget::showEvent(event);
 }

@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -223,7 +224,7 @@ void TfrmMain::buildMenu()
     mnuSuchliste_->setObjectName(QStringLiteral("mnuSuchliste"));
     connect(mnuSuchliste_, &QAction::triggered, this, [this] { Guarded(this, [&] { mnuSuchlisteClick(); }); });
 
-    QMenu* datei = menuBar()->addMenu(QStringLiteral("Datei"));
+    QMenu* datei = menuBar()->addMenu(QStringLiteral("&Datei"));
     datei->setObjectName(QStringLiteral("mnuDatei"));
     datei->addAction(FileOpen1_);
     datei->addAction(CheckAction_);
@@ -234,7 +235,7 @@ void TfrmMain::buildMenu()
     connect(mnuKreisgrenzen_, &QAction::triggered, this, [this] { Guarded(this, [&] { mnuKreisgrenzenClick(); }); });
     connect(this, &TfrmMain::scanFinished, this, &TfrmMain::showBoundaryState);
 
-    QMenu* extras = menuBar()->addMenu(QStringLiteral("Extras"));
+    QMenu* extras = menuBar()->addMenu(QStringLiteral("&Extras"));
     extras->setObjectName(QStringLiteral("Extras1"));
     extras->addAction(mnuHilfe_);
     extras->addAction(mnuUebersicht_);
@@ -242,6 +243,9 @@ void TfrmMain::buildMenu()
     extras->addAction(mnuSuchliste_);
     extras->addSeparator()->setObjectName(QStringLiteral("N2"));
     extras->addAction(mnuInfo_);
+    // F10 opens the first menu, as Alt+D and Alt+E open theirs.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this, datei] { menuBar()->setActiveAction(datei->menuAction()); });
 
     // The buttons run the actions they are bound to.
     connect(bbtnOpen_, &QPushButton::clicked, FileOpen1_, &QAction::trigger);

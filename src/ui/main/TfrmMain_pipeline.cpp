@@ -68,7 +68,6 @@ void TfrmMain::FileOpen1Execute()
     QFileDialog dialog(this);
     dialog.setObjectName(QStringLiteral("OpenDialog"));
     dialog.setWindowTitle(QStringLiteral("Query-Datei öffnen"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     FileOpen1BeforeExecute(dialog);
@@ -218,6 +217,15 @@ void TfrmMain::startScan(bool rescan)
     // until it ends.
     scanned_ = std::make_unique<AppState>();
     AppState* results = scanned_.get();
+    // A folder a cleaner removed is made anew here, before the scan and the
+    // placemark files after it rely on it. Where that fails, the writer of the
+    // files says so once the list shows.
+    if (state_.RestoreTempDir) {
+        try {
+            state_.TempDir = state_.RestoreTempDir();
+        } catch (const UserError&) {
+        }
+    }
     results->TempDir = state_.TempDir;
     results->QueryFileName = state_.QueryFileName;
     results->CutoffEnabled = rescan ? cboxStichtag_->isChecked() : state_.CutoffEnabled;

@@ -15,7 +15,6 @@
 #include "reports/character_references.h"
 #include "geo/border_distance.h"
 #include "ui/common/Controls.h"
-#include "ui/overview/MapLegend.h"
 
 namespace ql::ui {
 
@@ -119,25 +118,41 @@ void DistrictMapView::setSelectedDistrict(int district)
 void DistrictMapView::fitAll()
 {
     fitted_ = true;
-    const double w = std::max(1, width() - 2 * FitMargin);
-    const double h = std::max(1, height() - 2 * FitMargin - sourceReserve());
-    if (bounds_.empty) {
-        scale_ = 1.0;
-        offset_ = QPointF(width() / 2.0, height() / 2.0);
-        update();
-        return;
-    }
-    const double spanX = std::max(bounds_.high.x - bounds_.low.x, 1e-9);
-    const double spanY = std::max(bounds_.high.y - bounds_.low.y, 1e-9);
-    scale_ = std::min(w / spanX, h / spanY);
-    const double midX = (bounds_.low.x + bounds_.high.x) / 2, midY = (bounds_.low.y + bounds_.high.y) / 2;
-    offset_ = QPointF(width() / 2.0 - midX * scale_, (height() - sourceReserve()) / 2.0 + midY * scale_);
+    const View fitted = fittedView(size());
+    scale_ = fitted.scale;
+    offset_ = fitted.offset;
     update();
+    emit viewChanged();
 }
 
-PixelTransform DistrictMapView::pixelTransform(double pixelRatio) const
+DistrictMapView::View DistrictMapView::fittedView(QSize size) const
 {
-    return {scale_ * pixelRatio, offset_.x() * pixelRatio, -scale_ * pixelRatio, offset_.y() * pixelRatio};
+    if (bounds_.empty) return {1.0, QPointF(size.width() / 2.0, size.height() / 2.0)};
+    const double w = std::max(1, size.width() - 2 * FitMargin);
+    const double h = std::max(1, size.height() - 2 * FitMargin);
+    const double spanX = std::max(bounds_.high.x - bounds_.low.x, 1e-9);
+    const double spanY = std::max(bounds_.high.y - bounds_.low.y, 1e-9);
+    const double scale = std::min(w / spanX, h / spanY);
+    const double midX = (bounds_.low.x + bounds_.high.x) / 2, midY = (bounds_.low.y + bounds_.high.y) / 2;
+    return {scale, QPointF(size.width() / 2.0 - midX * scale, size.height() / 2.0 + midY * scale)};
+}
+
+double DistrictMapView::aspect() const
+{
+    if (bounds_.empty) return 1.0;
+    const double spanX = bounds_.high.x - bounds_.low.x, spanY = bounds_.high.y - bounds_.low.y;
+    return spanX > 0 && spanY > 0 ? spanY / spanX : 1.0;
+}
+
+double DistrictMapView::metresPerPixel() const
+{
+    return MetresPerMapUnit / scale_;
+}
+
+PixelTransform DistrictMapView::pixelTransform(const View& view, double pixelRatio)
+{
+    return {view.scale * pixelRatio, view.offset.x() * pixelRatio, -view.scale * pixelRatio,
+            view.offset.y() * pixelRatio};
 }
 
 MapPoint DistrictMapView::mapOf(QPointF position) const
@@ -147,8 +162,19 @@ MapPoint DistrictMapView::mapOf(QPointF position) const
 
 QPointF DistrictMapView::positionOf(TFPoint point) const
 {
+    return positionIn(view(), point);
+}
+
+QPointF DistrictMapView::labelPosition(int district) const
+{
+    const MapPoint at = anchors_[static_cast<std::size_t>(district)].at;
+    return {offset_.x() + at.x * scale_, offset_.y() - at.y * scale_};
+}
+
+QPointF DistrictMapView::positionIn(const View& view, TFPoint point) const
+{
     const MapPoint m = projection_.Project(point);
-    return {offset_.x() + m.x * scale_, offset_.y() - m.y * scale_};
+    return {view.offset.x() + m.x * view.scale, view.offset.y() - m.y * view.scale};
 }
 
 QColor DistrictMapView::fillOf(int district) const
@@ -162,49 +188,24 @@ QColor DistrictMapView::fillOf(int district) const
     return UncoveredFill;
 }
 
-int DistrictMapView::sourceReserve() const
+std::vector<FindMark> DistrictMapView::findMarks(QSize size) const
 {
-    QFont font = this->font();
-    font.setPointSizeF(font.pointSizeF() * 0.9);
-    const QRect text = QFontMetrics(font).boundingRect(QRect(0, 0, std::max(50, width() - 20), 10000), Qt::TextWordWrap,
-                                                       FromUtf8(BoundarySourceLine));
-    return text.height() + 20;
+    return findMarks(size, view());
 }
 
-std::vector<FindMark> DistrictMapView::findMarks(QSize size) const
+std::vector<FindMark> DistrictMapView::findMarks(QSize size, const View& view) const
 {
     std::vector<ScreenFind> finds;
     if (overview_) {
         finds.reserve(dots_.size());
         for (std::size_t i = 0; i < dots_.size(); ++i)
-            finds.push_back({offset_.x() + dots_[i].x * scale_, offset_.y() - dots_[i].y * scale_,
+            finds.push_back({view.offset.x() + dots_[i].x * view.scale, view.offset.y() - dots_[i].y * view.scale,
                              overview_->finds[i].district >= 0});
     }
     return GatherFinds(finds, size.width(), size.height());
 }
 
-QImage DistrictMapView::withCaption(const QImage& map, const QStringList& caption) const
-{
-    // The caption in a band of its own above the map, so it hides nothing.
-    const double pixelRatio = map.devicePixelRatio();
-    const QSize size = map.deviceIndependentSize().toSize();
-    QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
-    QPainter measure(&probe);
-    QFont font = this->font();
-    measure.setFont(font);
-    const int band = PaintTextBoxHeight(measure.fontMetrics(), size.width() - 8, caption) + 8;
-    measure.end();
-    QImage image(QSize(size.width(), size.height() + band) * pixelRatio, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(pixelRatio);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setFont(font);
-    PaintTextBox(painter, QPoint(4, 4), size.width() - 8, caption);
-    painter.drawImage(QPoint(0, band), map);
-    return image;
-}
-
-void DistrictMapView::paintOutline(QPainter& painter, QImage& image,
+void DistrictMapView::paintOutline(QPainter& painter, QImage& image, const View& view,
                                    const std::vector<const std::vector<MapPoint>*>& chains, const QColor& colour,
                                    int width) const
 {
@@ -221,14 +222,14 @@ void DistrictMapView::paintOutline(QPainter& painter, QImage& image,
             QPolygonF line;
             line.reserve(static_cast<qsizetype>(chain->size()));
             for (const MapPoint m : *chain)
-                line.append(QPointF(offset_.x() + m.x * scale_, offset_.y() - m.y * scale_));
+                line.append(QPointF(view.offset.x() + m.x * view.scale, view.offset.y() - m.y * view.scale));
             painter.drawPolyline(line);
         }
         painter.restore();
         return;
     }
     // Too many vertices for the painter's strokes: lines set pixel by pixel.
-    const PixelTransform pixels = pixelTransform(pixelRatio);
+    const PixelTransform pixels = pixelTransform(view, pixelRatio);
     PixelMask mask(image.width(), image.height());
     const int thickness = std::max(1, static_cast<int>(std::lround(width * pixelRatio)));
     for (const std::vector<MapPoint>* chain : chains) mask.DrawPolyline(*chain, pixels, thickness);
@@ -237,29 +238,55 @@ void DistrictMapView::paintOutline(QPainter& painter, QImage& image,
 
 QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pixelRatio) const
 {
-    if (!extras.caption.isEmpty()) {
-        Extras plain = extras;
-        plain.caption.clear();
-        return withCaption(renderImage(size, plain, pixelRatio), extras.caption);
-    }
     QImage image(size * pixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
+    QPainter painter(&image);
+    QFont labels = font();
+    labels.setBold(true);
+    paintMap(painter, image, size, view(), labels);
+    if (extras.selection && selected_ >= 0 && selected_ < DistrictCount) {
+        std::vector<const std::vector<MapPoint>*> selected;
+        for (const std::vector<MapPoint>& chain : borders_[static_cast<std::size_t>(selected_)])
+            selected.push_back(&chain);
+        paintOutline(painter, image, view(), selected, SelectedBorderColour, 3);
+    }
+    return image;
+}
 
+void DistrictMapView::paintMap(QPainter& painter, QImage& image, QSize size, const View& view,
+                               const QFont& labelFont) const
+{
     // The districts in pixels of the image: as quick for a boundary of a
-    // million vertices as for the pixels it covers.
-    const PixelTransform pixels = pixelTransform(pixelRatio);
+    // million vertices as for the pixels it covers. The painter may draw into
+    // a part of the image: its translation moves the fill along.
+    const double pixelRatio = image.devicePixelRatio();
+    const QPointF shift = painter.transform().map(QPointF(0, 0));
+    const View shifted{view.scale, view.offset + shift};
+    const PixelTransform pixels = pixelTransform(shifted, pixelRatio);
     PixelMask mask(image.width(), image.height());
+    const QRect area = QRect((shift * pixelRatio).toPoint(), size * pixelRatio);
     for (int d = 0; d < DistrictCount; ++d) {
         mask.FillEvenOdd(outlines_[static_cast<std::size_t>(d)], pixels);
-        PaintSpans(image, mask.TakeSpans(), fillOf(d));
+        std::vector<PixelSpan> spans = mask.TakeSpans();
+        // Only what lies in the area drawn.
+        std::vector<PixelSpan> inside;
+        inside.reserve(spans.size());
+        for (PixelSpan span : spans) {
+            if (span.y < area.top() || span.y > area.bottom()) continue;
+            span.begin = std::max(span.begin, area.left());
+            span.end = std::min(span.end, area.right() + 1);
+            if (span.begin < span.end) inside.push_back(span);
+        }
+        PaintSpans(image, inside, fillOf(d));
     }
 
     // The finds under the borders: one dot per find, or per cell where they are dense.
-    QPainter painter(&image);
+    painter.save();
+    painter.setClipRect(QRect(QPoint(0, 0), size));
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    for (const FindMark& mark : findMarks(size)) {
+    for (const FindMark& mark : findMarks(size, view)) {
         painter.setBrush(mark.counted ? CountedDot : NotInPolygonDot);
         painter.drawEllipse(QPointF(mark.x, mark.y), mark.radius, mark.radius);
     }
@@ -267,24 +294,23 @@ QImage DistrictMapView::renderImage(QSize size, const Extras& extras, double pix
     std::vector<const std::vector<MapPoint>*> all;
     for (const auto& chains : borders_)
         for (const std::vector<MapPoint>& chain : chains) all.push_back(&chain);
-    paintOutline(painter, image, all, BorderColour, 1);
-    if (extras.selection && selected_ >= 0 && selected_ < DistrictCount) {
-        std::vector<const std::vector<MapPoint>*> selected;
-        for (const std::vector<MapPoint>& chain : borders_[static_cast<std::size_t>(selected_)])
-            selected.push_back(&chain);
-        paintOutline(painter, image, selected, SelectedBorderColour, 3);
+    if (shift.isNull()) {
+        paintOutline(painter, image, view, all, BorderColour, 1);
+    } else {
+        // Lines set pixel by pixel know nothing of the painter's place: they get the shifted view.
+        painter.save();
+        painter.resetTransform();
+        painter.setClipRect(QRectF(shift, QSizeF(size)));
+        paintOutline(painter, image, shifted, all, BorderColour, 1);
+        painter.restore();
     }
-
-    paintLabels(painter);
-    paintFurniture(painter, size);
-    return image;
+    paintLabels(painter, view, labelFont);
+    painter.restore();
 }
 
-void DistrictMapView::paintLabels(QPainter& painter) const
+void DistrictMapView::paintLabels(QPainter& painter, const View& view, const QFont& font) const
 {
     if (!overview_ || !districts_) return;
-    QFont font = this->font();
-    font.setBold(true);
     painter.save();
     painter.setFont(font);
     const QFontMetrics metrics(font);
@@ -293,8 +319,8 @@ void DistrictMapView::paintLabels(QPainter& painter) const
         const QString text =
             FromUtf8(GroupedNumber(static_cast<std::size_t>(overview_->districts[static_cast<std::size_t>(d)].finds)));
         const QSize box(metrics.horizontalAdvance(text), metrics.height());
-        if (!LabelFits(anchor.clearance * scale_, box.width(), box.height())) continue;
-        const QPointF at(offset_.x() + anchor.at.x * scale_, offset_.y() - anchor.at.y * scale_);
+        if (!LabelFits(anchor.clearance * view.scale, box.width(), box.height())) continue;
+        const QPointF at(view.offset.x() + anchor.at.x * view.scale, view.offset.y() - anchor.at.y * view.scale);
         const QPointF baseline(at.x() - box.width() / 2.0, at.y() + metrics.ascent() - box.height() / 2.0);
         QPainterPath path;
         path.addText(baseline, font, text);
@@ -305,27 +331,6 @@ void DistrictMapView::paintLabels(QPainter& painter) const
         painter.setBrush(QColor(20, 20, 20));
         painter.drawPath(path);
     }
-    painter.restore();
-}
-
-void DistrictMapView::paintFurniture(QPainter& painter, QSize size) const
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    QFont font = this->font();
-    font.setPointSizeF(font.pointSizeF() * 0.9);
-    painter.setFont(font);
-    constexpr int Margin = 4;
-    const int width = std::max(50, size.width() - 2 * Margin);
-    const QRect source =
-        PaintTextBoxAbove(painter, Margin, size.height() - Margin, width, {FromUtf8(BoundarySourceLine)});
-    std::size_t outside = 0;
-    if (overview_)
-        for (const FindPlace& place : overview_->finds) outside += place.district < 0;
-    const std::size_t finds = overview_ ? overview_->finds.size() : 0;
-    PaintLegend(painter, QPoint(Margin, source.top() - Margin), MapLegendEntries(threshold_, finds, outside));
-    const ScaleBar bar = ChooseScaleBar(MetresPerMapUnit / scale_, std::min(160.0, size.width() / 4.0));
-    PaintScaleBar(painter, QPoint(size.width() - Margin, source.top() - Margin), bar);
     painter.restore();
 }
 
@@ -420,6 +425,7 @@ void DistrictMapView::wheelEvent(QWheelEvent* event)
     offset_ = at - (at - offset_) * factor;
     scale_ *= factor;
     update();
+    emit viewChanged();
     event->accept();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 // The map of the overview window: the districts filled by coverage, the finds
 // of the last scan as dots gathered per screen cell (so dense areas keep their
-// colour), the real borders on top, each district's count where it fits, the
-// legend, a scale bar and the boundaries' source line. Wheel zooms at the
-// cursor, dragging pans; hovering tells what lies under the mouse.
+// colour), the real borders on top, each district's count where it fits. The
+// legend, the scale bar and the boundaries' source line sit outside the map
+// (MapLegendBand), so nothing covers a district. Wheel zooms at the cursor,
+// dragging pans; hovering tells what lies under the mouse.
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPointF>
 #include <QStringList>
@@ -18,6 +20,8 @@
 #include "districts/map_drawing.h"
 #include "geo/pixel_mask.h"
 #include "geo/projection.h"
+
+class QPainter;
 
 namespace ql::ui {
 
@@ -50,18 +54,33 @@ public:
     // What an image of the map carries beyond the map itself.
     struct Extras {
         bool selection = true;  // the selected district's outline
-        QStringList caption;  // lines in a band above the map
     };
     // The map as drawn at the given size (in pixels of the given ratio) with
     // the present view.
     QImage renderImage(QSize size, const Extras& extras, double pixelRatio = 1.0) const;
     QImage renderImage(QSize size) const { return renderImage(size, Extras{}); }
-    // A map image with caption lines in a band above it.
-    QImage withCaption(const QImage& map, const QStringList& caption) const;
+
+    // Map units to pixels: pixel = offset + (x, -y) * scale.
+    struct View {
+        double scale = 1.0;
+        QPointF offset;
+    };
+    // The whole state fitted into a size, whatever the widget's own view.
+    View fittedView(QSize size) const;
+    // The map drawn with a view, its count labels in labelFont, without the selection.
+    void paintMap(QPainter& painter, QImage& image, QSize size, const View& view, const QFont& labelFont) const;
+    // Where a point lies in a view.
+    QPointF positionIn(const View& view, TFPoint point) const;
+    // The state's height over its width as drawn (1 when nothing is loaded).
+    double aspect() const;
+    // Metres a pixel spans in the present view.
+    double metresPerPixel() const;
 
     // The decisions the drawing follows, for tests.
     std::vector<FindMark> findMarks(QSize size) const;
     const std::array<LabelAnchor, DistrictCount>& labelAnchors() const { return anchors_; }
+    // Where a district's count label goes, in the widget.
+    QPointF labelPosition(int district) const;
     double scale() const { return scale_; }
 
     // What lies at a position of the widget.
@@ -74,6 +93,8 @@ public:
 signals:
     void districtClicked(int district);
     void findActivated(int row);
+    // The scale changed (zoom, fit, resize).
+    void viewChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -86,16 +107,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    View view() const { return {scale_, offset_}; }
     MapPoint mapOf(QPointF position) const;
-    PixelTransform pixelTransform(double pixelRatio) const;  // map units to the image's pixels
+    static PixelTransform pixelTransform(const View& view, double pixelRatio);  // map units to the image's pixels
     QColor fillOf(int district) const;
-    void paintLabels(QPainter& painter) const;
+    std::vector<FindMark> findMarks(QSize size, const View& view) const;
+    void paintLabels(QPainter& painter, const View& view, const QFont& font) const;
     // Lines through the chains, `width` pixels wide, in the painter's strokes
     // where they are few enough, else pixel by pixel into the image.
-    void paintOutline(QPainter& painter, QImage& image, const std::vector<const std::vector<MapPoint>*>& chains,
-                      const QColor& colour, int width) const;
-    void paintFurniture(QPainter& painter, QSize size) const;
-    int sourceReserve() const;  // pixels kept free at the bottom when fitted
+    void paintOutline(QPainter& painter, QImage& image, const View& view,
+                      const std::vector<const std::vector<MapPoint>*>& chains, const QColor& colour, int width) const;
 
     const DistrictMap* districts_ = nullptr;
     const std::vector<CacheRow>* rows_ = nullptr;

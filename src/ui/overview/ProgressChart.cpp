@@ -33,7 +33,7 @@ QImage ProgressChart::renderImage(QSize size) const
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
-    draw(painter, QRect(QPoint(0, 0), size));
+    PaintProgressChart(painter, QRect(QPoint(0, 0), size), steps_);
     return image;
 }
 
@@ -41,11 +41,12 @@ void ProgressChart::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    draw(painter, rect());
+    PaintProgressChart(painter, rect(), steps_);
 }
 
-void ProgressChart::draw(QPainter& painter, QRect area) const
+void PaintProgressChart(QPainter& painter, QRect area, const std::vector<ProgressStep>& steps)
 {
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QFontMetrics fm = painter.fontMetrics();
     const QRect plot =
@@ -54,14 +55,15 @@ void ProgressChart::draw(QPainter& painter, QRect area) const
     painter.drawRect(plot);
     painter.drawText(area.adjusted(4, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                      QStringLiteral("Belegte Kreise nach Funddatum"));
-    if (steps_.empty() || plot.width() < 10 || plot.height() < 10) {
+    if (steps.empty() || plot.width() < 10 || plot.height() < 10) {
         painter.drawText(plot, Qt::AlignCenter, QStringLiteral("Noch keine Funde"));
+        painter.restore();
         return;
     }
     const int today = static_cast<int>(QDate(1970, 1, 1).daysTo(QDate::currentDate()));
     const int cutoff = DayNumber(std::string(CutoffDate));
-    const int first = std::min(DayNumber(steps_.front().date), cutoff) - 30;
-    const int last = std::max({DayNumber(steps_.back().date), today, cutoff + 1});
+    const int first = std::min(DayNumber(steps.front().date), cutoff) - 30;
+    const int last = std::max({DayNumber(steps.back().date), today, cutoff + 1});
     const auto x = [&](int day) { return plot.left() + (day - first) * double(plot.width()) / (last - first); };
     const auto y = [&](int covered) { return plot.bottom() - covered * double(plot.height()) / DistrictCount; };
 
@@ -77,15 +79,15 @@ void ProgressChart::draw(QPainter& painter, QRect area) const
                      QString::number(epoch.addDays(last).year()));
 
     // The cut-off date.
-    painter.setPen(QPen(CutoffColour, 1.5, Qt::DashLine));
+    painter.setPen(QPen(ProgressChart::CutoffColour, 1.5, Qt::DashLine));
     painter.drawLine(QPointF(x(cutoff), plot.top()), QPointF(x(cutoff), plot.bottom()));
     painter.drawText(QRectF(x(cutoff) + 3, plot.top() + 2, 200, fm.height()), Qt::AlignLeft,
                      QStringLiteral("Stichtag ") + FromUtf8(CutoffDate));
 
     // The steps, held until today.
-    painter.setPen(QPen(LineColour, 2));
-    QPointF at(x(DayNumber(steps_.front().date)), y(0));
-    for (const ProgressStep& s : steps_) {
+    painter.setPen(QPen(ProgressChart::LineColour, 2));
+    QPointF at(x(DayNumber(steps.front().date)), y(0));
+    for (const ProgressStep& s : steps) {
         const QPointF up(x(DayNumber(s.date)), at.y());
         painter.drawLine(at, up);
         const QPointF next(up.x(), y(s.covered));
@@ -94,7 +96,8 @@ void ProgressChart::draw(QPainter& painter, QRect area) const
     }
     painter.drawLine(at, QPointF(x(last), at.y()));
     painter.drawText(QRectF(x(last) - 60, at.y() - fm.height() - 2, 58, fm.height()), Qt::AlignRight,
-                     QString::number(steps_.back().covered));
+                     QString::number(steps.back().covered));
+    painter.restore();
 }
 
 }  // namespace ql::ui

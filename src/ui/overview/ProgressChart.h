@@ -32,9 +32,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void draw(QPainter& painter, QRect area) const;
     std::vector<ProgressStep> steps_;
 };
+
+// The chart with its title drawn into an area of a painter, up to today.
+void PaintProgressChart(QPainter& painter, QRect area, const std::vector<ProgressStep>& steps);
 
 // Days since 1970-01-01 of "YYYY-MM-DD".
 int DayNumber(const std::string& date);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -39,12 +40,17 @@ ProofListBar::ProofListBar(TextOf text, std::function<std::string()> queryDate, 
     btnSpeichern_ = new QPushButton(QStringLiteral("&Speichern..."), this);
     btnSpeichern_->setObjectName(QStringLiteral("btnSpeichern"));
 
-    auto* layout = new QHBoxLayout(this);
+    // Two rows, so the bar fits the narrow side beside the map.
+    auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(label);
-    layout->addWidget(cboFormat_);
-    layout->addWidget(btnKopieren_);
-    layout->addWidget(btnSpeichern_);
+    layout->addWidget(label, 0, 0);
+    layout->addWidget(cboFormat_, 0, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnKopieren_);
+    buttons->addWidget(btnSpeichern_);
+    buttons->addStretch(1);
+    layout->addLayout(buttons, 1, 0, 1, 3);
+    layout->setColumnStretch(2, 1);
 
     connect(btnKopieren_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { copy(); }); });
     connect(btnSpeichern_, &QPushButton::clicked, this, [this] {
@@ -78,7 +84,7 @@ void ProofListBar::copy()
 void ProofListBar::save(const QString& path)
 {
     const ProofFormat format = ProofFormatOfFileName(QFileInfo(path).fileName().toStdString());
-    WriteBytes(path, QByteArray::fromStdString(text_(format)));
+    WriteBytes(path, QByteArray::fromStdString(ProofListFile(text_(format), format)));
     emit message(QStringLiteral("Nachweisliste gespeichert: ") + QDir::toNativeSeparators(path));
 }
 

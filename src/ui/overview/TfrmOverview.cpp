@@ -1,6 +1,13 @@
 #include "ui/overview/TfrmOverview.h"
 
 #include <QCloseEvent>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -31,8 +38,13 @@
 #include "ui/overview/DistrictMapView.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/overview/OverviewTableModel.h"
+#include "ui/overview/MapLegend.h"
+#include "ui/overview/OverviewPicture.h"
+#include "ui/overview/ProgressChart.h"
 #include "ui/overview/ProofListBar.h"
 #include "ui/common/SaveFile.h"
+#include "ui/planner/CandidateMapLayer.h"
+#include "planner/progress.h"
 
 namespace ql::ui {
 
@@ -47,6 +59,10 @@ const std::string NoBoundariesPicture =
     "Kreisgrenzen nicht geladen: Ohne sie lässt sich kein Bild der Kreise "
     "speichern (Extras: \"Kreisgrenzen neu laden\").";
 constexpr QSize PreferredSize(1440, 900);  // bounded by the screen
+// The side with the tabs never takes more of the width than this: with the
+// band under it, the map keeps at least half the window.
+constexpr double MaxSideShare = 0.40;
+constexpr double MinMapShare = 0.52;  // of the window's area, with a little to spare
 
 }  // namespace
 
@@ -62,92 +78,30 @@ TfrmOverview::~TfrmOverview() = default;
 
 void TfrmOverview::buildControls()
 {
-    lblStatus_ = new QLabel(this);
-    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus_->setTextFormat(Qt::PlainText);
-    lblStatus_->setWordWrap(true);
-
     map_ = new DistrictMapView(this);
     planner_ = new CandidatePanel(state_, map_, this);
+    band_ = new MapLegendBand(this);
 
-    model_ = new OverviewTableModel(this);
-    proxy_ = new QSortFilterProxyModel(this);
-    proxy_->setSourceModel(model_);
-    proxy_->setSortRole(OverviewTableModel::SortRole);
-    table_ = new QTableView(this);
-    table_->setObjectName(QStringLiteral("tblKreise"));
-    table_->setModel(proxy_);
-    table_->setSortingEnabled(true);
-    table_->sortByColumn(OverviewTableModel::NameColumn, Qt::AscendingOrder);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setTabKeyNavigation(false);  // Tab goes on to the next control
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    // The map and its band on the left, the side with the tabs on the right.
+    auto* mapColumn = new QWidget(this);
+    mapColumn->setObjectName(QStringLiteral("mapColumn"));
+    auto* mapLayout = new QVBoxLayout(mapColumn);
+    mapLayout->setContentsMargins(0, 0, 0, 0);
+    mapLayout->setSpacing(0);
+    mapLayout->addWidget(map_, 1);
+    mapLayout->addWidget(band_);
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
-    splitter_->addWidget(map_);
-    splitter_->addWidget(table_);
-    splitter_->setStretchFactor(0, 3);
-    splitter_->setStretchFactor(1, 2);
+    splitter_->setObjectName(QStringLiteral("splitter"));
+    splitter_->addWidget(mapColumn);
+    splitter_->addWidget(buildSide());
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
     splitter_->setChildrenCollapsible(false);
 
-    auto* lblSchwelle = new QLabel(QStringLiteral("&Randnah unter (m):"), this);
-    spinSchwelle_ = new QSpinBox(this);
-    spinSchwelle_->setObjectName(QStringLiteral("spinSchwelle"));
-    spinSchwelle_->setRange(0, static_cast<int>(MaxBorderThreshold));
-    spinSchwelle_->setSingleStep(10);
-    lblSchwelle->setBuddy(spinSchwelle_);
-    auto* lblBereich = new QLabel(QStringLiteral("(0 bis %1 m)").arg(static_cast<int>(MaxBorderThreshold)), this);
-    lblBereich->setObjectName(QStringLiteral("lblBereich"));
-    const int remembered = QSettings().value(QString::fromLatin1(ThresholdSetting), DefaultBorderThreshold).toInt();
-    spinSchwelle_->setValue(std::clamp(remembered, 0, static_cast<int>(MaxBorderThreshold)));
-
-    auto button = [this](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QString::fromLatin1(name));
-        return b;
-    };
-    btnEinpassen_ = button("btnEinpassen", QStringLiteral("&Ganzes Land"));
-    btnBild_ = button("btnBild", QStringLiteral("&Bild speichern..."));
-    btnSchliessen_ = button("btnSchliessen", QStringLiteral("Schl&ießen"));
-    proofBar_ = new ProofListBar([this](ProofFormat format) { return ProofListText(format); },
-                                 [this] { return queryDate(); }, this);
-    lblMeldung_ = new QLabel(this);
-    lblMeldung_->setObjectName(QStringLiteral("lblMeldung"));
-    lblMeldung_->setTextFormat(Qt::PlainText);
-    // A long message never widens the window beyond the screen.
-    lblMeldung_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-
-    // Two rows, so the window stays narrow enough for small and scaled screens.
-    auto* mapBar = new QHBoxLayout;
-    mapBar->addWidget(lblSchwelle);
-    mapBar->addWidget(spinSchwelle_);
-    mapBar->addWidget(lblBereich);
-    mapBar->addSpacing(12);
-    mapBar->addWidget(btnEinpassen_);
-    mapBar->addWidget(btnBild_);
-    mapBar->addWidget(planner_->toggleButton());
-    mapBar->addStretch(1);
-    auto* proofRow = new QHBoxLayout;
-    proofRow->addWidget(proofBar_);
-    proofRow->addSpacing(12);
-    proofRow->addWidget(lblMeldung_, 1);
-    proofRow->addWidget(btnSchliessen_);
-
-    // The planner under the map and the table.
-    auto* planSplitter = new QSplitter(Qt::Vertical, this);
-    planSplitter->addWidget(splitter_);
-    planSplitter->addWidget(planner_);
-    planner_->attachTo(planSplitter);
-
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblStatus_);
-    layout->addWidget(planSplitter, 1);
-    layout->addLayout(mapBar);
-    layout->addLayout(proofRow);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(splitter_, 1);
 
     map_->setThreshold(threshold());
     connect(spinSchwelle_, &QSpinBox::valueChanged, this, [this](int v) { Guarded(this, [&] { thresholdChanged(v); }); });
@@ -163,6 +117,7 @@ void TfrmOverview::buildControls()
     });
     connect(proofBar_, &ProofListBar::message, lblMeldung_, &QLabel::setText);
     connect(planner_, &CandidatePanel::message, lblMeldung_, &QLabel::setText);
+    connect(proofBar_->formatBox(), &QComboBox::currentIndexChanged, this, [this] { showPreview(); });
     connect(btnSchliessen_, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);
@@ -172,8 +127,147 @@ void TfrmOverview::buildControls()
                 planner_->setDistrict(current.isValid() ? proxy_->mapToSource(current).row() : -1);
             });
     connect(planner_, &CandidatePanel::districtChosen, this, [this](int d) { selectDistrict(d); });
+    // Loading a list, or the planner asked for, shows its tab.
+    connect(planner_->toggleButton(), &QPushButton::toggled, this, [this](bool open) {
+        if (open) showTab(PlanenTab);
+    });
     connect(map_, &DistrictMapView::districtClicked, this, [this](int d) { selectDistrict(d); });
     connect(map_, &DistrictMapView::findActivated, this, [this](int row) { Guarded(this, [&] { openListing(row); }); });
+    connect(map_, &DistrictMapView::viewChanged, this,
+            [this] { band_->setScaleBar(ChooseScaleBar(map_->metresPerPixel(), 120.0)); });
+    connect(planner_->mapLayer(), &CandidateMapLayer::candidatesChanged, this, [this] { showLegend(); });
+    connect(cboxKandidaten_, &QCheckBox::toggled, planner_->mapLayer(), &QWidget::setVisible);
+    connect(band_->foldButton(), &QToolButton::toggled, this, [this] { keepMapLeading(); });
+}
+
+QWidget* TfrmOverview::buildSide()
+{
+    auto* side = new QWidget(this);
+    side->setObjectName(QStringLiteral("side"));
+
+    lblStatus_ = new QLabel(side);
+    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus_->setTextFormat(Qt::PlainText);
+    lblStatus_->setWordWrap(true);
+    lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* lblSchwelle = new QLabel(QStringLiteral("&Randnah unter (m):"), side);
+    spinSchwelle_ = new QSpinBox(side);
+    spinSchwelle_->setObjectName(QStringLiteral("spinSchwelle"));
+    spinSchwelle_->setRange(0, static_cast<int>(MaxBorderThreshold));
+    spinSchwelle_->setSingleStep(10);
+    lblSchwelle->setBuddy(spinSchwelle_);
+    auto* lblBereich = new QLabel(QStringLiteral("(0 bis %1 m)").arg(static_cast<int>(MaxBorderThreshold)), side);
+    lblBereich->setObjectName(QStringLiteral("lblBereich"));
+    const int remembered = QSettings().value(QString::fromLatin1(ThresholdSetting), DefaultBorderThreshold).toInt();
+    spinSchwelle_->setValue(std::clamp(remembered, 0, static_cast<int>(MaxBorderThreshold)));
+
+    auto button = [side](const char* name, const QString& text) {
+        auto* b = new QPushButton(text, side);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+    btnEinpassen_ = button("btnEinpassen", QStringLiteral("&Ganzes Land"));
+    btnBild_ = button("btnBild", QStringLiteral("&Bild speichern..."));
+    btnSchliessen_ = button("btnSchliessen", QStringLiteral("Schl&ießen"));
+    // The candidates' symbols on the map, shown while lists are loaded, can be hidden.
+    cboxKandidaten_ = new QCheckBox(QStringLiteral("Kandidaten &zeigen"), side);
+    cboxKandidaten_->setObjectName(QStringLiteral("cboxKandidaten"));
+    cboxKandidaten_->setChecked(true);
+    cboxKandidaten_->hide();
+    lblMeldung_ = new QLabel(side);
+    lblMeldung_->setObjectName(QStringLiteral("lblMeldung"));
+    lblMeldung_->setTextFormat(Qt::PlainText);
+    lblMeldung_->setWordWrap(true);
+    // A long message never widens the window beyond the screen.
+    lblMeldung_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    // The table of the districts.
+    model_ = new OverviewTableModel(this);
+    proxy_ = new QSortFilterProxyModel(this);
+    proxy_->setSourceModel(model_);
+    proxy_->setSortRole(OverviewTableModel::SortRole);
+    table_ = new QTableView(side);
+    table_->setObjectName(QStringLiteral("tblKreise"));
+    table_->setModel(proxy_);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(OverviewTableModel::NameColumn, Qt::AscendingOrder);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setTabKeyNavigation(false);  // Tab goes on to the next control
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setStretchLastSection(true);
+
+    // The proof list: format, copy, save, and what will be copied.
+    auto* proofPage = new QWidget(side);
+    proofPage->setObjectName(QStringLiteral("proofPage"));
+    proofBar_ = new ProofListBar([this](ProofFormat format) { return ProofListText(format); },
+                                 [this] { return queryDate(); }, proofPage);
+    preview_ = new QPlainTextEdit(proofPage);
+    preview_->setObjectName(QStringLiteral("edtNachweis"));
+    preview_->setReadOnly(true);
+    preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    preview_->setTabChangesFocus(true);
+    auto* proofLayout = new QVBoxLayout(proofPage);
+    proofLayout->setContentsMargins(4, 4, 4, 4);
+    proofLayout->addWidget(proofBar_);
+    proofLayout->addWidget(preview_, 1);
+
+    // The planner's panel, stacked so it fits beside the map; where it
+    // still does not, it scrolls. Its chart has a tab of its own.
+    if (auto* panelLayout = qobject_cast<QBoxLayout*>(planner_->layout()))
+        panelLayout->setDirection(QBoxLayout::TopToBottom);
+    planner_->chart()->hide();
+    auto* planScroll = new QScrollArea(side);
+    planScroll->setObjectName(QStringLiteral("planScroll"));
+    planScroll->setWidgetResizable(true);
+    planScroll->setFrameShape(QFrame::NoFrame);
+    planScroll->setWidget(planner_);
+
+    chart_ = new ProgressChart(side);
+
+    tabs_ = new QTabWidget(side);
+    tabs_->setObjectName(QStringLiteral("tabsUebersicht"));
+    tabs_->setDocumentMode(true);
+    tabs_->addTab(table_, QStringLiteral("Kr&eise"));
+    tabs_->addTab(proofPage, QStringLiteral("&Nachweis"));
+    tabs_->addTab(planScroll, QStringLiteral("&Planen"));
+    tabs_->addTab(chart_, QStringLiteral("&Verlauf"));
+    tabs_->tabBar()->setExpanding(false);
+    tabs_->tabBar()->setUsesScrollButtons(true);
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab == NachweisTab) showPreview();
+    });
+
+    auto* thresholdRow = new QHBoxLayout;
+    thresholdRow->addWidget(lblSchwelle);
+    thresholdRow->addWidget(spinSchwelle_);
+    thresholdRow->addWidget(lblBereich);
+    thresholdRow->addStretch(1);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(btnEinpassen_);
+    buttonRow->addWidget(btnBild_);
+    buttonRow->addWidget(cboxKandidaten_);
+    buttonRow->addStretch(1);
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addWidget(lblMeldung_, 1);
+    closeRow->addWidget(btnSchliessen_, 0, Qt::AlignBottom);
+
+    auto* layout = new QVBoxLayout(side);
+    layout->setContentsMargins(4, 0, 0, 0);
+    layout->addWidget(lblStatus_);
+    layout->addLayout(thresholdRow);
+    layout->addLayout(buttonRow);
+    layout->addWidget(tabs_, 1);
+    layout->addLayout(closeRow);
+    return side;
+}
+
+void TfrmOverview::showTab(Tab tab)
+{
+    tabs_->setCurrentIndex(tab);
 }
 
 void TfrmOverview::placeOnScreen()
@@ -203,16 +297,27 @@ void TfrmOverview::placeOnScreen()
 void TfrmOverview::fitTable()
 {
     table_->resizeColumnsToContents();
-    if (!splitter_) return;
-    // The table as wide as its columns, when the map keeps its share.
-    int wanted = 2 * table_->frameWidth() + 8 +
-                 std::max(table_->verticalScrollBar()->sizeHint().width(),
-                          table_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_));
-    for (int c = 0; c < OverviewTableModel::ColumnCount; ++c) wanted += table_->columnWidth(c);
+    keepMapLeading();
+    // The side as wide as its share allows: the tables see most of their columns.
+    const int total = splitter_->width() - splitter_->handleWidth();
+    const int side = splitter_->widget(1)->maximumWidth();
+    if (total > side) splitter_->setSizes({total - side, side});
+}
+
+void TfrmOverview::keepMapLeading()
+{
+    // The side never takes more than its share: the map keeps at least half
+    // the window at every size.
     const int total = splitter_->width() - splitter_->handleWidth();
     if (total <= 0) return;
-    const int tableWidth = std::min(wanted, std::min(total * 3 / 5, total - map_->minimumWidth()));
-    splitter_->setSizes({total - tableWidth, tableWidth});
+    // The map's height is what the legend band leaves of the column; the
+    // map's width follows from the area it must keep.
+    const int mapHeight = std::max(1, splitter_->height() - band_->sizeHint().height());
+    const double area = MinMapShare * width() * height();
+    const int mapWidth = static_cast<int>(std::ceil(area / mapHeight));
+    const int most = std::min(static_cast<int>(total * MaxSideShare), total - mapWidth);
+    QWidget* side = splitter_->widget(1);
+    side->setMaximumWidth(std::max(side->minimumSizeHint().width(), most));
 }
 
 double TfrmOverview::threshold() const
@@ -232,6 +337,8 @@ void TfrmOverview::thresholdChanged(int metres)
     model_->setThreshold(metres);
     planner_->setThreshold(metres);
     showStatus();
+    showLegend();
+    showPreview();
 }
 
 void TfrmOverview::ScanFinished()
@@ -242,9 +349,35 @@ void TfrmOverview::ScanFinished()
     map_->setScan(&state_.Rows, &overview_);
     model_->setScan(&state_.Rows, &overview_, threshold());
     planner_->ScanFinished(overview_, threshold());
+    chart_->setSteps(CoverageTimeline(state_.Rows));
     table_->resizeColumnsToContents();
     lblMeldung_->clear();
     showStatus();
+    showLegend();
+    showPreview();
+}
+
+void TfrmOverview::showLegend()
+{
+    std::size_t outside = 0;
+    for (const FindPlace& place : overview_.finds) outside += place.district < 0;
+    const std::size_t candidates = planner_->mapLayer()->count();
+    band_->setEntries(MapLegendEntries(threshold(), overview_.finds.size(), outside, candidates));
+    cboxKandidaten_->setVisible(candidates > 0);
+    keepMapLeading();  // the band may have grown by a row
+}
+
+void TfrmOverview::showPreview()
+{
+    // Built only while its tab shows: a long list costs a moment.
+    if (!preview_ || tabs_->currentIndex() != NachweisTab) return;
+    const int top = preview_->verticalScrollBar()->value();
+    try {
+        preview_->setPlainText(FromUtf8(ProofListText(proofBar_->format())));
+    } catch (const UserError& e) {
+        preview_->setPlainText(FromUtf8(e.what()));  // no list: the preview says why
+    }
+    preview_->verticalScrollBar()->setValue(top);
 }
 
 void TfrmOverview::showStatus()
@@ -297,30 +430,30 @@ void TfrmOverview::SaveProofList(const QString& path) const
 
 QStringList TfrmOverview::exportCaption() const
 {
-    const std::string date = queryDate();
-    QStringList caption;
-    caption << QStringLiteral("Quenlorn: ") + QString::number(overview_.CoveredCount()) +
-                   QStringLiteral(" von 36 Kreisen belegt");
-    caption << (date.empty() ? QStringLiteral("Keine Query geladen")
-                             : QStringLiteral("Query vom ") + FromUtf8(date).trimmed());
-    caption << (state_.CutoffEnabled ? QStringLiteral("Funde ab ") + FromUtf8(CutoffDate)
-                                     : QStringLiteral("Stichtag aus: auch Funde vor dem ") + FromUtf8(CutoffDate) +
-                                           QStringLiteral(" gezählt"));
-    return caption;
+    return OverviewCaption(overview_.CoveredCount(), queryDate(), state_.CutoffEnabled);
 }
 
 QImage TfrmOverview::ExportImage() const
 {
-    DistrictMapView::Extras extras;
-    extras.selection = false;
-    // The candidates and the progress chart go on the map itself, the caption above it.
-    return map_->withCaption(planner_->WithPlan(map_->renderImage(map_->size(), extras)), exportCaption());
+    return DrawOverviewPicture(*map_, pictureContent());
+}
+
+QByteArray TfrmOverview::ExportPng() const
+{
+    return OverviewPicturePng(*map_, pictureContent());
+}
+
+OverviewPictureContent TfrmOverview::pictureContent() const
+{
+    const CandidateMapLayer* layer = planner_->mapLayer();
+    return PictureContentOf(state_, overview_, threshold(),
+                            cboxKandidaten_->isChecked() ? layer->points() : std::vector<TFPoint>());
 }
 
 void TfrmOverview::SaveImage(const QString& path) const
 {
     if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesPicture);
-    if (!ExportImage().save(path, "PNG")) ThrowNotWritten(path, QString());
+    WriteBytes(path, ExportPng());
 }
 
 void TfrmOverview::selectDistrict(int district)
@@ -348,6 +481,12 @@ void TfrmOverview::showEvent(QShowEvent* event)
     // Once more when the shown window's style and header are settled.
     QTimer::singleShot(0, this, [this] { fitTable(); });
     map_->fitAll();
+}
+
+void TfrmOverview::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    keepMapLeading();
 }
 
 void TfrmOverview::closeEvent(QCloseEvent* event)

@@ -1,8 +1,11 @@
 #pragma once
-// The district overview window: a coverage map with its legend, a table of
-// the 36 districts with their best finds and border distances, and the proof
-// list. Not modal; it follows every scan while it is open. It opens at a size
-// that fits the screen and keeps its last size and place.
+// The district overview window, a workspace where the map leads: the
+// coverage map with its legend band on the left, always at least half the
+// window; on the right the counts, the threshold and tabs for the table of
+// the 36 districts ("Kreise"), the proof list with a preview ("Nachweis"),
+// the planner ("Planen") and the progress chart ("Verlauf"). Not modal; it
+// follows every scan while it is open. It opens at a size that fits the
+// screen and keeps its last size and place.
 
 #include <QStringList>
 #include <QWidget>
@@ -11,12 +14,16 @@
 
 #include "districts/district_overview.h"
 #include "reports/proof_list.h"
+#include "ui/overview/OverviewPicture.h"
 
+class QCheckBox;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QSortFilterProxyModel;
 class QSpinBox;
 class QSplitter;
+class QTabWidget;
 class QTableView;
 
 namespace ql { struct AppState; }
@@ -25,8 +32,9 @@ namespace ql::ui {
 
 class CandidatePanel;
 class DistrictMapView;
-class MapLegend;
+class MapLegendBand;
 class OverviewTableModel;
+class ProgressChart;
 class ProofListBar;
 
 class TfrmOverview : public QWidget {
@@ -52,11 +60,15 @@ public:
     // The format from the file type (.txt, .bbcode, .csv).
     void SaveProofList(const QString& path) const;
     void SaveImage(const QString& path) const;
-    // The map as the PNG export writes it: with legend, source line, query
-    // date and cut-off state, without the selection outline.
+    // The picture "Bild speichern..." writes, and its bytes.
     QImage ExportImage() const;
+    QByteArray ExportPng() const;
     // The caption's lines: districts covered, query date, cut-off state.
     QStringList exportCaption() const;
+
+    // The tabs beside the map, in their order.
+    enum Tab { KreiseTab, NachweisTab, PlanenTab, VerlaufTab };
+    void showTab(Tab tab);
 
     DistrictMapView* map() const { return map_; }
     CandidatePanel* planner() const { return planner_; }
@@ -64,21 +76,33 @@ public:
     QLabel* statusLabel() const { return lblStatus_; }
     QLabel* messageLabel() const { return lblMeldung_; }
     ProofListBar* proofListBar() const { return proofBar_; }
+    QPlainTextEdit* proofPreview() const { return preview_; }
+    MapLegendBand* legendBand() const { return band_; }
+    QTabWidget* tabs() const { return tabs_; }
+    ProgressChart* chart() const { return chart_; }
+    QSplitter* splitter() const { return splitter_; }
+    QCheckBox* candidatesBox() const { return cboxKandidaten_; }
     const DistrictOverview& overview() const { return overview_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
+    QWidget* buildSide();
     void placeOnScreen();
     void fitTable();
+    void keepMapLeading();
     void showStatus();
+    void showLegend();
+    void showPreview();
     void selectDistrict(int district);
     void openListing(int row);
     void thresholdChanged(int metres);
     std::string queryDate() const;
+    OverviewPictureContent pictureContent() const;
 
     AppState& state_;
     DistrictOverview overview_;
@@ -86,8 +110,11 @@ private:
     bool placed_ = false;
 
     DistrictMapView* map_ = nullptr;
-    MapLegend* legend_ = nullptr;
-    QSplitter* splitter_ = nullptr;
+    MapLegendBand* band_ = nullptr;
+    QSplitter* splitter_ = nullptr;  // the map, the side with the tabs
+    QTabWidget* tabs_ = nullptr;
+    QPlainTextEdit* preview_ = nullptr;
+    ProgressChart* chart_ = nullptr;
     QTableView* table_ = nullptr;
     OverviewTableModel* model_ = nullptr;
     QSortFilterProxyModel* proxy_ = nullptr;
@@ -98,7 +125,8 @@ private:
     QPushButton* btnBild_ = nullptr;
     ProofListBar* proofBar_ = nullptr;
     QPushButton* btnSchliessen_ = nullptr;
-    CandidatePanel* planner_ = nullptr;  // the missing districts' candidates, under the map
+    QCheckBox* cboxKandidaten_ = nullptr;
+    CandidatePanel* planner_ = nullptr;  // the missing districts' candidates, in their tab
 };
 
 }  // namespace ql::ui

@@ -310,7 +310,6 @@ void CandidatePanel::btnLadenClick()
 {
     QFileDialog dialog(this, QStringLiteral("Suchliste laden"));
     dialog.setObjectName(QStringLiteral("OpenCandidatesDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setNameFilters({QStringLiteral("Pocket Queries (*.gpx *.zip)"), QStringLiteral("Alle Dateien (*)")});
     if (dialog.exec() != QDialog::Accepted) return;
@@ -506,7 +505,8 @@ void CandidatePanel::setDistrict(int district)
 void CandidatePanel::showDistrict()
 {
     if (!session_.HasBoundaries()) {
-        lblKreis_->setText(NoBoundariesPlanText);
+        // Short: the label does not wrap; the lists' line below the buttons says why.
+        lblKreis_->setText(FromUtf8(NoBoundariesText) + QLatin1Char('.'));
         model_->setRows({});
         return;
     }
@@ -540,7 +540,6 @@ void CandidatePanel::btnExportClick()
     if (choice.exec() != QDialog::Accepted) return;
     QFileDialog dialog(this, QStringLiteral("Als GPX exportieren"));
     dialog.setObjectName(QStringLiteral("SaveGpxDialog"));
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("GPX-Datei (*.gpx)"));
     dialog.setDefaultSuffix(QStringLiteral("gpx"));
