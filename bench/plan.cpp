@@ -23,6 +23,7 @@
 #include "planner/gpx_export.h"
 #include "planner/home_point.h"
 #include "planner/plan.h"
+#include "planner/planner_session.h"
 #include "planner/trip_list.h"
 #include "platform/platform.h"
 #include "scan/placemark_folder.h"
@@ -56,8 +57,11 @@ const char* CoverageText(ql::Coverage c)
     return c == ql::Coverage::Uncovered ? "nicht abgedeckt" : "nur nahe der Grenze abgedeckt";
 }
 
-void PrintPlan(const std::vector<ql::Candidate>& caches, const ql::CandidatePlan& plan)
+void PrintPlan(const ql::PlannerSession& session)
 {
+    if (!session.HasBoundaries()) std::printf("Kreisgrenzen nicht geladen: keine Kreise zu planen\n");
+    const std::vector<ql::Candidate>& caches = session.Caches();
+    const ql::CandidatePlan& plan = session.Plan();
     for (int d = 0; d < ql::DistrictCount; ++d) {
         const ql::DistrictCandidates& dc = plan[static_cast<std::size_t>(d)];
         if (!dc.wanted) continue;
@@ -77,13 +81,14 @@ struct PlanOptions {
     std::string polygons, finds, gpx, home;
     std::vector<std::string> candidates;
     std::size_t perDistrict = 1;
+    double threshold = ql::DefaultBorderThreshold;
 };
 
 int PlanUsage()
 {
     std::fprintf(stderr,
                  "usage: query-bench plan --polygons DIR --finds MYFINDS.gpx [--home \"N 49° 59.123 E 008° "
-                 "15.456\"] CANDIDATES.gpx... [--gpx OUT.gpx] [--per-district N]\n");
+                 "15.456\"] [--threshold M] CANDIDATES.gpx... [--gpx OUT.gpx] [--per-district N]\n");
     return 2;
 }
 
@@ -94,24 +99,23 @@ int Plan(const PlanOptions& o)
     ScanMyFinds(state, o.finds);
     const ql::DistrictOverview overview = ql::BuildDistrictOverview(state.PolyTable, state.Rows);
 
-    ql::PlanFilter filter;
-    if (!o.home.empty()) filter.home = ql::ParseHomePoint(o.home);
-    ql::CandidateSet set;
-    const ql::CandidateLoad load = set.AddFiles(o.candidates, ql::FoundCodes(state.QueryLines));
+    // The planner as the overview window drives it: boundaries, finds, threshold, home, then the lists.
+    ql::PlannerSession session;
+    session.SetBoundaries(&state.PolyTable);
+    session.SetFinds(overview, ql::FoundCodes(state.QueryLines));
+    session.SetThreshold(o.threshold);
+    if (!o.home.empty()) session.SetHome(ql::ParseHomePoint(o.home));
+    const ql::CandidateLoad load = session.AddFiles(o.candidates);
     for (const std::string& e : load.Errors) std::fprintf(stderr, "%s\n", BoxText(e).c_str());
     std::fprintf(stderr, "%zu Caches geladen, %zu doppelt, %zu schon gefunden; %d von %d Kreisen abgedeckt\n",
                  load.Added, load.Duplicates, load.AlreadyFound, overview.CoveredCount(), ql::DistrictCount);
     if (load.WithoutCoordinates > 0)
         std::fprintf(stderr, "%zu Wegpunkte ohne gültige Koordinaten übersprungen\n", load.WithoutCoordinates);
-
-    const std::vector<ql::CandidatePlace> places = ql::PlaceCandidates(state.PolyTable, set.Caches());
-    const ql::CandidatePlan plan =
-        ql::RankCandidates(set.Caches(), places, ql::CoverageOfAll(overview, filter.thresholdMetres), filter);
-    PrintPlan(set.Caches(), plan);
+    PrintPlan(session);
 
     if (!o.gpx.empty()) {
         std::vector<const ql::Candidate*> chosen;
-        for (std::size_t i : ql::BestPerDistrict(plan, o.perDistrict)) chosen.push_back(&set.Caches()[i]);
+        for (std::size_t i : ql::BestPerDistrict(session.Plan(), o.perDistrict)) chosen.push_back(&session.Caches()[i]);
         ql::WriteFileReplacing(o.gpx, ql::CandidateGpxText(chosen, ql::GpxTimeNow()));
         std::fprintf(stderr, "%zu Caches nach %s geschrieben\n", chosen.size(), o.gpx.c_str());
     }
@@ -172,17 +176,21 @@ int PlanSpeed(const SpeedOptions& o)
 
         bench::Stopwatch total;
         const double totalCpu0 = bench::ProcessCpuSeconds();
-        ql::CandidateSet set;
-        const ql::CandidateLoad load = set.AddFiles(files, ql::FoundCodes(state.QueryLines));
+        ql::PlannerSession session;
+        session.SetBoundaries(&state.PolyTable);
+        session.SetFinds(overview, ql::FoundCodes(state.QueryLines));
+        session.SetHome(ql::TFPoint{49.985, 8.2576});
+        // Read as the window reads them (beside its thread), then added there.
+        ql::CandidateSet read;
+        const ql::CandidateLoad readLoad = ql::PlannerSession::ReadLists(files, session.Found(), read, nullptr);
         const double loadSeconds = total.seconds();
+        // Adding places the new caches and ranks them, as the window does.
         bench::Stopwatch placeClock;
-        const std::vector<ql::CandidatePlace> places = ql::PlaceCandidates(state.PolyTable, set.Caches());
+        const ql::CandidateLoad load = session.AddRead(std::move(read), readLoad);
         const double placeSeconds = placeClock.seconds();
         bench::Stopwatch rankClock;
-        ql::PlanFilter filter;
-        filter.home = ql::TFPoint{49.985, 8.2576};
-        const ql::CandidatePlan plan =
-            ql::RankCandidates(set.Caches(), places, ql::CoverageOfAll(overview, filter.thresholdMetres), filter);
+        session.SetThreshold(ql::DefaultBorderThreshold);  // a ranking again, as a threshold change does
+        const ql::CandidatePlan& plan = session.Plan();
         const double rankSeconds = rankClock.seconds();
         bestTotal = std::min(bestTotal, total.seconds());
         totalCpu = std::min(totalCpu, bench::ProcessCpuSeconds() - totalCpu0);
@@ -199,8 +207,8 @@ int PlanSpeed(const SpeedOptions& o)
                  state.Rows.size());
     std::fprintf(stderr, "  overview             %8.4f s\n", bestOverview);
     std::fprintf(stderr, "  candidates read      %8.4f s  (%zu caches kept)\n", bestLoad, loaded);
-    std::fprintf(stderr, "  placed + border      %8.4f s\n", bestPlace);
-    std::fprintf(stderr, "  ranked               %8.4f s  (%zu in wanted districts)\n", bestRank, ranked);
+    std::fprintf(stderr, "  added+placed+ranked  %8.4f s\n", bestPlace);
+    std::fprintf(stderr, "  ranked again         %8.4f s  (%zu in wanted districts)\n", bestRank, ranked);
     std::fprintf(stderr, "  load+assign+rank     %8.4f s  cpu %.4f s on two threads  (target < 0.5 s)\n", bestTotal,
                  totalCpu);
     return 0;
@@ -228,11 +236,14 @@ int PlanMain(int argc, char** argv)
         else if (arg == "--finds" && i + 1 < argc) o.finds = argv[++i];
         else if (arg == "--home" && i + 1 < argc) o.home = argv[++i];
         else if (arg == "--gpx" && i + 1 < argc) o.gpx = argv[++i];
+        else if (arg == "--threshold" && i + 1 < argc) o.threshold = std::strtod(argv[++i], nullptr);
         else if (arg == "--per-district" && i + 1 < argc) o.perDistrict = std::strtoull(argv[++i], nullptr, 10);
         else if (!arg.empty() && arg[0] != '-') o.candidates.push_back(arg);
         else return PlanUsage();
     }
-    if (o.polygons.empty() || o.finds.empty() || o.candidates.empty() || o.perDistrict == 0) return PlanUsage();
+    if (o.polygons.empty() || o.finds.empty() || o.candidates.empty() || o.perDistrict == 0 || !(o.threshold >= 0) ||
+        o.threshold > ql::MaxBorderThreshold)
+        return PlanUsage();
     return Guarded([&] { return Plan(o); });
 }
 

@@ -64,7 +64,8 @@ ql::QueryScan ScanAsTheWindow(ql::AppState& state, const ql::CancelToken& stop)
     results.QueryFileName = state.QueryFileName;
     results.CutoffEnabled = state.CutoffEnabled;
     results.PlacemarkCapTold = state.PlacemarkCapTold;
-    const ql::QueryScan scan = ql::ScanQuery(results, ql::ScanSource{state.QueryLines, state.PolyTable, &stop, true});
+    const ql::QueryScan scan = ql::ScanQuery(
+        results, ql::ScanSource{state.QueryLines, state.PolyTable, &stop, true, ql::BoundariesLoaded(state)});
     state.Rows = std::move(results.Rows);
     state.DistrictTally = results.DistrictTally;
     state.NotInPolygonCount = results.NotInPolygonCount;

@@ -51,12 +51,19 @@ namespace {
 // once the file holds more caches than the lists may.
 class FileCaches {
 public:
-    FileCaches(const std::string& path, const CodeSet& found) : path_(path), found_(found) {}
+    FileCaches(const std::string& path, const CodeSet& found, const CancelToken* cancel)
+            : path_(path), found_(found), cancel_(cancel)
+    {
+    }
+
+    const CancelToken* Cancel() const { return cancel_; }
 
     void Read(std::string_view bytes)
     {
+        ThrowIfCancelled(cancel_);
         file_.WithoutCoordinates +=
             ReadCandidateGpx(bytes, path_, [this](Candidate&& c) { return Take(std::move(c)); });
+        ThrowIfCancelled(cancel_);
         if (full_)
             throw UserError("Die Suchliste \"" + path_ + "\" wurde nicht geladen: Zusammen wären es mehr als " +
                             GroupedNumber(MaxCandidates) + " Caches, höchstens " + GroupedNumber(MaxCandidates) +
@@ -68,6 +75,7 @@ public:
 private:
     bool Take(Candidate&& c)
     {
+        if (cancel_ && cancel_->IsCancelled()) return false;  // Read throws it
         if (found_.count(c.Code)) {
             ++file_.AlreadyFound;
         } else if (!seen_.insert(c.Code).second) {
@@ -83,6 +91,7 @@ private:
 
     const std::string& path_;
     const CodeSet& found_;
+    const CancelToken* cancel_;
     CodeSet seen_;
     CandidateFile file_;
     bool full_ = false;
@@ -124,6 +133,7 @@ void ReadArchive(const std::string& path, FileCaches& caches, TextAllowance& all
     NoExtractProgress progress;
     zip::KeepEverything keep;
     for (const std::size_t i : gpx) {
+        ThrowIfCancelled(caches.Cancel());
         const TextAllowance::Hold hold(allowance, archive.Entries()[i].UncompressedSize);
         platform::LargeBuffer text;
         try {
@@ -144,6 +154,7 @@ void ReadPlain(const std::string& path, FileCaches& caches, TextAllowance& allow
     std::string bytes(static_cast<std::size_t>(size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
+        ThrowIfCancelled(caches.Cancel());
         const std::size_t got = file->ReadAt(done, bytes.data() + done, bytes.size() - done);
         if (got == 0) break;
         done += got;
@@ -154,9 +165,10 @@ void ReadPlain(const std::string& path, FileCaches& caches, TextAllowance& allow
 
 }  // namespace
 
-CandidateFile ReadCandidateFile(const std::string& path, const CodeSet& found, TextAllowance& allowance)
+CandidateFile ReadCandidateFile(const std::string& path, const CodeSet& found, TextAllowance& allowance,
+                                const CancelToken* cancel)
 {
-    FileCaches caches(path, found);
+    FileCaches caches(path, found, cancel);
     if (HasZipExtension(path)) ReadArchive(path, caches, allowance);
     else ReadPlain(path, caches, allowance);
     return caches.Result();

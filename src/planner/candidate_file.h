@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cancel.h"
 #include "planner/candidate.h"
 #include "planner/found_codes.h"
 
@@ -58,7 +59,10 @@ struct CandidateFile {
 // is read as GPX. Reading stops, and the file is refused, as soon as it holds
 // more than MaxCandidates caches that are neither found nor repeated. Every
 // message names the file. Throws the German message of the failure.
-CandidateFile ReadCandidateFile(const std::string& path, const CodeSet& found, TextAllowance& allowance);
+// A stop asked for through `cancel` is seen between caches and blocks of
+// text (Cancelled).
+CandidateFile ReadCandidateFile(const std::string& path, const CodeSet& found, TextAllowance& allowance,
+                                const CancelToken* cancel = nullptr);
 
 // The same on its own: nothing found yet, the text alone.
 CandidateFile ReadCandidateFile(const std::string& path);

@@ -331,7 +331,10 @@ private:
             c.Type = w.gpxType.substr(bar + 1);
         c.Difficulty = Number(w.difficulty).value_or(0.0);
         c.Terrain = Number(w.terrain).value_or(0.0);
-        if (w.cacheDepth == 0) ReadRatingsFromDesc(w.desc, c);
+        if (w.cacheDepth == 0) {
+            ReadRatingsFromDesc(w.desc, c);
+            c.Name = WithoutDescTail(c.Name);
+        }
         c.Available = w.available;
         c.SourceFile = fileName_;
         if (w.cacheDepth > 0 && w.inGpx10 && copyable_) {
@@ -362,6 +365,21 @@ private:
             c.Difficulty = *d;
             c.Terrain = *t;
         }
+    }
+
+    // "Name by Owner, Type (D/T)" as such exports write it, down to the name;
+    // any other text as it is.
+    static std::string WithoutDescTail(const std::string& text)
+    {
+        Candidate ratings;
+        ReadRatingsFromDesc(text, ratings);
+        if (ratings.Difficulty == 0) return text;
+        const std::string_view head = Trimmed(std::string_view(text).substr(0, text.rfind('(')));
+        const std::size_t comma = head.rfind(", ");
+        if (comma == std::string_view::npos) return text;
+        const std::size_t by = head.substr(0, comma).rfind(" by ");
+        if (by == std::string_view::npos || by == 0) return text;
+        return std::string(head.substr(0, by));
     }
 
     // The namespaces declared outside the waypoint that names inside it use,

@@ -21,11 +21,12 @@ struct FileResult {
     bool ready = false;
 };
 
-FileResult ReadCaught(const std::string& path, const CodeSet& found, TextAllowance& allowance)
+FileResult ReadCaught(const std::string& path, const CodeSet& found, TextAllowance& allowance,
+                      const CancelToken* cancel)
 {
     FileResult result;
     try {
-        result.file = ReadCandidateFile(path, found, allowance);
+        result.file = ReadCandidateFile(path, found, allowance, cancel);
     } catch (const UserError& e) {
         result.error = e.what();
     } catch (const std::bad_alloc&) {
@@ -39,7 +40,8 @@ FileResult ReadCaught(const std::string& path, const CodeSet& found, TextAllowan
 
 }  // namespace
 
-CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, const CodeSet& found)
+CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, const CodeSet& found,
+                                     const CancelToken* cancel)
 {
     CandidateLoad load;
     std::vector<std::string> wanted, refused;
@@ -73,7 +75,7 @@ CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, cons
                 if (failed || begun == wanted.size()) return;
                 const std::size_t i = begun++;
                 lock.unlock();
-                FileResult read = ReadCaught(wanted[i], found, allowance);
+                FileResult read = ReadCaught(wanted[i], found, allowance, cancel);
                 lock.lock();
                 results[i] = std::move(read);
                 for (; joined < wanted.size() && results[joined].ready; ++joined) {
@@ -104,6 +106,30 @@ CandidateLoad CandidateSet::AddFiles(const std::vector<std::string>& paths, cons
         other.Wait();
     }
     load.Errors.insert(load.Errors.end(), refused.begin(), refused.end());  // the refused paths came last
+    return load;
+}
+
+CandidateLoad CandidateSet::Absorb(CandidateSet&& read, const CodeSet& found)
+{
+    CandidateLoad load;
+    // The caches of each file lie together, in the order of the files.
+    std::size_t at = 0;
+    for (const std::string& fileName : read.files_) {
+        if (files_.size() >= MaxCandidateFiles) {
+            load.Errors.push_back("Die Suchliste \"" + fileName + "\" wurde nicht geladen: Höchstens " +
+                                  std::to_string(MaxCandidateFiles) + " Suchlisten sind möglich.");
+            continue;
+        }
+        std::vector<Candidate> caches;
+        while (at < read.caches_.size() && read.caches_[at].SourceFile == fileName)
+            caches.push_back(std::move(read.caches_[at++]));
+        const CandidateLoad one = AddCaches(std::move(caches), fileName, found);
+        load.Added += one.Added;
+        load.Duplicates += one.Duplicates;
+        load.AlreadyFound += one.AlreadyFound;
+        load.Errors.insert(load.Errors.end(), one.Errors.begin(), one.Errors.end());
+    }
+    read.Clear();
     return load;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cancel.h"
 #include "planner/candidate.h"
 #include "planner/candidate_file.h"
 #include "planner/found_codes.h"
@@ -30,7 +31,14 @@ public:
     // Reads the files (GPX, or ZIP holding the GPX) side by side and adds
     // their caches, each file as soon as it and those before it are read. A
     // file is added whole or not at all.
-    CandidateLoad AddFiles(const std::vector<std::string>& paths, const CodeSet& found);
+    // A stop asked for through `cancel` throws Cancelled; the files joined
+    // before it stay (read into a set of their own to keep a set as it was).
+    CandidateLoad AddFiles(const std::vector<std::string>& paths, const CodeSet& found,
+                           const CancelToken* cancel = nullptr);
+
+    // Adds the lists of a set read elsewhere (beside the window), file by
+    // file in their order, each cache once across both.
+    CandidateLoad Absorb(CandidateSet&& read, const CodeSet& found);
 
     // Adds the caches of one file already read (fileName as the user chose it).
     CandidateLoad AddCaches(std::vector<Candidate> caches, const std::string& fileName, const CodeSet& found);

@@ -63,9 +63,39 @@ bool IsNumber(const Token& t)
     return t.letter == 0;
 }
 
+TFPoint ParseAsWritten(std::string_view text);
+
+// The text with each comma between two digits read as a decimal point, where
+// the text has no decimal point of its own: "49,5 8,25" is "49.5 8.25".
+std::string WithDecimalPoints(std::string_view text)
+{
+    std::string out(text);
+    if (out.find('.') != std::string::npos) return out;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    for (std::size_t i = 1; i + 1 < out.size(); ++i)
+        if (out[i] == ',' && digit(out[i - 1]) && digit(out[i + 1])) out[i] = '.';
+    return out;
+}
+
 }  // namespace
 
 TFPoint ParseHomePoint(std::string_view text)
+{
+    // A comma between digits is first a decimal comma ("N 49,5 E 8,25" is no
+    // 49° 5'); where that does not read, a separator ("49,8" is two numbers).
+    const std::string decimal = WithDecimalPoints(text);
+    if (decimal != text) {
+        try {
+            return ParseAsWritten(decimal);
+        } catch (const UserError&) {
+        }
+    }
+    return ParseAsWritten(text);
+}
+
+namespace {
+
+TFPoint ParseAsWritten(std::string_view text)
 {
     const auto tokens = Tokens(text);
     if (!tokens) ThrowBadHomePoint(text);
@@ -92,8 +122,6 @@ TFPoint ParseHomePoint(std::string_view text)
     if (!(std::abs(lat) <= 90) || !(std::abs(lon) <= 180)) ThrowBadHomePoint(text);
     return {lat, lon};
 }
-
-namespace {
 
 // "N 049° 59.123": the value rounded to a thousandth of a minute as a whole,
 // so minutes that round up to 60 carry into the degree (49.999995 is

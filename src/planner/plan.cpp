@@ -8,7 +8,7 @@
 
 namespace ql {
 
-std::vector<CandidatePlace> PlaceCandidates(const DistrictMap& districts, const std::vector<Candidate>& caches)
+std::vector<CandidatePlace> PlaceCandidates(const DistrictMap& districts, std::span<const Candidate> caches)
 {
     std::vector<CandidatePlace> places(caches.size());
     // The candidates of one district together, measured at once.

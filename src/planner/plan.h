@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "districts/district_map.h"
@@ -23,7 +24,7 @@ struct CandidatePlace {
 };
 
 // One place per candidate, in the candidates' order.
-std::vector<CandidatePlace> PlaceCandidates(const DistrictMap& districts, const std::vector<Candidate>& caches);
+std::vector<CandidatePlace> PlaceCandidates(const DistrictMap& districts, std::span<const Candidate> caches);
 
 struct PlanFilter {
     std::optional<TFPoint> home;

@@ -120,20 +120,21 @@ std::string Link(const CacheRow& row)
     return std::string(ShortLinkBase) + SafeCode(row.GCCode);
 }
 
-std::string NearBorderNote(const ProofEntry& entry, const std::vector<CacheRow>& rows)
+// A next-best find helps a checker only where it counts without doubt.
+std::string NearBorderNote(const ProofEntry& entry, const std::vector<CacheRow>& rows, double thresholdMetres)
 {
     std::string note = "randnah, " + WholeMetres(entry.metres);
-    if (entry.nextRow >= 0) {
-        note += "; nächstbester Fund: " + SafeCode(rows[static_cast<std::size_t>(entry.nextRow)].GCCode);
-        if (std::isfinite(entry.nextMetres)) note += ", " + WholeMetres(entry.nextMetres);
-    }
+    if (entry.nextRow >= 0 && std::isfinite(entry.nextMetres) && entry.nextMetres >= thresholdMetres)
+        note += "; nächstbester Fund: " + SafeCode(rows[static_cast<std::size_t>(entry.nextRow)].GCCode) + ", " +
+                WholeMetres(entry.nextMetres);
+    else note += "; kein Fund weiter innen";
     return note;
 }
 
 }  // namespace
 
 std::vector<ProofEntry> ChooseProofFinds(const DistrictOverview& overview, const std::vector<CacheRow>& rows,
-                                         double thresholdMetres)
+                                         double thresholdMetres, const DistrictTallyArray& cutOff)
 {
     std::vector<ProofEntry> entries(static_cast<std::size_t>(DistrictCount));
     std::vector<bool> earlier(static_cast<std::size_t>(DistrictCount), false);
@@ -162,15 +163,15 @@ std::vector<ProofEntry> ChooseProofFinds(const DistrictOverview& overview, const
         ProofEntry& entry = entries[d];
         entry.nearBorder = entry.row >= 0 && std::isfinite(entry.metres) && entry.metres < thresholdMetres;
         if (!entry.nearBorder) entry.nextRow = -1, entry.nextMetres = NoDistance;
-        entry.onlyEarlier = entry.row < 0 && earlier[d];
+        entry.onlyEarlier = entry.row < 0 && (earlier[d] || cutOff[d] > 0);
     }
     return entries;
 }
 
 std::string BuildProofList(const DistrictOverview& overview, const std::vector<CacheRow>& rows, double thresholdMetres,
-                           ProofFormat format)
+                           ProofFormat format, const DistrictTallyArray& cutOff)
 {
-    const std::vector<ProofEntry> entries = ChooseProofFinds(overview, rows, thresholdMetres);
+    const std::vector<ProofEntry> entries = ChooseProofFinds(overview, rows, thresholdMetres, cutOff);
     const std::string cutoff(CutoffDate);
 
     if (format == ProofFormat::Csv) {
@@ -185,7 +186,8 @@ std::string BuildProofList(const DistrictOverview& overview, const std::vector<C
             const CacheRow& row = rows[static_cast<std::size_t>(entry.row)];
             text += ';' + CsvField(SafeCode(row.GCCode)) + ';' + CsvField(DecodeCharacterReferences(row.Name)) + ';' +
                     CsvField(row.FindDate) + ';' + DecimalMetres(entry.metres) + ';' + CsvField(Link(row)) + ';' +
-                    (entry.nearBorder ? CsvField(NearBorderNote(entry, rows)) : std::string()) + "\r\n";
+                    (entry.nearBorder ? CsvField(NearBorderNote(entry, rows, thresholdMetres)) : std::string()) +
+                    "\r\n";
         }
         return text;
     }
@@ -215,7 +217,7 @@ std::string BuildProofList(const DistrictOverview& overview, const std::vector<C
         if (bb)
             text += "[url=" + Link(row) + "]" + code + "[/url] | " + BBCodeText(cacheName) + " | " + BBCodeText(date);
         else text += code + " | " + cacheName + " | " + date + " | " + Link(row);
-        if (entry.nearBorder) text += " | " + NearBorderNote(entry, rows);
+        if (entry.nearBorder) text += " | " + NearBorderNote(entry, rows, thresholdMetres);
         text += '\n';
     }
     return text + missing;

@@ -19,7 +19,7 @@ namespace ql {
 
 enum class ProofFormat { Text, BBCode, Csv };
 
-// The find that proves a district, and for one that lies near the border only
+// The find that proves a district, and for one that lies near the border
 // the district's next-best find.
 struct ProofEntry {
     int row = -1;  // -1: the district is missing
@@ -32,13 +32,16 @@ struct ProofEntry {
 
 // Per district (tally order) the finds dated from the cut-off date on that
 // prove it: the one farthest inside; without a measured distance the first.
+// `cutOff` counts per district the finds a scan with the cut-off box on left
+// out (they made no rows): a district missing with such finds is missing
+// "only with finds before" the date, as with the box off.
 std::vector<ProofEntry> ChooseProofFinds(const DistrictOverview& overview, const std::vector<CacheRow>& rows,
-                                         double thresholdMetres);
+                                         double thresholdMetres, const DistrictTallyArray& cutOff = {});
 
 // Text and BBCode lines end with "\n". Text:
 //   Quenlorn: 35 von 36 Kreisen belegt (Funde ab 2011-05-24)
 //   Ahrweiler: GC12345 | Fish & Chips | 2012-03-04 | http://coord.info/GC12345
-//   Kusel: GC2 | Rand | 2013-01-01 | http://coord.info/GC2 | randnah, 40 m; nächstbester Fund: GC3, 25 m
+//   Kusel: GC2 | Rand | 2013-01-01 | http://coord.info/GC2 | randnah, 40 m; kein Fund weiter innen
 //   ...
 //   Fehlt: Trier (nur Funde vor 2011-05-24)
 // BBCode: the same lines, the first in bold, each code a link. CSV: a header
@@ -48,9 +51,11 @@ std::vector<ProofEntry> ChooseProofFinds(const DistrictOverview& overview, const
 // cannot forge a line or a formula: in text and BBCode a control character or
 // line separator in a value is a blank; in CSV a field starting with "=", "+",
 // "-", "@", a tab or a CR gets an apostrophe in front; a code's bytes other
-// than letters and digits are written "%XX" everywhere, its link included.
+// than letters and digits are written "%XX" everywhere, its link included. The
+// next-best find is named ("nächstbester Fund: GC3, 120 m") only where it lies
+// at or beyond the threshold; otherwise "kein Fund weiter innen".
 std::string BuildProofList(const DistrictOverview& overview, const std::vector<CacheRow>& rows, double thresholdMetres,
-                           ProofFormat format);
+                           ProofFormat format, const DistrictTallyArray& cutOff = {});
 
 // The bytes of a proof list file: a CSV starts with the UTF-8 byte-order
 // mark (a spreadsheet opened by a double click otherwise reads it in the

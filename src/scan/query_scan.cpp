@@ -44,7 +44,7 @@ QueryScan ScanLoadedQuery(AppState& state, const ScanSource& source)
 
 QueryScan ScanQuery(AppState& state)
 {
-    return ScanQuery(state, ScanSource{state.QueryLines, state.PolyTable});
+    return ScanQuery(state, ScanSource{state.QueryLines, state.PolyTable, nullptr, false, BoundariesLoaded(state)});
 }
 
 QueryScan ScanQuery(AppState& results, const ScanSource& source)

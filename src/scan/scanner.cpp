@@ -173,9 +173,11 @@ struct FindRead {
     std::uint64_t cost = 0;  // what the row and its record take
     // The query's own texts, for a find outside every district.
     std::string_view latitude, longitude, type;
+    // Left out by the cut-off date: no row, only its district is counted.
+    bool beforeCutoff = false;
 };
 
-// The find of a country line, or none when the cut-off date leaves it out.
+// The find of a country line; one the cut-off date leaves out carries only its district.
 std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
                                  FindLogSearch& findLog, bool cutoffEnabled, const DistrictMap& districts)
 {
@@ -209,7 +211,12 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
     std::string_view findDate = CutValue(findLog(lines, country, close), DateOpen, DateClose, SearchFrom::LastOfOpen);
     findDate = CapBytes(DropLastCodePoints(findDate, 10), MaxValueBytes);
 
-    if (cutoffEnabled && findDate < CutoffDate) return std::nullopt;
+    if (cutoffEnabled && findDate < CutoffDate) {
+        FindRead earlier;
+        earlier.beforeCutoff = true;
+        earlier.district = districts.Find(point);
+        return earlier;
+    }
 
     FindRead find;
     find.district = districts.Find(point);
@@ -237,15 +244,24 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
 }
 
 // A find read becomes the next row: counted against the budget, tallied, and
-// for a find outside every district recorded with its placemark file.
-void AddFind(AppState& state, FindRead&& find, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
+// for a find outside every district recorded with its placemark file. Without
+// boundaries (`bounded` false) a find in no district is not known to lie
+// outside: its row says so, and it gets no record and no file.
+void AddFind(AppState& state, FindRead&& find, bool bounded, RowBudget& budget, PlacemarkWriter& placemarks,
+             int& rowCount)
 {
+    if (find.beforeCutoff) {
+        if (find.district) ++state.CutOffTally[static_cast<std::size_t>(*find.district)];
+        return;
+    }
     budget.Take(find.cost, rowCount);
+    const bool outside = !find.district && bounded;
     if (find.district) ++state.DistrictTally[static_cast<std::size_t>(*find.district)];
-    else ++state.NotInPolygonCount;
+    else if (outside) ++state.NotInPolygonCount;
 
     CacheRow& row = state.Rows.emplace_back(std::move(find.row));
-    if (!find.district) {
+    row.NotInPolygon = outside;
+    if (outside) {
         const std::string coords = find.latText + " " + find.lonText;
         const std::string decimals = std::string(find.latitude) + "," + std::string(find.longitude);
         state.NIPList.push_back(TNIPDatum::FromUtf8(row.GCCode, row.Name, find.type, coords, decimals));
@@ -255,7 +271,9 @@ void AddFind(AppState& state, FindRead&& find, RowBudget& budget, PlacemarkWrite
     // The district and coordinate columns follow the placemark file: a failed
     // write leaves the row as far as it got, like every result before the error
     // (the writer puts the results back to that point).
-    row.District = find.district ? DistrictNames[static_cast<std::size_t>(*find.district)] : NotInPolygonText;
+    row.District = find.district ? DistrictNames[static_cast<std::size_t>(*find.district)]
+                   : outside     ? NotInPolygonText
+                                 : NoBoundariesText;
     row.LatText = std::move(find.latText);
     row.LonText = std::move(find.lonText);
     ++rowCount;
@@ -304,6 +322,7 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, b
 // while the first half becomes rows.
 struct LaterFinds {
     std::vector<FindRead> finds;
+    DistrictTallyArray cutOff{};  // finds the cut-off date left out, per district
     std::exception_ptr failure;  // the read that ended them early, if one did
     // The cost of the find that no longer fitted the budget, if one did not.
     std::optional<std::uint64_t> beyondBudget;
@@ -325,8 +344,11 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
     RowBudget budget(query.TextBytes());
     state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
     int rowCount = 0;
+    bool bounded = false;
+    for (const TPolyArray& polygon : source.Districts) bounded = bounded || !polygon.empty();
+    bounded = bounded && source.Bounded;
     const auto addFind = [&](FindRead&& find) {
-        AddFind(state, std::move(find), budget, placemarks, rowCount);
+        AddFind(state, std::move(find), bounded, budget, placemarks, rowCount);
         return true;
     };
 
@@ -345,6 +367,10 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         try {
             ReadWaypoints(lines, middle, n, state.CutoffEnabled, source.Districts, source.Cancel, [&](FindRead&& find) {
                 if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
+                if (find.beforeCutoff) {  // counted here: no need to keep it
+                    if (find.district) ++later.cutOff[static_cast<std::size_t>(*find.district)];
+                    return true;
+                }
                 if (!laterBudget.Allows(find.cost)) {
                     later.beyondBudget = find.cost;
                     return false;
@@ -364,9 +390,10 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         throw;  // the reader is joined on the way out
     }
     reader.Wait();
-    for (FindRead& find : later.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
+    for (FindRead& find : later.finds) AddFind(state, std::move(find), bounded, budget, placemarks, rowCount);
     // The find the second half stopped at is past the budget here too.
     if (later.beyondBudget) budget.Take(*later.beyondBudget, rowCount);
+    for (std::size_t d = 0; d < later.cutOff.size(); ++d) state.CutOffTally[d] += later.cutOff[d];
     if (later.failure) std::rethrow_exception(later.failure);
     return rowCount;
 }
@@ -375,7 +402,7 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
 
 int ScanWaypoints(AppState& state)
 {
-    return ScanWaypoints(state, ScanSource{state.QueryLines, state.PolyTable});
+    return ScanWaypoints(state, ScanSource{state.QueryLines, state.PolyTable, nullptr, false, BoundariesLoaded(state)});
 }
 
 int ScanWaypoints(AppState& state, const ScanSource& source)
@@ -383,6 +410,7 @@ int ScanWaypoints(AppState& state, const ScanSource& source)
     state.NotInPolygonCount = 0;
     state.Rows.clear();
     state.DistrictTally.fill(0);
+    state.CutOffTally.fill(0);
     state.NIPList.clear();
     if (state.RestoreTempDir) state.TempDir = state.RestoreTempDir();
     // The previous files go first; the new ones are written beside the walk,

@@ -20,6 +20,10 @@ struct ScanSource {
     // beside PlacemarkFiles, for a writer that makes them after the list shows.
     // The previous scan's files are then left where they are.
     bool FilesLater = false;
+    // The boundaries are loaded (BoundariesLoaded of the state they come
+    // from). Without them, or with no polygon in Districts, a find in no
+    // district is not known to lie outside: no record, no file.
+    bool Bounded = true;
 };
 
 // A query of at least this many lines is read in two halves side by side;

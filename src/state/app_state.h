@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "districts/district_map.h"
@@ -53,6 +54,8 @@ struct AppState {
     // Results of the last scan; each scan replaces them whole.
     std::vector<CacheRow> Rows;
     DistrictTallyArray DistrictTally{};
+    // Finds per district that the cut-off date left out (the box on); they make no rows.
+    DistrictTallyArray CutOffTally{};
     int NotInPolygonCount = 0;
     std::vector<TNIPDatum> NIPList;
     std::vector<std::string> PlacemarkFiles;  // file names in TempDir, pairs with NIPList up to the cap
@@ -62,5 +65,21 @@ struct AppState {
     bool PlacemarkFilesCapped = false;  // the last scan had more finds outside than files may be made
     bool PlacemarkCapTold = false;  // the user has been told of the cap
 };
+
+// What a find in no district reads in place of "NOT IN POLYGON!" while the
+// boundaries are not loaded.
+constexpr std::string_view NoBoundariesText = "Kreisgrenzen nicht geladen";
+
+// The district boundaries are loaded: a load has succeeded and left
+// polygons. Before the first load and after a failed one (whose districts
+// read before the failure stay) no find can be said to lie outside every
+// district.
+inline bool BoundariesLoaded(const AppState& state)
+{
+    if (!state.PolygonLoadFailure.empty()) return false;
+    for (const TPolyArray& polygon : state.PolyTable)
+        if (!polygon.empty()) return true;
+    return false;
+}
 
 }  // namespace ql

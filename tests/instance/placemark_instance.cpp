@@ -90,7 +90,9 @@ int main(int argc, char** argv)
             state.TempDir = folder.Path();
             state.QueryLines = ql::OpenQuery(query);
             state.QueryFileName = query;
-            ql::ScanWaypoints(state);  // no polygons: every find is outside and gets its file
+            // One district far away: every find is outside and gets its file.
+            state.PolyTable.SetPolygon(0, {{0.0, 0.0}, {0.0, 0.001}, {0.001, 0.001}, {0.0, 0.0}});
+            ql::ScanWaypoints(state);
             Mark(markers, me + ".scanned");
             if (!AwaitMark(markers, other + ".scanned")) return 3;
             ql::ScanWaypoints(state);  // a new scan while the other has its files

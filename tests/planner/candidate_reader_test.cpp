@@ -64,6 +64,45 @@ TEST(CandidateReader, Gpx11ExportWithoutExtensionTakesNameTypeAndRatingsFromItsE
     EXPECT_EQ(caches[2].Code, "GC1TR02");  // codes in upper case
 }
 
+TEST(CandidateReader, NamesOfExportsWithoutExtensionLoseOwnerTypeAndRatings)
+{
+    const auto wpt = [](const char* code, const char* inner) {
+        return std::string("<wpt lat=\"50\" lon=\"7\"><name>") + code + "</name>" + inner +
+               "<type>Geocache|Traditional Cache</type></wpt>";
+    };
+    const std::string gpx =
+        "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\">" +
+        wpt("GC1", "<desc>Alte Mühle by Hans, Traditional Cache (1.5/2)</desc>") +  // the description only
+        wpt("GC2", "<desc>x</desc><link href=\"h\"><text>Burg by Night by Eve, Multi-cache (2/3)</text></link>") +
+        wpt("GC3", "<desc>Stand by me (2/3)</desc>") +  // no owner and type: as it is
+        wpt("GC4", "<desc>Ohne Wertung by Otto, Virtual Cache</desc>") + "</gpx>";
+    const std::vector<Candidate> caches = ReadCandidateGpx(gpx, "export.gpx");
+    ASSERT_EQ(caches.size(), 4u);
+    EXPECT_EQ(caches[0].Name, "Alte Mühle");
+    EXPECT_EQ(caches[0].Difficulty, 1.5);
+    EXPECT_EQ(caches[1].Name, "Burg by Night");
+    EXPECT_EQ(caches[2].Name, "Stand by me (2/3)");
+    EXPECT_EQ(caches[3].Name, "Ohne Wertung by Otto, Virtual Cache");
+}
+
+TEST(CandidateReader, ACacheMarkedAvailableButArchivedIsUnavailable)
+{
+    const auto wpt = [](const char* code, const char* flags) {
+        return std::string("<wpt lat=\"50\" lon=\"7\"><name>") + code +
+               "</name><gs:cache xmlns:gs=\"http://www.groundspeak.com/cache/1/0/1\" " + flags +
+               "><gs:name>N</gs:name></gs:cache></wpt>";
+    };
+    const std::string gpx = "<gpx xmlns=\"http://www.topografix.com/GPX/1/0\" version=\"1.0\">" +
+                            wpt("GC1", "available=\"True\" archived=\"True\"") +
+                            wpt("GC2", "available=\"False\" archived=\"False\"") +
+                            wpt("GC3", "available=\"True\" archived=\"False\"") + "</gpx>";
+    const std::vector<Candidate> caches = ReadCandidateGpx(gpx, "pq.gpx");
+    ASSERT_EQ(caches.size(), 3u);
+    EXPECT_FALSE(caches[0].Available);
+    EXPECT_FALSE(caches[1].Available);
+    EXPECT_TRUE(caches[2].Available);
+}
+
 TEST(CandidateReader, OtherExtensionVersionDeclaredOnTheRootIsReadAndRemembered)
 {
     const std::vector<Candidate> caches = ReadFixture("gsak_cache10.gpx");

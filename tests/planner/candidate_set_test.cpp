@@ -56,6 +56,20 @@ TEST(CandidateSet, FilesLoadTogetherWithoutDuplicatesOrFindsAndABrokenFileIsRepo
     EXPECT_EQ(set.AddFiles({CandidateFixture("app_gpx11_noext.gpx")}, {}).Added, 1u);
 }
 
+TEST(CandidateSet, ACacheTwiceInOneFileCountsOnce)
+{
+    CandidateSet set;
+    Candidate a;
+    a.Code = "GC1ABC";
+    std::vector<Candidate> caches = {a, a, a};
+    caches[1].Name = "second copy";
+    const CandidateLoad load = set.AddCaches(caches, "pq.gpx", {});
+    EXPECT_EQ(load.Added, 1u);
+    EXPECT_EQ(load.Duplicates, 2u);
+    ASSERT_EQ(set.Caches().size(), 1u);
+    EXPECT_TRUE(set.Caches()[0].Name.empty());  // the first copy stays
+}
+
 TEST(CandidateSet, MissingFileAndTooManyFilesAreRefusedAndNothingLoadedIsLost)
 {
     CandidateSet set;

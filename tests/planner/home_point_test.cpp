@@ -29,6 +29,12 @@ TEST(HomePoint, SiteFormAndDecimalDegreesAreRead)
         {"  49.98538 8.25760  ", 49.98538, 8.2576},
         {"-33.85 -70.5", -33.85, -70.5},
         {"N 49.98538 E 8.25760", 49.98538, 8.2576},
+        // A decimal comma, as a German keyboard writes it; a comma between the numbers stays a separator.
+        {"49,5 8,25", 49.5, 8.25},
+        {"49,5; 8,25", 49.5, 8.25},
+        {"N 49,5 E 8,25", 49.5, 8.25},
+        {"N 49° 59,123 E 008° 15,456", 49 + 59.123 / 60, 8 + 15.456 / 60},
+        {"50,7", 50, 7},
     };
     for (const HomeCase& c : cases) {
         SCOPED_TRACE(c.text);

@@ -47,12 +47,43 @@ TEST(ProofList, NearBorderDistrictsNameTheirDistanceAndTheNextBestFind)
     EXPECT_EQ(entries[Trier].row, 2);
     EXPECT_EQ(entries[Trier].nextRow, 3);
     const std::string text = BuildProofList(overview, rows, 400.0, ProofFormat::Text);
+    // The next best lies nearer the border still: it would prove nothing.
     EXPECT_NE(text.find("\nTrier: GC12 | Porta | 2013-02-12 | http://coord.info/GC12 | randnah, 358 m; "
-                        "nächstbester Fund: GC13, 56 m\n"),
+                        "kein Fund weiter innen\n"),
               std::string::npos)
         << text;
     // Below its threshold no mark.
     EXPECT_EQ(BuildProofList(overview, rows, 358.0, ProofFormat::Text).find("randnah"), std::string::npos);
+}
+
+TEST(ProofList, ADeeperFindFoundLaterMakesThePreviousBestTheNextBest)
+{
+    const std::vector<CacheRow> all = SmallRows();
+    const std::vector<CacheRow> rows = {all[3], all[2]};  // GC13 at 56 m, then GC12 at 358 m
+    const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
+    const ProofEntry entry = ChooseProofFinds(overview, rows, 400.0)[Trier];
+    EXPECT_EQ(entry.row, 1);
+    EXPECT_EQ(entry.nextRow, 0);
+    EXPECT_NEAR(entry.nextMetres, 56.0, 1.0);
+}
+
+TEST(ProofList, ADistrictWithOnlyEarlierFindsReadsTheSameWithTheCutoffBoxOnOrOff)
+{
+    std::vector<CacheRow> rows = SmallRows();
+    for (auto& row : rows)
+        if (row.DistrictIndex == Trier) row.FindDate = "2010-10-10";
+    const std::string boxOff = BuildProofList(BuildDistrictOverview(SmallMap(), rows), rows, 100.0, ProofFormat::Text);
+    // The box on: the scan made no rows of them, only counted them.
+    std::erase_if(rows, [](const CacheRow& row) { return row.DistrictIndex == Trier; });
+    DistrictTallyArray cutOff{};
+    cutOff[Trier] = 3;
+    const DistrictOverview overview = BuildDistrictOverview(SmallMap(), rows);
+    EXPECT_EQ(BuildProofList(overview, rows, 100.0, ProofFormat::Text, cutOff), boxOff);
+    EXPECT_NE(boxOff.find("\nFehlt: Trier (nur Funde vor 2011-05-24)\n"), std::string::npos);
+    EXPECT_NE(BuildProofList(overview, rows, 100.0, ProofFormat::Csv, cutOff)
+                  .find("\nTrier;;;;;;fehlt (nur Funde vor 2011-05-24)\r\n"),
+              std::string::npos);
+    EXPECT_NE(BuildProofList(overview, rows, 100.0, ProofFormat::Text).find("\nFehlt: Trier\n"), std::string::npos);
 }
 
 TEST(ProofList, CountsOnlyFindsFromTheCutoffDateOn)
@@ -91,7 +122,7 @@ TEST(ProofList, BBCodeLinksEachCodeAndCsvQuotesItsFields)
               "Kreis;Code;Name;Funddatum (Funde ab 2011-05-24);Abstand zum Rand (m);Link;Hinweis");
     EXPECT_NE(
         csv.find("\r\nTrier-Saarburg;GC10;\"Fish; \"\"Chips\"\" [url=x]\";2012-01-10;358,4;http://coord.info/GC10;"
-                 "\"randnah, 358 m; nächstbester Fund: GC16, 358 m\"\r\n"),
+                 "\"randnah, 358 m; kein Fund weiter innen\"\r\n"),
         std::string::npos)
         << csv;
     EXPECT_NE(csv.find("\r\nAhrweiler;;;;;;fehlt\r\n"), std::string::npos);

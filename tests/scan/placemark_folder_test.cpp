@@ -145,7 +145,9 @@ TEST_F(PlacemarkFolderTest, RemovedWhileRunningItIsMadeAnewByTheNextScan)
     state.TempDir = folder.Path();
     state.RestoreTempDir = [&folder] { return folder.Restore(); };
     state.QueryLines = QueryText::FromBytes(testquery::MyFindsQuery(testquery::DefaultQueryTime, caches));
-    ASSERT_EQ(ScanWaypoints(state), 3);  // no polygons: every find is outside and gets its file
+    // One district far away: every find is outside and gets its file.
+    state.PolyTable.SetPolygon(0, {{0.0, 0.0}, {0.0, 0.001}, {0.001, 0.001}, {0.0, 0.0}});
+    ASSERT_EQ(ScanWaypoints(state), 3);
 
     // A cleaner of the temporary folder (on Windows the open marker keeps
     // the folder, and only the placemark files go).

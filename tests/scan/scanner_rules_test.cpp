@@ -99,7 +99,8 @@ TEST_F(ScannerTest, CutoffDropsEarlierFindsByTextComparison)
 
     EXPECT_EQ(ScanWaypoints(state), 2);
     EXPECT_EQ(Codes(), (std::vector<std::string>{"GC2", "GC5"}));
-    EXPECT_EQ(state.DistrictTally[0], 2);  // dropped finds are not counted anywhere
+    EXPECT_EQ(state.DistrictTally[0], 2);  // dropped finds are not counted in the tally
+    EXPECT_EQ(state.CutOffTally[0], 3);  // but remembered per district, for the proof list
     const std::vector<std::string> filtered = Codes();
 
     state.CutoffEnabled = false;
@@ -108,6 +109,7 @@ TEST_F(ScannerTest, CutoffDropsEarlierFindsByTextComparison)
     EXPECT_EQ(state.Rows[2].FindDate, "2011-05-2");
     EXPECT_EQ(state.Rows[3].FindDate, "");
     EXPECT_EQ(state.DistrictTally[0], 5);
+    EXPECT_EQ(state.CutOffTally[0], 0);
 
     // Ticking the filter again gives back the filtered rows.
     state.CutoffEnabled = true;
@@ -225,6 +227,30 @@ TEST_F(ScannerTest, CacheOutsideEveryPolygonGetsRecordAndPlacemark)
     EXPECT_EQ(state.PlacemarkFiles, std::vector<std::string>{"GC9XYZ.kml"});
     const std::string kml = platform::ReadWholeFile(state.TempDir + "GC9XYZ.kml");
     EXPECT_NE(kml.find("<coordinates>-0.725e1,-48.5,0</coordinates>"), std::string::npos);
+}
+
+TEST_F(ScannerTest, WithoutBoundariesAFindInNoDistrictIsNotCalledOutsideAndGetsNoPlacemark)
+{
+    Cache outside = Found("GC9XYZ", "2015-01-01T07:00:00Z");
+    outside.lat = "-48.5";
+    Load({Found("GC1", "2015-01-01T07:00:00Z"), outside});
+    for (const bool failedLoad : {true, false}) {
+        SCOPED_TRACE(failedLoad ? "a failed load keeps the districts read before it" : "nothing loaded");
+        if (failedLoad) {
+            state.PolygonLoadFailure = "Datei fehlt";
+        } else {
+            state.PolygonLoadFailure.clear();
+            state.PolyTable = DistrictMap();
+        }
+        EXPECT_EQ(ScanWaypoints(state), 2);
+        EXPECT_EQ(state.Rows[0].District, failedLoad ? "Ahrweiler" : "Kreisgrenzen nicht geladen");
+        EXPECT_EQ(state.Rows[1].District, "Kreisgrenzen nicht geladen");
+        EXPECT_FALSE(state.Rows[1].NotInPolygon);  // no marker icon
+        EXPECT_EQ(state.NotInPolygonCount, 0);
+        EXPECT_TRUE(state.NIPList.empty());
+        EXPECT_TRUE(state.PlacemarkFiles.empty());
+        EXPECT_FALSE(std::filesystem::exists(folder / "GC9XYZ.kml"));
+    }
 }
 
 TEST_F(ScannerTest, ShortQueryEmptiesThePreviousResults)

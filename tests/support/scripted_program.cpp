@@ -238,11 +238,11 @@ int main(int argc, char* argv[])
 
                 // The planner's tab, with the lists loaded.
                 if (!candidates.isEmpty()) {
-                    try {
-                        w->planner()->LoadFiles(candidates);
-                    } catch (const std::exception& e) {
-                        std::printf("load_error=%s\n", e.what());
-                    }
+                    // Read beside the window: waited for by its signal.
+                    QEventLoop wait;
+                    QObject::connect(w->planner(), &ql::ui::CandidatePanel::loadFinished, &wait, &QEventLoop::quit);
+                    w->planner()->LoadFiles(candidates);
+                    if (w->planner()->isLoading()) wait.exec();
                 }
                 w->showTab(ql::ui::TfrmOverview::PlanenTab);
                 QApplication::processEvents();

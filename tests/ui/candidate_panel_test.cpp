@@ -11,7 +11,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QSettings>
+#include <QUrl>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -25,6 +32,8 @@
 #include "core/tables.h"
 #include "main_window_fixture.h"
 #include "planner/candidate_reader.h"
+#include "planner/found_codes.h"
+#include "planner/planner_session.h"
 #include "support/error_of.h"
 #include "support/my_finds_query.h"
 #include "ui/planner/CandidateExportDialog.h"
@@ -32,7 +41,10 @@
 #include "ui/planner/CandidatePanel.h"
 #include "ui/overview/DistrictMapView.h"
 #include "ui/overview/ProgressChart.h"
+#include "ui/overview/ProofListBar.h"
 #include "ui/overview/TfrmOverview.h"
+#include "ui/dialogs/TfrmLK.h"
+#include "ui/common/Controls.h"
 #include "ui/common/Windows.h"
 
 namespace ql::test {
@@ -121,6 +133,18 @@ QStringList Column(QTableView* table, int column)
     return out;
 }
 
+// Loads lists beside the window and waits until the read has ended; the text
+// of the error box it showed, if any.
+QString LoadAndWait(ui::CandidatePanel* panel, const QStringList& files)
+{
+    ModalAnswerer answer;  // closes the error box
+    QSignalSpy done(panel, &ui::CandidatePanel::loadFinished);
+    const qsizetype boxes = ui::ErrorBoxHistory().size();
+    panel->LoadFiles(files);
+    EXPECT_TRUE(done.wait(120000));
+    return ui::ErrorBoxHistory().size() > boxes ? ui::ErrorBoxHistory().last() : QString();
+}
+
 int DistrictRowCount(ui::CandidatePanel* panel, const QString& name)
 {
     QTableWidget* t = panel->districtTable();
@@ -133,9 +157,9 @@ TEST_F(CandidatePanelTest, ListsLoadIntoCountsTableAndMapAndABrokenFileIsNamed)
 {
     EXPECT_EQ(child<QAction>("mnuSuchliste")->text(), "Suchliste laden...");
     const QString broken = WriteFile(fx.tempDir.filePath("kaputt.gpx"), "<gpx>\n<wpt lat=\"50\" lon=\"7\">\n</gpx>\n");
-    const std::string error = ErrorOf([&] { panel->LoadFiles({list1, broken}); });
+    const std::string error = LoadAndWait(panel, {list1, broken}).toStdString();
     EXPECT_NE(error.find("kaputt.gpx\" ist kein gültiges GPX: Zeile 3"), std::string::npos) << error;
-    panel->LoadFiles({list2});  // added later; nothing loaded before is lost
+    LoadAndWait(panel, {list2});  // added later; nothing loaded before is lost
     EXPECT_EQ(panel->statusLabel()->text(), "2 Suchlisten, 4 Caches (zuletzt 1 doppelt, 0 schon gefunden)");
     ASSERT_EQ(panel->candidates().Caches().size(), 4u);
 
@@ -175,9 +199,9 @@ TEST_F(CandidatePanelTest, ListsLoadIntoCountsTableAndMapAndABrokenFileIsNamed)
     SaveScreenshot(panel, "candidate_table");
 
     // Caches without valid coordinates are counted in the load line.
-    panel->LoadFiles({WriteFile(fx.tempDir.filePath("ohne.gpx"),
-                                "<gpx><wpt lat=\"NaN\" lon=\"7\"><name>GC9A</name></wpt>"
-                                "<wpt lat=\"95\" lon=\"7\"><name>GC9B</name></wpt></gpx>")});
+    LoadAndWait(panel, {WriteFile(fx.tempDir.filePath("ohne.gpx"),
+                                  "<gpx><wpt lat=\"NaN\" lon=\"7\"><name>GC9A</name></wpt>"
+                                  "<wpt lat=\"95\" lon=\"7\"><name>GC9B</name></wpt></gpx>")});
     EXPECT_EQ(panel->statusLabel()->text(),
               "3 Suchlisten, 4 Caches (zuletzt 2 Wegpunkte ohne gültige Koordinaten übersprungen)");
 }
@@ -189,7 +213,7 @@ TEST_F(CandidatePanelTest, DoubleClickOnASymbolOrARowOpensTheListingAndFindsStay
         opened.push_back(file);
         return 42;
     });
-    panel->LoadFiles({list1});
+    LoadAndWait(panel, {list1});
     panel->setDistrict(Ahrweiler);
     QApplication::processEvents();
     ui::DistrictMapView* map = overview->map();
@@ -205,7 +229,7 @@ TEST_F(CandidatePanelTest, DoubleClickOnASymbolOrARowOpensTheListingAndFindsStay
 
 TEST_F(CandidatePanelTest, HomePointSortsByDistanceIsRememberedAndRefusesBadText)
 {
-    panel->LoadFiles({list1});
+    LoadAndWait(panel, {list1});
     panel->setDistrict(Ahrweiler);
     const QStringList innerFirst = Column(panel->table(), 0);
     // Home beside the far one: it comes first.
@@ -229,7 +253,7 @@ TEST_F(CandidatePanelTest, HomePointSortsByDistanceIsRememberedAndRefusesBadText
 
 TEST_F(CandidatePanelTest, ExportWritesTheChosenCachesAndTheListIsCopied)
 {
-    panel->LoadFiles({list1});
+    LoadAndWait(panel, {list1});
     panel->setDistrict(Ahrweiler);
     panel->setHomeText(QStringLiteral("50.3356, 6.9475"));
 
@@ -291,7 +315,7 @@ TEST_F(CandidatePanelTest, ProgressChartCountsDistrictsByFirstFindAndFindsDropLa
     EXPECT_TRUE(HasColour(chart, chart.rect(), ui::ProgressChart::CutoffColour, 10));
     EXPECT_TRUE(HasColour(chart, chart.rect(), ui::ProgressChart::LineColour, 10));
 
-    panel->LoadFiles({list1});
+    LoadAndWait(panel, {list1});
     EXPECT_EQ(panel->candidates().Caches().size(), 3u);
     // A query that holds GC7NEAR as found: it leaves the lists.
     testquery::Cache near = At("GC7NEAR", "Am Ahrufer", AhrweilerNear);
@@ -300,6 +324,198 @@ TEST_F(CandidatePanelTest, ProgressChartCountsDistrictsByFirstFindAndFindsDropLa
     QApplication::processEvents();
     EXPECT_EQ(panel->candidates().Caches().size(), 2u);
     EXPECT_EQ(DistrictRowCount(panel, "Ahrweiler"), -1);  // covered now
+}
+
+// The cut-off box clicked; the scan runs beside the window.
+void ClickAndWaitForScan(QCheckBox* box)
+{
+    QSignalSpy scanned(box->window(), SIGNAL(scanFinished()));
+    box->click();
+    ASSERT_TRUE(scanned.count() > 0 || scanned.wait(120000));
+}
+
+QStringList DistrictsListed(ui::CandidatePanel* panel)
+{
+    QStringList out;
+    QTableWidget* t = panel->districtTable();
+    for (int r = 0; r < t->rowCount(); ++r) out << t->item(r, 0)->text() + ": " + t->item(r, 1)->text();
+    return out;
+}
+
+TEST_F(CandidatePanelTest, ListsLoadedBeforeTheBoundariesAreAssignedWhenTheyLoad)
+{
+    // A failed load: the finds are scanned again without boundaries.
+    fx.state.PolygonLoadFailure = "Die Datei \"x\" ist nicht vorhanden.";
+    emit main->scanFinished();
+    EXPECT_EQ(panel->districtTable()->rowCount(), 0);
+    EXPECT_EQ(LoadAndWait(panel, {list1}), QString());
+    EXPECT_EQ(panel->statusLabel()->text(),
+              "1 Suchliste, 3 Caches (zuletzt 0 doppelt, 1 schon gefunden)\nKreisgrenzen nicht geladen: Ohne sie "
+              "lässt sich kein Kandidat einem Kreis zuordnen (Extras: \"Kreisgrenzen neu laden\").");
+    EXPECT_EQ(panel->districtTable()->rowCount(), 0);
+    EXPECT_EQ(panel->table()->model()->rowCount(), 0);
+    // "Kreisgrenzen neu laden" succeeds; the overview follows the scan that comes after it.
+    fx.state.PolygonLoadFailure.clear();
+    emit main->scanFinished();
+    EXPECT_EQ(DistrictRowCount(panel, "Ahrweiler"), 2);
+    EXPECT_EQ(panel->statusLabel()->text(), "1 Suchliste, 3 Caches (zuletzt 0 doppelt, 1 schon gefunden)");
+}
+
+TEST_F(CandidatePanelTest, ThresholdUpAndDownReachesThePlanner)
+{
+    LoadAndWait(panel, {list1});
+    // The districts whose best find lies within 1000 m of the border become wanted at 1000 m.
+    QStringList nearAtMost;
+    for (int d = 0; d < DistrictCount; ++d) {
+        const DistrictSummary& s = overview->overview().districts[static_cast<std::size_t>(d)];
+        if (s.finds > 0 && s.bestMetres < 1000.0)
+            nearAtMost << ui::FromUtf8(DistrictNames[static_cast<std::size_t>(d)]) + ": nur randnah";
+        ASSERT_TRUE(s.finds == 0 || s.bestMetres >= 100.0);
+    }
+    ASSERT_FALSE(nearAtMost.isEmpty());  // the Mainz find lies within 1 km of the Rhine
+    const QStringList at100 = DistrictsListed(panel);
+    EXPECT_EQ(at100.size(), 34);
+    overview->setThreshold(1000);
+    QStringList at1000 = DistrictsListed(panel);
+    for (const QString& near : nearAtMost) EXPECT_TRUE(at1000.contains(near)) << near.toStdString();
+    EXPECT_EQ(at1000.size(), 34 + nearAtMost.size());
+    // The same districts and counts as query-bench plan --threshold 1000 gives: its session, fed as it feeds it.
+    PlannerSession bench;
+    bench.SetBoundaries(&fx.state.PolyTable);
+    bench.SetFinds(BuildDistrictOverview(fx.state.PolyTable, fx.state.Rows), FoundCodes(fx.state.QueryLines));
+    bench.SetThreshold(1000.0);
+    bench.AddFiles({QDir::toNativeSeparators(list1).toStdString()});
+    QStringList benchListed;
+    for (int d : bench.WantedDistricts())
+        benchListed << ui::FromUtf8(DistrictNames[static_cast<std::size_t>(d)]) + ": " +
+                           QString::number(bench.Plan()[static_cast<std::size_t>(d)].ranked.size());
+    QStringList windowListed;
+    for (int r = 0; r < panel->districtTable()->rowCount(); ++r)
+        windowListed << panel->districtTable()->item(r, 0)->text() + ": " + panel->districtTable()->item(r, 2)->text();
+    EXPECT_EQ(windowListed, benchListed);
+    overview->setThreshold(100);
+    EXPECT_EQ(DistrictsListed(panel), at100);
+}
+
+TEST_F(CandidatePanelTest, AReadIsCancelledByEscapeOrTheButtonAndTheListsStayAsTheyWere)
+{
+    LoadAndWait(panel, {list1});
+    // A list large enough that its read is still running when the key arrives.
+    std::string many = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\">\n";
+    for (int i = 0; i < 100000; ++i)
+        many += "<wpt lat=\"50.45\" lon=\"7.25\"><name>GC9" + std::to_string(100000 + i) +
+                "</name><desc>Viele by Jemand, Traditional Cache (1/1)</desc>"
+                "<type>Geocache|Traditional Cache</type></wpt>\n";
+    const QString big = WriteFile(fx.tempDir.filePath("gross.gpx"), many + "</gpx>\n");
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "Escape" : "Abbrechen");
+        QSignalSpy done(panel, &ui::CandidatePanel::loadFinished);
+        panel->LoadFiles({big});
+        ASSERT_TRUE(panel->isLoading());
+        if (escape) QTest::keyClick(panel->table(), Qt::Key_Escape);
+        else panel->cancelButton()->click();
+        ASSERT_TRUE(done.wait(120000));
+        EXPECT_FALSE(panel->isLoading());
+        EXPECT_EQ(panel->candidates().Caches().size(), 3u);
+        EXPECT_EQ(DistrictRowCount(panel, "Ahrweiler"), 2);
+        EXPECT_EQ(overview->messageLabel()->text(), "Laden der Suchlisten abgebrochen; die geladenen Listen bleiben.");
+        EXPECT_TRUE(overview->isVisible());  // Escape stopped the read, not the window
+        EXPECT_FALSE(panel->progressRow()->isVisible());
+    }
+    EXPECT_TRUE(ui::ErrorBoxHistory().isEmpty());
+}
+
+TEST_F(CandidatePanelTest, FilesDroppedOnThePlannerLoadAsLists)
+{
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(list1), QUrl::fromLocalFile(fx.tempDir.filePath("notiz.txt"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QSignalSpy done(panel, &ui::CandidatePanel::loadFinished);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel, &drop);
+    ASSERT_TRUE(done.wait(120000));
+    EXPECT_EQ(panel->candidates().Files(), std::vector<std::string>{QDir::toNativeSeparators(list1).toStdString()});
+    EXPECT_EQ(DistrictRowCount(panel, "Ahrweiler"), 2);
+}
+
+TEST_F(CandidatePanelTest, SavingAndCopyingAreConfirmedInTheStatusLine)
+{
+    LoadAndWait(panel, {list1});
+    const QString gpx = fx.tempDir.filePath("beste.gpx");
+    panel->ExportGpx(gpx, false, 1);
+    EXPECT_EQ(overview->messageLabel()->text(),
+              "GPX-Datei gespeichert: " + QDir::toNativeSeparators(gpx) + " (1 Cache)");
+    panel->findChild<QPushButton*>("btnListeKopieren")->click();
+    EXPECT_EQ(overview->messageLabel()->text(), "Liste der Kandidaten in die Zwischenablage kopiert.");
+    const QString proof = fx.tempDir.filePath("nachweis.txt");
+    overview->SaveProofList(proof);
+    EXPECT_EQ(overview->messageLabel()->text(), "Nachweisliste gespeichert: " + QDir::toNativeSeparators(proof));
+}
+
+TEST_F(CandidatePanelTest, TheProofListSaveDialogOffersANameOfTheChosenFilter)
+{
+    overview->proofListBar()->setFormat(ProofFormat::Csv);
+    QStringList names;
+    {
+        ModalAnswerer answer([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (!dialog) return false;
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            names << dialog->selectedNameFilter() + " " + name->text();
+            types->setCurrentIndex(0);
+            emit types->activated(0);
+            names << dialog->selectedNameFilter() + " " + name->text();
+            dialog->reject();
+            return true;
+        });
+        overview->proofListBar()->findChild<QPushButton*>("btnSpeichern")->click();
+    }
+    EXPECT_EQ(names,
+              (QStringList{"CSV (*.csv) Nachweisliste 2017-01-01.csv", "Text (*.txt) Nachweisliste 2017-01-01.txt"}));
+}
+
+TEST_F(CandidatePanelTest, TheProofListNamesADistrictWithOnlyEarlierFindsInBothStatesOfTheCutoffBox)
+{
+    testquery::Cache trier = At("GC2TRI", "Porta", {49.7557, 6.6394});
+    trier.logs = {{"Found it", "2010-03-04T07:00:00Z"}};
+    OpenAndWait(
+        main, WriteFile(fx.programDir.filePath("trier.gpx"), testquery::MyFindsQuery("2017-01-01T00:00:00Z", {trier})));
+    const std::string boxOn = overview->ProofListText();
+    EXPECT_NE(boxOn.find("\nFehlt: Trier (nur Funde vor 2011-05-24)\n"), std::string::npos) << boxOn;
+    ClickAndWaitForScan(child<QCheckBox>("cboxStichtag"));
+    EXPECT_EQ(overview->ProofListText(), boxOn);
+}
+
+TEST_F(CandidatePanelTest, WithoutBoundariesNothingReadsAsAResult)
+{
+    fx.state.PolygonLoadFailure = "Die Datei \"x\" ist nicht vorhanden.";
+    fx.state.PolyTable = DistrictMap();  // the folder was missing: nothing read
+    ClickAndWaitForScan(child<QCheckBox>("cboxStichtag"));  // a scan on no boundaries
+    ASSERT_EQ(fx.state.Rows.size(), 2u);
+    EXPECT_EQ(fx.state.Rows[0].District, "Kreisgrenzen nicht geladen");
+    EXPECT_EQ(fx.state.NotInPolygonCount, 0);
+    EXPECT_TRUE(fx.state.PlacemarkFiles.empty());
+    // The proof list and the picture refuse, and say why.
+    EXPECT_EQ(ErrorOf([&] { overview->ProofListText(); }),
+              "Kreisgrenzen nicht geladen: Ohne sie lässt sich keine Nachweisliste erstellen (Extras: "
+              "\"Kreisgrenzen neu laden\").");
+    EXPECT_EQ(ErrorOf([&] { overview->SaveImage(fx.tempDir.filePath("karte.png")); }),
+              "Kreisgrenzen nicht geladen: Ohne sie lässt sich kein Bild der Kreise speichern (Extras: "
+              "\"Kreisgrenzen neu laden\").");
+    EXPECT_FALSE(QFileInfo::exists(fx.tempDir.filePath("karte.png")));
+    EXPECT_EQ(panel->districtTable()->rowCount(), 0);
+    EXPECT_TRUE(panel->statusLabel()->text().contains("Kreisgrenzen nicht geladen"));
+    EXPECT_TRUE(overview->statusLabel()->text().contains(" 2 Funde, 2 keinem Kreis zugeordnet."))
+        << overview->statusLabel()->text().toStdString();
+    // The tally: no red zeros, the reason in its corner.
+    ui::TfrmLK* lk = fx.windows->frmLK.get();
+    lk->FormActivate();
+    EXPECT_EQ(lk->findChild<QLabel*>("lblLKAnz1")->text(), "–");
+    EXPECT_EQ(lk->findChild<QLabel*>("lblUebersicht")->text(), "Kreisgrenzen nicht geladen");
+    EXPECT_NE(lk->findChild<QLabel*>("lblLKAnz1")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTest>
@@ -487,7 +488,9 @@ TEST_F(OverviewWindowTest, LoadedCandidatesShowThePlannerAndCanBeHiddenOnMapAndP
     ui::TfrmOverview* w = open();
     openSmallQuery();
     EXPECT_FALSE(w->candidatesBox()->isVisible());  // no lists, no switch
-    w->planner()->LoadFiles({QStringLiteral(QL_FIXTURES_DIR "/candidates/site_pq.gpx")});
+    QSignalSpy loaded(w->planner(), &ui::CandidatePanel::loadFinished);
+    w->planner()->LoadFiles({QStringLiteral(QL_FIXTURES_DIR "/candidates/site_pq.gpx")});  // read beside the window
+    ASSERT_TRUE(loaded.wait(120000));
     QApplication::processEvents();
     const std::size_t shown = w->planner()->mapLayer()->count();
     ASSERT_GT(shown, 0u);

@@ -328,7 +328,9 @@ protected:
 
 TEST_F(TripFromPanelTest, TheButtonOpensTheTourForThePanelsListsAndHomePoint)
 {
-    panel->LoadFiles({list});
+    QSignalSpy loaded(panel, &ui::CandidatePanel::loadFinished);
+    panel->LoadFiles({list});  // read beside the window
+    ASSERT_TRUE(loaded.wait(120000));
     ui::TripWindow* window = openTour();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->messageLabel()->text(), "Bitte zuerst einen Heimatpunkt angeben.");

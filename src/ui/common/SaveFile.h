@@ -8,8 +8,12 @@ class QWidget;
 
 namespace ql::ui {
 
+// "txt" of the filter "Text (*.txt)"; empty for a filter of several patterns.
+QString FilterSuffix(const QString& filter);
+
 // The path chosen in a save dialog (Qt's own, named for tests), empty when
-// cancelled. suggested is the file name offered first.
+// cancelled. suggested is the file name offered first, under the filter of
+// its suffix; choosing another filter gives the name that filter's suffix.
 QString SaveDialogPath(QWidget* parent, const char* name, const QString& caption, const QString& filters,
                        const QString& suffix, const QString& suggested = {});
 

@@ -29,6 +29,9 @@ constexpr int ClientHeight = 797;
 
 const QColor NoFindsColour(255, 0, 0);
 const QColor FindsColour(0, 128, 0);
+// A district not counted because the boundaries are not loaded: no result, no alarm.
+const QColor UnknownColour(128, 128, 128);
+const QString HintText = QStringLiteral("Strg+K: Kreisübersicht");
 
 // name      left  top  width  height
 constexpr DesignRow Design[] = {
@@ -126,8 +129,8 @@ void TfrmLK::buildControls()
     ConnectGuarded(bbtnOK_, &QPushButton::clicked, this, &TfrmLK::bbtnOKClick);
 
     // The way to the overview, in the free corner left of OK: the design's controls stay where they are.
-    auto* hint = new QLabel(QStringLiteral("Strg+K: Kreisübersicht"), this);
-    hint->setObjectName(QStringLiteral("lblUebersicht"));
+    lblUebersicht_ = new QLabel(HintText, this);
+    lblUebersicht_->setObjectName(QStringLiteral("lblUebersicht"));
     rows.push_back({"lblUebersicht", 8, 750, 0, 0});
 
     resize(ScaledSize(ClientWidth, ClientHeight));
@@ -170,6 +173,20 @@ void TfrmLK::FormActivate()
         const QString text = QString::number(count);
         PaintLabel(nameLabels_[i], FindsColour, nullptr);
         PaintLabel(countLabels_[i], FindsColour, &text);
+    }
+
+    // After a failed load of the boundaries a district without finds is
+    // unknown, not missing. Before any query the design's red zeros stand.
+    const bool bounded = state_.PolygonLoadFailure.empty();
+    SetLabelText(lblUebersicht_, bounded ? HintText : FromUtf8(NoBoundariesText));
+    SetColour(lblUebersicht_, QPalette::WindowText, bounded ? palette().color(QPalette::WindowText) : NoFindsColour);
+    if (!bounded) {
+        const QString unknown = QStringLiteral("–");
+        for (std::size_t i = 0; i < nameLabels_.size(); ++i) {
+            if (state_.DistrictTally[i] > 0) continue;
+            PaintLabel(nameLabels_[i], UnknownColour, nullptr);
+            PaintLabel(countLabels_[i], UnknownColour, &unknown);
+        }
     }
 
     if (covered == DistrictCount && state_.CutoffEnabled && frmFK_) frmFK_->exec();

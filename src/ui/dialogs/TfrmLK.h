@@ -65,6 +65,7 @@ private:
     // lblSKAnzk), by district index.
     std::array<QLabel*, DistrictCount> nameLabels_{};
     std::array<QLabel*, DistrictCount> countLabels_{};
+    QLabel* lblUebersicht_ = nullptr;  // the way to the overview; says when the boundaries are not loaded
     // Set by showing, cleared by the first activation of that showing: returning
     // from the final-coordinates window activates the window again but is no new
     // showing.

@@ -30,8 +30,10 @@ void TfrmMain::mnuKreisgrenzenClick()
     windows_.frmPoly->exec();
     state_.PolygonsPending = false;
     showBoundaryState();
-    // The loaded finds are assigned to the new boundaries.
+    // The loaded finds are assigned to the new boundaries; without finds the
+    // overview and its planner still follow the boundaries.
     if (!state_.QueryLines.Empty()) cboxStichtagClick();
+    else emit scanFinished();
 }
 
 }  // namespace ql::ui

@@ -232,10 +232,11 @@ void TfrmMain::startScan(bool rescan)
     results->PlacemarkCapTold = state_.PlacemarkCapTold;
     const QueryText* lines = incoming_ ? incoming_.get() : &state_.QueryLines;
     const DistrictMap* districts = &state_.PolyTable;
+    const bool bounded = BoundariesLoaded(state_);
     auto scan = std::make_shared<QueryScan>();
     step_->start(
-        [results, lines, districts, scan](const CancelToken& stop) {
-            *scan = ScanQuery(*results, ScanSource{*lines, *districts, &stop, true});
+        [results, lines, districts, bounded, scan](const CancelToken& stop) {
+            *scan = ScanQuery(*results, ScanSource{*lines, *districts, &stop, true, bounded});
         },
         [this, scan, rescan](std::exception_ptr failure) { Guarded(this, [&] { scanDone(*scan, failure, rescan); }); });
 }
@@ -250,6 +251,7 @@ void TfrmMain::scanDone(const QueryScan& scan, std::exception_ptr failure, bool 
     state_.CutoffEnabled = results->CutoffEnabled;
     state_.Rows = std::move(results->Rows);
     state_.DistrictTally = results->DistrictTally;
+    state_.CutOffTally = results->CutOffTally;
     state_.NotInPolygonCount = results->NotInPolygonCount;
     state_.NIPList = std::move(results->NIPList);
     state_.PlacemarkFiles = std::move(results->PlacemarkFiles);

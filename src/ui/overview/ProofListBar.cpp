@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QGridLayout>
@@ -54,6 +55,7 @@ ProofListBar::ProofListBar(TextOf text, std::function<std::string()> queryDate, 
     connect(btnKopieren_, &QPushButton::clicked, this, [this] { Guarded(this, [&] { copy(); }); });
     connect(btnSpeichern_, &QPushButton::clicked, this, [this] {
         Guarded(this, [&] {
+            (void)text_(format());  // a list that cannot be made is refused before the dialog
             const QString path = SaveDialogPath(this, "SaveProofDialog", QStringLiteral("Nachweisliste speichern"),
                                                 QStringLiteral("Text (*.txt);;BBCode (*.bbcode);;CSV (*.csv)"),
                                                 QFileInfo(suggestedFileName()).suffix(), suggestedFileName());
@@ -79,10 +81,11 @@ void ProofListBar::copy()
                  QStringLiteral(" in die Zwischenablage kopiert."));
 }
 
-void ProofListBar::save(const QString& path) const
+void ProofListBar::save(const QString& path)
 {
     const ProofFormat format = ProofFormatOfFileName(QFileInfo(path).fileName().toStdString());
     WriteBytes(path, QByteArray::fromStdString(ProofListFile(text_(format), format)));
+    emit message(QStringLiteral("Nachweisliste gespeichert: ") + QDir::toNativeSeparators(path));
 }
 
 QString ProofListBar::suggestedFileName() const

@@ -30,7 +30,7 @@ public:
     // Copies the list in the chosen format; reports it through copied.
     void copy();
     // Writes the list to path in the format its file type asks for.
-    void save(const QString& path) const;
+    void save(const QString& path);
     // The file name the save dialog suggests.
     QString suggestedFileName() const;
 

@@ -51,6 +51,13 @@ namespace ql::ui {
 namespace {
 
 const QString NoQueryText = QStringLiteral("Keine Query geladen: alle Kreise ohne Fund.");
+// Without boundaries no find lies in a district: a list or picture would show "missing" districts as a result.
+const std::string NoBoundariesProofList =
+    "Kreisgrenzen nicht geladen: Ohne sie lässt sich keine Nachweisliste "
+    "erstellen (Extras: \"Kreisgrenzen neu laden\").";
+const std::string NoBoundariesPicture =
+    "Kreisgrenzen nicht geladen: Ohne sie lässt sich kein Bild der Kreise "
+    "speichern (Extras: \"Kreisgrenzen neu laden\").";
 constexpr QSize PreferredSize(1440, 900);  // bounded by the screen
 // The side with the tabs never takes more of the width than this: with the
 // band under it, the map keeps at least half the window.
@@ -101,6 +108,7 @@ void TfrmOverview::buildControls()
     connect(btnEinpassen_, &QPushButton::clicked, this, [this] { map_->fitAll(); });
     connect(btnBild_, &QPushButton::clicked, this, [this] {
         Guarded(this, [&] {
+            if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesPicture);  // before the dialog
             const QString suggested = FromUtf8(DatedFileName("Kreisuebersicht", queryDate(), ".png"));
             const QString path = SaveDialogPath(this, "SaveImageDialog", QStringLiteral("Bild speichern"),
                                                 QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("png"), suggested);
@@ -108,6 +116,7 @@ void TfrmOverview::buildControls()
         });
     });
     connect(proofBar_, &ProofListBar::message, lblMeldung_, &QLabel::setText);
+    connect(planner_, &CandidatePanel::message, lblMeldung_, &QLabel::setText);
     connect(proofBar_->formatBox(), &QComboBox::currentIndexChanged, this, [this] { showPreview(); });
     connect(btnSchliessen_, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -363,7 +372,11 @@ void TfrmOverview::showPreview()
     // Built only while its tab shows: a long list costs a moment.
     if (!preview_ || tabs_->currentIndex() != NachweisTab) return;
     const int top = preview_->verticalScrollBar()->value();
-    preview_->setPlainText(FromUtf8(ProofListText(proofBar_->format())));
+    try {
+        preview_->setPlainText(FromUtf8(ProofListText(proofBar_->format())));
+    } catch (const UserError& e) {
+        preview_->setPlainText(FromUtf8(e.what()));  // no list: the preview says why
+    }
     preview_->verticalScrollBar()->setValue(top);
 }
 
@@ -382,7 +395,10 @@ void TfrmOverview::showStatus()
     for (const FindPlace& place : overview_.finds) outside += place.district < 0;
     text += QString::number(overview_.CoveredCount()) + QStringLiteral(" von 36 Kreisen belegt, davon ") +
             QString::number(nearBorder) + QStringLiteral(" nur randnah. ") + QString::number(overview_.finds.size()) +
-            QStringLiteral(" Funde, ") + QString::number(outside) + QStringLiteral(" nicht im Polygon.");
+            QStringLiteral(" Funde, ") +
+            // Without boundaries a find in no district is not known to lie outside.
+            (BoundariesLoaded(state_) ? QString::number(outside) + QStringLiteral(" nicht im Polygon.")
+                                      : QString::number(outside) + QStringLiteral(" keinem Kreis zugeordnet."));
     if (state_.CutoffEnabled) text += QStringLiteral(" Funde ab ") + FromUtf8(CutoffDate) + QLatin1Char('.');
     else
         text += QStringLiteral(" Auch Funde vor dem ") + FromUtf8(CutoffDate) +
@@ -398,7 +414,8 @@ std::string TfrmOverview::queryDate() const
 
 std::string TfrmOverview::ProofListText(ProofFormat format) const
 {
-    return BuildProofList(overview_, state_.Rows, threshold(), format);
+    if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesProofList);
+    return BuildProofList(overview_, state_.Rows, threshold(), format, state_.CutOffTally);
 }
 
 void TfrmOverview::btnKopierenClick()
@@ -435,6 +452,7 @@ OverviewPictureContent TfrmOverview::pictureContent() const
 
 void TfrmOverview::SaveImage(const QString& path) const
 {
+    if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesPicture);
     WriteBytes(path, ExportPng());
 }
 

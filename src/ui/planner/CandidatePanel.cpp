@@ -1,5 +1,6 @@
 #include "ui/planner/CandidatePanel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -11,10 +12,15 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+#include <QUrl>
 #include <QSettings>
 #include <QSplitter>
 #include <QTableView>
@@ -56,27 +62,44 @@ QString CoverageWord(Coverage c)
     return c == Coverage::Uncovered ? QStringLiteral("fehlt") : QStringLiteral("nur randnah");
 }
 
+const QString NoBoundariesPlanText = QStringLiteral(
+    "Kreisgrenzen nicht geladen: Ohne sie lässt sich kein Kandidat einem Kreis zuordnen "
+    "(Extras: \"Kreisgrenzen neu laden\").");
+
+// A read that takes longer than this shows its progress and a way to cancel it.
+constexpr int ProgressDelayMs = 500;
+
+bool IsCandidateFile(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".gpx"), Qt::CaseInsensitive) ||
+           path.endsWith(QStringLiteral(".zip"), Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 CandidatePanel::CandidatePanel(AppState& state, DistrictMapView* map, QWidget* parent)
         : QWidget(parent), state_(state), map_(map)
 {
     setObjectName(QStringLiteral("CandidatePanel"));
-    coverage_.fill(Coverage::Uncovered);
+    setAcceptDrops(true);
     buildControls();
     const QString home = QSettings().value(QString::fromLatin1(HomeSetting)).toString();
     if (!home.isEmpty()) {
         edtHeimat_->setText(home);
         try {
-            filter_.home = ParseHomePoint(home.toStdString());
+            session_.SetHome(ParseHomePoint(home.toStdString()));
         } catch (const UserError&) {
             // A remembered text that no longer reads leaves the home point unset.
         }
     }
-    rank();
+    boundariesChanged();
 }
 
-CandidatePanel::~CandidatePanel() = default;
+CandidatePanel::~CandidatePanel()
+{
+    if (readCancel_) readCancel_->Cancel();
+    if (reader_.joinable()) reader_.join();
+}
 
 void CandidatePanel::buildControls()
 {
@@ -125,6 +148,24 @@ void CandidatePanel::buildControls()
     auto* files = new QHBoxLayout;
     files->addWidget(btnLaden_);
     files->addWidget(btnLeeren_);
+
+    // Shown while a read takes long: what is read, and the way to stop it.
+    progressRow_ = new QWidget(this);
+    progressRow_->setObjectName(QStringLiteral("pnlLesen"));
+    lblLesen_ = new QLabel(progressRow_);
+    lblLesen_->setObjectName(QStringLiteral("lblLesen"));
+    pbLesen_ = new QProgressBar(progressRow_);
+    pbLesen_->setObjectName(QStringLiteral("pbLesen"));
+    pbLesen_->setRange(0, 0);  // busy: a list's size says little about its reading time
+    pbLesen_->setMaximumHeight(lblLesen_->sizeHint().height());
+    btnAbbrechen_ = new QPushButton(QStringLiteral("Abbrechen"), progressRow_);
+    btnAbbrechen_->setObjectName(QStringLiteral("btnLesenAbbrechen"));
+    auto* progress = new QHBoxLayout(progressRow_);
+    progress->setContentsMargins(0, 0, 0, 0);
+    progress->addWidget(lblLesen_);
+    progress->addWidget(pbLesen_, 1);
+    progress->addWidget(btnAbbrechen_);
+    progressRow_->hide();
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Heimatpunkt:"), edtHeimat_);
     auto* ratings = new QHBoxLayout;
@@ -135,6 +176,7 @@ void CandidatePanel::buildControls()
     ratings->addWidget(spinMaxT_);
     auto* left = new QVBoxLayout;
     left->addLayout(files);
+    left->addWidget(progressRow_);
     left->addWidget(lblSuchlisten_);
     left->addLayout(form);
     left->addLayout(ratings);
@@ -161,7 +203,9 @@ void CandidatePanel::buildControls()
     auto* btnTour = button("btnTourPlanen", QStringLiteral("Tour planen"));
     actions->addWidget(btnTour);
     connect(btnTour, &QPushButton::clicked, this, [this] {
-        Guarded(this, [&] { OpenTripWindow(this, state_.PolyTable, state_.Rows, set_.Caches(), plan_, filter_); });
+        Guarded(this, [&] {
+            OpenTripWindow(this, state_.PolyTable, state_.Rows, session_.Caches(), session_.Plan(), session_.Filter());
+        });
     });
     actions->addStretch(1);
     auto* middle = new QVBoxLayout;
@@ -189,28 +233,26 @@ void CandidatePanel::buildControls()
     ConnectGuarded(btnListe_, &QPushButton::clicked, this, &CandidatePanel::btnListeClick);
     connect(edtHeimat_, &QLineEdit::editingFinished, this,
             [this] { Guarded(this, [&] { setHomeText(edtHeimat_->text()); }); });
-    connect(cboxVerfuegbar_, &QCheckBox::toggled, this, [this](bool on) {
-        filter_.onlyAvailable = on;
-        rank();
-    });
-    connect(spinMaxD_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
-        filter_.maxDifficulty = v;
-        rank();
-    });
-    connect(spinMaxT_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
-        filter_.maxTerrain = v;
-        rank();
-    });
+    connect(btnAbbrechen_, &QPushButton::clicked, this, &CandidatePanel::cancelLoading);
+    const auto filterChanged = [this] {
+        session_.SetFilter(cboxVerfuegbar_->isChecked(), spinMaxD_->value(), spinMaxT_->value());
+        refresh();
+    };
+    connect(cboxVerfuegbar_, &QCheckBox::toggled, this, filterChanged);
+    connect(spinMaxD_, &QDoubleSpinBox::valueChanged, this, filterChanged);
+    connect(spinMaxT_, &QDoubleSpinBox::valueChanged, this, filterChanged);
     connect(tblKreise_, &QTableWidget::cellClicked, this, [this](int row, int) {
         const int d = tblKreise_->item(row, 0)->data(Qt::UserRole).toInt();
         setDistrict(d);
         emit districtChosen(d);
     });
-    connect(tblKandidaten_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-        Guarded(this, [&] { openListing(model_->rankedAt(index.row()).cache); });
+    connect(tblKandidaten_, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { Guarded(this, [&] { openListing(model_->rowAt(index.row()).Code); }); });
+    connect(layer_, &CandidateMapLayer::candidateActivated, this, [this](std::size_t cache) {
+        Guarded(this, [&] {
+            if (cache < session_.Caches().size()) openListing(session_.Caches()[cache].Code);
+        });
     });
-    connect(layer_, &CandidateMapLayer::candidateActivated, this,
-            [this](std::size_t cache) { Guarded(this, [&] { openListing(cache); }); });
 }
 
 void CandidatePanel::attachTo(QSplitter* splitter)
@@ -243,21 +285,25 @@ void CandidatePanel::setOpen(bool open)
 
 void CandidatePanel::ScanFinished(const DistrictOverview& overview, double thresholdMetres)
 {
-    filter_.thresholdMetres = thresholdMetres;
-    const bool loaded = !state_.QueryLines.Empty();
-    for (int d = 0; d < DistrictCount; ++d)
-        coverage_[static_cast<std::size_t>(d)] = loaded ? overview.CoverageOf(d, thresholdMetres) : Coverage::Uncovered;
+    // The scan may follow boundaries loaded anew: they first, then the finds on them.
+    session_.SetBoundaries(BoundariesLoaded(state_) ? &state_.PolyTable : nullptr);
+    session_.SetThreshold(thresholdMetres);
     // Caches found since the lists were loaded drop out.
-    if (loaded && set_.DropFound(FoundCodes(state_.QueryLines)) > 0)
-        places_ = PlaceCandidates(state_.PolyTable, set_.Caches());
+    session_.SetFinds(overview, state_.QueryLines.Empty() ? CodeSet{} : FoundCodes(state_.QueryLines));
     chart_->setSteps(CoverageTimeline(state_.Rows));
-    rank();
+    refresh();
 }
 
 void CandidatePanel::setThreshold(double metres)
 {
-    filter_.thresholdMetres = metres;
-    rank();
+    session_.SetThreshold(metres);
+    refresh();
+}
+
+void CandidatePanel::boundariesChanged()
+{
+    session_.SetBoundaries(BoundariesLoaded(state_) ? &state_.PolyTable : nullptr);
+    refresh();
 }
 
 void CandidatePanel::btnLadenClick()
@@ -273,43 +319,137 @@ void CandidatePanel::btnLadenClick()
 void CandidatePanel::LoadFiles(const QStringList& paths)
 {
     setOpen(true);
-    std::vector<std::string> files;
-    for (const QString& p : paths) files.push_back(Native(p));
-    const CodeSet found = state_.QueryLines.Empty() ? CodeSet{} : FoundCodes(state_.QueryLines);
-    lastLoad_ = set_.AddFiles(files, found);
-    candidatesChanged();
-    if (!lastLoad_.Errors.empty()) {
-        std::string message;
-        for (const std::string& e : lastLoad_.Errors) message += (message.empty() ? "" : "\n") + e;
-        throw UserError(message);
+    for (const QString& p : paths) waiting_.push_back(Native(p));
+    if (!isLoading()) startReading();
+}
+
+void CandidatePanel::startReading()
+{
+    if (waiting_.empty()) return;
+    reading_ = std::move(waiting_);
+    waiting_.clear();
+    readCancel_ = std::make_shared<CancelToken>();
+    lblLesen_->setText(reading_.size() == 1
+                           ? QStringLiteral("1 Suchliste wird gelesen...")
+                           : QString::number(reading_.size()) + QStringLiteral(" Suchlisten werden gelesen..."));
+    btnLeeren_->setEnabled(false);
+    // Escape stops the read from its start, before the window's own Escape closes the window.
+    qApp->installEventFilter(this);
+    QTimer::singleShot(ProgressDelayMs, this, [this, token = readCancel_] {
+        if (isLoading() && token == readCancel_) progressRow_->show();
+    });
+    reader_ = std::thread([this, paths = reading_, found = session_.Found(), token = readCancel_] {
+        auto read = std::make_shared<ListsRead>();
+        bool cancelled = false;
+        QString failure;
+        try {
+            read->second = PlannerSession::ReadLists(paths, found, read->first, token.get());
+        } catch (const Cancelled&) {
+            cancelled = true;
+        } catch (const std::bad_alloc&) {
+            failure = QStringLiteral("Zu wenig Arbeitsspeicher");
+        } catch (const std::exception& e) {
+            failure = QString::fromStdString(e.what());
+        }
+        // Back on the window's thread; dropped if the panel is gone meanwhile.
+        QMetaObject::invokeMethod(
+            this, [this, read, cancelled, failure] { readingDone(read, cancelled, failure); }, Qt::QueuedConnection);
+    });
+}
+
+void CandidatePanel::readingDone(std::shared_ptr<ListsRead> read, bool cancelled, QString failure)
+{
+    if (reader_.joinable()) reader_.join();
+    readCancel_.reset();
+    qApp->removeEventFilter(this);
+    progressRow_->hide();
+    btnLeeren_->setEnabled(true);
+    Guarded(this, [&] {
+        if (cancelled) {
+            waiting_.clear();
+            tell(QStringLiteral("Laden der Suchlisten abgebrochen; die geladenen Listen bleiben."));
+            return;
+        }
+        if (!failure.isEmpty()) throw UserError(failure.toStdString());
+        // The boundaries as they are now: a load may have come meanwhile.
+        session_.SetBoundaries(BoundariesLoaded(state_) ? &state_.PolyTable : nullptr);
+        lastLoad_ = session_.AddRead(std::move(read->first), read->second);
+        refresh();
+        if (!lastLoad_.Errors.empty()) {
+            std::string text;
+            for (const std::string& e : lastLoad_.Errors) text += (text.empty() ? "" : "\n") + e;
+            throw UserError(text);
+        }
+    });
+    emit loadFinished();
+    if (!waiting_.empty()) startReading();
+}
+
+void CandidatePanel::cancelLoading()
+{
+    if (readCancel_) readCancel_->Cancel();
+}
+
+bool CandidatePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool escape = (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (escape && isLoading() && widget && widget->window() == window()) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress) cancelLoading();
+        return true;
     }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CandidatePanel::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!event->mimeData()->hasUrls()) return;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && IsCandidateFile(url.toLocalFile())) {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void CandidatePanel::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile() && IsCandidateFile(url.toLocalFile())) paths << url.toLocalFile();
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    LoadFiles(paths);
 }
 
 void CandidatePanel::btnLeerenClick()
 {
-    set_.Clear();
+    session_.ClearLists();
     lastLoad_ = {};
-    candidatesChanged();
+    refresh();
 }
 
 void CandidatePanel::setHomeText(const QString& text)
 {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) {
-        filter_.home.reset();
+        session_.SetHome(std::nullopt);
     } else {
-        filter_.home = ParseHomePoint(trimmed.toStdString());
-        edtHeimat_->setText(FromUtf8(HomePointText(*filter_.home)));
+        const TFPoint home = ParseHomePoint(trimmed.toStdString());
+        session_.SetHome(home);
+        edtHeimat_->setText(FromUtf8(HomePointText(home)));
     }
     QSettings().setValue(QString::fromLatin1(HomeSetting), edtHeimat_->text());
-    rank();
+    refresh();
 }
 
-void CandidatePanel::candidatesChanged()
+void CandidatePanel::showListsText()
 {
-    places_ = PlaceCandidates(state_.PolyTable, set_.Caches());
-    QString text = QString::number(set_.Files().size()) + QStringLiteral(" Suchlisten, ") +
-                   FromUtf8(GroupedNumber(set_.Caches().size())) + QStringLiteral(" Caches");
+    const std::size_t files = session_.Lists().Files().size();
+    QString text = QString::number(files) +
+                   (files == 1 ? QStringLiteral(" Suchliste, ") : QStringLiteral(" Suchlisten, ")) +
+                   FromUtf8(GroupedNumber(session_.Caches().size())) + QStringLiteral(" Caches");
     QStringList last;
     if (lastLoad_.Duplicates + lastLoad_.AlreadyFound > 0)
         last << QString::number(lastLoad_.Duplicates) + QStringLiteral(" doppelt")
@@ -319,17 +459,18 @@ void CandidatePanel::candidatesChanged()
                     (lastLoad_.WithoutCoordinates == 1 ? QStringLiteral(" Wegpunkt") : QStringLiteral(" Wegpunkte")) +
                     QStringLiteral(" ohne gültige Koordinaten übersprungen");
     if (!last.isEmpty()) text += QStringLiteral(" (zuletzt ") + last.join(QStringLiteral(", ")) + QLatin1Char(')');
+    if (!session_.HasBoundaries()) text += QStringLiteral("\n") + NoBoundariesPlanText;
     lblSuchlisten_->setText(text);
-    rank();
 }
 
-void CandidatePanel::rank()
+void CandidatePanel::refresh()
 {
-    plan_ = RankCandidates(set_.Caches(), places_, coverage_, filter_);
     std::vector<std::size_t> shown;
-    for (const DistrictCandidates& dc : plan_)
-        for (const RankedCandidate& r : dc.ranked) shown.push_back(r.cache);
-    layer_->setCandidates(&set_.Caches(), std::move(shown));
+    for (const DistrictCandidates& dc : session_.Plan())
+        for (const RankedCandidate& r : dc.ranked)
+            if (dc.wanted) shown.push_back(r.cache);
+    layer_->setCandidates(&session_.Caches(), std::move(shown));
+    showListsText();
     showDistricts();
     showDistrict();
 }
@@ -337,9 +478,8 @@ void CandidatePanel::rank()
 void CandidatePanel::showDistricts()
 {
     tblKreise_->setRowCount(0);
-    for (int d = 0; d < DistrictCount; ++d) {
-        const DistrictCandidates& dc = plan_[static_cast<std::size_t>(d)];
-        if (!dc.wanted) continue;
+    for (int d : session_.WantedDistricts()) {
+        const DistrictCandidates& dc = session_.Plan()[static_cast<std::size_t>(d)];
         const int row = tblKreise_->rowCount();
         tblKreise_->insertRow(row);
         auto* name = new QTableWidgetItem(FromUtf8(DistrictNames[static_cast<std::size_t>(d)]));
@@ -364,30 +504,37 @@ void CandidatePanel::setDistrict(int district)
 
 void CandidatePanel::showDistrict()
 {
-    if (district_ < 0 || district_ >= DistrictCount) {
-        lblKreis_->setText(QStringLiteral("Einen Kreis wählen, um seine Kandidaten zu sehen."));
-        model_->setCandidates(nullptr, nullptr);
+    if (!session_.HasBoundaries()) {
+        // Short: the label does not wrap; the lists' line below the buttons says why.
+        lblKreis_->setText(FromUtf8(NoBoundariesText) + QLatin1Char('.'));
+        model_->setRows({});
         return;
     }
-    const DistrictCandidates& dc = plan_[static_cast<std::size_t>(district_)];
+    if (district_ < 0 || district_ >= DistrictCount) {
+        lblKreis_->setText(QStringLiteral("Einen Kreis wählen, um seine Kandidaten zu sehen."));
+        model_->setRows({});
+        return;
+    }
+    const DistrictCandidates& dc = session_.Plan()[static_cast<std::size_t>(district_)];
     const QString name = FromUtf8(DistrictNames[static_cast<std::size_t>(district_)]);
     if (!dc.wanted) {
         lblKreis_->setText(name + QStringLiteral(": belegt, keine Kandidaten nötig."));
-        model_->setCandidates(nullptr, nullptr);
+        model_->setRows({});
         return;
     }
     QString text = name + QStringLiteral(" (") + CoverageWord(dc.coverage) + QStringLiteral("): ") +
                    QString::number(dc.ranked.size()) + QStringLiteral(" Kandidaten");
-    text += filter_.home ? QStringLiteral(", nach Entfernung von zu Hause") : QStringLiteral(", die innersten zuerst");
+    text += session_.Filter().home ? QStringLiteral(", nach Entfernung von zu Hause")
+                                   : QStringLiteral(", die innersten zuerst");
     lblKreis_->setText(text);
-    model_->setCandidates(&set_.Caches(), &dc.ranked);
+    model_->setRows(session_.RowsOf(district_));
     tblKandidaten_->resizeColumnsToContents();
 }
 
 void CandidatePanel::btnExportClick()
 {
     int wanted = 0;
-    for (const DistrictCandidates& dc : plan_) wanted += dc.wanted && !dc.ranked.empty();
+    for (const DistrictCandidates& dc : session_.Plan()) wanted += dc.wanted && !dc.ranked.empty();
     const int selected = static_cast<int>(tblKandidaten_->selectionModel()->selectedRows().size());
     CandidateExportDialog choice(selected, wanted, this);
     if (choice.exec() != QDialog::Accepted) return;
@@ -408,23 +555,34 @@ void CandidatePanel::ExportGpx(const QString& path, bool selectedOnly, int perDi
         std::sort(rows.begin(), rows.end(),
                   [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
         for (const QModelIndex& row : rows) chosen.push_back(model_->rankedAt(row.row()).cache);
+        // The model is reset on every change of the session: its cache indexes are current.
     } else {
-        chosen = BestPerDistrict(plan_, static_cast<std::size_t>(std::max(1, perDistrict)));
+        chosen = BestPerDistrict(session_.Plan(), static_cast<std::size_t>(std::max(1, perDistrict)));
     }
     if (chosen.empty()) throw UserError("Es gibt keine Caches zum Exportieren.");
     std::vector<const Candidate*> caches;
-    for (std::size_t i : chosen) caches.push_back(&set_.Caches()[i]);
+    for (std::size_t i : chosen) caches.push_back(&session_.Caches()[i]);
     WriteFileReplacing(Native(path), CandidateGpxText(caches, GpxTimeNow()));
+    tell(QStringLiteral("GPX-Datei gespeichert: ") + QDir::toNativeSeparators(path) + QStringLiteral(" (") +
+         QString::number(caches.size()) +
+         (caches.size() == 1 ? QStringLiteral(" Cache)") : QStringLiteral(" Caches)")));
 }
 
 std::string CandidatePanel::TripList() const
 {
-    return TripListText(set_.Caches(), plan_);
+    return TripListText(session_.Caches(), session_.Plan());
 }
 
 void CandidatePanel::btnListeClick()
 {
     QGuiApplication::clipboard()->setText(FromUtf8(TripList()));
+    tell(QStringLiteral("Liste der Kandidaten in die Zwischenablage kopiert."));
+}
+
+void CandidatePanel::tell(const QString& text)
+{
+    lastMessage_ = text;
+    emit message(text);
 }
 
 QImage CandidatePanel::WithPlan(QImage mapImage) const
@@ -442,10 +600,9 @@ QImage CandidatePanel::WithPlan(QImage mapImage) const
     return mapImage;
 }
 
-void CandidatePanel::openListing(std::size_t cache)
+void CandidatePanel::openListing(const std::string& code)
 {
-    if (cache >= set_.Caches().size()) return;
-    platform::ShellOpen(std::string(ShortLinkBase) + set_.Caches()[cache].Code);
+    platform::ShellOpen(std::string(ShortLinkBase) + code);
 }
 
 }  // namespace ql::ui

@@ -8,18 +8,23 @@
 #include <QImage>
 #include <QWidget>
 
-#include <array>
+#include <memory>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "base/cancel.h"
 #include "districts/district_overview.h"
-#include "planner/candidate_set.h"
-#include "planner/plan.h"
+#include "planner/planner_session.h"
 
 class QCheckBox;
 class QDoubleSpinBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QSplitter;
 class QTableView;
@@ -52,18 +57,25 @@ public:
     void setOpen(bool open);
     bool isOpen() const;
 
-    // The overview was built again (a scan, the threshold).
+    // The overview was built again (a scan, the cut-off box, boundaries loaded).
     void ScanFinished(const DistrictOverview& overview, double thresholdMetres);
     void setThreshold(double metres);
+    // The boundaries as the state has them now (loaded, failed, loaded anew).
+    void boundariesChanged();
     // Shows the candidates of a district (-1: none chosen).
     void setDistrict(int district);
     int district() const { return district_; }
 
     // "Suchliste laden...": the open dialog, then LoadFiles.
     void btnLadenClick();
-    // Adds the caches of the files; the files that cannot be read are named in
-    // one error afterwards, the others stay loaded.
+    // Reads the files beside the window, then adds their caches; the files
+    // that cannot be read are named in one error afterwards, the others are
+    // added. Files asked for while a read runs are read after it. A read that
+    // takes longer than half a second shows its progress and "Abbrechen"
+    // (Escape too); cancelled, the lists stay as they were.
     void LoadFiles(const QStringList& paths);
+    bool isLoading() const { return reader_.joinable(); }
+    void cancelLoading();
     void btnLeerenClick();
 
     // The home point from its text (remembered); an empty text clears it.
@@ -75,14 +87,17 @@ public:
     void ExportGpx(const QString& path, bool selectedOnly, int perDistrict);
     // "Als Liste kopieren".
     void btnListeClick();
+    // What the panel last told in the overview's status line.
+    QString lastMessage() const { return lastMessage_; }
     std::string TripList() const;
 
     // The map's picture with the candidates on it and the progress chart in
     // its lower right corner, for "Bild speichern...".
     QImage WithPlan(QImage mapImage) const;
 
-    const CandidateSet& candidates() const { return set_; }
-    const CandidatePlan& plan() const { return plan_; }
+    const PlannerSession& session() const { return session_; }
+    const CandidateSet& candidates() const { return session_.Lists(); }
+    const CandidatePlan& plan() const { return session_.Plan(); }
     QTableView* table() const { return tblKandidaten_; }
     QTableWidget* districtTable() const { return tblKreise_; }
     CandidateMapLayer* mapLayer() const { return layer_; }
@@ -92,31 +107,53 @@ public:
     QCheckBox* availableBox() const { return cboxVerfuegbar_; }
     QDoubleSpinBox* difficultyBox() const { return spinMaxD_; }
     QDoubleSpinBox* terrainBox() const { return spinMaxT_; }
+    QWidget* progressRow() const { return progressRow_; }
+    QPushButton* cancelButton() const { return btnAbbrechen_; }
 
 signals:
     // A district chosen in the panel's own list.
     void districtChosen(int district);
+    // A confirmation for the overview's status line.
+    void message(const QString& text);
+    // A read of lists has ended (added, failed or cancelled).
+    void loadFinished();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
-    void candidatesChanged();  // the lists changed: places anew, then rank
-    void rank();
+    void startReading();
+    // The lists read beside the window and what their reading counted.
+    using ListsRead = std::pair<CandidateSet, CandidateLoad>;
+    void readingDone(std::shared_ptr<ListsRead> read, bool cancelled, QString failure);
+    void tell(const QString& text);
+    void refresh();  // the session changed: every view reads it again
+    void showListsText();
     void showDistricts();
     void showDistrict();
-    void openListing(std::size_t cache);
+    void openListing(const std::string& code);
 
     AppState& state_;
     DistrictMapView* map_;
-    CandidateSet set_;
+    PlannerSession session_;
     CandidateLoad lastLoad_;
-    std::vector<CandidatePlace> places_;
-    std::array<Coverage, DistrictCount> coverage_{};
-    PlanFilter filter_;
-    CandidatePlan plan_;
     int district_ = -1;
+    QString lastMessage_;
+
+    // The read beside the window: the files being read, those asked for meanwhile.
+    std::thread reader_;
+    SharedCancel readCancel_;
+    std::vector<std::string> reading_, waiting_;
 
     QLabel* lblSuchlisten_ = nullptr;
     QPushButton* btnLaden_ = nullptr;
+    QWidget* progressRow_ = nullptr;
+    QLabel* lblLesen_ = nullptr;
+    QProgressBar* pbLesen_ = nullptr;
+    QPushButton* btnAbbrechen_ = nullptr;
     QPushButton* btnLeeren_ = nullptr;
     QLineEdit* edtHeimat_ = nullptr;
     QCheckBox* cboxVerfuegbar_ = nullptr;

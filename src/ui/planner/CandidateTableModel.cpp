@@ -5,24 +5,27 @@
 
 namespace ql::ui {
 
-QString RatingPair(const Candidate& c)
+QString RatingPair(double difficulty, double terrain)
 {
-    return QStringLiteral("D") + FromUtf8(RatingText(c.Difficulty)) + QStringLiteral("/T") +
-           FromUtf8(RatingText(c.Terrain));
+    return QStringLiteral("D") + FromUtf8(RatingText(difficulty)) + QStringLiteral("/T") +
+           FromUtf8(RatingText(terrain));
 }
 
-void CandidateTableModel::setCandidates(const std::vector<Candidate>* caches,
-                                        const std::vector<RankedCandidate>* ranked)
+QString RatingPair(const Candidate& c)
+{
+    return RatingPair(c.Difficulty, c.Terrain);
+}
+
+void CandidateTableModel::setRows(std::vector<PlanRow> rows)
 {
     beginResetModel();
-    caches_ = caches;
-    ranked_ = ranked;
+    rows_ = std::move(rows);
     endResetModel();
 }
 
 int CandidateTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || !ranked_ ? 0 : static_cast<int>(ranked_->size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int CandidateTableModel::columnCount(const QModelIndex& parent) const
@@ -32,15 +35,15 @@ int CandidateTableModel::columnCount(const QModelIndex& parent) const
 
 QVariant CandidateTableModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !ranked_ || !caches_) return {};
-    const RankedCandidate& r = rankedAt(index.row());
-    const Candidate& c = (*caches_)[r.cache];
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const PlanRow& c = rowAt(index.row());
+    const RankedCandidate& r = c.rank;
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
         case CodeColumn: return FromUtf8(c.Code);
         case NameColumn: return FromUtf8(c.Name);
         case TypeColumn: return FromUtf8(c.Type);
-        case RatingColumn: return RatingPair(c);
+        case RatingColumn: return RatingPair(c.Difficulty, c.Terrain);
         case BorderColumn: return FromUtf8(MetresText(r.borderMetres));
         case HomeColumn: return FromUtf8(KilometresText(r.homeMetres));
         default: return {};

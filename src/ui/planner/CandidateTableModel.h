@@ -1,7 +1,9 @@
 #pragma once
 // The candidates of one district as the planner ranks them: code, name,
 // type, D/T, border distance, distance from home. Rows nearer the border than
-// the threshold are tinted and say why.
+// the threshold are tinted and say why. The model holds its own copy of the
+// rows; the panel replaces it whole (a model reset) after every change of the
+// planner.
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -9,7 +11,7 @@
 #include <vector>
 
 #include "planner/candidate.h"
-#include "planner/plan.h"
+#include "planner/planner_session.h"
 
 namespace ql::ui {
 
@@ -21,11 +23,11 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    // The list stays owned by the caller until the next call.
-    void setCandidates(const std::vector<Candidate>* caches, const std::vector<RankedCandidate>* ranked);
+    void setRows(std::vector<PlanRow> rows);
 
     // The candidate shown in a row.
-    const RankedCandidate& rankedAt(int row) const { return (*ranked_)[static_cast<std::size_t>(row)]; }
+    const PlanRow& rowAt(int row) const { return rows_.at(static_cast<std::size_t>(row)); }
+    const RankedCandidate& rankedAt(int row) const { return rowAt(row).rank; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -33,11 +35,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    const std::vector<Candidate>* caches_ = nullptr;
-    const std::vector<RankedCandidate>* ranked_ = nullptr;
+    std::vector<PlanRow> rows_;
 };
 
 // "D1.5/T2".
+QString RatingPair(double difficulty, double terrain);
 QString RatingPair(const Candidate& c);
 
 }  // namespace ql::ui
