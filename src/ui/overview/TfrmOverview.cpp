@@ -59,6 +59,16 @@ const std::string NoBoundariesPicture =
     "Kreisgrenzen nicht geladen: Ohne sie lässt sich kein Bild der Kreise "
     "speichern (Extras: \"Kreisgrenzen neu laden\").";
 constexpr QSize PreferredSize(1440, 900);  // bounded by the screen
+
+// Holds the planner's panel in its scroll area. The panel's wrapped labels
+// would have the area give it the height its layout prefers for the width,
+// so the panel scrolled where its tables could shrink: here it gets the
+// area's height, and scrolls only below its smallest layout.
+class PlannerHolder : public QWidget {
+public:
+    using QWidget::QWidget;
+    int heightForWidth(int) const override { return -1; }
+};
 // The side with the tabs never takes more of the width than this: with the
 // band under it, the map keeps at least half the window.
 constexpr double MaxSideShare = 0.40;
@@ -104,7 +114,8 @@ void TfrmOverview::buildControls()
     layout->addWidget(splitter_, 1);
 
     map_->setThreshold(threshold());
-    connect(spinSchwelle_, &QSpinBox::valueChanged, this, [this](int v) { Guarded(this, [&] { thresholdChanged(v); }); });
+    connect(spinSchwelle_, &QSpinBox::valueChanged, this,
+            [this](int v) { Guarded(this, [&] { thresholdChanged(v); }); });
     connect(btnEinpassen_, &QPushButton::clicked, this, [this] { map_->fitAll(); });
     connect(btnBild_, &QPushButton::clicked, this, [this] {
         Guarded(this, [&] {
@@ -224,7 +235,11 @@ QWidget* TfrmOverview::buildSide()
     planScroll->setObjectName(QStringLiteral("planScroll"));
     planScroll->setWidgetResizable(true);
     planScroll->setFrameShape(QFrame::NoFrame);
-    planScroll->setWidget(planner_);
+    auto* holder = new PlannerHolder;
+    auto* holderLayout = new QVBoxLayout(holder);
+    holderLayout->setContentsMargins(0, 0, 0, 0);
+    holderLayout->addWidget(planner_);
+    planScroll->setWidget(holder);
 
     chart_ = new ProgressChart(side);
 
