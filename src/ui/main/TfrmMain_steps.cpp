@@ -25,6 +25,8 @@
 #include "ui/main/OpenProgress.h"
 #include "ui/main/TfrmMain.h"
 
+#include <algorithm>
+
 namespace ql::ui {
 
 namespace {
@@ -203,8 +205,17 @@ void TfrmMain::stopPlacemarkFiles()
 
 void TfrmMain::EnsurePlacemarkFile(const std::string& path)
 {
-    if (!placemarkFiles_ || path.compare(0, state_.TempDir.size(), state_.TempDir) != 0) return;
-    placemarkFiles_->EnsureWritten(std::string_view(path).substr(state_.TempDir.size()));
+    if (!placemarkFiles_) return;
+    // The page hands the path with the system's separators; the folder may
+    // have been named with the other kind (Windows takes both).
+    const auto slashed = [](std::string text) {
+        std::replace(text.begin(), text.end(), '\\', '/');
+        return text;
+    };
+    const std::string folder = slashed(state_.TempDir);
+    const std::string file = slashed(path);
+    if (file.compare(0, folder.size(), folder) != 0) return;
+    placemarkFiles_->EnsureWritten(std::string_view(path).substr(folder.size()));
 }
 
 void TfrmMain::waitForPlacemarkFiles()
