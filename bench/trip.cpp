@@ -21,6 +21,7 @@
 #include "planner/gpx_export.h"
 #include "planner/home_point.h"
 #include "planner/plan.h"
+#include "planner/planner_session.h"
 #include "planner/trip_plan.h"
 #include "platform/platform.h"
 #include "query/query_pipeline.h"
@@ -44,9 +45,8 @@ struct RankedLists {
     std::vector<std::string> errors;
 };
 
-// The planner's steps from the files to the ranking: boundaries, the My Finds
-// scan (cut-off on), the lists, placement, coverage, ranking. The one place
-// this command wires them.
+// The planner's ranking of the lists for the My Finds scan (cut-off on), as
+// the planner session makes it.
 RankedLists LoadRankedLists(const std::string& polygons, const std::string& finds,
                             const std::vector<std::string>& files, const ql::PlanFilter& filter)
 {
@@ -61,12 +61,16 @@ RankedLists LoadRankedLists(const std::string& polygons, const std::string& find
     if (!scan.Incomplete.empty()) std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
     const ql::DistrictOverview overview = ql::BuildDistrictOverview(state.PolyTable, state.Rows);
 
+    ql::PlannerSession session;
+    session.SetBoundaries(&state.PolyTable);
+    session.SetThreshold(filter.thresholdMetres);
+    session.SetFilter(filter.onlyAvailable, filter.maxDifficulty, filter.maxTerrain);
+    session.SetHome(filter.home);
+    session.SetFinds(overview, ql::FoundCodes(state.QueryLines));
     RankedLists lists;
-    const ql::CandidateLoad load = lists.set.AddFiles(files, ql::FoundCodes(state.QueryLines));
-    lists.errors = load.Errors;
-    const std::vector<ql::CandidatePlace> places = ql::PlaceCandidates(state.PolyTable, lists.set.Caches());
-    lists.plan =
-        ql::RankCandidates(lists.set.Caches(), places, ql::CoverageOfAll(overview, filter.thresholdMetres), filter);
+    lists.errors = session.AddFiles(files).Errors;
+    lists.set = session.Lists();
+    lists.plan = session.Plan();
     return lists;
 }
 
@@ -163,14 +167,15 @@ int TripBench(const std::string& polygons, int runs)
     std::printf("load average before: %s\n", LoadAverage().c_str());
     for (const BenchCase& c : {BenchCase{"exact-10x50", 10, 50}, BenchCase{"heuristic-36x1000", 36, 1000}}) {
         const std::string file = WriteCandidates(shapes, c, temp.path());
-        // Only the districts the case fills are wanted.
-        std::array<ql::Coverage, ql::DistrictCount> coverage{};
-        for (int d = 0; d < ql::DistrictCount; ++d)
-            coverage[static_cast<std::size_t>(d)] = d < c.districts ? ql::Coverage::Uncovered : ql::Coverage::Covered;
-        ql::PlanFilter filter;
-        filter.home = ql::TFPoint{49.98538, 8.25760};
+        // Only the districts the case fills are wanted: the others hold a find
+        // far from their border.
+        ql::DistrictOverview finds;
+        for (int d = c.districts; d < ql::DistrictCount; ++d) {
+            finds.districts[static_cast<std::size_t>(d)].finds = 1;
+            finds.districts[static_cast<std::size_t>(d)].bestMetres = 1e9;
+        }
         ql::TripRequest request;
-        request.Home = *filter.home;
+        request.Home = ql::TFPoint{49.98538, 8.25760};
         request.Return = true;
 
         double bestRank = 1e9, bestSolve = 1e9, rankCpu = 1e9, solveCpu = 1e9;
@@ -178,15 +183,16 @@ int TripBench(const std::string& polygons, int runs)
         for (int run = 0; run < runs; ++run) {
             const double cpu0 = bench::ProcessCpuSeconds();
             bench::Stopwatch rankClock;
-            ql::CandidateSet set;
-            const ql::CandidateLoad load = set.AddFiles({file}, {});
+            ql::PlannerSession session;
+            session.SetBoundaries(&state.PolyTable);
+            session.SetHome(request.Home);
+            session.SetFinds(finds, {});
+            const ql::CandidateLoad load = session.AddFiles({file});
             if (!load.Errors.empty()) throw ql::UserError(load.Errors.front());
-            const ql::CandidatePlan plan =
-                ql::RankCandidates(set.Caches(), ql::PlaceCandidates(state.PolyTable, set.Caches()), coverage, filter);
             bestRank = std::min(bestRank, rankClock.seconds());
             const double cpu1 = bench::ProcessCpuSeconds();
             bench::Stopwatch solveClock;
-            trip = ql::PlanTrip(set.Caches(), plan, request);
+            trip = ql::PlanTrip(session.Caches(), session.Plan(), request);
             bestSolve = std::min(bestSolve, solveClock.seconds());
             rankCpu = std::min(rankCpu, cpu1 - cpu0);
             solveCpu = std::min(solveCpu, bench::ProcessCpuSeconds() - cpu1);

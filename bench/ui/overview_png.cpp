@@ -22,6 +22,7 @@
 #include "planner/found_codes.h"
 #include "planner/gpx_export.h"
 #include "planner/plan.h"
+#include "planner/planner_session.h"
 #include "platform/platform.h"
 #include "query/query_pipeline.h"
 #include "scan/placemark_folder.h"
@@ -96,16 +97,14 @@ int OverviewMain(int argc, char** argv)
         // The candidates the planner shows on the map: every ranked one of a wanted district.
         std::vector<ql::TFPoint> shown;
         if (!candidates.empty()) {
-            ql::CandidateSet set;
-            const ql::CandidateLoad load = set.AddFiles(candidates, ql::FoundCodes(state.QueryLines));
+            ql::PlannerSession session;
+            session.SetBoundaries(&state.PolyTable);
+            session.SetThreshold(threshold);
+            session.SetFinds(overview, ql::FoundCodes(state.QueryLines));
+            const ql::CandidateLoad load = session.AddFiles(candidates);
             for (const std::string& e : load.Errors) std::fprintf(stderr, "%s\n", e.c_str());
-            ql::PlanFilter filter;
-            filter.thresholdMetres = threshold;
-            const ql::CandidatePlan plan =
-                ql::RankCandidates(set.Caches(), ql::PlaceCandidates(state.PolyTable, set.Caches()),
-                                   ql::CoverageOfAll(overview, threshold), filter);
-            for (const ql::DistrictCandidates& dc : plan)
-                for (const ql::RankedCandidate& r : dc.ranked) shown.push_back(set.Caches()[r.cache].Point);
+            for (const ql::DistrictCandidates& dc : session.Plan())
+                for (const ql::RankedCandidate& r : dc.ranked) shown.push_back(session.Caches()[r.cache].Point);
         }
 
         const std::size_t shownCount = shown.size();
