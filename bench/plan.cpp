@@ -32,25 +32,9 @@
 
 namespace {
 
-std::string BoxText(std::string message)
-{
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
-    return message;
-}
-
-// Opens and scans the My Finds query as the main window does, cut-off on;
-// its placemark files go to a private folder, as the program's do, removed
-// again when the scan is done (the plan needs only the rows).
-void ScanMyFinds(ql::AppState& state, const std::string& path)
-{
-    const ql::PlacemarkFolder placemarks(ql::platform::GetTempDir());
-    state.TempDir = placemarks.Path();
-    state.QueryFileName = path;
-    state.QueryLines = ql::OpenQuery(path);
-    if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
-    const ql::QueryScan scan = ql::ScanQuery(state);
-    if (!scan.Incomplete.empty()) std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
-}
+using bench::BoxText;
+using bench::Guarded;
+using bench::ScanMyFinds;
 
 const char* CoverageText(ql::Coverage c)
 {
@@ -212,17 +196,6 @@ int PlanSpeed(const SpeedOptions& o)
     std::fprintf(stderr, "  load+assign+rank     %8.4f s  cpu %.4f s on two threads  (target < 0.5 s)\n", bestTotal,
                  totalCpu);
     return 0;
-}
-
-template <class Body>
-int Guarded(Body&& body)
-{
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", BoxText(e.what()).c_str());
-    }
-    return 1;
 }
 
 }  // namespace

@@ -52,7 +52,8 @@ void Stage(const char* name, double seconds, double cpuStart, std::size_t finds,
     char rate[32] = "-";
     if (finds > 0 && seconds > 0) std::snprintf(rate, sizeof rate, "%.0f", finds / seconds);
     std::fprintf(stderr, "%-14s %9.4f s  cpu %7.4f s  rows %7zu  not-in-polygon %6d  %10s finds/s  peak %8.1f MiB\n",
-                 name, seconds, cpu, state.Rows.size(), state.NotInPolygonCount, rate, bench::MiB(bench::PeakResidentBytes()));
+                 name, seconds, cpu, state.Rows.size(), state.NotInPolygonCount, rate,
+                 bench::MiB(bench::PeakResidentBytes()));
 }
 
 // The waypoints' points, as the scan reads them from the waypoint lines.
@@ -90,10 +91,12 @@ void CompareDistrictSearch(const ql::AppState& state, const std::vector<ql::TFPo
     const double fastPerPoint = fastClock.seconds() / (static_cast<double>(rounds) * points.size());
 
     bench::Stopwatch plainClock;
-    for (std::size_t i = 0; i < points.size(); ++i) plain[i] = ql::FindDistrictPlain(state.PolyTable.Polygons(), points[i]);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        plain[i] = ql::FindDistrictPlain(state.PolyTable.Polygons(), points[i]);
     const double plainPerPoint = plainClock.seconds() / points.size();
 
-    const auto differing = std::mismatch(fast.begin(), fast.end(), plain.begin()) != std::make_pair(fast.end(), plain.end());
+    const auto differing =
+        std::mismatch(fast.begin(), fast.end(), plain.begin()) != std::make_pair(fast.end(), plain.end());
     std::fprintf(stderr,
                  "district search on %zu points: index %.3f us/point, plain %.3f us/point, index %.1fx quicker "
                  "(target >= 20x)%s\n",
@@ -131,13 +134,7 @@ void PrintRows(const ql::AppState& state, const ql::DistrictOverview& overview)
     std::printf("\nnip\t%d\n", state.NotInPolygonCount);
 }
 
-// The general error box's text: a full stop follows a last character that
-// sorts after ".".
-std::string BoxText(std::string message)
-{
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
-    return message;
-}
+using bench::BoxText;
 
 int Usage()
 {
@@ -212,8 +209,8 @@ int Run(const Options& options)
         std::fprintf(stderr, "%-14s %9.4f s  cpu %.4f s  (best of 3)\n", "wc -l", wc.wall, wc.cpu);
     }
 
-    std::fprintf(stderr, "lines %zu, GPX %.1f MiB, query held in %.1f MiB\n", state.QueryLines.Size(), bench::MiB(gpxBytes),
-                 bench::MiB(state.QueryLines.MemoryBytes()));
+    std::fprintf(stderr, "lines %zu, GPX %.1f MiB, query held in %.1f MiB\n", state.QueryLines.Size(),
+                 bench::MiB(gpxBytes), bench::MiB(state.QueryLines.MemoryBytes()));
     if (wc.wall > 0)
         std::fprintf(stderr, "load+scan / wc -l: wall %.2f, cpu %.2f (target <= 3)\n", totalSeconds / wc.wall,
                      wc.cpu > 0 ? totalCpu / wc.cpu : 0.0);

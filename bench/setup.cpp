@@ -13,6 +13,9 @@
 #include "query/query_pipeline.h"
 #include "scan/placemark_files_beside.h"
 #include "scan/scanner.h"
+#include "scan/query_scan.h"
+#include "base/user_error.h"
+#include "scan/placemark_folder.h"
 
 #include <chrono>
 
@@ -29,7 +32,8 @@ std::string MakeFolderIn(const std::string& parent, const std::string& prefix)
         std::string name = prefix + "-";
         for (int i = 0; i < 6; ++i) name += digits[random() % (sizeof digits - 1)];
         std::error_code ec;
-        if (std::filesystem::create_directory(base / name, ec)) return (base / name).string() + ql::platform::PathSeparator;
+        if (std::filesystem::create_directory(base / name, ec))
+            return (base / name).string() + ql::platform::PathSeparator;
     }
     throw std::runtime_error("cannot create a temporary folder");
 }
@@ -85,6 +89,23 @@ double WritePlacemarksBeside(ql::AppState& state, std::vector<std::string> stale
     state.PlacemarkTexts.clear();
     files.Wait();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string BoxText(std::string message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
+    return message;
+}
+
+void ScanMyFinds(ql::AppState& state, const std::string& path)
+{
+    const ql::PlacemarkFolder placemarks(ql::platform::GetTempDir());
+    state.TempDir = placemarks.Path();
+    state.QueryFileName = path;
+    state.QueryLines = ql::OpenQuery(path);
+    if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
+    const ql::QueryScan scan = ql::ScanQuery(state);
+    if (!scan.Incomplete.empty()) std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
 }
 
 }  // namespace bench

@@ -2,6 +2,8 @@
 // What a benchmark run sets up around the engine: a temporary folder, the
 // district polygons.
 
+#include <cstdio>
+#include <exception>
 #include <string>
 
 #include "archive/extract.h"
@@ -46,5 +48,28 @@ ql::QueryScan ScanAsTheWindow(ql::AppState& state, const ql::CancelToken& stop);
 // The placemark files of the last ScanAsTheWindow, written as beside the
 // window after the list shows; waits for them. Returns the seconds taken.
 double WritePlacemarksBeside(ql::AppState& state, std::vector<std::string> stale = {});
+
+// The general error box's text: a full stop follows a last character that
+// sorts after ".".
+std::string BoxText(std::string message);
+
+// Opens and scans the My Finds query as the main window does, cut-off as the
+// state has it; its placemark files go to a private folder, as the
+// program's do, removed again at the end. A query cut short keeps its rows
+// and says so on stderr.
+void ScanMyFinds(ql::AppState& state, const std::string& path);
+
+// Runs a command's body; an error it throws goes to stderr as the error box
+// would show it, and the command fails.
+template <class Body>
+int Guarded(Body&& body)
+{
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", BoxText(e.what()).c_str());
+    }
+    return 1;
+}
 
 }  // namespace bench

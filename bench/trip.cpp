@@ -32,11 +32,8 @@
 
 namespace {
 
-std::string BoxText(std::string message)
-{
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
-    return message;
-}
+using bench::BoxText;
+using bench::Guarded;
 
 // The candidates and their ranking as the planner has them.
 struct RankedLists {
@@ -52,13 +49,7 @@ RankedLists LoadRankedLists(const std::string& polygons, const std::string& find
 {
     ql::AppState state;
     bench::LoadPolygons(state, polygons);
-    const ql::PlacemarkFolder placemarks(ql::platform::GetTempDir());
-    state.TempDir = placemarks.Path();
-    state.QueryFileName = finds;
-    state.QueryLines = ql::OpenQuery(finds);
-    if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError(" Fehler !  Das ist keine MyFinds Query - Datei .");
-    const ql::QueryScan scan = ql::ScanQuery(state);
-    if (!scan.Incomplete.empty()) std::fprintf(stderr, "%s\n", BoxText(scan.Incomplete).c_str());
+    bench::ScanMyFinds(state, finds);
     const ql::DistrictOverview overview = ql::BuildDistrictOverview(state.PolyTable, state.Rows);
 
     ql::PlannerSession session;
@@ -206,17 +197,6 @@ int TripBench(const std::string& polygons, int runs)
     }
     std::printf("best of %d runs; load average after: %s\n", runs, LoadAverage().c_str());
     return 0;
-}
-
-template <class Body>
-int Guarded(Body&& body)
-{
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", BoxText(e.what()).c_str());
-    }
-    return 1;
 }
 
 }  // namespace
