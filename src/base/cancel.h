@@ -22,7 +22,8 @@ public:
     void Cancel() noexcept { asked_.store(true, std::memory_order_relaxed); }
     bool IsCancelled() const noexcept { return asked_.load(std::memory_order_relaxed); }
     // Throws Cancelled once the stop was asked for.
-    void ThrowIfCancelled() const {
+    void ThrowIfCancelled() const
+    {
         if (IsCancelled()) throw Cancelled();
     }
 
@@ -34,7 +35,8 @@ private:
 using SharedCancel = std::shared_ptr<CancelToken>;
 
 // For steps whose token is optional: a null pointer never cancels.
-inline void ThrowIfCancelled(const CancelToken* token) {
+inline void ThrowIfCancelled(const CancelToken* token)
+{
     if (token != nullptr) token->ThrowIfCancelled();
 }
 
