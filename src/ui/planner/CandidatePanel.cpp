@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -583,21 +582,6 @@ void CandidatePanel::tell(const QString& text)
 {
     lastMessage_ = text;
     emit message(text);
-}
-
-QImage CandidatePanel::WithPlan(QImage mapImage) const
-{
-    QPainter painter(&mapImage);
-    layer_->drawOn(painter);
-    const QSize chartSize(std::min(360, mapImage.width() / 3), std::min(150, mapImage.height() / 4));
-    if (chartSize.width() >= 120 && chartSize.height() >= 60) {
-        const QPoint corner(mapImage.width() - chartSize.width() - 6, mapImage.height() - chartSize.height() - 6);
-        painter.setPen(QColor(120, 120, 120));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawImage(corner, chart_->renderImage(chartSize));
-        painter.drawRect(QRect(corner, chartSize).adjusted(0, 0, -1, -1));
-    }
-    return mapImage;
 }
 
 void CandidatePanel::openListing(const std::string& code)

@@ -91,10 +91,6 @@ public:
     QString lastMessage() const { return lastMessage_; }
     std::string TripList() const;
 
-    // The map's picture with the candidates on it and the progress chart in
-    // its lower right corner, for "Bild speichern...".
-    QImage WithPlan(QImage mapImage) const;
-
     const PlannerSession& session() const { return session_; }
     const CandidateSet& candidates() const { return session_.Lists(); }
     const CandidatePlan& plan() const { return session_.Plan(); }
