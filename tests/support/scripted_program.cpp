@@ -8,6 +8,12 @@
 //                                     soon as the reading (or extraction) starts
 //   scripted_program quit-scanning QUERYFILE
 //                                     the same as soon as the scan starts
+//   scripted_program quit-candidates QUERYFILE LIST
+//                                     opens the query and the overview, starts
+//                                     reading the candidate list LIST, and
+//                                     chooses "Beenden" while it is read
+// The quitting modes say when "Beenden" was chosen ("quit_at_ns=", the
+// steady clock's count), so that the caller can tell how long the end took.
 //   scripted_program cancel-shots FIRST SECOND FOLDER
 //                                     opens FIRST, then SECOND; once the status
 //                                     line offers "Abbrechen" photographs the
@@ -39,6 +45,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -125,6 +132,15 @@ public:
     }
 };
 
+// Says that "Beenden" is chosen now.
+void PrintQuitRequest()
+{
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::printf("quit=1\nquit_at_ns=%lld\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+    std::fflush(stdout);
+}
+
 // Handles events until the main window's step has ended.
 void WaitForStep(ql::ui::TfrmMain* main)
 {
@@ -156,12 +172,26 @@ int main(int argc, char* argv[])
             // anything the step could report.
             QObject::connect(main, &ql::ui::TfrmMain::stepStarted, main, [main, mode](bool scanning) {
                 if (scanning != (mode == "quit-scanning")) return;
-                std::printf("quit=1\n");
-                std::fflush(stdout);
-                QTimer::singleShot(0, main,
-                                   [main] { main->findChild<QAction*>(QStringLiteral("FileExit1"))->trigger(); });
+                QTimer::singleShot(0, main, [main] {
+                    PrintQuitRequest();
+                    main->findChild<QAction*>(QStringLiteral("FileExit1"))->trigger();
+                });
             });
             QTimer::singleShot(0, main, [main, query] { main->FileOpen1Accept(query); });
+            return;
+        }
+        if (mode == "quit-candidates") {
+            const QString list = picture;
+            QTimer::singleShot(0, main, [main, &windows, query, list] {
+                main->FileOpen1Accept(query);
+                WaitForStep(main);
+                main->mnuUebersichtClick();
+                ql::ui::CandidatePanel* planner = windows.frmOverview->planner();
+                planner->LoadFiles({list});
+                std::printf("loading_at_quit=%d\n", planner->isLoading() ? 1 : 0);
+                PrintQuitRequest();
+                main->findChild<QAction*>(QStringLiteral("FileExit1"))->trigger();
+            });
             return;
         }
         if (mode == "cancel-shots") {

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/platform.h"
 #include "support/my_finds_query.h"
 #include "support/ui_support.h"
@@ -20,6 +22,7 @@ namespace ql::test {
 namespace {
 
 struct ProcessRun {
+    std::chrono::steady_clock::time_point ended;  // when the wait for the end returned
     bool finished = false;
     int exitCode = -1;
     QString out;
@@ -44,6 +47,7 @@ ProcessRun RunScripted(const QStringList& arguments, const QString& tempDir, boo
     process.start(QStringLiteral(QL_RUNTIME_DIR "/quenlorn_scripted"), arguments);
     ProcessRun run;
     run.finished = process.waitForFinished(120000);  // a program that does not end fails here
+    run.ended = std::chrono::steady_clock::now();
     if (!run.finished) process.kill(), process.waitForFinished();
     run.exitCode = process.exitCode();
     // Line ends as written on any system (Windows writes CR LF).
@@ -67,6 +71,21 @@ QStringList LeftIn(const QString& folder)
             left << path;
     }
     return left;
+}
+
+// Seconds from the moment the program chose "Beenden" to its end, as seen
+// here: told in the test's output (the figure varies with the machine's load),
+// -1 when the program did not say.
+double QuitToEndSeconds(const ProcessRun& run)
+{
+    const QString key = QStringLiteral("quit_at_ns=");
+    const int at = run.out.indexOf(key);
+    if (at < 0) return -1;
+    const long long ns = run.out.mid(at + key.size()).section(QLatin1Char('\n'), 0, 0).toLongLong();
+    const auto quitAt = std::chrono::steady_clock::time_point(std::chrono::nanoseconds(ns));
+    const double seconds = std::chrono::duration<double>(run.ended - quitAt).count();
+    std::printf("[          ] quit to end: %.3f s\n", seconds);
+    return seconds;
 }
 
 TEST(ProgramProcess, QuitWithTheOverviewOpenEndsTheProgramAndRemovesThePlacemarkFiles)
@@ -136,7 +155,39 @@ TEST(ProgramProcess, QuitDuringAStepEndsWithoutLoaderScanOrFiles)
         EXPECT_FALSE(run.out.contains(QStringLiteral("scan=1\n"))) << run.out.toStdString();
         EXPECT_EQ(run.out.contains(QStringLiteral("loader=1\n")), c.loaderShown) << run.out.toStdString();
         EXPECT_EQ(LeftIn(tempDir), QStringList());
+        EXPECT_GE(QuitToEndSeconds(run), 0.0);
     }
+}
+
+// Quitting while the planner reads a candidate list stops the read: the
+// program ends and leaves nothing behind.
+TEST(ProgramProcess, QuitWhileACandidateListIsReadEndsTheProgram)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    testquery::Cache kusel;
+    kusel.code = "GC1KUS";
+    kusel.lat = "49.538";
+    kusel.lon = "7.398";
+    kusel.logs = {{"Found it", "2015-06-01T07:00:00Z"}};
+    const QString query =
+        WriteFile(temp.filePath("finds.gpx"), testquery::MyFindsQuery("2017-01-01T00:00:00Z", {kusel}));
+    // A list large enough that its read is still running when "Beenden" comes.
+    std::string many = "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\">\n";
+    for (int i = 0; i < 200000; ++i)
+        many += "<wpt lat=\"50.45\" lon=\"7.25\"><name>GC9" + std::to_string(100000 + i) +
+                "</name><desc>Viele by Jemand, Traditional Cache (1/1)</desc>"
+                "<type>Geocache|Traditional Cache</type></wpt>\n";
+    const QString list = WriteFile(temp.filePath("gross.gpx"), many + "</gpx>\n");
+    const QString tempDir = temp.filePath("tmp");
+    ASSERT_TRUE(QDir().mkpath(tempDir));
+
+    const ProcessRun run = RunScripted({QStringLiteral("quit-candidates"), query, list}, tempDir, true);
+    ASSERT_TRUE(run.finished) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("loading_at_quit=1\n"))) << run.out.toStdString();
+    EXPECT_EQ(LeftIn(tempDir), QStringList());
+    EXPECT_GE(QuitToEndSeconds(run), 0.0);
 }
 
 TEST(ProgramProcess, StartedAsRootRunsWithTheSandboxOffAndSaysSo)
