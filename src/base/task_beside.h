@@ -24,6 +24,10 @@ public:
     // second call only throws again.
     void Wait();
 
+    // Whether the task got a thread of its own (else it runs in Wait()): a
+    // caller whose share waits for the task must not start waiting without.
+    bool Beside() const noexcept { return beside_; }
+
 private:
     void Run() noexcept;
 
@@ -31,6 +35,7 @@ private:
     std::exception_ptr failure_;
     std::thread thread_;
     bool done_ = false;
+    bool beside_ = false;
 };
 
 }  // namespace ql
