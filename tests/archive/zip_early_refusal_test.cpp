@@ -13,6 +13,7 @@
 #include <zlib.h>
 
 #include "archive/extract.h"
+#include "base/cancel.h"
 #include "support/error_of.h"
 #include "support/zip_builder.h"
 
@@ -59,17 +60,24 @@ std::string StrayStream(int millions, std::size_t more, const std::string& tail)
 
 // Extracts the archive of one entry that declares 1,340,000,000 bytes:
 // 4,020,000,000 once every stray byte reads as U+FFFD.
-std::string ExtractDeclaringTooMuch(const std::string& stream)
+std::string ExtractDeclaringTooMuch(const std::string& stream, ExtractProgress& progress)
 {
     const test::TestEntry entry{"q.gpx", "", 8, 0x12345678u, 1'340'000'000, stream};
     const std::string archive = test::ZipBuilder().Add(entry).Build();
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("ql_early_" + std::to_string(::getpid()) + ".zip");
     std::ofstream(path, std::ios::binary).write(archive.data(), static_cast<std::streamsize>(archive.size()));
+    struct RemoveOnExit {
+        std::filesystem::path path;
+        ~RemoveOnExit() { std::filesystem::remove(path); }
+    } remove{path};
+    return test::ErrorOf([&] { (void)ExtractFirstGpx(path.string(), progress); });
+}
+
+std::string ExtractDeclaringTooMuch(const std::string& stream)
+{
     NoExtractProgress progress;
-    const std::string message = test::ErrorOf([&] { (void)ExtractFirstGpx(path.string(), progress); });
-    std::filesystem::remove(path);
-    return message;
+    return ExtractDeclaringTooMuch(stream, progress);
 }
 
 // The repaired text passes the limit after 1,333,333,334 bytes, in zlib's
@@ -96,6 +104,23 @@ TEST(ZipEarlyRefusal, AStreamThatEndsBeforeTheLimitIsLeftToZlib)
     EXPECT_EQ(ExtractDeclaringTooMuch(StrayStream(30, 0, LastBlock)), CheckFailed);
     EXPECT_EQ(ExtractDeclaringTooMuch(StrayStream(30, 0, BrokenBlock)), CheckFailed);
     EXPECT_EQ(ExtractDeclaringTooMuch(StrayStream(30, 0, "")), CheckFailed);
+}
+
+// Asked to stop once the gauge passes 2 %: past the 16 MiB zlib decodes
+// before the bytes are given up, while the decoder that only counts is at work.
+class StopAtTwoPercent : public ExtractProgress {
+public:
+    void OnFileProgress(double percent) override
+    {
+        if (percent > 2.0) throw Cancelled();
+    }
+    void OnOverallProgress(double) override {}
+};
+
+TEST(ZipEarlyRefusal, AStopAskedForWhileCountingEndsTheCountingAndItsThread)
+{
+    StopAtTwoPercent progress;
+    EXPECT_THROW((void)ExtractDeclaringTooMuch(StrayStream(40, 0, LastBlock), progress), Cancelled);
 }
 
 }  // namespace
