@@ -14,6 +14,49 @@
 
 namespace ql::zip {
 
+// The reading position's busy part, which a decoding loop keeps in its own
+// variables (BitInput::Lend and Return around anything else that reads).
+struct BitCursor {
+    std::uint64_t hold;  // above the bits held: the bits that follow, or zeros
+    unsigned count;  // bits held
+    const unsigned char* next;  // the next byte to take into the hold
+    const unsigned char* end;  // behind the last byte read
+
+    // At least 56 bits held after this; false (nothing done) when fewer
+    // than 8 bytes are left to read from: BitInput::Refill then.
+    bool RefillQuickly()
+    {
+        if (end - next < 8) return false;
+        std::uint64_t word;
+        std::memcpy(&word, next, 8);
+        if constexpr (std::endian::native == std::endian::big) word = SwapBytes(word);
+        hold |= word << count;
+        next += (63 - count) >> 3;
+        count |= 56;
+        return true;
+    }
+    // Drops `n` bits of those held (n <= the bits held).
+    void Drop(unsigned n)
+    {
+        hold >>= n;
+        count -= n;
+    }
+    // The next `n` bits (n <= the bits held, at most 32), dropped.
+    std::uint32_t Take(unsigned n)
+    {
+        const auto value = static_cast<std::uint32_t>(hold & ((std::uint64_t{1} << n) - 1));
+        Drop(n);
+        return value;
+    }
+
+    static std::uint64_t SwapBytes(std::uint64_t v)
+    {
+        std::uint64_t r = 0;
+        for (int i = 0; i < 8; ++i, v >>= 8) r = (r << 8) | (v & 0xFF);
+        return r;
+    }
+};
+
 class BitInput {
 public:
     // `readSize`: the bytes asked for in each read (at least 1). Makes the
@@ -23,60 +66,46 @@ public:
     // At least 56 bits held after this; Peek() shows them.
     void Refill()
     {
-        if (end_ - next_ >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, next_, 8);
-            if constexpr (std::endian::native == std::endian::big) word = SwapBytes(word);
-            hold_ |= word << count_;
-            next_ += (63 - count_) >> 3;
-            count_ |= 56;
-        } else {
-            RefillSlowly();
-        }
+        if (!cursor_.RefillQuickly()) RefillSlowly();
     }
-    std::uint64_t Peek() const { return hold_; }
-    // Drops `n` bits of those held (n <= the bits held).
-    void Drop(unsigned n)
+    std::uint64_t Peek() const { return cursor_.hold; }
+    void Drop(unsigned n) { cursor_.Drop(n); }
+    std::uint32_t Take(unsigned n) { return cursor_.Take(n); }
+
+    // The busy part of the position, lent to a decoding loop, and taken back.
+    BitCursor Lend() const { return cursor_; }
+    void Return(const BitCursor& cursor) { cursor_ = cursor; }
+    // Position() of a lent cursor is PositionOf(cursor, CurrentOrigin()),
+    // the origin staying as it is until the cursor is returned.
+    struct Origin {
+        std::uint64_t before;  // bytes taken before `start`
+        const unsigned char* start;
+    };
+    Origin CurrentOrigin() const { return {taken_, buffer_.data()}; }
+    static std::uint64_t PositionOf(const BitCursor& cursor, const Origin& origin)
     {
-        hold_ >>= n;
-        count_ -= n;
-    }
-    // The next `n` bits (n <= the bits held, at most 32), dropped.
-    std::uint32_t Take(unsigned n)
-    {
-        const auto value = static_cast<std::uint32_t>(hold_ & ((std::uint64_t{1} << n) - 1));
-        Drop(n);
-        return value;
+        return 8 * (origin.before + static_cast<std::uint64_t>(cursor.next - origin.start)) - cursor.count;
     }
 
     // Makes the next read now if every byte read so far has been taken into
     // the hold, as a call into zlib does when it starts with no input left.
     void ReadIfAllTaken()
     {
-        if (next_ == end_) ReadMore();
+        if (cursor_.next == cursor_.end) ReadMore();
     }
 
     // Bits taken so far from the start of the stream, those past its end included.
-    std::uint64_t Position() const
-    {
-        return 8 * (taken_ + static_cast<std::uint64_t>(next_ - buffer_.data())) - count_;
-    }
+    std::uint64_t Position() const { return PositionOf(cursor_, CurrentOrigin()); }
     // The stream's length in bytes, once the input ended (and far beyond it before).
     std::uint64_t KnownEnd() const { return ended_ ? endAt_ : UINT64_MAX; }
 
     // Drops the bits up to the next byte boundary.
-    void AlignToByte() { Drop(count_ & 7); }
+    void AlignToByte() { Drop(cursor_.count & 7); }
     // Copies `n` whole bytes (aligned) to `to`; the caller keeps within the
     // input's end.
     void CopyBytes(char* to, std::size_t n);
 
 private:
-    static std::uint64_t SwapBytes(std::uint64_t v)
-    {
-        std::uint64_t r = 0;
-        for (int i = 0; i < 8; ++i, v >>= 8) r = (r << 8) | (v & 0xFF);
-        return r;
-    }
     void RefillSlowly();
     // Reads the next piece of input behind the bytes not yet taken into the hold.
     void ReadMore();
@@ -84,11 +113,8 @@ private:
     DeflateInput& input_;
     std::size_t readSize_;
     std::vector<unsigned char> buffer_;
-    const unsigned char* next_;  // the next byte to take into the hold
-    const unsigned char* end_;  // behind the last byte read
+    BitCursor cursor_{};
     std::uint64_t taken_ = 0;  // bytes taken before the buffer's start (zeros past the end included)
-    std::uint64_t hold_ = 0;  // above the bits held: the bits that follow, or zeros
-    unsigned count_ = 0;  // bits held
     bool ended_ = false;
     std::uint64_t endAt_ = 0;  // the input's length once ended
 };

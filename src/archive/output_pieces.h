@@ -53,9 +53,9 @@ public:
     const char* Oldest() const { return buffer_.data(); }
     std::size_t History() const { return static_cast<std::size_t>(out_ - buffer_.data()); }
 
-    // Whether output whose input ends at stream bit `end` goes into the
-    // current piece at once; otherwise BeforeOutput() first.
-    bool Clear(std::uint64_t end) const { return end <= limitBits_ && !pending_; }
+    // Output whose input ends at a stream bit up to this goes into the
+    // current piece at once; beyond it, BeforeOutput() first.
+    std::uint64_t ClearUpTo() const { return pending_ ? 0 : limitBits_; }
     // Hands on what must go before output that needs the input up to bit
     // `end`, zlib having taken it up to bit `taken` before (the same, but
     // for stored bytes): a full piece held back, the piece whose read ends

@@ -174,48 +174,88 @@ private:
                distances_.Build(lengths.data() + lengthCount, distanceCount, HuffmanCode::Kind::LiteralsOrDistances);
     }
 
+    // The blocks' codes: literals and copies. The busy state (the bits, the
+    // output's place and limits) stays in local variables, written back to
+    // in_ and out_ around every call that uses them.
     Flow Codes(const HuffmanCode& literals, const HuffmanCode& distances)
     {
+        BitCursor bits = in_.Lend();
+        BitInput::Origin origin = in_.CurrentOrigin();
         char* out = out_.Out();
+        const char* roomEnd = out_.RoomEnd();
+        std::uint64_t clearUpTo = out_.ClearUpTo();
+        const char* const oldest = out_.Oldest();
+        const auto lend = [&] {
+            in_.Return(bits);
+            out_.Wrote(out);
+        };
+        const auto takeBack = [&] {
+            bits = in_.Lend();
+            origin = in_.CurrentOrigin();
+            out = out_.Out();
+            roomEnd = out_.RoomEnd();
+            clearUpTo = out_.ClearUpTo();
+        };
+        // Hands on what must go first, writes the bytes, cuts the piece once full.
+        const auto before = [&](std::uint64_t end) {
+            if (end <= clearUpTo) return Flow::Go;
+            lend();
+            const Flow flow = out_.BeforeOutput(end, end);
+            takeBack();
+            return flow;
+        };
+        const auto after = [&] {
+            if (out < roomEnd) return Flow::Go;
+            lend();
+            const Flow flow = out_.AfterOutput();
+            takeBack();
+            return flow;
+        };
+        const auto literal = [&](HuffmanCode::Symbol s) {
+            bits.Drop(s.Bits);
+            const Flow flow = before(BitInput::PositionOf(bits, origin));
+            if (flow != Flow::Go) return flow;
+            *out++ = static_cast<char>(s.Value);
+            return after();
+        };
         for (;;) {
-            in_.Refill();
-            const HuffmanCode::Symbol s = literals.Decode(in_.Peek());
+            if (!bits.RefillQuickly()) {
+                lend();
+                in_.Refill();
+                takeBack();
+            }
+            HuffmanCode::Symbol s = literals.Decode(bits.hold);
             if (s.Bits == 0) return Flow::Broken;
-            in_.Drop(s.Bits);
-            std::size_t length = 1;
-            std::size_t distance = 0;
-            if (s.Value >= EndOfBlock) {
-                if (s.Value == EndOfBlock) {
-                    out_.Wrote(out);
-                    return Flow::Go;
+            if (s.Value < EndOfBlock) {
+                // Up to three literals on one refill: a code takes at most 15
+                // of the 56 bits held. Anything else is decoded again after a refill.
+                Flow flow = literal(s);
+                for (int more = 2; flow == Flow::Go && more > 0; --more) {
+                    s = literals.Decode(bits.hold);
+                    if (s.Bits == 0 || s.Value >= EndOfBlock) break;
+                    flow = literal(s);
                 }
-                const unsigned lengthCode = s.Value - EndOfBlock - 1;
-                if (lengthCode >= LengthBase.size()) return Flow::Broken;
-                length = LengthBase[lengthCode] + in_.Take(LengthExtra[lengthCode]);
-                const HuffmanCode::Symbol d = distances.Decode(in_.Peek());
-                if (d.Bits == 0 || d.Value >= DistanceSymbols) return Flow::Broken;
-                in_.Drop(d.Bits);
-                distance = DistanceBase[d.Value] + in_.Take(DistanceExtra[d.Value]);
-            }
-            const std::uint64_t end = in_.Position();
-            if (!out_.Clear(end)) {
-                out_.Wrote(out);
-                const Flow flow = out_.BeforeOutput(end, end);
                 if (flow != Flow::Go) return flow;
-                out = out_.Out();
+                continue;
             }
-            if (distance == 0) {
-                *out++ = static_cast<char>(s.Value);
-            } else {
-                if (distance > static_cast<std::size_t>(out - out_.Oldest())) return Flow::Broken;  // too far back
-                out = CopyMatch(out, distance, length);
+            bits.Drop(s.Bits);
+            if (s.Value == EndOfBlock) {
+                lend();
+                return Flow::Go;
             }
-            if (out >= out_.RoomEnd()) {
-                out_.Wrote(out);
-                const Flow flow = out_.AfterOutput();
-                if (flow != Flow::Go) return flow;
-                out = out_.Out();
-            }
+            const unsigned lengthCode = s.Value - EndOfBlock - 1;
+            if (lengthCode >= LengthBase.size()) return Flow::Broken;
+            const std::size_t length = LengthBase[lengthCode] + bits.Take(LengthExtra[lengthCode]);
+            const HuffmanCode::Symbol d = distances.Decode(bits.hold);
+            if (d.Bits == 0 || d.Value >= DistanceSymbols) return Flow::Broken;
+            bits.Drop(d.Bits);
+            const std::size_t distance = DistanceBase[d.Value] + bits.Take(DistanceExtra[d.Value]);
+            const Flow flow = before(BitInput::PositionOf(bits, origin));
+            if (flow != Flow::Go) return flow;
+            if (distance > static_cast<std::size_t>(out - oldest)) return Flow::Broken;  // too far back
+            out = CopyMatch(out, distance, length);
+            const Flow cut = after();
+            if (cut != Flow::Go) return cut;
         }
     }
 
