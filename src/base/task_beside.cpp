@@ -9,7 +9,6 @@ TaskBeside::TaskBeside(std::function<void()> task) : task_(std::move(task))
 {
     try {
         thread_ = std::thread([this] { Run(); });
-        beside_ = true;
     } catch (const std::system_error&) {
         // No thread to be had: Wait() runs the task.
     }

@@ -24,10 +24,6 @@ public:
     // second call only throws again.
     void Wait();
 
-    // Whether the task got a thread of its own (else it runs in Wait()): a
-    // caller whose share waits for the task must not start waiting without.
-    bool Beside() const noexcept { return beside_; }
-
 private:
     void Run() noexcept;
 
@@ -35,7 +31,6 @@ private:
     std::exception_ptr failure_;
     std::thread thread_;
     bool done_ = false;
-    bool beside_ = false;
 };
 
 }  // namespace ql
