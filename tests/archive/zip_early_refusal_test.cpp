@@ -117,7 +117,7 @@ public:
     void OnOverallProgress(double) override {}
 };
 
-TEST(ZipEarlyRefusal, AStopAskedForWhileCountingEndsTheCountingAndItsThread)
+TEST(ZipEarlyRefusal, AStopAskedForWhileCountingEndsTheCounting)
 {
     StopAtTwoPercent progress;
     EXPECT_THROW((void)ExtractDeclaringTooMuch(StrayStream(40, 0, LastBlock), progress), Cancelled);
