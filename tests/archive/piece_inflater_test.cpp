@@ -305,7 +305,17 @@ std::string DynamicHeader(unsigned lengthCount, unsigned distanceCount,
     return w.Bytes() + std::string(64, '\0');
 }
 
-// `before` zero lengths written as runs of 18 and 17.
+// A dynamic block's header up to its code lengths code, whose lengths (in the
+// order they are written) are `lengths`.
+std::string CodeLengthsHeader(const std::vector<unsigned>& lengths)
+{
+    BitWriter w;
+    w.Put(1, 1).Put(2, 2).Put(0, 5).Put(0, 5).Put(static_cast<unsigned>(lengths.size()) - 4, 4);
+    for (const unsigned len : lengths) w.Put(len, 3);
+    return w.Bytes() + std::string(64, '\0');
+}
+
+// `count` zero lengths written as runs of 18 and 17.
 void Zeros(std::vector<std::pair<unsigned, unsigned>>& codes, unsigned count)
 {
     while (count >= 11) {
@@ -356,6 +366,9 @@ TEST(PieceInflater, BrokenStreamsAreBrokenAsForZlib)
         // zlib returns the three bytes there are before it fails.
         {"stored block longer than the input",
          BitWriter().Put(1, 1).Put(0, 2).Put(0, 5).Put(9, 16).Put(0xFFF6, 16).Bytes() + "abc"},
+        {"oversubscribed code lengths code", CodeLengthsHeader({1, 1, 1, 0})},
+        {"incomplete code lengths code", CodeLengthsHeader({2, 0, 0, 0})},
+        {"no code lengths code", CodeLengthsHeader({0, 0, 0, 0})},
         {"too many length codes", DynamicHeader(287, 1, {})},
         {"too many distance codes", DynamicHeader(257, 31, {})},
         {"repeat with nothing before", DynamicHeader(257, 1, {{16, 0}})},
