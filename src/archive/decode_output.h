@@ -36,6 +36,8 @@ public:
 
     std::uint64_t Produced() const { return produced_; }
     std::uint32_t Crc() const { return crc_; }
+    // The watcher's answers so far: whether it still wants the bytes.
+    bool Wanted() const { return wanted_; }
     // Whether every byte was kept in the output buffer.
     bool Kept() const { return kept_; }
 

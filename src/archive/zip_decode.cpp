@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <new>
 #include <vector>
 
 #include <zlib.h>
 
 #include "archive/decode_output.h"
+#include "archive/zip_entry_data.h"
 #include "archive/zip_errors.h"
 #include "archive/zip_format.h"
 
@@ -15,10 +15,7 @@ namespace ql::zip {
 
 namespace {
 
-constexpr std::size_t ReadChunk = 1 << 20;      // compressed bytes per read
-constexpr std::size_t InflateChunk = 1 << 20;   // output per call into the inflater
 constexpr std::size_t StoredPiece = 65535;  // output per progress step of a stored entry
-constexpr std::uint64_t DeflateMaxRatio = 1032;
 
 class Progress {
 public:
@@ -40,30 +37,10 @@ private:
     std::uint64_t total_;
 };
 
-// Where the entry's data starts, from its local header.
-std::uint64_t DataStart(platform::ReadOnlyFile& file, const ZipEntry& entry)
-{
-    unsigned char h[LocalHeaderSize];
-    if (file.ReadAt(entry.LocalHeaderOffset, h, sizeof h) != sizeof h) ThrowCheckFailed();
-    if (Get32(h) != LocalHeaderSignature) ThrowCheckFailed();
-    return entry.LocalHeaderOffset + LocalHeaderSize + Get16(h + 26) + Get16(h + 28);
-}
-
-// The output's capacity: the declared size and one byte more, so that an
-// entry longer than it claims shows at once. The declared size is outside
-// input: no more is set aside than the compressed bytes present in the file
-// could produce. The system hands out its pages only as the inflater fills them.
-std::size_t OutputCapacity(const ZipEntry& entry, std::uint64_t available)
-{
-    const std::uint64_t ratio = entry.Method == MethodStored ? 1 : DeflateMaxRatio;
-    const std::uint64_t bound = available > UINT64_MAX / ratio ? UINT64_MAX : available * ratio;
-    const std::uint64_t want = std::min(entry.UncompressedSize, bound) + 1;
-    if (want > SIZE_MAX) throw std::bad_alloc();
-    return static_cast<std::size_t>(want);
-}
-
-void CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at, Progress& progress,
-                DecodeOutput& out)
+// Both return false when they stopped because the bytes were given up
+// (Unwanted::Stop), true once the entry's data is decoded.
+bool CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at, Progress& progress,
+                DecodeOutput& out, Unwanted unwanted)
 {
     std::uint64_t remaining = entry.CompressedSize;
     while (remaining > 0) {
@@ -75,6 +52,7 @@ void CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64
             const std::size_t piece = std::min(StoredPiece, got - done);
             out.Took(piece);
             out.Hand();
+            if (unwanted == Unwanted::Stop && !out.Wanted()) return false;
             done += piece;
             progress.Report(out.Produced());
         }
@@ -82,6 +60,7 @@ void CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64
         at += got;
         remaining -= got;
     }
+    return true;
 }
 
 class Inflater {
@@ -102,8 +81,8 @@ private:
 };
 
 // Inflates the entry; its last piece is not yet handed on when it returns.
-void Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at, Progress& progress,
-             DecodeOutput& out)
+bool Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at, Progress& progress,
+             DecodeOutput& out, Unwanted unwanted)
 {
     Inflater inflater;
     z_stream& zs = inflater.stream();
@@ -119,6 +98,7 @@ void Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t 
             zs.avail_in = static_cast<uInt>(got);
         }
         out.Hand();
+        if (unwanted == Unwanted::Stop && !out.Wanted()) return false;
         progress.Report(out.Produced());
         const DecodeOutput::Room room = out.Next(InflateChunk);
         if (room.Size == 0) ThrowCheckFailed();  // more than the entry claims
@@ -126,7 +106,7 @@ void Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t 
         zs.avail_out = static_cast<uInt>(room.Size);
         const int rc = inflate(&zs, Z_NO_FLUSH);
         out.Took(room.Size - zs.avail_out);
-        if (rc == Z_STREAM_END) return;
+        if (rc == Z_STREAM_END) return true;
         if (rc == Z_MEM_ERROR) throw std::bad_alloc();
         if (rc == Z_OK) continue;
         if (rc == Z_BUF_ERROR && (zs.avail_in > 0 || remaining > 0)) continue;
@@ -137,19 +117,23 @@ void Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t 
 }  // namespace
 
 bool DecodeEntry(platform::ReadOnlyFile& file, const ZipEntry& entry, ExtractProgress& progress,
-                 platform::LargeBuffer& out, DecodeWatcher& watcher)
+                 platform::LargeBuffer& out, DecodeWatcher& watcher, Unwanted unwanted)
 {
     if (entry.Method == MethodDeflate64) ThrowDeflate64();
     if (entry.Method != MethodStored && entry.Method != MethodDeflated) ThrowCheckFailed();
     if (entry.Flags & 0x0001) ThrowCheckFailed();  // encrypted: not decrypted here
 
     const std::uint64_t at = DataStart(file, entry);
-    const std::uint64_t available = at < file.Size() ? std::min(entry.CompressedSize, file.Size() - at) : 0;
+    const std::uint64_t available = AvailableData(file, entry, at);
     DecodeOutput output(out, OutputCapacity(entry, available), entry.UncompressedSize, watcher);
 
     Progress report(progress, entry.UncompressedSize);
-    if (entry.Method == MethodStored) CopyStored(file, entry, at, report, output);
-    else Inflate(file, entry, at, report, output);
+    const bool decoded = entry.Method == MethodStored ? CopyStored(file, entry, at, report, output, unwanted)
+                                                      : Inflate(file, entry, at, report, output, unwanted);
+    if (!decoded) {
+        out = platform::LargeBuffer();
+        return false;
+    }
     if (output.Produced() != entry.UncompressedSize || output.Crc() != entry.Crc32) ThrowCheckFailed();
     output.Hand();
     report.Done();

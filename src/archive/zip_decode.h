@@ -28,11 +28,16 @@ public:
     bool OnPiece(const char*, std::size_t) override { return true; }
 };
 
+// What decoding does once the watcher no longer wants the bytes: decode and
+// check the rest all the same, or stop there (nothing more is checked).
+enum class Unwanted { CountOn, Stop };
+
 // Decodes the entry into `out`, a new buffer sized by the entry's declared
 // size; after a failure it holds what was decoded up to there (nothing once
 // the watcher gave the bytes up). Returns true
 // when `out` holds the entry, false when the watcher stopped wanting its
-// bytes (`out` is then empty, the entry decoded and checked all the same).
+// bytes (`out` is then empty, the entry decoded and checked all the same,
+// or with Unwanted::Stop decoded no further).
 // Progress: for a stored entry after each
 // piece of up to 65,535 bytes, for a deflated entry before each call into the
 // inflater (file, then overall, in percent of the uncompressed size); after the
@@ -40,6 +45,6 @@ public:
 // error for any other method, an encrypted entry, broken or short data, a wrong
 // size or CRC-32.
 bool DecodeEntry(platform::ReadOnlyFile& file, const ZipEntry& entry, ExtractProgress& progress,
-                 platform::LargeBuffer& out, DecodeWatcher& watcher);
+                 platform::LargeBuffer& out, DecodeWatcher& watcher, Unwanted unwanted = Unwanted::CountOn);
 
 }  // namespace ql::zip

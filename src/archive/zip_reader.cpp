@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "archive/count_entry.h"
 #include "archive/zip_decode.h"
 #include "archive/zip_directory.h"
 #include "archive/zip_errors.h"
@@ -34,23 +35,30 @@ void ZipReader::ExtractToStream(std::string_view mask, platform::LargeBuffer& ou
 }
 
 bool ZipReader::ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress,
-                                DecodeWatcher& watcher)
+                                DecodeWatcher& watcher, Unwanted unwanted)
 {
     progress.OnOverallProgress(0.0);
     const ZipEntry* chosen = Find(mask);
     if (!chosen || !file_) ThrowNotFound(std::string(mask));
-    return ExtractEntry(static_cast<std::size_t>(chosen - entries_.data()), out, progress, watcher);
+    return ExtractEntry(static_cast<std::size_t>(chosen - entries_.data()), out, progress, watcher, unwanted);
+}
+
+void ZipReader::CountEntry(std::string_view mask, ExtractProgress& progress, DecodeWatcher& watcher)
+{
+    const ZipEntry* chosen = Find(mask);
+    if (!chosen || !file_) ThrowNotFound(std::string(mask));
+    CountDeflatedEntry(*file_, *chosen, progress, watcher);
 }
 
 bool ZipReader::ExtractEntry(std::size_t index, platform::LargeBuffer& out, ExtractProgress& progress,
-                             DecodeWatcher& watcher)
+                             DecodeWatcher& watcher, Unwanted unwanted)
 {
     if (index >= entries_.size() || !file_) ThrowNotFound("#" + std::to_string(index));
     const ZipEntry& entry = entries_[index];
     // Refused before a byte is inflated; an entry that grows past what it
     // declares stops while inflating.
     if (entry.UncompressedSize > MaxQueryBytes) ThrowQueryTooLarge(entry.UncompressedSize);
-    return DecodeEntry(*file_, entry, progress, out, watcher);
+    return DecodeEntry(*file_, entry, progress, out, watcher, unwanted);
 }
 
 void ZipReader::Close()

@@ -32,7 +32,8 @@ public:
     // Decodes the entry at `index` of Entries() into `out` (a new buffer), as
     // ExtractToStream does with the entry it chose; an entry is read as itself
     // whatever its name. Returns what DecodeEntry returns.
-    bool ExtractEntry(std::size_t index, platform::LargeBuffer& out, ExtractProgress& progress, DecodeWatcher& watcher);
+    bool ExtractEntry(std::size_t index, platform::LargeBuffer& out, ExtractProgress& progress, DecodeWatcher& watcher,
+                      Unwanted unwanted = Unwanted::CountOn);
 
     // Decodes the first entry passing the mask into `out` (a new buffer).
     // Reports overall progress 0 before the lookup; throws the not-found error
@@ -41,7 +42,12 @@ public:
     // The same with a watcher over the decoded bytes (DecodeEntry): false
     // when it stopped wanting them and `out` is empty.
     bool ExtractToStream(std::string_view mask, platform::LargeBuffer& out, ExtractProgress& progress,
-                         DecodeWatcher& watcher);
+                         DecodeWatcher& watcher, Unwanted unwanted = Unwanted::CountOn);
+
+    // Hands the first entry passing the mask to `watcher` without keeping
+    // it, with the decoder that only counts (CountDeflatedEntry): returns
+    // unless the watcher throws. Throws the not-found error when no entry passes.
+    void CountEntry(std::string_view mask, ExtractProgress& progress, DecodeWatcher& watcher);
 
     // Releases the file and the entry list; harmless when nothing is open.
     void Close();
