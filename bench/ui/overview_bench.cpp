@@ -1,7 +1,10 @@
 // overview-bench: the district overview window on a scanned query, offscreen:
 // how long the window takes to open and the map to draw, and a screenshot.
 //
-//   overview-bench --polygons DIR [--no-cutoff] [--screenshot PNG] [--export PNG] FILE
+//   overview-bench --polygons DIR [--no-cutoff] [--screenshot PNG] [--export PNG] [--during PNG] FILE
+//
+// --during writes the window as it was while the figures of a followed scan
+// (the cut-off switched) were made beside it.
 //
 // --export writes the map as "Bild speichern..." does. The screen is the
 // platform's: QT_QPA_PLATFORM=offscreen:configfile=... and QT_SCALE_FACTOR
@@ -33,7 +36,9 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: overview-bench --polygons DIR [--no-cutoff] [--screenshot PNG] [--export PNG] FILE\n");
+    std::fprintf(stderr,
+                 "usage: overview-bench --polygons DIR [--no-cutoff] [--screenshot PNG] [--export PNG] [--during PNG] "
+                 "FILE\n");
     return 2;
 }
 
@@ -43,13 +48,14 @@ int main(int argc, char** argv)
 {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    std::string polygons, file, screenshot, exported;
+    std::string polygons, file, screenshot, exported, during;
     bool noCutoff = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--polygons" && i + 1 < argc) polygons = argv[++i];
         else if (arg == "--screenshot" && i + 1 < argc) screenshot = argv[++i];
         else if (arg == "--export" && i + 1 < argc) exported = argv[++i];
+        else if (arg == "--during" && i + 1 < argc) during = argv[++i];
         else if (arg == "--no-cutoff") noCutoff = true;
         else if (!arg.empty() && arg[0] != '-' && file.empty()) file = arg;
         else return Usage();
@@ -119,15 +125,21 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "  opening: label places %8.4f s\n", anchorClock.seconds());
         }
         {
-            // A scan followed while the window is open: the figures are made
-            // beside it; the longest pause between two ticks of a timer is
-            // what the player waits for the window to answer.
+            // A scan followed while the window is open (the cut-off switched):
+            // the figures are made beside it; the longest pause between two
+            // ticks of a timer is what the player waits for the window to
+            // answer.
+            state.CutoffEnabled = !state.CutoffEnabled;
+            state.Rows.clear();
+            const int followed = ql::ScanWaypoints(state);
+            QImage meanwhile;
             QTimer tick;
             tick.setInterval(2);
             bench::Stopwatch sinceTick, followClock;
             double longest = 0;
             QObject::connect(&tick, &QTimer::timeout, [&] {
                 longest = std::max(longest, sinceTick.seconds());
+                if (!during.empty() && window.figuresRunning()) meanwhile = window.grab().toImage();
                 sinceTick = bench::Stopwatch();
             });
             QEventLoop wait;
@@ -139,8 +151,9 @@ int main(int argc, char** argv)
             if (window.figuresRunning()) wait.exec();
             window.repaint();
             longest = std::max(longest, sinceTick.seconds());
-            std::fprintf(stderr, "scan followed   %8.4f s  the window's longest pause %8.4f s\n", followClock.seconds(),
-                         longest);
+            std::fprintf(stderr, "scan followed   %8.4f s  the window's longest pause %8.4f s  rows %d\n",
+                         followClock.seconds(), longest, followed);
+            if (!meanwhile.isNull()) ql::ui::WritePng(QString::fromStdString(during), meanwhile);
         }
         // Both as the window saves a picture: whole, or the old file as it was.
         if (!exported.empty()) window.SaveImage(QString::fromStdString(exported));

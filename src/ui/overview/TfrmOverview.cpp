@@ -185,18 +185,18 @@ QWidget* TfrmOverview::buildSide()
     progressRow_->setObjectName(QStringLiteral("progressRow"));
     auto* lblRechnen = new QLabel(QStringLiteral("Kreisübersicht wird berechnet..."), progressRow_);
     lblRechnen->setObjectName(QStringLiteral("lblRechnen"));
+    lblRechnen->setWordWrap(true);  // the side may be narrow
     pbRechnen_ = new QProgressBar(progressRow_);
     pbRechnen_->setObjectName(QStringLiteral("pbRechnen"));
     pbRechnen_->setRange(0, 0);  // busy
-    pbRechnen_->setMaximumWidth(160);
+    pbRechnen_->setMaximumWidth(100);
     btnAbbrechen_ = new QPushButton(QStringLiteral("Abbrechen"), progressRow_);
     btnAbbrechen_->setObjectName(QStringLiteral("btnAbbrechen"));
     auto* progressLayout = new QHBoxLayout(progressRow_);
     progressLayout->setContentsMargins(0, 0, 0, 0);
-    progressLayout->addWidget(lblRechnen);
+    progressLayout->addWidget(lblRechnen, 1);
     progressLayout->addWidget(pbRechnen_);
     progressLayout->addWidget(btnAbbrechen_);
-    progressLayout->addStretch(1);
     progressRow_->hide();
 
     auto* lblSchwelle = new QLabel(QStringLiteral("&Randnah unter (m):"), side);
