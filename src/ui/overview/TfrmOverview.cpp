@@ -29,6 +29,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <utility>
 
 #include "state/app_state.h"
 #include "query/query_pipeline.h"
