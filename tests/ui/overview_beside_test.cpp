@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "main_window_fixture.h"
 #include "state/app_state.h"
 #include "support/my_finds_query.h"
+#include "ui/overview/DistrictMapView.h"
 #include "ui/overview/TfrmOverview.h"
 #include "ui/common/Windows.h"
 
@@ -187,6 +189,34 @@ TEST_F(OverviewBesideTest, ClosingOrEscapeDuringTheFiguresEndsThemAndNothingCome
     EXPECT_EQ(w->shownRows().size(), before);
     EXPECT_EQ(w->overview().finds.size(), before);
     EXPECT_NE(fx.state.Rows.size(), before);
+}
+
+// Each scan's figures come with a copy of the district map: the same
+// polygons keep what the map drew and read nothing of the map before; other
+// polygons are drawn anew.
+TEST(OverviewMapCopies, TheSamePolygonsKeepTheDrawingOthersRedrawIt)
+{
+    auto first = std::make_unique<DistrictMap>();
+    first->SetPolygon(0, {{50.0, 7.0}, {50.2, 7.0}, {50.2, 7.3}, {50.0, 7.3}});
+    ui::DistrictMapView map;
+    map.resize(300, 300);
+    map.setDistricts(*first);
+    const QImage drawn = map.renderImage(map.size());
+    const QPoint corner = map.positionOf({50.19, 7.01}).toPoint();
+    EXPECT_EQ(map.districtAt(corner), 0);
+
+    DistrictMap same = *first;
+    map.setDistricts(same);
+    first.reset();
+    EXPECT_EQ(map.renderImage(map.size()), drawn);
+    EXPECT_EQ(map.districtAt(corner), 0);
+
+    DistrictMap other = same;
+    other.SetPolygon(0, {{50.0, 7.0}, {50.2, 7.0}, {50.0, 7.3}});  // the corner cut off
+    map.setDistricts(other);
+    EXPECT_NE(map.renderImage(map.size()), drawn);
+    EXPECT_EQ(map.districtAt(map.positionOf({50.19, 7.01}).toPoint()), 0);
+    EXPECT_EQ(map.districtAt(map.positionOf({50.19, 7.29}).toPoint()), -1);
 }
 
 }  // namespace
