@@ -7,7 +7,6 @@
 // follows every scan while it is open. It opens at a size that fits the
 // screen and keeps its last size and place.
 
-#include <QElapsedTimer>
 #include <QStringList>
 #include <QWidget>
 
@@ -66,9 +65,9 @@ public:
     bool figuresRunning() const;
     // Stops the figures being made; the window keeps what it shows.
     void btnAbbrechenClick();
-    // While the main window reads or scans a query, the query's lines may be
-    // replaced: no figures are made from them. Figures asked for meanwhile
-    // are made once the hold ends.
+    // While the main window reads or scans a query, the state's rows and the
+    // query's lines may be replaced: no figures are made from them beside the
+    // window. Figures asked for meanwhile are made once the hold ends.
     void holdFigures(bool hold);
 
     double threshold() const;
