@@ -78,6 +78,11 @@ NearestBorder FindNearestBorder(const DistrictMap& districts, TFPoint p)
 
 namespace {
 
+// Finds measured between two looks at the stop token: those of a district a
+// block at a time, those in no district (each costs more) fewer.
+constexpr std::size_t FindsPerBlock = 4096;
+constexpr std::size_t FindsPerLook = 256;
+
 // A find's place in the measuring order, and its row.
 using OrderedFind = std::pair<std::uint64_t, std::uint32_t>;
 
@@ -86,7 +91,7 @@ using OrderedFind = std::pair<std::uint64_t, std::uint32_t>;
 // that keeps neighbouring finds together, so the border indexes stay in the
 // cache.
 void MeasureRows(const DistrictMap& districts, const std::vector<CacheRow>& rows, std::size_t begin, std::size_t end,
-                 std::vector<FindPlace>& finds, std::array<int, DistrictCount>& counted)
+                 std::vector<FindPlace>& finds, std::array<int, DistrictCount>& counted, const CancelToken* stop)
 {
     std::vector<OrderedFind> order;
     order.reserve(end - begin);
@@ -103,23 +108,31 @@ void MeasureRows(const DistrictMap& districts, const std::vector<CacheRow>& rows
         order.emplace_back((static_cast<std::uint64_t>(place.district + 1) << 32) | NearnessKey(place.point),
                            static_cast<std::uint32_t>(r));
     }
+    ThrowIfCancelled(stop);
     std::sort(order.begin(), order.end());
 
     std::vector<TFPoint> points;
     std::vector<double> metres;
+    std::size_t sinceLook = 0;  // finds in no district measured since the last look
     for (std::size_t from = 0; from < order.size();) {
         const int district = finds[order[from].second].district;
         if (district < 0) {
+            if (++sinceLook == FindsPerLook) {
+                sinceLook = 0;
+                ThrowIfCancelled(stop);
+            }
             FindPlace& place = finds[order[from++].second];
             const NearestBorder nearest = FindNearestBorder(districts, place.point);
             place.measured = nearest.district;
             place.borderMetres = nearest.metres;
             continue;
         }
-        // The finds of one district together.
+        // The finds of one district together, a block at a time.
+        ThrowIfCancelled(stop);
         std::size_t to = from;
+        const std::size_t last = std::min(order.size(), from + FindsPerBlock);
         points.clear();
-        while (to < order.size() && finds[order[to].second].district == district)
+        while (to < last && finds[order[to].second].district == district)
             points.push_back(finds[order[to++].second].point);
         metres.resize(points.size());
         districts.Border(district).Distances(points, metres);
@@ -137,19 +150,21 @@ constexpr std::size_t FindsForTwoThreads = 4096;
 
 }  // namespace
 
-DistrictOverview BuildDistrictOverview(const DistrictMap& districts, const std::vector<CacheRow>& rows)
+DistrictOverview BuildDistrictOverview(const DistrictMap& districts, const std::vector<CacheRow>& rows,
+                                       const CancelToken* stop)
 {
+    ThrowIfCancelled(stop);
     DistrictOverview overview;
     overview.finds.resize(rows.size());
     // The two halves of the rows side by side: each find is measured alone.
     std::array<int, DistrictCount> first{}, second{};
     const std::size_t half = rows.size() < FindsForTwoThreads ? rows.size() : rows.size() / 2;
     if (half < rows.size()) {
-        TaskBeside other([&] { MeasureRows(districts, rows, half, rows.size(), overview.finds, second); });
-        MeasureRows(districts, rows, 0, half, overview.finds, first);
+        TaskBeside other([&] { MeasureRows(districts, rows, half, rows.size(), overview.finds, second, stop); });
+        MeasureRows(districts, rows, 0, half, overview.finds, first, stop);
         other.Wait();
     } else {
-        MeasureRows(districts, rows, 0, half, overview.finds, first);
+        MeasureRows(districts, rows, 0, half, overview.finds, first, stop);
     }
     for (std::size_t i = 0; i < DistrictCount; ++i) overview.districts[i].finds = first[i] + second[i];
 

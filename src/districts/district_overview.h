@@ -6,6 +6,7 @@
 #include <array>
 #include <vector>
 
+#include "base/cancel.h"
 #include "districts/district_map.h"
 #include "core/records.h"
 #include "core/tables.h"
@@ -55,7 +56,9 @@ struct NearestBorder {
 NearestBorder FindNearestBorder(const DistrictMap& districts, TFPoint p);
 
 // The overview of the rows a scan made on these districts, from each row's
-// point and district. Large scans are measured on two threads.
-DistrictOverview BuildDistrictOverview(const DistrictMap& districts, const std::vector<CacheRow>& rows);
+// point and district. Large scans are measured on two threads. A set `stop`
+// ends the work between blocks of finds with Cancelled.
+DistrictOverview BuildDistrictOverview(const DistrictMap& districts, const std::vector<CacheRow>& rows,
+                                       const CancelToken* stop = nullptr);
 
 }  // namespace ql

@@ -7,11 +7,13 @@
 
 namespace ql {
 
-CodeSet FoundCodes(const QueryText& lines)
+CodeSet FoundCodes(const QueryText& lines, const CancelToken* stop)
 {
     constexpr std::string_view Open = "<name>", Close = "</name>";
+    constexpr std::size_t LinesPerLook = 1 << 16;
     CodeSet codes;
     for (std::size_t i = 0; i < lines.Size(); ++i) {
+        if (i % LinesPerLook == 0) ThrowIfCancelled(stop);
         if (!(lines.Kinds(i) & HasWptOpen)) continue;
         for (std::size_t k = i + 1; k < std::min(lines.Size(), i + 4); ++k) {
             const std::string_view line = lines.At(k);

@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "base/cancel.h"
 #include "query/query_text.h"
 
 namespace ql {
@@ -12,7 +13,7 @@ namespace ql {
 using CodeSet = std::unordered_set<std::string>;
 
 // Codes in upper case, from the <name> line that follows each "<wpt" line
-// within three lines.
-CodeSet FoundCodes(const QueryText& lines);
+// within three lines. A set `stop` ends the work with Cancelled.
+CodeSet FoundCodes(const QueryText& lines, const CancelToken* stop = nullptr);
 
 }  // namespace ql

@@ -73,10 +73,9 @@ TEST(DistrictOverview, NearestBorderTieGoesToTheLowerDistrict)
     EXPECT_NEAR(nearest.metres, 17'960.0, 180.0);  // a quarter degree of longitude at 50.1 N
 }
 
-TEST(DistrictOverview, ManyFindsMeasureAsEachAlone)
+// Enough finds for two threads, in no particular order, some outside.
+std::vector<CacheRow> ManyRows(const DistrictMap& map)
 {
-    // Enough finds for two threads, in no particular order, some outside.
-    const DistrictMap map = SmallMap();
     std::vector<CacheRow> rows(10'000);
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const double lat = 49.995 + 0.05 * static_cast<double>((r * 7919) % 1000) / 1000.0;
@@ -84,6 +83,13 @@ TEST(DistrictOverview, ManyFindsMeasureAsEachAlone)
         rows[r].Point = {lat, lon};
         rows[r].DistrictIndex = map.Find(rows[r].Point).value_or(-1);
     }
+    return rows;
+}
+
+TEST(DistrictOverview, ManyFindsMeasureAsEachAlone)
+{
+    const DistrictMap map = SmallMap();
+    const std::vector<CacheRow> rows = ManyRows(map);
     const DistrictOverview overview = BuildDistrictOverview(map, rows);
     int outside = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -100,6 +106,24 @@ TEST(DistrictOverview, ManyFindsMeasureAsEachAlone)
     }
     EXPECT_GT(outside, 0);
     EXPECT_EQ(overview.districts[TrierSaarburg].finds + overview.districts[Trier].finds + outside, 10'000);
+}
+
+TEST(DistrictOverview, AStopAskedForEndsTheWorkAndAnUnsetTokenChangesNothing)
+{
+    const DistrictMap map = SmallMap();
+    // A few finds on one thread, many on two.
+    for (const std::vector<CacheRow>& rows : {SmallRows(), ManyRows(map)}) {
+        CancelToken stop;
+        stop.Cancel();
+        EXPECT_THROW(BuildDistrictOverview(map, rows, &stop), Cancelled) << rows.size();
+        const CancelToken go;
+        const DistrictOverview overview = BuildDistrictOverview(map, rows, &go);
+        const DistrictOverview plain = BuildDistrictOverview(map, rows);
+        ASSERT_EQ(overview.finds.size(), rows.size());
+        for (std::size_t r = 0; r < rows.size(); ++r)
+            ASSERT_EQ(overview.finds[r].borderMetres, plain.finds[r].borderMetres) << r;
+        EXPECT_EQ(overview.districts[Trier].bestRow, plain.districts[Trier].bestRow);
+    }
 }
 
 TEST(DistrictOverview, ABestFindExactlyAtTheThresholdCoversItsDistrict)

@@ -108,6 +108,9 @@ TEST(FoundCodes, EveryWaypointOfTheQueryCountsWhateverItsStateOrDate)
         "    <name>gc1abc</name>\r\n  </wpt>\r\n  <wpt lat=\"48\" lon=\"11\">\r\n    <name>GC2DEF</name>\r\n"
         "  </wpt>\r\n</gpx>");
     EXPECT_EQ(FoundCodes(lines), (CodeSet{"GC1ABC", "GC2DEF"}));
+    CancelToken stop;
+    stop.Cancel();
+    EXPECT_THROW(FoundCodes(lines, &stop), Cancelled);
 }
 
 }  // namespace

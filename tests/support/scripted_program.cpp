@@ -34,6 +34,7 @@
 // What the script saw goes to stdout, one "name=value" a line.
 
 #include <QAction>
+#include <QDateTime>
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -224,12 +225,23 @@ int main(int argc, char* argv[])
                 WaitForStep(main);
                 main->mnuUebersichtClick();
                 std::printf("overview=%d\n", windows.frmOverview && windows.frmOverview->isVisible() ? 1 : 0);
+                // A large query's figures are still being made: the quit stops them.
+                std::printf("overview_figures_running=%d\n", windows.frmOverview->figuresRunning() ? 1 : 0);
+                // When the quit is asked for, in milliseconds of the system clock.
+                std::printf("quit_ms=%lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+                std::fflush(stdout);
             }
             if (mode == "overview") {
                 main->FileOpen1Accept(query);
                 WaitForStep(main);
                 main->mnuUebersichtClick();
                 ql::ui::TfrmOverview* w = windows.frmOverview.get();
+                if (w->figuresRunning()) {
+                    // A large query's figures are made beside the window.
+                    QEventLoop wait;
+                    QObject::connect(w, &ql::ui::TfrmOverview::figuresShown, &wait, &QEventLoop::quit);
+                    wait.exec();
+                }
                 QApplication::processEvents();
                 const QRect available = w->screen()->availableGeometry();
                 std::printf("screen=%dx%d ratio=%g\n", available.width(), available.height(), w->devicePixelRatioF());

@@ -12,15 +12,21 @@ namespace ql::ui {
 
 void TfrmMain::mnuUebersichtClick()
 {
-    if (!windows_.frmOverview) {
+    const bool made = !windows_.frmOverview;
+    if (made) {
         windows_.frmOverview = std::make_unique<TfrmOverview>(state_);
-        connect(this, &TfrmMain::scanFinished, windows_.frmOverview.get(), [this] {
-            TfrmOverview* overview = windows_.frmOverview.get();
-            Guarded(overview, [&] { overview->ScanFinished(); });
+        TfrmOverview* overview = windows_.frmOverview.get();
+        connect(this, &TfrmMain::scanFinished, overview, [overview] {
+            if (overview->isVisible()) Guarded(overview, [&] { overview->ScanFinished(); });
         });
+        // The overview makes no figures from the query's lines while a step
+        // of this window may replace them.
+        connect(this, &TfrmMain::stepStarted, overview, [overview] { overview->holdFigures(true); });
+        connect(this, &TfrmMain::stepEnded, overview, [overview] { overview->holdFigures(false); });
+        overview->holdFigures(busy());
     }
     TfrmOverview* overview = windows_.frmOverview.get();
-    if (!overview->isVisible()) overview->ScanFinished();  // a closed window followed no scan
+    if (!made && !overview->isVisible()) overview->ScanFinished();  // a closed window followed no scan
     overview->show();
     overview->raise();
     overview->activateWindow();

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "reports/character_references.h"
@@ -20,8 +21,8 @@ namespace ql::ui {
 
 namespace {
 
-constexpr int FitMargin = 10;       // pixels around the state when fitted
-constexpr double HitRadius = 5.0;   // pixels from a dot that still hover it
+constexpr int FitMargin = 10;  // pixels around the state when fitted
+constexpr double HitRadius = 5.0;  // pixels from a dot that still hover it
 constexpr double WheelStep = 1.25;  // zoom per wheel notch
 
 bool Finite(TFPoint p)
@@ -54,9 +55,30 @@ DistrictMapView::DistrictMapView(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+namespace {
+// Vertex for vertex the same, bit for bit.
+bool SamePolygons(const PolygonTable& a, const PolygonTable& b)
+{
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].size() != b[i].size() ||
+            (!a[i].empty() && std::memcmp(a[i].data(), b[i].data(), a[i].size() * sizeof(TFPoint)) != 0))
+            return false;
+    return true;
+}
+}  // namespace
+
 void DistrictMapView::setDistricts(const DistrictMap& districts)
 {
+    // Another map of the same polygons (the copy a new scan's figures were
+    // made on): what was drawn from them stays.
+    const bool same =
+        districts_ && districts_ != &districts && SamePolygons(districts_->Polygons(), districts.Polygons());
     districts_ = &districts;
+    if (same) {
+        fitAll();
+        update();
+        return;
+    }
     projection_ = MapProjection::ForPolygons(districts.Polygons());
     bounds_ = projection_.Bounds(districts.Polygons());
     for (int d = 0; d < DistrictCount; ++d) {
@@ -385,7 +407,8 @@ QString DistrictMapView::toolTipAt(QPoint position) const
     const int finds = overview_ ? overview_->districts[static_cast<std::size_t>(district)].finds : 0;
     const QString name = FromUtf8(DistrictNames[static_cast<std::size_t>(district)]);
     if (finds == 0) return name + QStringLiteral(": keine Funde");
-    return name + QStringLiteral(": ") + QString::number(finds) + (finds == 1 ? QStringLiteral(" Fund") : QStringLiteral(" Funde"));
+    return name + QStringLiteral(": ") + QString::number(finds) +
+           (finds == 1 ? QStringLiteral(" Fund") : QStringLiteral(" Funde"));
 }
 
 bool DistrictMapView::event(QEvent* event)

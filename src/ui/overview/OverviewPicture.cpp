@@ -110,15 +110,23 @@ QStringList OverviewCaption(int covered, const std::string& queryDate, bool cuto
 OverviewPictureContent PictureContentOf(const AppState& state, const DistrictOverview& overview, double thresholdMetres,
                                         std::vector<TFPoint> candidates)
 {
-    OverviewPictureContent content;
     const std::string date =
         state.QueryLines.Empty() ? std::string() : IsMyFindsQuery(state.QueryLines).value_or(std::string());
-    content.caption = OverviewCaption(overview.CoveredCount(), date, state.CutoffEnabled);
+    return PictureContentOf(overview, thresholdMetres, std::move(candidates), date, state.CutoffEnabled,
+                            CoverageTimeline(state.Rows));
+}
+
+OverviewPictureContent PictureContentOf(const DistrictOverview& overview, double thresholdMetres,
+                                        std::vector<TFPoint> candidates, const std::string& queryDate,
+                                        bool cutoffEnabled, std::vector<ProgressStep> steps)
+{
+    OverviewPictureContent content;
+    content.caption = OverviewCaption(overview.CoveredCount(), queryDate, cutoffEnabled);
     content.thresholdMetres = thresholdMetres;
     content.finds = overview.finds.size();
     for (const FindPlace& place : overview.finds) content.outside += place.district < 0;
     content.candidates = std::move(candidates);
-    content.steps = CoverageTimeline(state.Rows);
+    content.steps = std::move(steps);
     return content;
 }
 

@@ -45,6 +45,10 @@ QStringList OverviewCaption(int covered, const std::string& queryDate, bool cuto
 // The content for the state's last scan and its overview.
 OverviewPictureContent PictureContentOf(const AppState& state, const DistrictOverview& overview, double thresholdMetres,
                                         std::vector<TFPoint> candidates);
+// The same from the parts of a scan the window keeps beside its overview.
+OverviewPictureContent PictureContentOf(const DistrictOverview& overview, double thresholdMetres,
+                                        std::vector<TFPoint> candidates, const std::string& queryDate,
+                                        bool cutoffEnabled, std::vector<ProgressStep> steps);
 
 // Where the parts go, with the texts measured in the picture's fonts.
 PictureLayout OverviewPictureLayout(const DistrictMapView& map, const OverviewPictureContent& content);

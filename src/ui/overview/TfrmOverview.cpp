@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
@@ -28,6 +29,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <utility>
 
 #include "state/app_state.h"
 #include "query/query_pipeline.h"
@@ -43,6 +46,7 @@
 #include "ui/overview/ProgressChart.h"
 #include "ui/overview/ProofListBar.h"
 #include "ui/common/SaveFile.h"
+#include "ui/common/StepBeside.h"
 #include "ui/planner/CandidateMapLayer.h"
 #include "planner/progress.h"
 
@@ -59,6 +63,8 @@ const std::string NoBoundariesPicture =
     "Kreisgrenzen nicht geladen: Ohne sie lässt sich kein Bild der Kreise "
     "speichern (Extras: \"Kreisgrenzen neu laden\").";
 constexpr QSize PreferredSize(1440, 900);  // bounded by the screen
+// Figures that take longer than this show their work, with its Cancel.
+constexpr int ProgressAfterMs = 500;
 
 // Holds the planner's panel in its scroll area. The panel's wrapped labels
 // would have the area give it the height its layout prefers for the width,
@@ -76,7 +82,8 @@ constexpr double MinMapShare = 0.52;  // of the window's area, with a little to 
 
 }  // namespace
 
-TfrmOverview::TfrmOverview(AppState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state)
+TfrmOverview::TfrmOverview(AppState& state, QWidget* parent)
+        : QWidget(parent, Qt::Window), state_(state), shown_(std::make_shared<const OverviewScan>())
 {
     setObjectName(QStringLiteral("frmOverview"));
     setWindowTitle(QStringLiteral("Kreisübersicht"));
@@ -84,10 +91,18 @@ TfrmOverview::TfrmOverview(AppState& state, QWidget* parent) : QWidget(parent, Q
     ScanFinished();
 }
 
-TfrmOverview::~TfrmOverview() = default;
+TfrmOverview::~TfrmOverview()
+{
+    step_->stop();  // before what its report would touch goes
+}
 
 void TfrmOverview::buildControls()
 {
+    step_ = new StepBeside(this);
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setSingleShot(true);
+    progressTimer_->setInterval(ProgressAfterMs);
+    connect(progressTimer_, &QTimer::timeout, this, [this] { progressRow_->setVisible(step_->running()); });
     map_ = new DistrictMapView(this);
     planner_ = new CandidatePanel(state_, map_, this);
     band_ = new MapLegendBand(this);
@@ -119,7 +134,7 @@ void TfrmOverview::buildControls()
     connect(btnEinpassen_, &QPushButton::clicked, this, [this] { map_->fitAll(); });
     connect(btnBild_, &QPushButton::clicked, this, [this] {
         Guarded(this, [&] {
-            if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesPicture);  // before the dialog
+            if (!shown_->boundariesLoaded) throw UserError(NoBoundariesPicture);  // before the dialog
             const QString suggested = FromUtf8(DatedFileName("Kreisuebersicht", queryDate(), ".png"));
             const QString path = SaveDialogPath(this, "SaveImageDialog", QStringLiteral("Bild speichern"),
                                                 QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("png"), suggested);
@@ -131,7 +146,12 @@ void TfrmOverview::buildControls()
     connect(proofBar_->formatBox(), &QComboBox::currentIndexChanged, this, [this] { showPreview(); });
     connect(btnSchliessen_, &QPushButton::clicked, this, &QWidget::close);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
+    // Escape stops the figures being made; otherwise it closes the window.
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (figuresRunning()) btnAbbrechenClick();
+        else close();
+    });
+    connect(btnAbbrechen_, &QPushButton::clicked, this, [this] { btnAbbrechenClick(); });
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 map_->setSelectedDistrict(current.isValid() ? proxy_->mapToSource(current).row() : -1);
@@ -161,6 +181,25 @@ QWidget* TfrmOverview::buildSide()
     lblStatus_->setTextFormat(Qt::PlainText);
     lblStatus_->setWordWrap(true);
     lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    // The figures being made, shown when they take long.
+    progressRow_ = new QWidget(side);
+    progressRow_->setObjectName(QStringLiteral("progressRow"));
+    auto* lblRechnen = new QLabel(QStringLiteral("Kreisübersicht wird berechnet..."), progressRow_);
+    lblRechnen->setObjectName(QStringLiteral("lblRechnen"));
+    lblRechnen->setWordWrap(true);  // the side may be narrow
+    pbRechnen_ = new QProgressBar(progressRow_);
+    pbRechnen_->setObjectName(QStringLiteral("pbRechnen"));
+    pbRechnen_->setRange(0, 0);  // busy
+    pbRechnen_->setMaximumWidth(100);
+    btnAbbrechen_ = new QPushButton(QStringLiteral("Abbrechen"), progressRow_);
+    btnAbbrechen_->setObjectName(QStringLiteral("btnAbbrechen"));
+    auto* progressLayout = new QHBoxLayout(progressRow_);
+    progressLayout->setContentsMargins(0, 0, 0, 0);
+    progressLayout->addWidget(lblRechnen, 1);
+    progressLayout->addWidget(pbRechnen_);
+    progressLayout->addWidget(btnAbbrechen_);
+    progressRow_->hide();
 
     auto* lblSchwelle = new QLabel(QStringLiteral("&Randnah unter (m):"), side);
     spinSchwelle_ = new QSpinBox(side);
@@ -273,6 +312,7 @@ QWidget* TfrmOverview::buildSide()
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(4, 0, 0, 0);
     layout->addWidget(lblStatus_);
+    layout->addWidget(progressRow_);
     layout->addLayout(thresholdRow);
     layout->addLayout(buttonRow);
     layout->addWidget(tabs_, 1);
@@ -358,18 +398,86 @@ void TfrmOverview::thresholdChanged(int metres)
 
 void TfrmOverview::ScanFinished()
 {
-    queryLoaded_ = !state_.QueryLines.Empty();
-    overview_ = queryLoaded_ ? BuildDistrictOverview(state_.PolyTable, state_.Rows) : DistrictOverview{};
-    map_->setDistricts(state_.PolyTable);
-    map_->setScan(&state_.Rows, &overview_);
-    model_->setScan(&state_.Rows, &overview_, threshold());
-    planner_->ScanFinished(overview_, threshold());
-    chart_->setSteps(CoverageTimeline(state_.Rows));
+    pending_ = false;
+    if (!FiguresTakeLong(state_)) {
+        stopFigures();
+        auto scan = std::make_shared<OverviewScan>(CopyScan(state_));
+        OverviewFigures figures = MakeFigures(*scan, state_, nullptr);
+        showFigures(std::move(scan), std::move(figures));
+        return;
+    }
+    if (held_) {
+        stopFigures();
+        pending_ = true;
+        return;
+    }
+    auto scan = std::make_shared<OverviewScan>(CopyScan(state_));
+    auto figures = std::make_shared<OverviewFigures>();
+    // The rows and the query's lines are read beside the window: only a step
+    // of the main window replaces them, and that holds the figures first.
+    const AppState* state = &state_;
+    step_->start([scan, figures, state](const CancelToken& stop) { *figures = MakeFigures(*scan, *state, &stop); },
+                 [this, scan, figures](std::exception_ptr failure) {
+                     progressTimer_->stop();
+                     progressRow_->hide();
+                     Guarded(this, [&] {
+                         if (failure) std::rethrow_exception(failure);
+                         showFigures(scan, std::move(*figures));
+                     });
+                 });
+    progressTimer_->start();
+}
+
+bool TfrmOverview::figuresRunning() const
+{
+    return step_->running();
+}
+
+void TfrmOverview::stopFigures()
+{
+    step_->stop();
+    progressTimer_->stop();
+    progressRow_->hide();
+}
+
+void TfrmOverview::btnAbbrechenClick()
+{
+    if (!figuresRunning()) return;
+    stopFigures();
+    lblMeldung_->setText(QStringLiteral("Berechnung der Übersicht abgebrochen; sie zeigt den vorigen Stand."));
+}
+
+void TfrmOverview::holdFigures(bool hold)
+{
+    held_ = hold;
+    if (hold && figuresRunning()) {
+        stopFigures();
+        pending_ = true;
+    }
+    // Made once the main window's step has ended and told its scan.
+    if (!hold && pending_)
+        QTimer::singleShot(0, this, [this] {
+            if (pending_ && !held_ && isVisible()) Guarded(this, [&] { ScanFinished(); });
+        });
+}
+
+void TfrmOverview::showFigures(std::shared_ptr<const OverviewScan> scan, OverviewFigures figures)
+{
+    // The scan shown before stays until nothing points into it any more.
+    const std::shared_ptr<const OverviewScan> before = std::exchange(shown_, std::move(scan));
+    overview_ = std::move(figures.overview);
+    timeline_ = std::move(figures.timeline);
+    map_->setDistricts(shown_->districts);
+    map_->setScan(shown_->rows.get(), &overview_);
+    model_->setScan(shown_->rows.get(), &overview_, threshold());
+    planner_->ScanFinished(overview_, std::move(figures.found), timeline_, threshold());
+    chart_->setSteps(timeline_);
     table_->resizeColumnsToContents();
     lblMeldung_->clear();
     showStatus();
     showLegend();
     showPreview();
+    emit figuresShown();
 }
 
 void TfrmOverview::showLegend()
@@ -398,10 +506,10 @@ void TfrmOverview::showPreview()
 void TfrmOverview::showStatus()
 {
     QString text;
-    if (!state_.PolygonLoadFailure.empty())
-        text = QStringLiteral("Kreisgrenzen nicht geladen: ") + FromUtf8(state_.PolygonLoadFailure) +
+    if (!shown_->polygonLoadFailure.empty())
+        text = QStringLiteral("Kreisgrenzen nicht geladen: ") + FromUtf8(shown_->polygonLoadFailure) +
                QStringLiteral(" Ohne sie liegt kein Fund in einem Kreis (Extras: \"Kreisgrenzen neu laden\").\n");
-    if (!queryLoaded_) {
+    if (!shown_->queryLoaded) {
         lblStatus_->setText(text + NoQueryText);
         return;
     }
@@ -412,9 +520,9 @@ void TfrmOverview::showStatus()
             QString::number(nearBorder) + QStringLiteral(" nur randnah. ") + QString::number(overview_.finds.size()) +
             QStringLiteral(" Funde, ") +
             // Without boundaries a find in no district is not known to lie outside.
-            (BoundariesLoaded(state_) ? QString::number(outside) + QStringLiteral(" nicht im Polygon.")
+            (shown_->boundariesLoaded ? QString::number(outside) + QStringLiteral(" nicht im Polygon.")
                                       : QString::number(outside) + QStringLiteral(" keinem Kreis zugeordnet."));
-    if (state_.CutoffEnabled) text += QStringLiteral(" Funde ab ") + FromUtf8(CutoffDate) + QLatin1Char('.');
+    if (shown_->cutoffEnabled) text += QStringLiteral(" Funde ab ") + FromUtf8(CutoffDate) + QLatin1Char('.');
     else
         text += QStringLiteral(" Auch Funde vor dem ") + FromUtf8(CutoffDate) +
                 QStringLiteral(" sind gezählt; die Nachweisliste nennt nur Funde ab diesem Tag.");
@@ -423,14 +531,13 @@ void TfrmOverview::showStatus()
 
 std::string TfrmOverview::queryDate() const
 {
-    if (state_.QueryLines.Empty()) return {};
-    return IsMyFindsQuery(state_.QueryLines).value_or(std::string());
+    return shown_->queryDate;
 }
 
 std::string TfrmOverview::ProofListText(ProofFormat format) const
 {
-    if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesProofList);
-    return BuildProofList(overview_, state_.Rows, threshold(), format, state_.CutOffTally);
+    if (!shown_->boundariesLoaded) throw UserError(NoBoundariesProofList);
+    return BuildProofList(overview_, *shown_->rows, threshold(), format, shown_->cutOffTally);
 }
 
 void TfrmOverview::btnKopierenClick()
@@ -445,7 +552,7 @@ void TfrmOverview::SaveProofList(const QString& path) const
 
 QStringList TfrmOverview::exportCaption() const
 {
-    return OverviewCaption(overview_.CoveredCount(), queryDate(), state_.CutoffEnabled);
+    return OverviewCaption(overview_.CoveredCount(), queryDate(), shown_->cutoffEnabled);
 }
 
 QImage TfrmOverview::ExportImage() const
@@ -461,13 +568,14 @@ QByteArray TfrmOverview::ExportPng() const
 OverviewPictureContent TfrmOverview::pictureContent() const
 {
     const CandidateMapLayer* layer = planner_->mapLayer();
-    return PictureContentOf(state_, overview_, threshold(),
-                            cboxKandidaten_->isChecked() ? layer->points() : std::vector<TFPoint>());
+    return PictureContentOf(overview_, threshold(),
+                            cboxKandidaten_->isChecked() ? layer->points() : std::vector<TFPoint>(), queryDate(),
+                            shown_->cutoffEnabled, timeline_);
 }
 
 void TfrmOverview::SaveImage(const QString& path) const
 {
-    if (!BoundariesLoaded(state_)) throw UserError(NoBoundariesPicture);
+    if (!shown_->boundariesLoaded) throw UserError(NoBoundariesPicture);
     WriteBytes(path, ExportPng());
 }
 
@@ -480,8 +588,9 @@ void TfrmOverview::selectDistrict(int district)
 
 void TfrmOverview::openListing(int row)
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= state_.Rows.size()) return;
-    platform::ShellOpen(std::string(ShortLinkBase) + state_.Rows[static_cast<std::size_t>(row)].GCCode);
+    const std::vector<CacheRow>& rows = *shown_->rows;
+    if (row < 0 || static_cast<std::size_t>(row) >= rows.size()) return;
+    platform::ShellOpen(std::string(ShortLinkBase) + rows[static_cast<std::size_t>(row)].GCCode);
 }
 
 void TfrmOverview::showEvent(QShowEvent* event)
@@ -506,6 +615,9 @@ void TfrmOverview::resizeEvent(QResizeEvent* event)
 
 void TfrmOverview::closeEvent(QCloseEvent* event)
 {
+    // A closed window follows no scan: its figures are made when it opens again.
+    stopFigures();
+    pending_ = false;
     QSettings().setValue(QString::fromLatin1(GeometrySetting), saveGeometry());
     QWidget::closeEvent(event);
 }

@@ -10,23 +10,30 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "districts/district_overview.h"
 #include "reports/proof_list.h"
+#include "ui/overview/OverviewFigures.h"
 #include "ui/overview/OverviewPicture.h"
 
 class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QSortFilterProxyModel;
 class QSpinBox;
 class QSplitter;
 class QTabWidget;
 class QTableView;
+class QTimer;
 
-namespace ql { struct AppState; }
+namespace ql {
+struct AppState;
+}
 
 namespace ql::ui {
 
@@ -36,6 +43,7 @@ class MapLegendBand;
 class OverviewTableModel;
 class ProgressChart;
 class ProofListBar;
+class StepBeside;
 
 class TfrmOverview : public QWidget {
     Q_OBJECT
@@ -48,8 +56,19 @@ public:
     ~TfrmOverview() override;
 
     // Builds the overview again from the state's last scan (a new query, the
-    // cut-off box switched, polygons loaded).
+    // cut-off box switched, polygons loaded). A large scan's figures are made
+    // beside the window; until they are shown the window keeps the previous
+    // scan with its figures, and after half a second it shows the work with
+    // "Abbrechen" (Escape too). A new scan replaces the work; closing the
+    // window stops it.
     void ScanFinished();
+    bool figuresRunning() const;
+    // Stops the figures being made; the window keeps what it shows.
+    void btnAbbrechenClick();
+    // While the main window reads or scans a query, the state's rows and the
+    // query's lines may be replaced: no figures are made from them beside the
+    // window. Figures asked for meanwhile are made once the hold ends.
+    void holdFigures(bool hold);
 
     double threshold() const;
     void setThreshold(int metres);
@@ -83,6 +102,15 @@ public:
     QSplitter* splitter() const { return splitter_; }
     QCheckBox* candidatesBox() const { return cboxKandidaten_; }
     const DistrictOverview& overview() const { return overview_; }
+    // The rows the shown overview was made of: the state's, or those of the
+    // scan before while the new figures are made.
+    const std::vector<CacheRow>& shownRows() const { return *shown_->rows; }
+    QWidget* progressRow() const { return progressRow_; }
+    QPushButton* cancelButton() const { return btnAbbrechen_; }
+
+signals:
+    // The figures of a scan are shown (made at once or beside the window).
+    void figuresShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -101,13 +129,23 @@ private:
     void selectDistrict(int district);
     void openListing(int row);
     void thresholdChanged(int metres);
+    void showFigures(std::shared_ptr<const OverviewScan> scan, OverviewFigures figures);
+    void stopFigures();
     std::string queryDate() const;
     OverviewPictureContent pictureContent() const;
 
     AppState& state_;
+    std::shared_ptr<const OverviewScan> shown_;  // the scan the figures below were made of
     DistrictOverview overview_;
-    bool queryLoaded_ = false;
+    std::vector<ProgressStep> timeline_;
     bool placed_ = false;
+    StepBeside* step_ = nullptr;  // the figures of a large scan
+    bool held_ = false;
+    bool pending_ = false;  // figures asked for while held
+    QTimer* progressTimer_ = nullptr;
+    QWidget* progressRow_ = nullptr;
+    QProgressBar* pbRechnen_ = nullptr;
+    QPushButton* btnAbbrechen_ = nullptr;
 
     DistrictMapView* map_ = nullptr;
     MapLegendBand* band_ = nullptr;

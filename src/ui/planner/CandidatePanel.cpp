@@ -282,14 +282,15 @@ void CandidatePanel::setOpen(bool open)
     splitter_->setSizes(sizes);
 }
 
-void CandidatePanel::ScanFinished(const DistrictOverview& overview, double thresholdMetres)
+void CandidatePanel::ScanFinished(const DistrictOverview& overview, CodeSet found,
+                                  const std::vector<ProgressStep>& timeline, double thresholdMetres)
 {
     // The scan may follow boundaries loaded anew: they first, then the finds on them.
     session_.SetBoundaries(BoundariesLoaded(state_) ? &state_.PolyTable : nullptr);
     session_.SetThreshold(thresholdMetres);
     // Caches found since the lists were loaded drop out.
-    session_.SetFinds(overview, state_.QueryLines.Empty() ? CodeSet{} : FoundCodes(state_.QueryLines));
-    chart_->setSteps(CoverageTimeline(state_.Rows));
+    session_.SetFinds(overview, std::move(found));
+    chart_->setSteps(timeline);
     refresh();
 }
 

@@ -16,7 +16,9 @@
 
 #include "base/cancel.h"
 #include "districts/district_overview.h"
+#include "planner/found_codes.h"
 #include "planner/planner_session.h"
+#include "planner/progress.h"
 
 class QCheckBox;
 class QDoubleSpinBox;
@@ -57,8 +59,10 @@ public:
     void setOpen(bool open);
     bool isOpen() const;
 
-    // The overview was built again (a scan, the cut-off box, boundaries loaded).
-    void ScanFinished(const DistrictOverview& overview, double thresholdMetres);
+    // The overview was built again (a scan, the cut-off box, boundaries
+    // loaded), with the query's found codes and the timeline made beside it.
+    void ScanFinished(const DistrictOverview& overview, CodeSet found, const std::vector<ProgressStep>& timeline,
+                      double thresholdMetres);
     void setThreshold(double metres);
     // The boundaries as the state has them now (loaded, failed, loaded anew).
     void boundariesChanged();
