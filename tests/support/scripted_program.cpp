@@ -34,7 +34,6 @@
 // What the script saw goes to stdout, one "name=value" a line.
 
 #include <QAction>
-#include <QDateTime>
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -227,8 +226,6 @@ int main(int argc, char* argv[])
                 std::printf("overview=%d\n", windows.frmOverview && windows.frmOverview->isVisible() ? 1 : 0);
                 // A large query's figures are still being made: the quit stops them.
                 std::printf("overview_figures_running=%d\n", windows.frmOverview->figuresRunning() ? 1 : 0);
-                // When the quit is asked for, in milliseconds of the system clock.
-                std::printf("quit_ms=%lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
                 std::fflush(stdout);
             }
             if (mode == "overview") {
@@ -319,6 +316,7 @@ int main(int argc, char* argv[])
             }
             std::printf("started=1\n");
             std::fflush(stdout);
+            if (mode == "quit") PrintQuitRequest();
             main->findChild<QAction*>(QStringLiteral("FileExit1"))->trigger();
         });
     });

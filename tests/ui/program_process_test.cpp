@@ -113,6 +113,7 @@ TEST(ProgramProcess, QuitWithTheOverviewOpenEndsTheProgramAndRemovesThePlacemark
     EXPECT_TRUE(run.out.contains(QStringLiteral("overview=1\n"))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("started=1\n")));
     EXPECT_EQ(LeftIn(tempDir), QStringList()) << "placemark files left behind";
+    EXPECT_GE(QuitToEndSeconds(run), 0.0);
 }
 
 // Quitting while the query is read, extracted or scanned ends the program at
