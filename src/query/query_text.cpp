@@ -93,6 +93,9 @@ QueryText QueryText::FromBuffer(platform::LargeBuffer buffer)
 
 namespace {
 
+// The break bit shares the kinds byte with the scan's kinds.
+static_assert(((HasWptOpen | HasWptClose | HasCountry | HasDate | HasState) & QueryText::EndsWithCrLf) == 0);
+
 // Texts from this size on are split in two halves at once, one on a helper thread.
 constexpr std::size_t SplitInHalvesFrom = std::size_t{16} << 20;
 
@@ -134,6 +137,7 @@ std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::
             // The LF of a CR LF pair ends nothing new: its CR already did.
             if (data[i] == '\n' && i > from && data[i - 1] == '\r') {
                 t.Starts[t.Entries - 1] = static_cast<std::uint32_t>(i + 1);
+                t.Kinds[t.Entries - 2] |= QueryText::EndsWithCrLf;
                 return;
             }
             begin(i + 1);
