@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/prefetch.h"
 #include "platform/platform.h"
 
 namespace ql {
@@ -51,6 +52,16 @@ public:
         // text only where the line is.
         const std::size_t end = i + 1 == lineCount_ ? lastEnd_ : starts[i + 1] - BreakLength(KindBits(i));
         return {buffer_.Data() + begin, end - begin};
+    }
+
+    // Asks the memory for line i's bytes (its first and last cache line), to be
+    // read soon; nothing for an index at or beyond the end.
+    void Prefetch(std::size_t i) const
+    {
+        if (i >= lineCount_) return;
+        const std::uint32_t* starts = Starts();
+        PrefetchForRead(buffer_.Data() + starts[i]);
+        PrefetchForRead(buffer_.Data() + starts[i + 1] - 1);
     }
 
     // The LineKind bits of line i (core/line_kinds.h); i below Size().

@@ -64,6 +64,7 @@ public:
         return n;
     }
     // The first line from `from` on of the given kind, or Size().
+    unsigned char Kinds(std::size_t i) const { return lines_.Kinds(i); }
     std::size_t Next(std::size_t from, LineKind kind) const
     {
         std::size_t i = from;
@@ -71,6 +72,7 @@ public:
         return i;
     }
     std::string_view At(std::size_t i) const { return lines_.At(i); }
+    void Prefetch(std::size_t i) const { lines_.Prefetch(i); }
     bool Has(std::size_t i, LineKind kind) const
     {
         if (i >= lines_.Size()) (void)lines_.At(i);  // throws the index error of the read
@@ -279,6 +281,33 @@ void AddFind(AppState& state, FindRead&& find, bool bounded, RowBudget& budget, 
     ++rowCount;
 }
 
+// The most lines looked at ahead of a waypoint for the lines its find will read.
+constexpr std::size_t LookAheadLines = 256;
+
+// Asks the memory for the lines ReadFind will read of a waypoint while the
+// one before it is read: its waypoint line and the lines at fixed offsets,
+// and around its first country line the difficulty, terrain, first date and
+// log type lines. Found from the line kinds alone; only a hint, so a
+// waypoint of another shape is simply read without it.
+class WaypointPrefetch {
+public:
+    void operator()(const ScanLines& lines, std::size_t wpt)
+    {
+        for (const std::size_t offset : {0, 2, 5, 12}) lines.Prefetch(wpt + offset);
+        const std::size_t end = std::min(lines.Size(), wpt + LookAheadLines);
+        std::size_t c = wpt + 1;
+        while (c < end && (lines.Kinds(c) & (HasCountry | HasWptOpen)) == 0) ++c;
+        if (c == end || (lines.Kinds(c) & HasCountry) == 0) return;
+        lines.Prefetch(c - 2);
+        lines.Prefetch(c - 1);
+        std::size_t d = c;
+        while (d < end && (lines.Kinds(d) & (HasDate | HasWptClose)) == 0) ++d;
+        if (d == end || (lines.Kinds(d) & HasDate) == 0) return;
+        lines.Prefetch(d);
+        lines.Prefetch(d + 1);
+    }
+};
+
 // Waypoints read between two looks at the stop: a few milliseconds' work.
 constexpr std::size_t CancelLookEvery = 4096;
 
@@ -289,6 +318,7 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, b
                    const DistrictMap& districts, const CancelToken* cancel, Take&& take)
 {
     FindLogSearch findLog;
+    WaypointPrefetch prefetch;
     std::size_t close = 0;  // the first closing line after the current waypoint line
     std::size_t sinceLook = CancelLookEvery - 1;  // waypoints since the stop was last looked for: first at once
     // Each waypoint line to the next: the lines between hold none.
@@ -304,6 +334,7 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, b
             while (!lines.Has(close, HasWptClose)) ++close;
         }
         nextWpt = lines.Next(wpt + 1, HasWptOpen);
+        if (nextWpt < end) prefetch(lines, nextWpt);
 
         // Country lines up to one line past the closing line. In a damaged
         // query whose next waypoint line comes before this one's closing
