@@ -166,11 +166,9 @@ void SetDifficultyText(std::string& text, std::string_view value)
     if (NeedsDecimal(value)) text += ".0";
 }
 
-// One find as read from the query, before it becomes a row: every column
-// but the district and coordinate ones, which follow its placemark file.
+// One find as read from the query: its row, whole, on the thread that read it.
 struct FindRead {
     CacheRow row;
-    std::string latText, lonText;
     std::optional<int> district;
     std::uint64_t cost = 0;  // what the row and its record take
     // The query's own texts, for a find outside every district.
@@ -179,9 +177,11 @@ struct FindRead {
     bool beforeCutoff = false;
 };
 
-// The find of a country line; one the cut-off date leaves out carries only its district.
+// The find of a country line; one the cut-off date leaves out carries only
+// its district. Without boundaries (`bounded` false) a find in no district
+// is not known to lie outside: its row says so.
 std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
-                                 FindLogSearch& findLog, bool cutoffEnabled, const DistrictMap& districts)
+                                 FindLogSearch& findLog, bool cutoffEnabled, bool bounded, const DistrictMap& districts)
 {
     // The coordinates are converted first, the latitude before the longitude:
     // a bad one throws before anything else of the waypoint is read, also for
@@ -227,6 +227,7 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
     find.cost = sizeof(CacheRow) + code.size() + name.size() + DifficultyTextBytes(difficulty) +
                 DifficultyTextBytes(terrain) + findDate.size() +
                 (find.district ? 0 : sizeof(TNIPDatum) + 256 + sizeof(std::string) + code.size());
+    const bool outside = !find.district && bounded;
     CacheRow& row = find.row;
     row.GCCode = code;
     row.TypeIndex = typeIndex;
@@ -234,11 +235,14 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
     SetDifficultyText(row.Difficulty, difficulty);
     SetDifficultyText(row.Terrain, terrain);
     row.FindDate = findDate;
+    row.District = find.district ? DistrictNames[static_cast<std::size_t>(*find.district)]
+                   : outside     ? NotInPolygonText
+                                 : NoBoundariesText;
+    row.LatText = CoordText(point.X, CoordLatitude);
+    row.LonText = CoordText(point.Y, CoordLongitude);
+    row.NotInPolygon = outside;
     row.Point = point;
     row.DistrictIndex = find.district.value_or(-1);
-    row.NotInPolygon = !find.district;
-    find.latText = CoordText(point.X, CoordLatitude);
-    find.lonText = CoordText(point.Y, CoordLongitude);
     find.latitude = latitude;
     find.longitude = longitude;
     find.type = type;
@@ -246,38 +250,40 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
 }
 
 // A find read becomes the next row: counted against the budget, tallied, and
-// for a find outside every district recorded with its placemark file. Without
-// boundaries (`bounded` false) a find in no district is not known to lie
-// outside: its row says so, and it gets no record and no file.
-void AddFind(AppState& state, FindRead&& find, bool bounded, RowBudget& budget, PlacemarkWriter& placemarks,
-             int& rowCount)
+// for a find outside every district recorded with its placemark file.
+void AddFind(AppState& state, FindRead&& find, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
 {
     if (find.beforeCutoff) {
         if (find.district) ++state.CutOffTally[static_cast<std::size_t>(*find.district)];
         return;
     }
     budget.Take(find.cost, rowCount);
-    const bool outside = !find.district && bounded;
+    const bool outside = find.row.NotInPolygon;
     if (find.district) ++state.DistrictTally[static_cast<std::size_t>(*find.district)];
     else if (outside) ++state.NotInPolygonCount;
-
-    CacheRow& row = state.Rows.emplace_back(std::move(find.row));
-    row.NotInPolygon = outside;
-    if (outside) {
-        const std::string coords = find.latText + " " + find.lonText;
-        const std::string decimals = std::string(find.latitude) + "," + std::string(find.longitude);
-        state.NIPList.push_back(TNIPDatum::FromUtf8(row.GCCode, row.Name, find.type, coords, decimals));
-        placemarks.Write(row.GCCode, row.Name, find.latitude, find.longitude);
+    if (!outside) {
+        state.Rows.push_back(std::move(find.row));
+        ++rowCount;
+        return;
     }
 
     // The district and coordinate columns follow the placemark file: a failed
     // write leaves the row as far as it got, like every result before the error
     // (the writer puts the results back to that point).
-    row.District = find.district ? DistrictNames[static_cast<std::size_t>(*find.district)]
-                   : outside     ? NotInPolygonText
-                                 : NoBoundariesText;
-    row.LatText = std::move(find.latText);
-    row.LonText = std::move(find.lonText);
+    std::string district = std::move(find.row.District);
+    std::string latText = std::move(find.row.LatText);
+    std::string lonText = std::move(find.row.LonText);
+    find.row.District.clear();
+    find.row.LatText.clear();
+    find.row.LonText.clear();
+    CacheRow& row = state.Rows.emplace_back(std::move(find.row));
+    const std::string coords = latText + " " + lonText;
+    const std::string decimals = std::string(find.latitude) + "," + std::string(find.longitude);
+    state.NIPList.push_back(TNIPDatum::FromUtf8(row.GCCode, row.Name, find.type, coords, decimals));
+    placemarks.Write(row.GCCode, row.Name, find.latitude, find.longitude);
+    row.District = std::move(district);
+    row.LatText = std::move(latText);
+    row.LonText = std::move(lonText);
     ++rowCount;
 }
 
@@ -311,11 +317,18 @@ public:
 // Waypoints read between two looks at the stop: a few milliseconds' work.
 constexpr std::size_t CancelLookEvery = 4096;
 
+// What every find of a walk is read with.
+struct FindRules {
+    bool CutoffEnabled;
+    bool Bounded;  // see ReadFind
+    const DistrictMap& Districts;
+    const CancelToken* Cancel;
+};
+
 // The finds of the waypoints whose waypoint line lies in [begin, end), in
 // query order, each handed to `take`.
 template <typename Take>
-void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, bool cutoffEnabled,
-                   const DistrictMap& districts, const CancelToken* cancel, Take&& take)
+void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, const FindRules& rules, Take&& take)
 {
     FindLogSearch findLog;
     WaypointPrefetch prefetch;
@@ -325,7 +338,7 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, b
     for (std::size_t wpt = lines.Next(begin, HasWptOpen), nextWpt; wpt < end; wpt = nextWpt) {
         if (++sinceLook == CancelLookEvery) {
             sinceLook = 0;
-            ThrowIfCancelled(cancel);
+            ThrowIfCancelled(rules.Cancel);
         }
         // The closing line: no bound but the end of the query, which throws.
         // Waypoint lines only go forward, so each line is looked at once.
@@ -342,15 +355,16 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, b
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
         for (std::size_t c = wpt; c <= last; ++c) {
             if (lines.Has(c, HasCountry) && lines.Has(c + 1, HasState)) {
-                std::optional<FindRead> find = ReadFind(lines, wpt, c, close, findLog, cutoffEnabled, districts);
+                std::optional<FindRead> find =
+                    ReadFind(lines, wpt, c, close, findLog, rules.CutoffEnabled, rules.Bounded, rules.Districts);
                 if (find && !take(std::move(*find))) return;
             }
         }
     }
 }
 
-// The finds of the second half of the query, read on a thread of their own
-// while the first half becomes rows.
+// The finds of the second half of the query, read and made rows on a thread
+// of their own while the first half is.
 struct LaterFinds {
     std::vector<FindRead> finds;
     DistrictTallyArray cutOff{};  // finds the cut-off date left out, per district
@@ -377,15 +391,15 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
     int rowCount = 0;
     bool bounded = false;
     for (const TPolyArray& polygon : source.Districts) bounded = bounded || !polygon.empty();
-    bounded = bounded && source.Bounded;
+    const FindRules rules{state.CutoffEnabled, bounded && source.Bounded, source.Districts, source.Cancel};
     const auto addFind = [&](FindRead&& find) {
-        AddFind(state, std::move(find), bounded, budget, placemarks, rowCount);
+        AddFind(state, std::move(find), budget, placemarks, rowCount);
         return true;
     };
 
     const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 2, HasWptOpen) : n;
     if (middle == n) {
-        ReadWaypoints(lines, FirstWaypointLine, n, state.CutoffEnabled, source.Districts, source.Cancel, addFind);
+        ReadWaypoints(lines, FirstWaypointLine, n, rules, addFind);
         return rowCount;
     }
     LaterFinds later;
@@ -396,7 +410,8 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         // could pile up finds far past what the walk's budget will ever take.
         RowBudget laterBudget(query.TextBytes());
         try {
-            ReadWaypoints(lines, middle, n, state.CutoffEnabled, source.Districts, source.Cancel, [&](FindRead&& find) {
+            later.finds.reserve(std::min<std::size_t>(lines.CountPairs(middle), laterBudget.maxRows()));
+            ReadWaypoints(lines, middle, n, rules, [&](FindRead&& find) {
                 if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
                 if (find.beforeCutoff) {  // counted here: no need to keep it
                     if (find.district) ++later.cutOff[static_cast<std::size_t>(*find.district)];
@@ -415,13 +430,13 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         }
     });
     try {
-        ReadWaypoints(lines, FirstWaypointLine, middle, state.CutoffEnabled, source.Districts, source.Cancel, addFind);
+        ReadWaypoints(lines, FirstWaypointLine, middle, rules, addFind);
     } catch (...) {
         firstHalfFailed = true;
         throw;  // the reader is joined on the way out
     }
     reader.Wait();
-    for (FindRead& find : later.finds) AddFind(state, std::move(find), bounded, budget, placemarks, rowCount);
+    for (FindRead& find : later.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
     // The find the second half stopped at is past the budget here too.
     if (later.beyondBudget) budget.Take(*later.beyondBudget, rowCount);
     for (std::size_t d = 0; d < later.cutOff.size(); ++d) state.CutOffTally[d] += later.cutOff[d];
