@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <algorithm>
+#include <bit>
 #include <exception>
 #include <new>
 #include <system_error>
@@ -237,6 +238,26 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
     starts_ = std::move(table.StartBytes);
     kinds_ = std::move(table.KindBytes);
     return true;
+}
+
+std::size_t QueryText::NextWith(std::size_t from, unsigned char kinds) const
+{
+    const auto* bits = reinterpret_cast<const unsigned char*>(kinds_.Data());
+    kinds &= static_cast<unsigned char>(~EndsWithCrLf);
+    std::size_t i = from;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The first byte in the text is the lowest of the word.
+        const std::uint64_t mask = kinds * std::uint64_t{0x0101010101010101};
+        for (; i + 8 <= lineCount_; i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bits + i, sizeof word);
+            if (const std::uint64_t found = word & mask)
+                return i + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+        }
+    }
+    for (; i < lineCount_; ++i)
+        if (bits[i] & kinds) return i;
+    return lineCount_;
 }
 
 void QueryText::ThrowIndexError(long long index)

@@ -54,6 +54,10 @@ public:
         return {buffer_.Data() + begin, end - begin};
     }
 
+    // The first line from `from` on whose LineKind bits include one of
+    // `kinds`, or Size(). Eight lines at a time.
+    std::size_t NextWith(std::size_t from, unsigned char kinds) const;
+
     // Asks the memory for line i's bytes (its first and last cache line), to be
     // read soon; nothing for an index at or beyond the end.
     void Prefetch(std::size_t i) const

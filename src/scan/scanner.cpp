@@ -63,14 +63,9 @@ public:
             n += (lines_.Kinds(i) & HasCountry) >> 2 & (lines_.Kinds(i + 1) & HasState) >> 4;
         return n;
     }
-    // The first line from `from` on of the given kind, or Size().
     unsigned char Kinds(std::size_t i) const { return lines_.Kinds(i); }
-    std::size_t Next(std::size_t from, LineKind kind) const
-    {
-        std::size_t i = from;
-        while (i < lines_.Size() && (lines_.Kinds(i) & kind) == 0) ++i;
-        return i;
-    }
+    // The first line from `from` (at most Size()) on of one of the given kinds, or Size().
+    std::size_t Next(std::size_t from, unsigned char kinds) const { return lines_.NextWith(from, kinds); }
     std::string_view At(std::size_t i) const { return lines_.At(i); }
     void Prefetch(std::size_t i) const { lines_.Prefetch(i); }
     bool Has(std::size_t i, LineKind kind) const
@@ -88,8 +83,7 @@ private:
 // Logs of the following waypoints are never taken.
 std::size_t FindDateLine(const ScanLines& lines, std::size_t country, std::size_t close)
 {
-    for (std::size_t d = country; d <= close; ++d) {
-        if (!lines.Has(d, HasDate)) continue;
+    for (std::size_t d = lines.Next(country, HasDate); d <= close; d = lines.Next(d + 1, HasDate)) {
         const std::string_view logType = lines.At(d + 1);
         if (Contains(logType, "Found it") || Contains(logType, "Attended") || Contains(logType, "Webcam Photo Taken"))
             return d;
@@ -301,14 +295,12 @@ public:
     {
         for (const std::size_t offset : {0, 2, 5, 12}) lines.Prefetch(wpt + offset);
         const std::size_t end = std::min(lines.Size(), wpt + LookAheadLines);
-        std::size_t c = wpt + 1;
-        while (c < end && (lines.Kinds(c) & (HasCountry | HasWptOpen)) == 0) ++c;
-        if (c == end || (lines.Kinds(c) & HasCountry) == 0) return;
+        const std::size_t c = lines.Next(wpt + 1, HasCountry | HasWptOpen);
+        if (c >= end || (lines.Kinds(c) & HasCountry) == 0) return;
         lines.Prefetch(c - 2);
         lines.Prefetch(c - 1);
-        std::size_t d = c;
-        while (d < end && (lines.Kinds(d) & (HasDate | HasWptClose)) == 0) ++d;
-        if (d == end || (lines.Kinds(d) & HasDate) == 0) return;
+        const std::size_t d = lines.Next(c, HasDate | HasWptClose);
+        if (d >= end || (lines.Kinds(d) & HasDate) == 0) return;
         lines.Prefetch(d);
         lines.Prefetch(d + 1);
     }
@@ -343,8 +335,8 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, c
         // The closing line: no bound but the end of the query, which throws.
         // Waypoint lines only go forward, so each line is looked at once.
         if (close <= wpt) {
-            close = wpt + 1;
-            while (!lines.Has(close, HasWptClose)) ++close;
+            close = lines.Next(wpt + 1, HasWptClose);
+            if (close == lines.Size()) (void)lines.At(close);
         }
         nextWpt = lines.Next(wpt + 1, HasWptOpen);
         if (nextWpt < end) prefetch(lines, nextWpt);
@@ -353,7 +345,7 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, c
         // query whose next waypoint line comes before this one's closing
         // line, this waypoint's lines end there: no cache is counted twice.
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
-        for (std::size_t c = wpt; c <= last; ++c) {
+        for (std::size_t c = lines.Next(wpt, HasCountry); c <= last; c = lines.Next(c + 1, HasCountry)) {
             if (lines.Has(c, HasCountry) && lines.Has(c + 1, HasState)) {
                 std::optional<FindRead> find =
                     ReadFind(lines, wpt, c, close, findLog, rules.CutoffEnabled, rules.Bounded, rules.Districts);

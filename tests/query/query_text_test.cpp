@@ -214,6 +214,33 @@ TEST(QueryText, ALargeTextReadsLikeASmallOne)
     EXPECT_EQ(repaired.Kinds(lines.size() - 1), kinds.back());
 }
 
+// The search for the next line of some kinds reads the kinds eight at a
+// time: it finds what a line-by-line look finds, from every line, at every
+// distance and across the words, and never a line only for its CR LF break.
+TEST(QueryText, NextLineOfAKindIsTheFirstALineByLineLookFinds)
+{
+    const char* const pieces[] = {"<wpt a>", "</wpt>", "<groundspeak:date>", "x", ""};
+    std::uint32_t seed = 99;
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        // Mostly lines of no kind, so that the search runs over whole words.
+        const unsigned pick = (seed >> 16) % 16;
+        text += pieces[pick < std::size(pieces) ? pick : 3];
+        text += (seed >> 8) % 3 ? "\r\n" : "\n";
+    }
+    const QueryText q = QueryText::FromBytes(text);
+    ASSERT_EQ(q.Size(), 300u);
+    const unsigned char searches[] = {HasWptOpen, HasWptClose, HasDate, HasCountry, HasWptOpen | HasDate};
+    for (const unsigned char kinds : searches) {
+        for (std::size_t from = 0; from <= q.Size(); ++from) {
+            std::size_t expected = from;
+            while (expected < q.Size() && (q.Kinds(expected) & kinds) == 0) ++expected;
+            ASSERT_EQ(q.NextWith(from, kinds), expected) << "from " << from << ", kinds " << int{kinds};
+        }
+    }
+}
+
 TEST(QueryText, AccessBeyondTheEndNamesTheIndex)
 {
     QueryText q = QueryText::FromBytes("one\r\ntwo");
