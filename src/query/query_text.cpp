@@ -135,12 +135,8 @@ std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::
     return SplitCheckingUtf8(
         data, from, to,
         [&](std::size_t i) {
-            // The LF of a CR LF pair ends nothing new: its CR already did.
-            if (data[i] == '\n' && i > from && data[i - 1] == '\r') {
-                t.Starts[t.Entries - 1] = static_cast<std::uint32_t>(i + 1);
-                t.Kinds[t.Entries - 2] |= QueryText::EndsWithCrLf;
-                return;
-            }
+            // A CR LF pair is one break, reported at its LF.
+            if (data[i] == '\n' && i > from && data[i - 1] == '\r') t.Kinds[t.Entries - 1] |= QueryText::EndsWithCrLf;
             begin(i + 1);
         },
         [&](std::size_t i) { t.Kinds[t.Entries - 1] |= TagKindAt(data + i, data + n); });

@@ -365,6 +365,9 @@ struct LaterFinds {
     std::optional<std::uint64_t> beyondBudget;
 };
 
+// The share of the lines the calling thread reads when a query is read in two parts.
+constexpr std::size_t FirstPartPercent = 45;
+
 // The walk over the waypoints; the rows and files it makes. A large query is
 // read in two halves side by side, split at a waypoint line; the second
 // half's finds become rows after the first half's, and its failure counts
@@ -389,7 +392,8 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         return true;
     };
 
-    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 2, HasWptOpen) : n;
+    // The first part is the smaller: its thread also moves the second's rows in.
+    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 100 * FirstPartPercent, HasWptOpen) : n;
     if (middle == n) {
         ReadWaypoints(lines, FirstWaypointLine, n, rules, addFind);
         return rowCount;

@@ -156,6 +156,43 @@ TEST(QueryText, KnowsWhichLinesHoldTheScansTags)
     for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
 }
 
+// The split looks at the bytes after a "<" or a CR, which may lie in the
+// next block of the text: every tag and every break reads the same wherever
+// it falls, and only a CR directly before an LF joins it.
+TEST(QueryText, TagsAndBreaksReadTheSameAtEveryPlaceInABlock)
+{
+    const std::string lines = "<wpt\r\n</wpt>\r\n<groundspeak:date>\r\r\n<g<w\n</\rwpt>\n\r\n<";
+    for (std::size_t shift = 0; shift < 140; ++shift) {
+        // Long enough for whole blocks, cut so that the lines land on every place of one.
+        const std::string text = std::string(shift, 'x') + "\n" + lines + lines + std::string(70, 'y');
+        const QueryText q = QueryText::FromBytes(text);
+        const std::vector<std::string> expected = {std::string(shift, 'x'),
+                                                   "<wpt",
+                                                   "</wpt>",
+                                                   "<groundspeak:date>",
+                                                   "",
+                                                   "<g<w",
+                                                   "</",
+                                                   "wpt>",
+                                                   "",
+                                                   "<<wpt",
+                                                   "</wpt>",
+                                                   "<groundspeak:date>",
+                                                   "",
+                                                   "<g<w",
+                                                   "</",
+                                                   "wpt>",
+                                                   "",
+                                                   "<" + std::string(70, 'y')};
+        ASSERT_EQ(Lines(q), expected) << "shift " << shift;
+        // Texts cut by a break count for nothing.
+        const unsigned char kinds[] = {0,          HasWptOpen,  HasWptClose, HasDate, 0, 0, 0, 0, 0,
+                                       HasWptOpen, HasWptClose, HasDate,     0,       0, 0, 0, 0, 0};
+        for (std::size_t i = 0; i < q.Size(); ++i)
+            ASSERT_EQ(q.Kinds(i), kinds[i]) << "shift " << shift << ", line " << i;
+    }
+}
+
 TEST(QueryText, KnowsTheStateLines)
 {
     const QueryText q = QueryText::FromBytes(
