@@ -289,22 +289,19 @@ constexpr std::size_t LookAheadLines = 256;
 // and around its first country line the difficulty, terrain, first date and
 // log type lines. Found from the line kinds alone; only a hint, so a
 // waypoint of another shape is simply read without it.
-class WaypointPrefetch {
-public:
-    void operator()(const ScanLines& lines, std::size_t wpt)
-    {
-        for (const std::size_t offset : {0, 2, 5, 12}) lines.Prefetch(wpt + offset);
-        const std::size_t end = std::min(lines.Size(), wpt + LookAheadLines);
-        const std::size_t c = lines.Next(wpt + 1, HasCountry | HasWptOpen);
-        if (c >= end || (lines.Kinds(c) & HasCountry) == 0) return;
-        lines.Prefetch(c - 2);
-        lines.Prefetch(c - 1);
-        const std::size_t d = lines.Next(c, HasDate | HasWptClose);
-        if (d >= end || (lines.Kinds(d) & HasDate) == 0) return;
-        lines.Prefetch(d);
-        lines.Prefetch(d + 1);
-    }
-};
+void PrefetchWaypoint(const ScanLines& lines, std::size_t wpt)
+{
+    for (const std::size_t offset : {0, 2, 5, 12}) lines.Prefetch(wpt + offset);
+    const std::size_t end = std::min(lines.Size(), wpt + LookAheadLines);
+    const std::size_t c = lines.Next(wpt + 1, HasCountry | HasWptOpen);
+    if (c >= end || (lines.Kinds(c) & HasCountry) == 0) return;
+    lines.Prefetch(c - 2);
+    lines.Prefetch(c - 1);
+    const std::size_t d = lines.Next(c, HasDate | HasWptClose);
+    if (d >= end || (lines.Kinds(d) & HasDate) == 0) return;
+    lines.Prefetch(d);
+    lines.Prefetch(d + 1);
+}
 
 // Waypoints read between two looks at the stop: a few milliseconds' work.
 constexpr std::size_t CancelLookEvery = 4096;
@@ -323,7 +320,6 @@ template <typename Take>
 void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, const FindRules& rules, Take&& take)
 {
     FindLogSearch findLog;
-    WaypointPrefetch prefetch;
     std::size_t close = 0;  // the first closing line after the current waypoint line
     std::size_t sinceLook = CancelLookEvery - 1;  // waypoints since the stop was last looked for: first at once
     // Each waypoint line to the next: the lines between hold none.
@@ -339,7 +335,7 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, c
             if (close == lines.Size()) (void)lines.At(close);
         }
         nextWpt = lines.Next(wpt + 1, HasWptOpen);
-        if (nextWpt < end) prefetch(lines, nextWpt);
+        if (nextWpt < end) PrefetchWaypoint(lines, nextWpt);
 
         // Country lines up to one line past the closing line. In a damaged
         // query whose next waypoint line comes before this one's closing
