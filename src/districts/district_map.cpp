@@ -20,6 +20,11 @@ void DistrictMap::SetPolygon(int district, TPolyArray polygon)
     borders_[i] = std::make_shared<LazyBorder>();
 }
 
+void DistrictMap::BuildGrid()
+{
+    locator_.BuildGrid(polygons_);
+}
+
 const BorderIndex& DistrictMap::Border(int district) const
 {
     LazyBorder& border = *borders_[static_cast<std::size_t>(district)];
@@ -46,6 +51,7 @@ void LoadDistrictFolder(DistrictMap& districts, const std::string& folder,
         if (before) before(i, path);
         districts.SetPolygon(i, LoadPolygonFile(path));
     }
+    districts.BuildGrid();
 }
 
 }  // namespace ql

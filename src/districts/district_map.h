@@ -24,7 +24,11 @@ public:
     DistrictMap();
 
     // Replaces district i's polygon; an index outside 0..35 throws the index error.
+    // Find then tests every point until BuildGrid.
     void SetPolygon(int district, TPolyArray polygon);
+    // The grid that lets Find answer most points at once, over the polygons
+    // as they are now (LoadDistrictFolder builds it).
+    void BuildGrid();
 
     const TPolyArray& operator[](int district) const { return polygons_[static_cast<std::size_t>(district)]; }
     const PolygonTable& Polygons() const { return polygons_; }
@@ -54,7 +58,8 @@ private:
 // The polygon file of a district in a folder that ends with the separator.
 std::string PolygonFilePath(const std::string& folder, int district);
 
-// Reads the 36 polygon files of a folder into the map, in district order.
+// Reads the 36 polygon files of a folder into the map, in district order,
+// and builds its grid.
 // `before(district, path)` runs before each file (the polygon window logs and
 // shows its progress there). A file that cannot be read throws as
 // LoadPolygonFile does; the districts read before it stay in the map.

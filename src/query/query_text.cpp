@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <algorithm>
+#include <bit>
 #include <exception>
 #include <new>
 #include <system_error>
@@ -93,6 +94,9 @@ QueryText QueryText::FromBuffer(platform::LargeBuffer buffer)
 
 namespace {
 
+// The break bit shares the kinds byte with the scan's kinds.
+static_assert(((HasWptOpen | HasWptClose | HasCountry | HasDate | HasState) & QueryText::EndsWithCrLf) == 0);
+
 // Texts from this size on are split in two halves at once, one on a helper thread.
 constexpr std::size_t SplitInHalvesFrom = std::size_t{16} << 20;
 
@@ -131,11 +135,8 @@ std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::
     return SplitCheckingUtf8(
         data, from, to,
         [&](std::size_t i) {
-            // The LF of a CR LF pair ends nothing new: its CR already did.
-            if (data[i] == '\n' && i > from && data[i - 1] == '\r') {
-                t.Starts[t.Entries - 1] = static_cast<std::uint32_t>(i + 1);
-                return;
-            }
+            // A CR LF pair is one break, reported at its LF.
+            if (data[i] == '\n' && i > from && data[i - 1] == '\r') t.Kinds[t.Entries - 1] |= QueryText::EndsWithCrLf;
             begin(i + 1);
         },
         [&](std::size_t i) { t.Kinds[t.Entries - 1] |= TagKindAt(data + i, data + n); });
@@ -233,6 +234,26 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
     starts_ = std::move(table.StartBytes);
     kinds_ = std::move(table.KindBytes);
     return true;
+}
+
+std::size_t QueryText::NextWith(std::size_t from, unsigned char kinds) const
+{
+    const auto* bits = reinterpret_cast<const unsigned char*>(kinds_.Data());
+    kinds &= static_cast<unsigned char>(~EndsWithCrLf);
+    std::size_t i = from;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The first byte in the text is the lowest of the word.
+        const std::uint64_t mask = kinds * std::uint64_t{0x0101010101010101};
+        for (; i + 8 <= lineCount_; i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, bits + i, sizeof word);
+            if (const std::uint64_t found = word & mask)
+                return i + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+        }
+    }
+    for (; i < lineCount_; ++i)
+        if (bits[i] & kinds) return i;
+    return lineCount_;
 }
 
 void QueryText::ThrowIndexError(long long index)

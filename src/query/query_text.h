@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/prefetch.h"
 #include "platform/platform.h"
 
 namespace ql {
@@ -47,13 +48,28 @@ public:
             ThrowIndexError(static_cast<long long>(i));
         const std::uint32_t* starts = Starts();
         const std::size_t begin = starts[i];
-        const std::size_t end =
-            i + 1 == lineCount_ ? lastEnd_ : starts[i + 1] - BreakLengthBefore(buffer_.Data(), starts[i + 1]);
+        // The line's break is known from its kinds byte, so a read touches the
+        // text only where the line is.
+        const std::size_t end = i + 1 == lineCount_ ? lastEnd_ : starts[i + 1] - BreakLength(KindBits(i));
         return {buffer_.Data() + begin, end - begin};
     }
 
+    // The first line from `from` on whose LineKind bits include one of
+    // `kinds`, or Size(). Eight lines at a time.
+    std::size_t NextWith(std::size_t from, unsigned char kinds) const;
+
+    // Asks the memory for line i's bytes (its first and last cache line), to be
+    // read soon; nothing for an index at or beyond the end.
+    void Prefetch(std::size_t i) const
+    {
+        if (i >= lineCount_) return;
+        const std::uint32_t* starts = Starts();
+        PrefetchForRead(buffer_.Data() + starts[i]);
+        PrefetchForRead(buffer_.Data() + starts[i + 1] - 1);
+    }
+
     // The LineKind bits of line i (core/line_kinds.h); i below Size().
-    unsigned char Kinds(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[i]); }
+    unsigned char Kinds(std::size_t i) const { return KindBits(i) & static_cast<unsigned char>(~EndsWithCrLf); }
 
     // Bytes of the decoded text.
     std::size_t TextBytes() const { return buffer_.Size(); }
@@ -70,12 +86,18 @@ public:
     QueryText(const QueryText&) = delete;
     QueryText& operator=(const QueryText&) = delete;
 
+    // Set beside a line's LineKind bits when its break is a CR LF pair.
+    static constexpr unsigned char EndsWithCrLf = 0x80;
+
 private:
     // 1 for a CR or LF break that ends at `next`, 2 for a CR LF pair.
     static std::size_t BreakLengthBefore(const char* data, std::size_t next)
     {
         return data[next - 1] == '\n' && next >= 2 && data[next - 2] == '\r' ? 2 : 1;
     }
+    // The length of the break after a line with these kind bits.
+    static std::size_t BreakLength(unsigned char kindBits) { return (kindBits & EndsWithCrLf) ? 2 : 1; }
+    unsigned char KindBits(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[i]); }
     [[noreturn]] static void ThrowIndexError(long long index);
     const std::uint32_t* Starts() const { return reinterpret_cast<const std::uint32_t*>(starts_.Data()); }
     // Splits buffer_ from `start`; false when the text is not UTF-8, with
@@ -84,7 +106,7 @@ private:
 
     platform::LargeBuffer buffer_;  // the decoded file, byte-order mark included
     platform::LargeBuffer starts_;  // 32-bit offset of each line, then where the next would start
-    platform::LargeBuffer kinds_;  // LineKind bits of each line
+    platform::LargeBuffer kinds_;  // LineKind bits of each line, and EndsWithCrLf
     std::size_t lineCount_ = 0;
     std::size_t lastEnd_ = 0;  // end of the last line (before a final break)
 };

@@ -63,14 +63,11 @@ public:
             n += (lines_.Kinds(i) & HasCountry) >> 2 & (lines_.Kinds(i + 1) & HasState) >> 4;
         return n;
     }
-    // The first line from `from` on of the given kind, or Size().
-    std::size_t Next(std::size_t from, LineKind kind) const
-    {
-        std::size_t i = from;
-        while (i < lines_.Size() && (lines_.Kinds(i) & kind) == 0) ++i;
-        return i;
-    }
+    unsigned char Kinds(std::size_t i) const { return lines_.Kinds(i); }
+    // The first line from `from` (at most Size()) on of one of the given kinds, or Size().
+    std::size_t Next(std::size_t from, unsigned char kinds) const { return lines_.NextWith(from, kinds); }
     std::string_view At(std::size_t i) const { return lines_.At(i); }
+    void Prefetch(std::size_t i) const { lines_.Prefetch(i); }
     bool Has(std::size_t i, LineKind kind) const
     {
         if (i >= lines_.Size()) (void)lines_.At(i);  // throws the index error of the read
@@ -86,8 +83,7 @@ private:
 // Logs of the following waypoints are never taken.
 std::size_t FindDateLine(const ScanLines& lines, std::size_t country, std::size_t close)
 {
-    for (std::size_t d = country; d <= close; ++d) {
-        if (!lines.Has(d, HasDate)) continue;
+    for (std::size_t d = lines.Next(country, HasDate); d <= close; d = lines.Next(d + 1, HasDate)) {
         const std::string_view logType = lines.At(d + 1);
         if (Contains(logType, "Found it") || Contains(logType, "Attended") || Contains(logType, "Webcam Photo Taken"))
             return d;
@@ -164,11 +160,9 @@ void SetDifficultyText(std::string& text, std::string_view value)
     if (NeedsDecimal(value)) text += ".0";
 }
 
-// One find as read from the query, before it becomes a row: every column
-// but the district and coordinate ones, which follow its placemark file.
+// One find as read from the query: its row, whole, on the thread that read it.
 struct FindRead {
     CacheRow row;
-    std::string latText, lonText;
     std::optional<int> district;
     std::uint64_t cost = 0;  // what the row and its record take
     // The query's own texts, for a find outside every district.
@@ -177,9 +171,11 @@ struct FindRead {
     bool beforeCutoff = false;
 };
 
-// The find of a country line; one the cut-off date leaves out carries only its district.
+// The find of a country line; one the cut-off date leaves out carries only
+// its district. Without boundaries (`bounded` false) a find in no district
+// is not known to lie outside: its row says so.
 std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::size_t country, std::size_t close,
-                                 FindLogSearch& findLog, bool cutoffEnabled, const DistrictMap& districts)
+                                 FindLogSearch& findLog, bool cutoffEnabled, bool bounded, const DistrictMap& districts)
 {
     // The coordinates are converted first, the latitude before the longitude:
     // a bad one throws before anything else of the waypoint is read, also for
@@ -225,6 +221,7 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
     find.cost = sizeof(CacheRow) + code.size() + name.size() + DifficultyTextBytes(difficulty) +
                 DifficultyTextBytes(terrain) + findDate.size() +
                 (find.district ? 0 : sizeof(TNIPDatum) + 256 + sizeof(std::string) + code.size());
+    const bool outside = !find.district && bounded;
     CacheRow& row = find.row;
     row.GCCode = code;
     row.TypeIndex = typeIndex;
@@ -232,11 +229,14 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
     SetDifficultyText(row.Difficulty, difficulty);
     SetDifficultyText(row.Terrain, terrain);
     row.FindDate = findDate;
+    row.District = find.district ? DistrictNames[static_cast<std::size_t>(*find.district)]
+                   : outside     ? NotInPolygonText
+                                 : NoBoundariesText;
+    row.LatText = CoordText(point.X, CoordLatitude);
+    row.LonText = CoordText(point.Y, CoordLongitude);
+    row.NotInPolygon = outside;
     row.Point = point;
     row.DistrictIndex = find.district.value_or(-1);
-    row.NotInPolygon = !find.district;
-    find.latText = CoordText(point.X, CoordLatitude);
-    find.lonText = CoordText(point.Y, CoordLongitude);
     find.latitude = latitude;
     find.longitude = longitude;
     find.type = type;
@@ -244,49 +244,80 @@ std::optional<FindRead> ReadFind(const ScanLines& lines, std::size_t wpt, std::s
 }
 
 // A find read becomes the next row: counted against the budget, tallied, and
-// for a find outside every district recorded with its placemark file. Without
-// boundaries (`bounded` false) a find in no district is not known to lie
-// outside: its row says so, and it gets no record and no file.
-void AddFind(AppState& state, FindRead&& find, bool bounded, RowBudget& budget, PlacemarkWriter& placemarks,
-             int& rowCount)
+// for a find outside every district recorded with its placemark file.
+void AddFind(AppState& state, FindRead&& find, RowBudget& budget, PlacemarkWriter& placemarks, int& rowCount)
 {
     if (find.beforeCutoff) {
         if (find.district) ++state.CutOffTally[static_cast<std::size_t>(*find.district)];
         return;
     }
     budget.Take(find.cost, rowCount);
-    const bool outside = !find.district && bounded;
+    const bool outside = find.row.NotInPolygon;
     if (find.district) ++state.DistrictTally[static_cast<std::size_t>(*find.district)];
     else if (outside) ++state.NotInPolygonCount;
-
-    CacheRow& row = state.Rows.emplace_back(std::move(find.row));
-    row.NotInPolygon = outside;
-    if (outside) {
-        const std::string coords = find.latText + " " + find.lonText;
-        const std::string decimals = std::string(find.latitude) + "," + std::string(find.longitude);
-        state.NIPList.push_back(TNIPDatum::FromUtf8(row.GCCode, row.Name, find.type, coords, decimals));
-        placemarks.Write(row.GCCode, row.Name, find.latitude, find.longitude);
+    if (!outside) {
+        state.Rows.push_back(std::move(find.row));
+        ++rowCount;
+        return;
     }
 
     // The district and coordinate columns follow the placemark file: a failed
     // write leaves the row as far as it got, like every result before the error
     // (the writer puts the results back to that point).
-    row.District = find.district ? DistrictNames[static_cast<std::size_t>(*find.district)]
-                   : outside     ? NotInPolygonText
-                                 : NoBoundariesText;
-    row.LatText = std::move(find.latText);
-    row.LonText = std::move(find.lonText);
+    std::string district = std::move(find.row.District);
+    std::string latText = std::move(find.row.LatText);
+    std::string lonText = std::move(find.row.LonText);
+    find.row.District.clear();
+    find.row.LatText.clear();
+    find.row.LonText.clear();
+    CacheRow& row = state.Rows.emplace_back(std::move(find.row));
+    const std::string coords = latText + " " + lonText;
+    const std::string decimals = std::string(find.latitude) + "," + std::string(find.longitude);
+    state.NIPList.push_back(TNIPDatum::FromUtf8(row.GCCode, row.Name, find.type, coords, decimals));
+    placemarks.Write(row.GCCode, row.Name, find.latitude, find.longitude);
+    row.District = std::move(district);
+    row.LatText = std::move(latText);
+    row.LonText = std::move(lonText);
     ++rowCount;
+}
+
+// The most lines looked at ahead of a waypoint for the lines its find will read.
+constexpr std::size_t LookAheadLines = 256;
+
+// Asks the memory for the lines ReadFind will read of a waypoint while the
+// one before it is read: its waypoint line and the lines at fixed offsets,
+// and around its first country line the difficulty, terrain, first date and
+// log type lines. Found from the line kinds alone; only a hint, so a
+// waypoint of another shape is simply read without it.
+void PrefetchWaypoint(const ScanLines& lines, std::size_t wpt)
+{
+    for (const std::size_t offset : {0, 2, 5, 12}) lines.Prefetch(wpt + offset);
+    const std::size_t end = std::min(lines.Size(), wpt + LookAheadLines);
+    const std::size_t c = lines.Next(wpt + 1, HasCountry | HasWptOpen);
+    if (c >= end || (lines.Kinds(c) & HasCountry) == 0) return;
+    lines.Prefetch(c - 2);
+    lines.Prefetch(c - 1);
+    const std::size_t d = lines.Next(c, HasDate | HasWptClose);
+    if (d >= end || (lines.Kinds(d) & HasDate) == 0) return;
+    lines.Prefetch(d);
+    lines.Prefetch(d + 1);
 }
 
 // Waypoints read between two looks at the stop: a few milliseconds' work.
 constexpr std::size_t CancelLookEvery = 4096;
 
+// What every find of a walk is read with.
+struct FindRules {
+    bool CutoffEnabled;
+    bool Bounded;  // see ReadFind
+    const DistrictMap& Districts;
+    const CancelToken* Cancel;
+};
+
 // The finds of the waypoints whose waypoint line lies in [begin, end), in
 // query order, each handed to `take`.
 template <typename Take>
-void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, bool cutoffEnabled,
-                   const DistrictMap& districts, const CancelToken* cancel, Take&& take)
+void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, const FindRules& rules, Take&& take)
 {
     FindLogSearch findLog;
     std::size_t close = 0;  // the first closing line after the current waypoint line
@@ -295,31 +326,33 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, b
     for (std::size_t wpt = lines.Next(begin, HasWptOpen), nextWpt; wpt < end; wpt = nextWpt) {
         if (++sinceLook == CancelLookEvery) {
             sinceLook = 0;
-            ThrowIfCancelled(cancel);
+            ThrowIfCancelled(rules.Cancel);
         }
         // The closing line: no bound but the end of the query, which throws.
         // Waypoint lines only go forward, so each line is looked at once.
         if (close <= wpt) {
-            close = wpt + 1;
-            while (!lines.Has(close, HasWptClose)) ++close;
+            close = lines.Next(wpt + 1, HasWptClose);
+            if (close == lines.Size()) (void)lines.At(close);
         }
         nextWpt = lines.Next(wpt + 1, HasWptOpen);
+        if (nextWpt < end) PrefetchWaypoint(lines, nextWpt);
 
         // Country lines up to one line past the closing line. In a damaged
         // query whose next waypoint line comes before this one's closing
         // line, this waypoint's lines end there: no cache is counted twice.
         const std::size_t last = nextWpt <= close ? nextWpt - 1 : close + 1;
-        for (std::size_t c = wpt; c <= last; ++c) {
+        for (std::size_t c = lines.Next(wpt, HasCountry); c <= last; c = lines.Next(c + 1, HasCountry)) {
             if (lines.Has(c, HasCountry) && lines.Has(c + 1, HasState)) {
-                std::optional<FindRead> find = ReadFind(lines, wpt, c, close, findLog, cutoffEnabled, districts);
+                std::optional<FindRead> find =
+                    ReadFind(lines, wpt, c, close, findLog, rules.CutoffEnabled, rules.Bounded, rules.Districts);
                 if (find && !take(std::move(*find))) return;
             }
         }
     }
 }
 
-// The finds of the second half of the query, read on a thread of their own
-// while the first half becomes rows.
+// The finds of the second half of the query, read and made rows on a thread
+// of their own while the first half is.
 struct LaterFinds {
     std::vector<FindRead> finds;
     DistrictTallyArray cutOff{};  // finds the cut-off date left out, per district
@@ -327,6 +360,9 @@ struct LaterFinds {
     // The cost of the find that no longer fitted the budget, if one did not.
     std::optional<std::uint64_t> beyondBudget;
 };
+
+// The share of the lines the calling thread reads when a query is read in two parts.
+constexpr std::size_t FirstPartPercent = 45;
 
 // The walk over the waypoints; the rows and files it makes. A large query is
 // read in two halves side by side, split at a waypoint line; the second
@@ -346,15 +382,16 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
     int rowCount = 0;
     bool bounded = false;
     for (const TPolyArray& polygon : source.Districts) bounded = bounded || !polygon.empty();
-    bounded = bounded && source.Bounded;
+    const FindRules rules{state.CutoffEnabled, bounded && source.Bounded, source.Districts, source.Cancel};
     const auto addFind = [&](FindRead&& find) {
-        AddFind(state, std::move(find), bounded, budget, placemarks, rowCount);
+        AddFind(state, std::move(find), budget, placemarks, rowCount);
         return true;
     };
 
-    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 2, HasWptOpen) : n;
+    // The first part is the smaller: its thread also moves the second's rows in.
+    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 100 * FirstPartPercent, HasWptOpen) : n;
     if (middle == n) {
-        ReadWaypoints(lines, FirstWaypointLine, n, state.CutoffEnabled, source.Districts, source.Cancel, addFind);
+        ReadWaypoints(lines, FirstWaypointLine, n, rules, addFind);
         return rowCount;
     }
     LaterFinds later;
@@ -365,7 +402,8 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         // could pile up finds far past what the walk's budget will ever take.
         RowBudget laterBudget(query.TextBytes());
         try {
-            ReadWaypoints(lines, middle, n, state.CutoffEnabled, source.Districts, source.Cancel, [&](FindRead&& find) {
+            later.finds.reserve(std::min<std::size_t>(lines.CountPairs(middle), laterBudget.maxRows()));
+            ReadWaypoints(lines, middle, n, rules, [&](FindRead&& find) {
                 if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
                 if (find.beforeCutoff) {  // counted here: no need to keep it
                     if (find.district) ++later.cutOff[static_cast<std::size_t>(*find.district)];
@@ -384,13 +422,13 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         }
     });
     try {
-        ReadWaypoints(lines, FirstWaypointLine, middle, state.CutoffEnabled, source.Districts, source.Cancel, addFind);
+        ReadWaypoints(lines, FirstWaypointLine, middle, rules, addFind);
     } catch (...) {
         firstHalfFailed = true;
         throw;  // the reader is joined on the way out
     }
     reader.Wait();
-    for (FindRead& find : later.finds) AddFind(state, std::move(find), bounded, budget, placemarks, rowCount);
+    for (FindRead& find : later.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
     // The find the second half stopped at is past the budget here too.
     if (later.beyondBudget) budget.Take(*later.beyondBudget, rowCount);
     for (std::size_t d = 0; d < later.cutOff.size(); ++d) state.CutOffTally[d] += later.cutOff[d];

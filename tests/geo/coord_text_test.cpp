@@ -93,5 +93,43 @@ TEST(CoordText, MinutesMatchPrintfAndIgnoreTheLocale)
     if (!german) GTEST_LOG_(INFO) << "de_DE.UTF-8 not installed; the locale half ran in the C locale";
 }
 
+// The minutes "%6.3f" gives, blanks as zeros.
+std::string PrintedMinutes(double minutes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%6.3f", minutes);
+    std::string expected = text;
+    for (char& c : expected) c = c == ' ' ? '0' : c;
+    return expected;
+}
+
+// Minutes next to a half of a thousandth, where the rounding turns, and
+// minutes exactly on one (sixteenths): as "%6.3f" rounds them.
+TEST(CoordText, MinutesRoundAsPrintfNextToAHalfThousandth)
+{
+    const auto check = [](double value) {
+        const double minutes = (value - 49) * 60;
+        const std::string text = CoordText(value, 1);
+        ASSERT_EQ(text.substr(text.size() - 6), PrintedMinutes(minutes)) << value;
+    };
+    for (int k = 0; k < 60'000; k += 7) {
+        double value = 49 + (k + 0.5) / 1000 / 60;
+        for (int step = 0; step < 3; ++step) value = std::nextafter(value, 0.0);
+        for (int step = 0; step < 7; ++step, value = std::nextafter(value, 100.0)) check(value);
+    }
+    int ties = 0;
+    for (int sixteenths = 1; sixteenths < 60 * 16; sixteenths += 2) {
+        // A value whose minutes come out as exactly this many sixteenths, if one does.
+        double value = 49 + sixteenths / 16.0 / 60;
+        for (int step = 0; step < 8; ++step) value = std::nextafter(value, 0.0);
+        for (int step = 0; step < 16; ++step, value = std::nextafter(value, 100.0)) {
+            if ((value - 49) * 60 != sixteenths / 16.0) continue;
+            ++ties;
+            check(value);
+        }
+    }
+    EXPECT_GT(ties, 20);
+}
+
 }  // namespace
 }  // namespace ql

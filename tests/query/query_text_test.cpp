@@ -156,6 +156,43 @@ TEST(QueryText, KnowsWhichLinesHoldTheScansTags)
     for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
 }
 
+// The split looks at the bytes after a "<" or a CR, which may lie in the
+// next block of the text: every tag and every break reads the same wherever
+// it falls, and only a CR directly before an LF joins it.
+TEST(QueryText, TagsAndBreaksReadTheSameAtEveryPlaceInABlock)
+{
+    const std::string lines = "<wpt\r\n</wpt>\r\n<groundspeak:date>\r\r\n<g<w\n</\rwpt>\n\r\n<";
+    for (std::size_t shift = 0; shift < 140; ++shift) {
+        // Long enough for whole blocks, cut so that the lines land on every place of one.
+        const std::string text = std::string(shift, 'x') + "\n" + lines + lines + std::string(70, 'y');
+        const QueryText q = QueryText::FromBytes(text);
+        const std::vector<std::string> expected = {std::string(shift, 'x'),
+                                                   "<wpt",
+                                                   "</wpt>",
+                                                   "<groundspeak:date>",
+                                                   "",
+                                                   "<g<w",
+                                                   "</",
+                                                   "wpt>",
+                                                   "",
+                                                   "<<wpt",
+                                                   "</wpt>",
+                                                   "<groundspeak:date>",
+                                                   "",
+                                                   "<g<w",
+                                                   "</",
+                                                   "wpt>",
+                                                   "",
+                                                   "<" + std::string(70, 'y')};
+        ASSERT_EQ(Lines(q), expected) << "shift " << shift;
+        // Texts cut by a break count for nothing.
+        const unsigned char kinds[] = {0,          HasWptOpen,  HasWptClose, HasDate, 0, 0, 0, 0, 0,
+                                       HasWptOpen, HasWptClose, HasDate,     0,       0, 0, 0, 0, 0};
+        for (std::size_t i = 0; i < q.Size(); ++i)
+            ASSERT_EQ(q.Kinds(i), kinds[i]) << "shift " << shift << ", line " << i;
+    }
+}
+
 TEST(QueryText, KnowsTheStateLines)
 {
     const QueryText q = QueryText::FromBytes(
@@ -212,6 +249,33 @@ TEST(QueryText, ALargeTextReadsLikeASmallOne)
     EXPECT_EQ(repaired.At(lines.size()), "x\xEF\xBF\xBDy");
     EXPECT_EQ(repaired.At(lines.size() - 1), lines.back());
     EXPECT_EQ(repaired.Kinds(lines.size() - 1), kinds.back());
+}
+
+// The search for the next line of some kinds reads the kinds eight at a
+// time: it finds what a line-by-line look finds, from every line, at every
+// distance and across the words, and never a line only for its CR LF break.
+TEST(QueryText, NextLineOfAKindIsTheFirstALineByLineLookFinds)
+{
+    const char* const pieces[] = {"<wpt a>", "</wpt>", "<groundspeak:date>", "x", ""};
+    std::uint32_t seed = 99;
+    std::string text;
+    for (int i = 0; i < 300; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        // Mostly lines of no kind, so that the search runs over whole words.
+        const unsigned pick = (seed >> 16) % 16;
+        text += pieces[pick < std::size(pieces) ? pick : 3];
+        text += (seed >> 8) % 3 ? "\r\n" : "\n";
+    }
+    const QueryText q = QueryText::FromBytes(text);
+    ASSERT_EQ(q.Size(), 300u);
+    const unsigned char searches[] = {HasWptOpen, HasWptClose, HasDate, HasCountry, HasWptOpen | HasDate};
+    for (const unsigned char kinds : searches) {
+        for (std::size_t from = 0; from <= q.Size(); ++from) {
+            std::size_t expected = from;
+            while (expected < q.Size() && (q.Kinds(expected) & kinds) == 0) ++expected;
+            ASSERT_EQ(q.NextWith(from, kinds), expected) << "from " << from << ", kinds " << int{kinds};
+        }
+    }
 }
 
 TEST(QueryText, AccessBeyondTheEndNamesTheIndex)
