@@ -18,6 +18,7 @@
 #include "scan/placemark_folder.h"
 
 #include <chrono>
+#include <functional>
 #include <exception>
 #include <thread>
 
@@ -57,12 +58,7 @@ void LoadPolygons(ql::AppState& state, std::string dir)
     ql::LoadDistrictFolder(state.PolyTable, dir);
 }
 
-namespace {
-// The window runs its steps on a thread of their own, never on its own
-// thread: so do the benchmarks, and what a thread of its own costs (its
-// memory arena, a cold stack) is in their figures too. Rethrows what the step threw.
-template <typename Step>
-void OnAThreadOfItsOwn(Step&& step)
+void OnAThreadOfItsOwn(const std::function<void()>& step)
 {
     std::exception_ptr failure;
     std::thread beside([&] {
@@ -75,7 +71,6 @@ void OnAThreadOfItsOwn(Step&& step)
     beside.join();
     if (failure) std::rethrow_exception(failure);
 }
-}  // namespace
 
 ql::QueryText OpenAsTheWindow(const std::string& path, const ql::CancelToken& stop)
 {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "archive/extract.h"
@@ -35,6 +36,12 @@ std::string MakeFolderIn(const std::string& parent, const std::string& prefix);
 
 // The 36 district polygons from their files in `dir`.
 void LoadPolygons(ql::AppState& state, std::string dir);
+
+// Runs `step` on a thread of its own and waits for it; rethrows what it threw.
+// The window runs its steps so, never on its own thread: so do the
+// benchmarks, and what a thread of its own costs (its memory arena, a cold
+// stack) is in their figures too.
+void OnAThreadOfItsOwn(const std::function<void()>& step);
 
 // The steps of an open on the path the main window takes, so that every
 // benchmark times what the user waits for. The reading, stoppable as beside

@@ -133,7 +133,7 @@ struct OpenFigures {
 // What the stages of one kind of file are called, and its targets.
 struct OpenNames {
     const char* kind;
-    const char* tool;   // the system's own count of the lines
+    const char* tool;  // the system's own count of the lines
     const char* first;  // the load
     const char* total;
     double target, goal;  // for total / tool
@@ -150,7 +150,8 @@ void PrintOpen(const OpenNames& names, const std::string& file, const OpenSeries
     PrintSeries("placemark files, after the list", series.files);
     PrintSeries(names.total, series.total);
     PrintSeries("peak memory growth", series.peak, "x the GPX size");
-    PrintRatio((std::string(names.total) + " / " + names.tool).c_str(), series.total, series.tool, names.target, names.goal);
+    PrintRatio((std::string(names.total) + " / " + names.tool).c_str(), series.total, series.tool, names.target,
+               names.goal);
 }
 
 // Peak memory growth of the stage that follows, against the present resident set.
@@ -185,20 +186,24 @@ OpenFigures OpenOnce(ql::AppState& state, const std::string& runFolder, const st
     state.TempDir = bench::MakeFolderIn(runFolder, "run");
     const PeakGrowth growth;
     bench::Stopwatch clock;
-    ql::platform::LargeBuffer bytes;
     const ql::CancelToken stop;  // the window's step looks at it; nobody stops here
-    if (copy && !zip) {
-        // --copy: the GPX read into memory, as before it was mapped.
-        bytes = ql::platform::ReadWholeFileLarge(file);
-    } else {
-        // What OpenQuery does for the window, in its two stages.
-        ql::NoExtractProgress progress;
-        bytes = ql::ReadQueryBytes(file, progress);
-    }
-    const std::size_t size = bytes.Size();
-    const double loaded = clock.seconds();
-    state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
-    const double split = clock.seconds();
+    std::size_t size = 0;
+    double loaded = 0, split = 0;
+    bench::OnAThreadOfItsOwn([&] {
+        ql::platform::LargeBuffer bytes;
+        if (copy && !zip) {
+            // --copy: the GPX read into memory, as before it was mapped.
+            bytes = ql::platform::ReadWholeFileLarge(file);
+        } else {
+            // What OpenQuery does for the window, in its two stages.
+            ql::NoExtractProgress progress;
+            bytes = ql::ReadQueryBytes(file, progress);
+        }
+        size = bytes.Size();
+        loaded = clock.seconds();
+        state.QueryLines = ql::QueryText::FromBuffer(std::move(bytes));
+        split = clock.seconds();
+    });
     if (!ql::IsMyFindsQuery(state.QueryLines)) throw ql::UserError("not a My Finds query: " + file);
     const double checked = clock.seconds();
     bench::ScanAsTheWindow(state, stop);
