@@ -37,7 +37,7 @@ private:
 class WatchedPieces : public PieceSink {
 public:
     WatchedPieces(const ZipEntry& entry, ExtractProgress& progress, DecodeWatcher& watcher)
-            : declared_(entry.UncompressedSize), progress_(progress), watcher_(watcher)
+            : declared_(entry.UncompressedSize), progress_(progress, entry.UncompressedSize), watcher_(watcher)
     {
     }
     bool TakePiece(const char* data, std::size_t n, bool last) override
@@ -46,16 +46,13 @@ public:
         produced_ += n;
         if (produced_ > declared_) return false;  // zlib's path fails the size check before handing it on
         (void)watcher_.OnPiece(data, n);
-        const double percent =
-            declared_ == 0 ? 0.0 : static_cast<double>(produced_) / static_cast<double>(declared_) * 100.0;
-        progress_.OnFileProgress(percent);
-        progress_.OnOverallProgress(percent);
+        progress_.Report(produced_);
         return true;
     }
 
 private:
     std::uint64_t declared_;
-    ExtractProgress& progress_;
+    EntryProgress progress_;
     DecodeWatcher& watcher_;
     std::uint64_t produced_ = 0;
 };

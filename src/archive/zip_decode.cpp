@@ -17,29 +17,9 @@ namespace {
 
 constexpr std::size_t StoredPiece = 65535;  // output per progress step of a stored entry
 
-class Progress {
-public:
-    Progress(ExtractProgress& sink, std::uint64_t total) : sink_(sink), total_(total) {}
-    void Report(std::uint64_t produced)
-    {
-        const double percent = total_ == 0 ? 0.0 : static_cast<double>(produced) / static_cast<double>(total_) * 100.0;
-        sink_.OnFileProgress(percent);
-        sink_.OnOverallProgress(percent);
-    }
-    void Done()
-    {
-        sink_.OnFileProgress(100.0);
-        sink_.OnOverallProgress(100.0);
-    }
-
-private:
-    ExtractProgress& sink_;
-    std::uint64_t total_;
-};
-
 // Both return false when they stopped because the bytes were given up
 // (Unwanted::Stop), true once the entry's data is decoded.
-bool CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at, Progress& progress,
+bool CopyStored(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at, EntryProgress& progress,
                 DecodeOutput& out, Unwanted unwanted)
 {
     std::uint64_t remaining = entry.CompressedSize;
@@ -81,7 +61,7 @@ private:
 };
 
 // Inflates the entry; its last piece is not yet handed on when it returns.
-bool Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at, Progress& progress,
+bool Inflate(platform::ReadOnlyFile& file, const ZipEntry& entry, std::uint64_t at, EntryProgress& progress,
              DecodeOutput& out, Unwanted unwanted)
 {
     Inflater inflater;
@@ -127,7 +107,7 @@ bool DecodeEntry(platform::ReadOnlyFile& file, const ZipEntry& entry, ExtractPro
     const std::uint64_t available = AvailableData(file, entry, at);
     DecodeOutput output(out, OutputCapacity(entry, available), entry.UncompressedSize, watcher);
 
-    Progress report(progress, entry.UncompressedSize);
+    EntryProgress report(progress, entry.UncompressedSize);
     const bool decoded = entry.Method == MethodStored ? CopyStored(file, entry, at, report, output, unwanted)
                                                       : Inflate(file, entry, at, report, output, unwanted);
     if (!decoded) {

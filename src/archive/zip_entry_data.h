@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "archive/extract.h"
 #include "archive/zip_entry.h"
 #include "platform/platform.h"
 
@@ -14,6 +15,27 @@ namespace ql::zip {
 
 inline constexpr std::size_t ReadChunk = 1 << 20;  // compressed bytes per read
 inline constexpr std::size_t InflateChunk = 1 << 20;  // output per call into the inflater
+
+// The gauge of one entry: its output so far against its declared size.
+class EntryProgress {
+public:
+    EntryProgress(ExtractProgress& sink, std::uint64_t total) : sink_(sink), total_(total) {}
+    void Report(std::uint64_t produced)
+    {
+        const double percent = total_ == 0 ? 0.0 : static_cast<double>(produced) / static_cast<double>(total_) * 100.0;
+        sink_.OnFileProgress(percent);
+        sink_.OnOverallProgress(percent);
+    }
+    void Done()
+    {
+        sink_.OnFileProgress(100.0);
+        sink_.OnOverallProgress(100.0);
+    }
+
+private:
+    ExtractProgress& sink_;
+    std::uint64_t total_;
+};
 
 // Where the entry's data starts, from its local header; throws the check
 // error when the header is missing.
