@@ -18,6 +18,10 @@ enum LineKind : unsigned char {
     HasState = 16,
 };
 
+// Set beside a line's LineKind bits when its break is a CR LF pair.
+inline constexpr unsigned char EndsWithCrLf = 0x80;
+static_assert(((HasWptOpen | HasWptClose | HasCountry | HasDate | HasState) & EndsWithCrLf) == 0);
+
 inline constexpr std::string_view WptOpenTag = "<wpt";
 inline constexpr std::string_view WptCloseTag = "</wpt>";
 inline constexpr std::string_view CountryLineText = "<groundspeak:country>Germany</groundspeak:country>";

@@ -11,8 +11,8 @@
 #include "base/task_beside.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
-#include "query/line_breaks.h"
 #include "query/line_kinds.h"
+#include "query/line_table.h"
 
 namespace ql {
 
@@ -94,53 +94,8 @@ QueryText QueryText::FromBuffer(platform::LargeBuffer buffer)
 
 namespace {
 
-// The break bit shares the kinds byte with the scan's kinds.
-static_assert(((HasWptOpen | HasWptClose | HasCountry | HasDate | HasState) & QueryText::EndsWithCrLf) == 0);
-
 // Texts from this size on are split in two halves at once, one on a helper thread.
 constexpr std::size_t SplitInHalvesFrom = std::size_t{16} << 20;
-
-// A line table being filled: the start of each line begun and its LineKind
-// bits, in room for `Capacity` entries.
-struct LineTable {
-    platform::LargeBuffer StartBytes;
-    platform::LargeBuffer KindBytes;
-    std::size_t Capacity;
-    std::uint32_t* Starts;
-    unsigned char* Kinds;
-    std::size_t Entries = 0;
-
-    explicit LineTable(std::size_t capacity)
-            : StartBytes(capacity * sizeof(std::uint32_t)), KindBytes(capacity), Capacity(capacity),
-              Starts(reinterpret_cast<std::uint32_t*>(StartBytes.Data())),
-              Kinds(reinterpret_cast<unsigned char*>(KindBytes.Data()))
-    {
-    }
-};
-
-// Thrown inside the split when a table is full: more lines than the limit.
-struct TableFull {};
-
-// Splits data[from, to) into the table: an entry for the line at `from`, one
-// more after every break. Returns as SplitCheckingUtf8. `n` is the text's end.
-std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::size_t n, LineTable& t)
-{
-    const auto begin = [&](std::size_t start) {
-        if (t.Entries == t.Capacity) [[unlikely]]
-            throw TableFull{};
-        t.Starts[t.Entries] = static_cast<std::uint32_t>(start);
-        t.Kinds[t.Entries++] = 0;
-    };
-    if (from < to) begin(from);
-    return SplitCheckingUtf8(
-        data, from, to,
-        [&](std::size_t i) {
-            // A CR LF pair is one break, reported at its LF.
-            if (data[i] == '\n' && i > from && data[i - 1] == '\r') t.Kinds[t.Entries - 1] |= QueryText::EndsWithCrLf;
-            begin(i + 1);
-        },
-        [&](std::size_t i) { t.Kinds[t.Entries - 1] |= TagKindAt(data + i, data + n); });
-}
 
 // Splits data[from, to) into the table beside the caller, who does its own
 // share meanwhile.

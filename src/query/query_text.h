@@ -12,6 +12,7 @@
 
 #include "base/prefetch.h"
 #include "platform/platform.h"
+#include "query/line_kinds.h"
 
 namespace ql {
 
@@ -86,8 +87,7 @@ public:
     QueryText(const QueryText&) = delete;
     QueryText& operator=(const QueryText&) = delete;
 
-    // Set beside a line's LineKind bits when its break is a CR LF pair.
-    static constexpr unsigned char EndsWithCrLf = 0x80;
+    static constexpr unsigned char EndsWithCrLf = ql::EndsWithCrLf;
 
 private:
     // 1 for a CR or LF break that ends at `next`, 2 for a CR LF pair.
