@@ -3,7 +3,9 @@
 #include "base/sse2.h"
 #include "query/line_kinds.h"
 
-#if defined(__GNUC__) && defined(__x86_64__)
+// Not on Windows: GCC there does not align the stack for the wide registers
+// it may spill (GCC bug 54412), so those builds keep SSE2.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
 #define QL_WIDE_UNITS 1
 #include <immintrin.h>
 #endif
