@@ -45,13 +45,6 @@ constexpr std::size_t BlocksPerBatch = 16;
 
 }  // namespace
 
-LineTable::LineTable(std::size_t capacity)
-        : StartBytes(capacity * sizeof(std::uint32_t)), KindBytes(capacity), Capacity(capacity),
-          Starts(reinterpret_cast<std::uint32_t*>(StartBytes.Data())),
-          Kinds(reinterpret_cast<unsigned char*>(KindBytes.Data()))
-{
-}
-
 std::size_t SplitRange(const char* data, std::size_t from, std::size_t to, std::size_t n, LineTable& t)
 {
     if (from >= to) return to;

@@ -6,21 +6,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/platform.h"
-
 namespace ql {
 
-// A line table being filled: the start of each line begun and its LineKind
-// bits, in room for `Capacity` entries.
+// Room for a line table being filled: the start of each line begun and its
+// LineKind bits, `Capacity` entries of each.
 struct LineTable {
-    platform::LargeBuffer StartBytes;
-    platform::LargeBuffer KindBytes;
-    std::size_t Capacity;
     std::uint32_t* Starts;
     unsigned char* Kinds;
+    std::size_t Capacity;
     std::size_t Entries = 0;
-
-    explicit LineTable(std::size_t capacity);
 };
 
 // Thrown by SplitRange when the table is full: more lines than it has room for.

@@ -97,29 +97,6 @@ namespace {
 // Texts from this size on are split in two halves at once, one on a helper thread.
 constexpr std::size_t SplitInHalvesFrom = std::size_t{16} << 20;
 
-// Splits data[from, to) into the table beside the caller, who does its own
-// share meanwhile.
-class SplitJob {
-public:
-    SplitJob(const char* data, std::size_t from, std::size_t to, std::size_t n, std::size_t capacity)
-            : table_(capacity), task_([this, data, from, to, n] { invalid_ = SplitRange(data, from, to, n, table_); })
-    {
-    }
-
-    // Waits for the split; rethrows what it threw. Returns as SplitRange.
-    std::size_t Result()
-    {
-        task_.Wait();
-        return invalid_;
-    }
-    const LineTable& Table() const { return table_; }
-
-private:
-    LineTable table_;
-    std::size_t invalid_ = 0;
-    TaskBeside task_;  // last: joined before the table goes
-};
-
 }  // namespace
 
 bool QueryText::Split(std::size_t start, std::size_t& invalid)
@@ -130,39 +107,52 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
     // the system hands out only the pages the table fills, a real query
     // needing one entry per sixty bytes.
     const std::uint64_t maxEntries = MaxQueryLines(n) + 1;
-    const std::size_t capacity = static_cast<std::size_t>(std::min<std::uint64_t>(n - start + 2, maxEntries + 1));
-    LineTable table(capacity);
+    const auto roomFor = [&](std::size_t bytes) {
+        return static_cast<std::size_t>(std::min<std::uint64_t>(bytes + 2, maxEntries + 1));
+    };
+    const std::size_t capacity = roomFor(n - start);
 
     // A large text is cut after an LF near its middle: no break, sequence or
-    // searched text spans that place, so the halves split on their own.
+    // searched text spans that place, so the halves split on their own, each
+    // into a part of the table of its own.
     std::size_t middle = n;
     if (n - start >= SplitInHalvesFrom) {
         const std::size_t half = start + (n - start) / 2;
         if (const void* lf = std::memchr(data + half, '\n', n - half)) middle = static_cast<const char*>(lf) - data + 1;
     }
+    const std::size_t firstRoom = middle < n ? roomFor(middle - start) : capacity;
+    const std::size_t secondRoom = middle < n ? roomFor(n - middle) : 0;
+    platform::LargeBuffer startBytes((firstRoom + secondRoom) * sizeof(std::uint32_t));
+    platform::LargeBuffer kindBytes(firstRoom + secondRoom);
+    auto* const starts = reinterpret_cast<std::uint32_t*>(startBytes.Data());
+    auto* const kinds = reinterpret_cast<unsigned char*>(kindBytes.Data());
+    LineTable first{starts, kinds, firstRoom};
+    std::size_t entries = 0;
+    secondPartFrom_ = NoSecondPart;
+    secondPartShift_ = 0;
     try {
         if (middle < n) {
-            SplitJob second(data, middle, n, n, capacity);
-            const std::size_t firstInvalid = SplitRange(data, start, middle, n, table);
-            const std::size_t secondInvalid = second.Result();
+            LineTable second{starts + firstRoom, kinds + firstRoom, secondRoom};
+            std::size_t secondInvalid = n;
+            TaskBeside beside([&] { secondInvalid = SplitRange(data, middle, n, n, second); });
+            const std::size_t firstInvalid = SplitRange(data, start, middle, n, first);
+            beside.Wait();
             invalid = firstInvalid < middle ? firstInvalid : secondInvalid;
             if (invalid < n) return false;
-            // The first half's last entry is the second half's first line.
-            const LineTable& rest = second.Table();
-            if (table.Entries - 1 + rest.Entries > capacity) throw TableFull{};
-            --table.Entries;
-            std::memcpy(table.Starts + table.Entries, rest.Starts, rest.Entries * sizeof(std::uint32_t));
-            std::memcpy(table.Kinds + table.Entries, rest.Kinds, rest.Entries);
-            table.Entries += rest.Entries;
+            // The first half's last entry is the second half's first line:
+            // from that line on, the lines are read from the second part.
+            entries = first.Entries - 1 + second.Entries;
+            if (entries > capacity) throw TableFull{};
+            secondPartFrom_ = first.Entries - 1;
+            secondPartShift_ = firstRoom - secondPartFrom_;
         } else {
-            invalid = SplitRange(data, start, n, n, table);
+            invalid = SplitRange(data, start, n, n, first);
             if (invalid < n) return false;
+            entries = first.Entries;
         }
     } catch (const TableFull&) {
         ThrowTooManyLines(n);
     }
-    std::uint32_t* const starts = table.Starts;
-    const std::size_t entries = table.Entries;
 
     // The last entry is where a line after the final break would start: a
     // break at the very end adds no line, and text after the last break is one.
@@ -173,42 +163,59 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
         kinds_ = {};
         return true;
     }
-    if (starts[entries - 1] < n) {
+    if (starts[Slot(entries - 1)] < n) {
         // Text after the last break: one more line, and its end as the last entry.
         if (entries + 1 > maxEntries) ThrowTooManyLines(n);
         lastEnd_ = n;
-        starts[entries] = static_cast<std::uint32_t>(n + 1);
+        starts[Slot(entries)] = static_cast<std::uint32_t>(n + 1);
         lineCount_ = entries;
     } else {
         if (entries > maxEntries) ThrowTooManyLines(n);
         lastEnd_ = n - BreakLengthBefore(data, n);
         lineCount_ = entries - 1;
     }
-    table.StartBytes.SetSize((lineCount_ + 1) * sizeof(std::uint32_t));
-    table.KindBytes.SetSize(lineCount_);
-    starts_ = std::move(table.StartBytes);
-    kinds_ = std::move(table.KindBytes);
+    startBytes.SetSize((Slot(lineCount_) + 1) * sizeof(std::uint32_t));
+    kindBytes.SetSize(lineCount_ == 0 ? 0 : Slot(lineCount_ - 1) + 1);
+    starts_ = std::move(startBytes);
+    kinds_ = std::move(kindBytes);
     return true;
 }
 
-std::size_t QueryText::NextWith(std::size_t from, unsigned char kinds) const
+namespace {
+
+// The first line in [from, end) whose bits include one of `kinds`, or end;
+// bits[i] holds line i's. Eight lines at a time.
+std::size_t NextIn(const unsigned char* bits, std::size_t from, std::size_t end, unsigned char kinds)
 {
-    const auto* bits = reinterpret_cast<const unsigned char*>(kinds_.Data());
-    kinds &= static_cast<unsigned char>(~EndsWithCrLf);
     std::size_t i = from;
     if constexpr (std::endian::native == std::endian::little) {
         // The first byte in the text is the lowest of the word.
         const std::uint64_t mask = kinds * std::uint64_t{0x0101010101010101};
-        for (; i + 8 <= lineCount_; i += 8) {
+        for (; i + 8 <= end; i += 8) {
             std::uint64_t word;
             std::memcpy(&word, bits + i, sizeof word);
             if (const std::uint64_t found = word & mask)
                 return i + static_cast<std::size_t>(std::countr_zero(found)) / 8;
         }
     }
-    for (; i < lineCount_; ++i)
+    for (; i < end; ++i)
         if (bits[i] & kinds) return i;
-    return lineCount_;
+    return end;
+}
+
+}  // namespace
+
+std::size_t QueryText::NextWith(std::size_t from, unsigned char kinds) const
+{
+    const auto* bits = reinterpret_cast<const unsigned char*>(kinds_.Data());
+    kinds &= static_cast<unsigned char>(~EndsWithCrLf);
+    if (from < secondPartFrom_) {
+        const std::size_t firstEnd = std::min(lineCount_, secondPartFrom_);
+        const std::size_t found = NextIn(bits, from, firstEnd, kinds);
+        if (found < firstEnd || firstEnd == lineCount_) return found;
+        from = firstEnd;
+    }
+    return from >= lineCount_ ? lineCount_ : NextIn(bits + secondPartShift_, from, lineCount_, kinds);
 }
 
 void QueryText::ThrowIndexError(long long index)
@@ -218,10 +225,15 @@ void QueryText::ThrowIndexError(long long index)
 
 std::size_t QueryText::MemoryBytes() const
 {
-    // What the tables use, rounded to the pages they touch.
+    // What the tables use, rounded to the pages they touch in each part.
     constexpr std::size_t Page = 4096;
     const auto used = [](std::size_t bytes) { return (bytes + Page - 1) / Page * Page; };
-    return buffer_.ReservedBytes() + used(starts_.Size()) + used(kinds_.Size());
+    if (lineCount_ == 0) return buffer_.ReservedBytes();
+    const std::size_t entries = lineCount_ + 1;
+    const std::size_t firstPart = std::min(entries, secondPartFrom_);
+    const std::size_t secondPart = entries - firstPart;
+    return buffer_.ReservedBytes() + used(firstPart * sizeof(std::uint32_t)) +
+           used(secondPart * sizeof(std::uint32_t)) + used(firstPart) + used(secondPart);
 }
 
 }  // namespace ql

@@ -2,8 +2,9 @@
 // The loaded query: one buffer holding the decoded file, and the lines as views
 // into it. Every line access is index-checked. The text, its line table (four
 // bytes a line) and the scan's line kinds (one byte a line) live in large
-// buffers, filled by one pass over the text; the limits in base/query_limits.h
-// keep the tables bounded by the text.
+// buffers, filled by one pass over the text (over each half at once for a
+// large text, each into a part of the tables of its own); the limits in
+// base/query_limits.h keep the tables bounded by the text.
 
 #include <cstddef>
 #include <cstdint>
@@ -47,7 +48,7 @@ public:
     {
         if (i >= lineCount_) [[unlikely]]
             ThrowIndexError(static_cast<long long>(i));
-        const std::uint32_t* starts = Starts();
+        const std::uint32_t* starts = Starts() + Shift(i);
         const std::size_t begin = starts[i];
         // The line's break is known from its kinds byte, so a read touches the
         // text only where the line is.
@@ -64,7 +65,7 @@ public:
     void Prefetch(std::size_t i) const
     {
         if (i >= lineCount_) return;
-        const std::uint32_t* starts = Starts();
+        const std::uint32_t* starts = Starts() + Shift(i);
         PrefetchForRead(buffer_.Data() + starts[i]);
         PrefetchForRead(buffer_.Data() + starts[i + 1] - 1);
     }
@@ -97,7 +98,11 @@ private:
     }
     // The length of the break after a line with these kind bits.
     static std::size_t BreakLength(unsigned char kindBits) { return (kindBits & EndsWithCrLf) ? 2 : 1; }
-    unsigned char KindBits(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[i]); }
+    unsigned char KindBits(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[Slot(i)]); }
+    // Where line i's entries lie in the tables: a large text's second half
+    // was split into a part of its own, from line secondPartFrom_ on.
+    std::size_t Shift(std::size_t i) const { return i >= secondPartFrom_ ? secondPartShift_ : 0; }
+    std::size_t Slot(std::size_t i) const { return i + Shift(i); }
     [[noreturn]] static void ThrowIndexError(long long index);
     const std::uint32_t* Starts() const { return reinterpret_cast<const std::uint32_t*>(starts_.Data()); }
     // Splits buffer_ from `start`; false when the text is not UTF-8, with
@@ -109,6 +114,9 @@ private:
     platform::LargeBuffer kinds_;  // LineKind bits of each line, and EndsWithCrLf
     std::size_t lineCount_ = 0;
     std::size_t lastEnd_ = 0;  // end of the last line (before a final break)
+    static constexpr std::size_t NoSecondPart = static_cast<std::size_t>(-1);
+    std::size_t secondPartFrom_ = NoSecondPart;  // the first line read from the second part
+    std::size_t secondPartShift_ = 0;  // its entries lie this many slots further on
 };
 
 }  // namespace ql
