@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/cancel.h"
+#include "base/handover.h"
 #include "base/query_limits.h"
 #include "base/task_beside.h"
 #include "base/user_error.h"
@@ -54,13 +55,13 @@ public:
 
     std::size_t Size() const { return lines_.Size(); }
 
-    // Country lines from `from` on whose next line is the state line; read
+    // Country lines in [from, to) whose next line is the state line; read
     // from the line kinds alone.
-    std::size_t CountPairs(std::size_t from) const
+    std::size_t CountPairs(std::size_t from, std::size_t to) const
     {
         std::size_t n = 0;
-        for (std::size_t i = from; i + 1 < lines_.Size(); ++i)
-            n += (lines_.Kinds(i) & HasCountry) >> 2 & (lines_.Kinds(i + 1) & HasState) >> 4;
+        for (std::size_t i = lines_.NextWith(from, HasCountry); i < to; i = lines_.NextWith(i + 1, HasCountry))
+            n += i + 1 < lines_.Size() && (lines_.Kinds(i + 1) & HasState) != 0;
         return n;
     }
     unsigned char Kinds(std::size_t i) const { return lines_.Kinds(i); }
@@ -351,10 +352,16 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, c
     }
 }
 
+// Finds handed over at a time: a few hundred kilobytes.
+constexpr std::size_t FindsPerBatch = 1024;
+
 // The finds of the second half of the query, read and made rows on a thread
-// of their own while the first half is.
+// of their own while the first half is, and handed over in batches as they
+// are read: the walk's thread moves them in after its own half while the
+// rest are still being read.
 struct LaterFinds {
-    std::vector<FindRead> finds;
+    Handover<FindRead> finds{FindsPerBatch};
+    // Set before the hand-over closes:
     DistrictTallyArray cutOff{};  // finds the cut-off date left out, per district
     std::exception_ptr failure;  // the read that ended them early, if one did
     // The cost of the find that no longer fitted the budget, if one did not.
@@ -375,10 +382,12 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
     if (n <= FirstWaypointLine) return 0;
 
     const ScanLines lines(query);
+    // The first part is the smaller: its thread also moves the second's rows in.
+    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 100 * FirstPartPercent, HasWptOpen) : n;
     // Room for a row per country line followed by a state line: no more rows
     // can come, and no more than the budget allows.
     RowBudget budget(query.TextBytes());
-    state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine), budget.maxRows()));
+    state.Rows.reserve(std::min<std::size_t>(lines.CountPairs(FirstWaypointLine, n), budget.maxRows()));
     int rowCount = 0;
     bool bounded = false;
     for (const TPolyArray& polygon : source.Districts) bounded = bounded || !polygon.empty();
@@ -388,8 +397,6 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         return true;
     };
 
-    // The first part is the smaller: its thread also moves the second's rows in.
-    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 100 * FirstPartPercent, HasWptOpen) : n;
     if (middle == n) {
         ReadWaypoints(lines, FirstWaypointLine, n, rules, addFind);
         return rowCount;
@@ -402,7 +409,6 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         // could pile up finds far past what the walk's budget will ever take.
         RowBudget laterBudget(query.TextBytes());
         try {
-            later.finds.reserve(std::min<std::size_t>(lines.CountPairs(middle), laterBudget.maxRows()));
             ReadWaypoints(lines, middle, n, rules, [&](FindRead&& find) {
                 if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
                 if (find.beforeCutoff) {  // counted here: no need to keep it
@@ -413,22 +419,26 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
                     later.beyondBudget = find.cost;
                     return false;
                 }
-                later.finds.push_back(std::move(find));
+                later.finds.Add(std::move(find));
                 return true;
             });
         } catch (...) {
             // Counts only once the first half's rows are made.
             later.failure = std::current_exception();
         }
+        later.finds.Close();
     });
     try {
         ReadWaypoints(lines, FirstWaypointLine, middle, rules, addFind);
+        for (std::vector<FindRead> batch; later.finds.Take(batch);) {
+            for (FindRead& find : batch) AddFind(state, std::move(find), budget, placemarks, rowCount);
+            later.finds.GiveBack(std::move(batch));
+        }
     } catch (...) {
         firstHalfFailed = true;
         throw;  // the reader is joined on the way out
     }
     reader.Wait();
-    for (FindRead& find : later.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
     // The find the second half stopped at is past the budget here too.
     if (later.beyondBudget) budget.Take(*later.beyondBudget, rowCount);
     for (std::size_t d = 0; d < later.cutOff.size(); ++d) state.CutOffTally[d] += later.cutOff[d];
