@@ -45,7 +45,7 @@ public:
     }
 
     // Cells along each side of the grid.
-    static constexpr std::size_t Cells = 512;
+    static constexpr std::size_t Cells = 1024;
 
 private:
     // Cell values besides a polygon's index.
