@@ -7,7 +7,7 @@
 #include <array>
 #include <system_error>
 
-#include "base/task_beside.h"
+#include "platform/task_beside.h"
 
 namespace ql {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "base/query_limits.h"
-#include "base/task_beside.h"
+#include "platform/task_beside.h"
 #include "base/user_error.h"
 #include "planner/candidate_reader.h"
 

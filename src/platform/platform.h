@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace ql::platform {
@@ -344,5 +345,17 @@ std::optional<FileVersion> GetFileVersionNumbers(const std::string& path);
 
 // The thousands separator of the user's locale ("." with German settings).
 std::string ThousandsSeparator();
+
+// ---- Threads -----------------------------------------------------------------
+
+// A thread just started by the caller, who goes on with work of its own:
+// asks the system to run it on another processor at once. Linux starts a new
+// thread on its maker's processor and moves one of the two only at its next
+// tick, milliseconds later, while the other processor idles. Nothing where
+// the system places new threads itself, or with one processor.
+void RunOnAnotherProcessor(std::thread& thread);
+// Called first by such a thread: every processor the process may use is
+// allowed again, so that it is kept from none later on.
+void AllowEveryProcessor();
 
 }  // namespace ql::platform

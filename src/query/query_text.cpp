@@ -8,7 +8,7 @@
 #include <system_error>
 
 #include "base/query_limits.h"
-#include "base/task_beside.h"
+#include "platform/task_beside.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
 #include "query/line_kinds.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "base/cancel.h"
-#include "base/task_beside.h"
+#include "platform/task_beside.h"
 
 namespace ql {
 

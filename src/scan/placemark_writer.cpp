@@ -10,7 +10,7 @@
 #include <optional>
 #include <unordered_set>
 
-#include "base/task_beside.h"
+#include "platform/task_beside.h"
 #include "state/app_state.h"
 #include "scan/placemark.h"
 #include "platform/platform.h"

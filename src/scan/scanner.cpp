@@ -18,7 +18,7 @@
 #include "base/cancel.h"
 #include "base/handover.h"
 #include "base/query_limits.h"
-#include "base/task_beside.h"
+#include "platform/task_beside.h"
 #include "base/user_error.h"
 #include "state/app_state.h"
 #include "core/records.h"

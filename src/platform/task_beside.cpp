@@ -1,14 +1,24 @@
-#include "base/task_beside.h"
+#include "platform/task_beside.h"
 
 #include <system_error>
 #include <utility>
+
+#include "platform/platform.h"
 
 namespace ql {
 
 TaskBeside::TaskBeside(std::function<void()> task) : task_(std::move(task))
 {
     try {
-        thread_ = std::thread([this] { Run(); });
+        thread_ = std::thread([this] {
+            placed_.wait(false);
+            platform::AllowEveryProcessor();
+            Run();
+        });
+        // Both work at once from the start: the caller does its own share.
+        platform::RunOnAnotherProcessor(thread_);
+        placed_ = true;
+        placed_.notify_one();
     } catch (const std::system_error&) {
         // No thread to be had: Wait() runs the task.
     }

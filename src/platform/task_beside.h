@@ -1,6 +1,7 @@
 #pragma once
 // A task run on a second thread while the caller does its own share.
 
+#include <atomic>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -31,6 +32,7 @@ private:
     std::exception_ptr failure_;
     std::thread thread_;
     bool done_ = false;
+    std::atomic<bool> placed_{false};  // the thread waits for its placement before it runs
 };
 
 }  // namespace ql

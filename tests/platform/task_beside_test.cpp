@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "base/task_beside.h"
+#include "platform/task_beside.h"
 #include "base/user_error.h"
 
 namespace ql {
