@@ -4,6 +4,11 @@
 #include <stdexcept>
 #include <thread>
 
+#ifdef __linux__
+#include <pthread.h>
+#include <sched.h>
+#endif
+
 #include "platform/task_beside.h"
 #include "base/user_error.h"
 
@@ -57,6 +62,23 @@ TEST(TaskBeside, AnErrorOfTheTaskNotWaitedForStaysInside)
 {
     EXPECT_NO_THROW({ TaskBeside task([] { throw std::runtime_error("dropped"); }); });
 }
+
+#ifdef __linux__
+// The thread is started away from its maker's processor, but once it runs it
+// may use every processor again: it is kept from none for the rest of its work.
+TEST(TaskBeside, TheTaskMayRunOnEveryProcessorOfTheProcess)
+{
+    cpu_set_t process;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof process, &process), 0);
+    for (int round = 0; round < 20; ++round) {
+        cpu_set_t seen;
+        CPU_ZERO(&seen);
+        TaskBeside task([&] { ::pthread_getaffinity_np(::pthread_self(), sizeof seen, &seen); });
+        task.Wait();
+        EXPECT_TRUE(CPU_EQUAL(&seen, &process)) << "round " << round;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace ql
