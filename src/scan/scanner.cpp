@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -16,7 +18,6 @@
 #include <vector>
 
 #include "base/cancel.h"
-#include "base/handover.h"
 #include "base/query_limits.h"
 #include "platform/task_beside.h"
 #include "base/user_error.h"
@@ -352,29 +353,129 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, c
     }
 }
 
-// Finds handed over at a time: a few hundred kilobytes.
-constexpr std::size_t FindsPerBatch = 1024;
+// A large query is read in parts by two threads, each taking the next part
+// not yet taken. The first part, read by the walk's thread straight into the
+// rows while the other thread reads on, is this share of the lines; the rest
+// come in parts small enough that the last one ends the two threads' work
+// within a millisecond or two of each other.
+constexpr std::size_t FirstPartPercent = 40;
+constexpr std::size_t LaterParts = 40;
 
-// The finds of the second half of the query, read and made rows on a thread
-// of their own while the first half is, and handed over in batches as they
-// are read: the walk's thread moves them in after its own half while the
-// rest are still being read.
-struct LaterFinds {
-    Handover<FindRead> finds{FindsPerBatch};
-    // Set before the hand-over closes:
+// What was read of one part into a pile, to be made rows when its turn comes.
+struct PartRead {
+    std::vector<FindRead> finds;
     DistrictTallyArray cutOff{};  // finds the cut-off date left out, per district
-    std::exception_ptr failure;  // the read that ended them early, if one did
-    // The cost of the find that no longer fitted the budget, if one did not.
+    std::exception_ptr failure;  // the read that ended the part early, if one did
+    // The cost of the find that no longer fitted its reader's pile, if one did not.
     std::optional<std::uint64_t> beyondBudget;
 };
 
-// The share of the lines the calling thread reads when a query is read in two parts.
-constexpr std::size_t FirstPartPercent = 45;
+// Reads the finds of the waypoints in [begin, end) into a pile. A budget of
+// the reader's own bounds what waits in its piles: without it a hostile
+// query could pile up finds far past what the walk's budget will ever take.
+// Its piles hold finds of earlier parts only, so where it ends a pile the
+// walk's budget, which counts them all and more, has ended the walk.
+void ReadIntoPile(const ScanLines& lines, std::size_t begin, std::size_t end, const FindRules& rules,
+                  RowBudget& pileBudget, const std::atomic<bool>& abandoned, PartRead& read)
+{
+    read.finds.reserve(lines.CountPairs(begin, end));
+    try {
+        ReadWaypoints(lines, begin, end, rules, [&](FindRead&& find) {
+            if (abandoned.load(std::memory_order_relaxed)) return false;
+            if (find.beforeCutoff) {  // counted here: no need to keep it
+                if (find.district) ++read.cutOff[static_cast<std::size_t>(*find.district)];
+                return true;
+            }
+            if (!pileBudget.Allows(find.cost)) {
+                read.beyondBudget = find.cost;
+                return false;
+            }
+            read.finds.push_back(std::move(find));
+            return true;
+        });
+    } catch (...) {
+        read.failure = std::current_exception();  // counts when the part's turn comes
+    }
+}
+
+// The parts of a large query's walk: which are taken, and the piles read.
+class WalkParts {
+public:
+    // Cut at waypoint lines: a first part of the given share of the lines,
+    // then `later` parts of about equal lines.
+    WalkParts(const ScanLines& lines, std::size_t from, std::size_t firstPercent, std::size_t later) : piles_(later + 1)
+    {
+        const std::size_t n = lines.Size();
+        bounds_.push_back(from);
+        const std::size_t rest = from + (n - from) / 100 * firstPercent;
+        for (std::size_t k = 0; k < later; ++k)
+            bounds_.push_back(std::max(bounds_.back(), lines.Next(rest + (n - rest) / later * k, HasWptOpen)));
+        bounds_.push_back(n);
+    }
+
+    std::size_t Count() const { return piles_.size(); }
+    std::size_t Begin(std::size_t k) const { return bounds_[k]; }
+    std::size_t End(std::size_t k) const { return bounds_[k + 1]; }
+
+    // The next part nobody has taken, or none: after the last, or after a
+    // part whose read ended the walk.
+    std::optional<std::size_t> TakeNext()
+    {
+        const std::size_t k = next_.fetch_add(1);
+        if (k >= Count() || k > lastWanted_.load()) return std::nullopt;
+        return k;
+    }
+    // Part k read into a pile.
+    void Finish(std::size_t k, PartRead&& read)
+    {
+        if (read.failure || read.beyondBudget) {
+            std::size_t wanted = lastWanted_.load();
+            while (k < wanted && !lastWanted_.compare_exchange_weak(wanted, k)) {
+            }
+        }
+        const std::lock_guard lock(mutex_);
+        piles_[k].read = std::move(read);
+        piles_[k].done = true;
+        pileDone_.notify_all();
+    }
+    bool IsDone(std::size_t k)
+    {
+        const std::lock_guard lock(mutex_);
+        return piles_[k].done;
+    }
+    void WaitFor(std::size_t k)
+    {
+        std::unique_lock lock(mutex_);
+        pileDone_.wait(lock, [&] { return piles_[k].done; });
+    }
+    PartRead TakePile(std::size_t k)
+    {
+        const std::lock_guard lock(mutex_);
+        return std::move(piles_[k].read);
+    }
+
+    // The walk ends with an error of its own: no part is wanted any more.
+    std::atomic<bool> Abandoned{false};
+
+private:
+    struct Pile {
+        PartRead read;
+        bool done = false;
+    };
+    std::vector<std::size_t> bounds_;  // Count() + 1 waypoint lines
+    std::atomic<std::size_t> next_{0};
+    std::atomic<std::size_t> lastWanted_{static_cast<std::size_t>(-1)};
+    std::mutex mutex_;
+    std::condition_variable pileDone_;
+    std::vector<Pile> piles_;
+};
 
 // The walk over the waypoints; the rows and files it makes. A large query is
-// read in two halves side by side, split at a waypoint line; the second
-// half's finds become rows after the first half's, and its failure counts
-// only once the first half's rows are made, as in one walk.
+// read in parts by two threads at once (WalkParts); the walk's thread makes
+// the rows part by part in query order: a part it takes when it is the next
+// to be made rows is read straight into them, every other part is read into
+// a pile and made rows when its turn comes. So the rows, tallies, files and
+// the first failure are those of one walk.
 int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& placemarks)
 {
     const QueryText& query = source.Lines;
@@ -382,8 +483,6 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
     if (n <= FirstWaypointLine) return 0;
 
     const ScanLines lines(query);
-    // The first part is the smaller: its thread also moves the second's rows in.
-    const std::size_t middle = n >= LinesReadInTwoHalves ? lines.Next(n / 100 * FirstPartPercent, HasWptOpen) : n;
     // Room for a row per country line followed by a state line: no more rows
     // can come, and no more than the budget allows.
     RowBudget budget(query.TextBytes());
@@ -397,52 +496,48 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         return true;
     };
 
-    if (middle == n) {
+    if (n < LinesReadInTwoHalves) {
         ReadWaypoints(lines, FirstWaypointLine, n, rules, addFind);
         return rowCount;
     }
-    LaterFinds later;
-    std::atomic<bool> firstHalfFailed{false};  // the second half's finds are no longer wanted
-    TaskBeside reader([&] {
-        // A budget of its own: the second half's finds wait in memory until
-        // the first half's rows are made, so without it a hostile second half
-        // could pile up finds far past what the walk's budget will ever take.
-        RowBudget laterBudget(query.TextBytes());
-        try {
-            ReadWaypoints(lines, middle, n, rules, [&](FindRead&& find) {
-                if (firstHalfFailed.load(std::memory_order_relaxed)) return false;
-                if (find.beforeCutoff) {  // counted here: no need to keep it
-                    if (find.district) ++later.cutOff[static_cast<std::size_t>(*find.district)];
-                    return true;
-                }
-                if (!laterBudget.Allows(find.cost)) {
-                    later.beyondBudget = find.cost;
-                    return false;
-                }
-                later.finds.Add(std::move(find));
-                return true;
-            });
-        } catch (...) {
-            // Counts only once the first half's rows are made.
-            later.failure = std::current_exception();
-        }
-        later.finds.Close();
+    WalkParts parts(lines, FirstWaypointLine, FirstPartPercent, LaterParts);
+    (void)parts.TakeNext();  // the first part is this thread's
+    const auto readIntoPile = [&](std::size_t k, RowBudget& pileBudget) {
+        PartRead read;
+        ReadIntoPile(lines, parts.Begin(k), parts.End(k), rules, pileBudget, parts.Abandoned, read);
+        parts.Finish(k, std::move(read));
+    };
+    TaskBeside helper([&] {
+        RowBudget pileBudget(query.TextBytes());
+        while (const std::optional<std::size_t> k = parts.TakeNext()) readIntoPile(*k, pileBudget);
     });
     try {
-        ReadWaypoints(lines, FirstWaypointLine, middle, rules, addFind);
-        for (std::vector<FindRead> batch; later.finds.Take(batch);) {
-            for (FindRead& find : batch) AddFind(state, std::move(find), budget, placemarks, rowCount);
-            later.finds.GiveBack(std::move(batch));
+        ReadWaypoints(lines, parts.Begin(0), parts.End(0), rules, addFind);
+        RowBudget pileBudget(query.TextBytes());
+        for (std::size_t turn = 1; turn < parts.Count();) {
+            if (parts.IsDone(turn)) {
+                PartRead read = parts.TakePile(turn++);
+                for (FindRead& find : read.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
+                for (std::size_t d = 0; d < read.cutOff.size(); ++d) state.CutOffTally[d] += read.cutOff[d];
+                // The find the pile stopped at is past the walk's budget too.
+                if (read.beyondBudget) budget.Take(*read.beyondBudget, rowCount);
+                if (read.failure) std::rethrow_exception(read.failure);
+            } else if (const std::optional<std::size_t> k = parts.TakeNext()) {
+                if (*k == turn) {
+                    ReadWaypoints(lines, parts.Begin(turn), parts.End(turn), rules, addFind);
+                    ++turn;
+                } else {
+                    readIntoPile(*k, pileBudget);
+                }
+            } else {
+                parts.WaitFor(turn);  // being read beside
+            }
         }
     } catch (...) {
-        firstHalfFailed = true;
-        throw;  // the reader is joined on the way out
+        parts.Abandoned = true;
+        throw;  // the helper is joined on the way out
     }
-    reader.Wait();
-    // The find the second half stopped at is past the budget here too.
-    if (later.beyondBudget) budget.Take(*later.beyondBudget, rowCount);
-    for (std::size_t d = 0; d < later.cutOff.size(); ++d) state.CutOffTally[d] += later.cutOff[d];
-    if (later.failure) std::rethrow_exception(later.failure);
+    helper.Wait();
     return rowCount;
 }
 

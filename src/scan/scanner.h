@@ -26,8 +26,8 @@ struct ScanSource {
     bool Bounded = true;
 };
 
-// A query of at least this many lines is read in two halves side by side;
-// the results are those of one walk.
+// A query of at least this many lines is read by two threads at once; the
+// results are those of one walk.
 inline constexpr std::size_t LinesReadInTwoHalves = 50'000;
 
 // Empties the results of the previous scan, then walks state.QueryLines and

@@ -1,5 +1,6 @@
-// A large query is read in two halves side by side: its rows, files and
-// failures must be those of one walk from the first line to the last.
+// A large query is read in parts by two threads at once: its rows, files and
+// failures must be those of one walk from the first line to the last,
+// whichever thread read which part.
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,30 @@ TEST_F(ScannerTest, AFailureInEitherHalfComesWhereOneWalkMeetsIt)
     ASSERT_EQ(state.Rows.size(), 85u);  // caches 0..99 less 15 before the cut-off
     EXPECT_EQ(state.Rows.back().GCCode, "GC99");
     EXPECT_EQ(state.NotInPolygonCount, 28);
+}
+
+TEST_F(ScannerTest, AFailureInAnyPartComesWhereOneWalkMeetsIt)
+{
+    // Places all through the query: in the first part, read straight into the
+    // rows, and in the later parts, read by either thread, straight or into a pile.
+    for (const int at : {3, 640, 700, 901, 1'150, 1'333, 1'480, 1'599}) {
+        std::vector<Cache> caches = ManyCaches(1'600);
+        caches[static_cast<std::size_t>(at)].lat = "4x.5";
+        // A later failure as well: the earlier one in query order is met.
+        if (at + 37 < 1'600) caches[static_cast<std::size_t>(at) + 37].lon = "7,5";
+        Load(caches);
+        ASSERT_GE(state.QueryLines.Size(), LinesReadInTwoHalves);
+        EXPECT_EQ(ErrorOf([&] { ScanWaypoints(state); }), "'4x.5' ist kein g\xC3\xBCltiger Gleitkommawert")
+            << "at " << at;
+        // Every cache before it makes a row, but those found before the cut-off.
+        std::size_t rows = 0, outside = 0;
+        for (int i = 0; i < at; ++i) {
+            rows += i % 7 != 0;
+            outside += i % 7 != 0 && i % 3 == 2;
+        }
+        EXPECT_EQ(state.Rows.size(), rows) << "at " << at;
+        EXPECT_EQ(state.PlacemarkFiles.size(), outside) << "at " << at;
+    }
 }
 
 // Small caches, then one waypoint whose 40,000 country and state lines each
