@@ -8,9 +8,9 @@
 #include <system_error>
 
 #include "base/query_limits.h"
-#include "platform/task_beside.h"
 #include "base/user_error.h"
 #include "base/utf8.h"
+#include "query/halves_split.h"
 #include "query/line_kinds.h"
 #include "query/line_table.h"
 
@@ -114,7 +114,7 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
 
     // A large text is cut after an LF near its middle: no break, sequence or
     // searched text spans that place, so the halves split on their own, each
-    // into a part of the table of its own.
+    // into a part of the table of its own (halves_split.h).
     std::size_t middle = n;
     if (n - start >= SplitInHalvesFrom) {
         const std::size_t half = start + (n - start) / 2;
@@ -133,11 +133,7 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
     try {
         if (middle < n) {
             LineTable second{starts + firstRoom, kinds + firstRoom, secondRoom};
-            std::size_t secondInvalid = n;
-            TaskBeside beside([&] { secondInvalid = SplitRange(data, middle, n, n, second); });
-            const std::size_t firstInvalid = SplitRange(data, start, middle, n, first);
-            beside.Wait();
-            invalid = firstInvalid < middle ? firstInvalid : secondInvalid;
+            invalid = SplitHalves(data, start, middle, n, first, second, static_cast<std::size_t>(maxEntries));
             if (invalid < n) return false;
             // The first half's last entry is the second half's first line:
             // from that line on, the lines are read from the second part.
