@@ -496,7 +496,7 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         return true;
     };
 
-    if (n < LinesReadInTwoHalves) {
+    if (n < LinesReadByTwoThreads) {
         ReadWaypoints(lines, FirstWaypointLine, n, rules, addFind);
         return rowCount;
     }

@@ -28,7 +28,7 @@ struct ScanSource {
 
 // A query of at least this many lines is read by two threads at once; the
 // results are those of one walk.
-inline constexpr std::size_t LinesReadInTwoHalves = 50'000;
+inline constexpr std::size_t LinesReadByTwoThreads = 50'000;
 
 // Empties the results of the previous scan, then walks state.QueryLines and
 // fills Rows, DistrictTally, NotInPolygonCount, NIPList, PlacemarkFiles and

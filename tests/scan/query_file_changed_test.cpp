@@ -74,7 +74,7 @@ TEST_F(QueryFileChangedTest, AMappedQueryScansAsACopyUntilItIsCutShort)
     const std::vector<std::string> copiedCodes = Codes();
 
     state.QueryLines = OpenQuery(path);
-    ASSERT_GE(state.QueryLines.Size(), LinesReadInTwoHalves);
+    ASSERT_GE(state.QueryLines.Size(), LinesReadByTwoThreads);
     const QueryScan mapped = ScanQuery(state);
     EXPECT_EQ(mapped.Rows, 2'000);
     EXPECT_TRUE(mapped.Incomplete.empty());

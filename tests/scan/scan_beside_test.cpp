@@ -79,7 +79,7 @@ TEST_F(ScanBesideTest, AStoppedScanThrowsCancelled)
     EXPECT_THROW(ScanWaypoints(results, ScanSource{state.QueryLines, state.PolyTable, &stop, true}), Cancelled);
     // A query read in two halves stops the same way.
     Load(Finds(2'000, 7));
-    ASSERT_GE(state.QueryLines.Size(), LinesReadInTwoHalves);
+    ASSERT_GE(state.QueryLines.Size(), LinesReadByTwoThreads);
     EXPECT_THROW(ScanQuery(results, ScanSource{state.QueryLines, state.PolyTable, &stop, true}), Cancelled);
     // Not asked to stop: the whole scan.
     CancelToken go;

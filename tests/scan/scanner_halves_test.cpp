@@ -95,7 +95,7 @@ TEST_F(ScannerTest, AFailureInAnyPartComesWhereOneWalkMeetsIt)
         // A later failure as well: the earlier one in query order is met.
         if (at + 37 < 1'600) caches[static_cast<std::size_t>(at) + 37].lon = "7,5";
         Load(caches);
-        ASSERT_GE(state.QueryLines.Size(), LinesReadInTwoHalves);
+        ASSERT_GE(state.QueryLines.Size(), LinesReadByTwoThreads);
         EXPECT_EQ(ErrorOf([&] { ScanWaypoints(state); }), "'4x.5' ist kein g\xC3\xBCltiger Gleitkommawert")
             << "at " << at;
         // Every cache before it makes a row, but those found before the cut-off.
@@ -140,7 +140,7 @@ TEST_F(ScannerTest, RowsBeyondTheBudgetInTheSecondHalfStopWhereOneWalkStops)
     // The first half's rows count towards the budget of the second.
     // (The counts are those one walk from the first line reaches.)
     Load(SmallCachesThenABigOne(false));
-    ASSERT_GE(state.QueryLines.Size(), LinesReadInTwoHalves);
+    ASSERT_GE(state.QueryLines.Size(), LinesReadByTwoThreads);
     EXPECT_EQ(ErrorOf([&] { ScanWaypoints(state); }), BudgetMessage(33'728));
     ASSERT_EQ(state.Rows.size(), 33'728u);
     EXPECT_EQ(state.Rows[2'227].GCCode, "GC2599");

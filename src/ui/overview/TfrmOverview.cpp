@@ -440,6 +440,14 @@ void TfrmOverview::stopFigures()
     progressRow_->hide();
 }
 
+void TfrmOverview::releaseBeside(std::shared_ptr<const OverviewScan> scan)
+{
+    // Where another holder is left (a figures step), the last one frees it.
+    if (!scan || scan.use_count() > 1) return;
+    release_.reset();  // the one before has long ended
+    release_ = std::make_unique<TaskBeside>([held = std::move(scan)]() mutable { held.reset(); });
+}
+
 void TfrmOverview::btnAbbrechenClick()
 {
     if (!figuresRunning()) return;
@@ -464,7 +472,7 @@ void TfrmOverview::holdFigures(bool hold)
 void TfrmOverview::showFigures(std::shared_ptr<const OverviewScan> scan, OverviewFigures figures)
 {
     // The scan shown before stays until nothing points into it any more.
-    const std::shared_ptr<const OverviewScan> before = std::exchange(shown_, std::move(scan));
+    std::shared_ptr<const OverviewScan> before = std::exchange(shown_, std::move(scan));
     overview_ = std::move(figures.overview);
     timeline_ = std::move(figures.timeline);
     map_->setDistricts(shown_->districts);
@@ -477,6 +485,7 @@ void TfrmOverview::showFigures(std::shared_ptr<const OverviewScan> scan, Overvie
     showStatus();
     showLegend();
     showPreview();
+    releaseBeside(std::move(before));
     emit figuresShown();
 }
 

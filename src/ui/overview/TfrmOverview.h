@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "districts/district_overview.h"
+#include "platform/task_beside.h"
 #include "reports/proof_list.h"
 #include "ui/overview/OverviewFigures.h"
 #include "ui/overview/OverviewPicture.h"
@@ -131,6 +132,7 @@ private:
     void thresholdChanged(int metres);
     void showFigures(std::shared_ptr<const OverviewScan> scan, OverviewFigures figures);
     void stopFigures();
+    void releaseBeside(std::shared_ptr<const OverviewScan> scan);
     std::string queryDate() const;
     OverviewPictureContent pictureContent() const;
 
@@ -140,6 +142,9 @@ private:
     std::vector<ProgressStep> timeline_;
     bool placed_ = false;
     StepBeside* step_ = nullptr;  // the figures of a large scan
+    // Frees a scan no longer shown beside the window: its rows are a block
+    // for each of many texts, freed one by one.
+    std::unique_ptr<TaskBeside> release_;
     bool held_ = false;
     bool pending_ = false;  // figures asked for while held
     QTimer* progressTimer_ = nullptr;
