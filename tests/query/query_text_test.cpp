@@ -200,8 +200,9 @@ TEST(QueryText, KnowsTheStateLines)
     for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
 }
 
-// A text of many megabytes is split in two halves at once; it reads as a
-// small one does, also when a stray byte in its second half needs a repair.
+// A text of many megabytes is split in two halves at once, each into a part
+// of the table of its own; it reads as a small one does, also when a stray
+// byte in its second half needs a repair.
 TEST(QueryText, ALargeTextReadsLikeASmallOne)
 {
     const std::string filler(500, '-');  // long lines keep the test quick
@@ -234,6 +235,15 @@ TEST(QueryText, ALargeTextReadsLikeASmallOne)
     std::vector<unsigned char> found(q.Size());
     for (std::size_t i = 0; i < q.Size(); ++i) found[i] = q.Kinds(i);
     EXPECT_EQ(found, kinds);
+    // The next line of a kind, from every line: also across the place where
+    // the second half's part of the table begins.
+    for (const unsigned char wanted : {HasWptOpen, HasWptClose, HasDate}) {
+        std::size_t next = kinds.size();
+        for (std::size_t from = kinds.size() + 1; from-- > 0;) {
+            if (from < kinds.size() && (kinds[from] & wanted)) next = from;
+            ASSERT_EQ(q.NextWith(from, wanted), next) << "from " << from;
+        }
+    }
 
     const QueryText repaired = QueryText::FromBytes(text + "x\xFFy");
     ASSERT_EQ(repaired.Size(), lines.size() + 1);
