@@ -11,14 +11,20 @@ TaskBeside::TaskBeside(std::function<void()> task) : task_(std::move(task))
 {
     try {
         thread_ = std::thread([this] {
-            placed_.wait(false);
+            {
+                std::unique_lock lock(placement_);
+                placed_changed_.wait(lock, [&] { return placed_; });
+            }
             platform::AllowEveryProcessor();
             Run();
         });
         // Both work at once from the start: the caller does its own share.
         platform::RunOnAnotherProcessor(thread_);
-        placed_ = true;
-        placed_.notify_one();
+        {
+            const std::lock_guard lock(placement_);
+            placed_ = true;
+        }
+        placed_changed_.notify_one();
     } catch (const std::system_error&) {
         // No thread to be had: Wait() runs the task.
     }

@@ -1,9 +1,10 @@
 #pragma once
 // A task run on a second thread while the caller does its own share.
 
-#include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace ql {
@@ -32,7 +33,11 @@ private:
     std::exception_ptr failure_;
     std::thread thread_;
     bool done_ = false;
-    std::atomic<bool> placed_{false};  // the thread waits for its placement before it runs
+    // The thread waits for its placement before it runs. (A mutex, not an
+    // atomic wait: GCC 12's atomic wait can miss a wake-up on Windows.)
+    std::mutex placement_;
+    std::condition_variable placed_changed_;
+    bool placed_ = false;
 };
 
 }  // namespace ql
