@@ -23,7 +23,7 @@ std::size_t RoomFor(std::size_t bytes, std::size_t maxEntries)
 }
 
 // A slab split by the thread that took it from the other's half, into a
-// table of its own, to be appended to the half's part.
+// table of its own, to be appended to the half's region.
 struct StolenSlab {
     std::size_t index;
     platform::LargeBuffer startBytes, kindBytes;
@@ -54,8 +54,6 @@ public:
 
     std::optional<std::size_t> TakeFront() { return Take(true); }
     std::optional<std::size_t> TakeBack() { return Take(false); }
-    // The slabs the owner took: those from this one on were stolen.
-    std::size_t OwnersEnd() const { return static_cast<std::size_t>(claims_.load() & 0xFFFFFFFF); }
 
     std::vector<StolenSlab> Stolen;  // filled by the other thread, read after it is joined
 
@@ -80,7 +78,7 @@ private:
 };
 
 // The owner's work: its half's slabs from the front, one after the other into
-// its part. Returns the first stray byte it met, or n.
+// its region. Returns the first stray byte it met, or n.
 std::size_t SplitOwnHalf(const char* data, std::size_t n, Half& half, LineTable& t)
 {
     std::size_t invalid = n;
@@ -108,7 +106,7 @@ void StealFrom(const char* data, std::size_t n, Half& half, std::size_t maxEntri
     }
 }
 
-// Appends the stolen slabs, in text order, to the half's part. Returns the
+// Appends the stolen slabs, in text order, to the half's region. Returns the
 // first stray byte they met, or n.
 std::size_t AppendStolen(Half& half, LineTable& t, std::size_t n)
 {

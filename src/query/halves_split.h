@@ -1,6 +1,6 @@
 #pragma once
 // A large text split into lines by two threads at once: the calling thread
-// splits the first half, a thread beside it the second, each into a part of
+// splits the first half, a thread beside it the second, each into a region of
 // the line table of its own. Each half comes in slabs of about a megabyte,
 // cut after a line break; a thread done with its own half takes slabs from
 // the far end of the other's, so that both work until the end.

@@ -114,7 +114,7 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
 
     // A large text is cut after an LF near its middle: no break, sequence or
     // searched text spans that place, so the halves split on their own, each
-    // into a part of the table of its own (halves_split.h).
+    // into a region of the table of its own (halves_split.h).
     std::size_t middle = n;
     if (n - start >= SplitInHalvesFrom) {
         const std::size_t half = start + (n - start) / 2;
@@ -128,19 +128,19 @@ bool QueryText::Split(std::size_t start, std::size_t& invalid)
     auto* const kinds = reinterpret_cast<unsigned char*>(kindBytes.Data());
     LineTable first{starts, kinds, firstRoom};
     std::size_t entries = 0;
-    secondPartFrom_ = NoSecondPart;
-    secondPartShift_ = 0;
+    secondRegionFrom_ = NoSecondRegion;
+    secondRegionShift_ = 0;
     try {
         if (middle < n) {
             LineTable second{starts + firstRoom, kinds + firstRoom, secondRoom};
             invalid = SplitHalves(data, start, middle, n, first, second, static_cast<std::size_t>(maxEntries));
             if (invalid < n) return false;
             // The first half's last entry is the second half's first line:
-            // from that line on, the lines are read from the second part.
+            // from that line on, the lines are read from the second region.
             entries = first.Entries - 1 + second.Entries;
             if (entries > capacity) throw TableFull{};
-            secondPartFrom_ = first.Entries - 1;
-            secondPartShift_ = firstRoom - secondPartFrom_;
+            secondRegionFrom_ = first.Entries - 1;
+            secondRegionShift_ = firstRoom - secondRegionFrom_;
         } else {
             invalid = SplitRange(data, start, n, n, first);
             if (invalid < n) return false;
@@ -205,13 +205,13 @@ std::size_t QueryText::NextWith(std::size_t from, unsigned char kinds) const
 {
     const auto* bits = reinterpret_cast<const unsigned char*>(kinds_.Data());
     kinds &= static_cast<unsigned char>(~EndsWithCrLf);
-    if (from < secondPartFrom_) {
-        const std::size_t firstEnd = std::min(lineCount_, secondPartFrom_);
+    if (from < secondRegionFrom_) {
+        const std::size_t firstEnd = std::min(lineCount_, secondRegionFrom_);
         const std::size_t found = NextIn(bits, from, firstEnd, kinds);
         if (found < firstEnd || firstEnd == lineCount_) return found;
         from = firstEnd;
     }
-    return from >= lineCount_ ? lineCount_ : NextIn(bits + secondPartShift_, from, lineCount_, kinds);
+    return from >= lineCount_ ? lineCount_ : NextIn(bits + secondRegionShift_, from, lineCount_, kinds);
 }
 
 void QueryText::ThrowIndexError(long long index)
@@ -221,15 +221,15 @@ void QueryText::ThrowIndexError(long long index)
 
 std::size_t QueryText::MemoryBytes() const
 {
-    // What the tables use, rounded to the pages they touch in each part.
+    // What the tables use, rounded to the pages they touch in each region.
     constexpr std::size_t Page = 4096;
     const auto used = [](std::size_t bytes) { return (bytes + Page - 1) / Page * Page; };
     if (lineCount_ == 0) return buffer_.ReservedBytes();
     const std::size_t entries = lineCount_ + 1;
-    const std::size_t firstPart = std::min(entries, secondPartFrom_);
-    const std::size_t secondPart = entries - firstPart;
-    return buffer_.ReservedBytes() + used(firstPart * sizeof(std::uint32_t)) +
-           used(secondPart * sizeof(std::uint32_t)) + used(firstPart) + used(secondPart);
+    const std::size_t firstRegion = std::min(entries, secondRegionFrom_);
+    const std::size_t secondRegion = entries - firstRegion;
+    return buffer_.ReservedBytes() + used(firstRegion * sizeof(std::uint32_t)) +
+           used(secondRegion * sizeof(std::uint32_t)) + used(firstRegion) + used(secondRegion);
 }
 
 }  // namespace ql

@@ -3,7 +3,7 @@
 // into it. Every line access is index-checked. The text, its line table (four
 // bytes a line) and the scan's line kinds (one byte a line) live in large
 // buffers, filled by one pass over the text (over each half at once for a
-// large text, each into a part of the tables of its own); the limits in
+// large text, each into a region of the tables of its own); the limits in
 // base/query_limits.h keep the tables bounded by the text.
 
 #include <cstddef>
@@ -100,8 +100,8 @@ private:
     static std::size_t BreakLength(unsigned char kindBits) { return (kindBits & EndsWithCrLf) ? 2 : 1; }
     unsigned char KindBits(std::size_t i) const { return static_cast<unsigned char>(kinds_.Data()[Slot(i)]); }
     // Where line i's entries lie in the tables: a large text's second half
-    // was split into a part of its own, from line secondPartFrom_ on.
-    std::size_t Shift(std::size_t i) const { return i >= secondPartFrom_ ? secondPartShift_ : 0; }
+    // was split into a region of its own, from line secondRegionFrom_ on.
+    std::size_t Shift(std::size_t i) const { return i >= secondRegionFrom_ ? secondRegionShift_ : 0; }
     std::size_t Slot(std::size_t i) const { return i + Shift(i); }
     [[noreturn]] static void ThrowIndexError(long long index);
     const std::uint32_t* Starts() const { return reinterpret_cast<const std::uint32_t*>(starts_.Data()); }
@@ -114,9 +114,9 @@ private:
     platform::LargeBuffer kinds_;  // LineKind bits of each line, and EndsWithCrLf
     std::size_t lineCount_ = 0;
     std::size_t lastEnd_ = 0;  // end of the last line (before a final break)
-    static constexpr std::size_t NoSecondPart = static_cast<std::size_t>(-1);
-    std::size_t secondPartFrom_ = NoSecondPart;  // the first line read from the second part
-    std::size_t secondPartShift_ = 0;  // its entries lie this many slots further on
+    static constexpr std::size_t NoSecondRegion = static_cast<std::size_t>(-1);
+    std::size_t secondRegionFrom_ = NoSecondRegion;  // the first line read from the second region
+    std::size_t secondRegionShift_ = 0;  // its entries lie this many slots further on
 };
 
 }  // namespace ql

@@ -353,19 +353,19 @@ void ReadWaypoints(const ScanLines& lines, std::size_t begin, std::size_t end, c
     }
 }
 
-// A large query is read in parts by two threads, each taking the next part
-// not yet taken. The first part, read by the walk's thread straight into the
+// A large query is read in stretches by two threads, each taking the next
+// stretch not yet taken. The first stretch, read by the walk's thread straight into the
 // rows while the other thread reads on, is this share of the lines; the rest
-// come in parts small enough that the last one ends the two threads' work
+// come in stretches small enough that the last one ends the two threads' work
 // within a millisecond or two of each other.
-constexpr std::size_t FirstPartPercent = 40;
-constexpr std::size_t LaterParts = 40;
+constexpr std::size_t FirstStretchPercent = 40;
+constexpr std::size_t LaterStretches = 40;
 
-// What was read of one part into a pile, to be made rows when its turn comes.
-struct PartRead {
+// What was read of one stretch into a pile, to be made rows when its turn comes.
+struct StretchRead {
     std::vector<FindRead> finds;
     DistrictTallyArray cutOff{};  // finds the cut-off date left out, per district
-    std::exception_ptr failure;  // the read that ended the part early, if one did
+    std::exception_ptr failure;  // the read that ended the stretch early, if one did
     // The cost of the find that no longer fitted its reader's pile, if one did not.
     std::optional<std::uint64_t> beyondBudget;
 };
@@ -373,10 +373,10 @@ struct PartRead {
 // Reads the finds of the waypoints in [begin, end) into a pile. A budget of
 // the reader's own bounds what waits in its piles: without it a hostile
 // query could pile up finds far past what the walk's budget will ever take.
-// Its piles hold finds of earlier parts only, so where it ends a pile the
+// Its piles hold finds of earlier stretches only, so where it ends a pile the
 // walk's budget, which counts them all and more, has ended the walk.
 void ReadIntoPile(const ScanLines& lines, std::size_t begin, std::size_t end, const FindRules& rules,
-                  RowBudget& pileBudget, const std::atomic<bool>& abandoned, PartRead& read)
+                  RowBudget& pileBudget, const std::atomic<bool>& abandoned, StretchRead& read)
 {
     read.finds.reserve(lines.CountPairs(begin, end));
     try {
@@ -394,16 +394,17 @@ void ReadIntoPile(const ScanLines& lines, std::size_t begin, std::size_t end, co
             return true;
         });
     } catch (...) {
-        read.failure = std::current_exception();  // counts when the part's turn comes
+        read.failure = std::current_exception();  // counts when the stretch's turn comes
     }
 }
 
-// The parts of a large query's walk: which are taken, and the piles read.
-class WalkParts {
+// The stretches of a large query's walk: which are taken, and the piles read.
+class WalkStretches {
 public:
-    // Cut at waypoint lines: a first part of the given share of the lines,
-    // then `later` parts of about equal lines.
-    WalkParts(const ScanLines& lines, std::size_t from, std::size_t firstPercent, std::size_t later) : piles_(later + 1)
+    // Cut at waypoint lines: a first stretch of the given share of the lines,
+    // then `later` stretches of about equal lines.
+    WalkStretches(const ScanLines& lines, std::size_t from, std::size_t firstPercent, std::size_t later)
+            : piles_(later + 1)
     {
         const std::size_t n = lines.Size();
         bounds_.push_back(from);
@@ -417,16 +418,16 @@ public:
     std::size_t Begin(std::size_t k) const { return bounds_[k]; }
     std::size_t End(std::size_t k) const { return bounds_[k + 1]; }
 
-    // The next part nobody has taken, or none: after the last, or after a
-    // part whose read ended the walk.
+    // The next stretch nobody has taken, or none: after the last, or after a
+    // stretch whose read ended the walk.
     std::optional<std::size_t> TakeNext()
     {
         const std::size_t k = next_.fetch_add(1);
         if (k >= Count() || k > lastWanted_.load()) return std::nullopt;
         return k;
     }
-    // Part k read into a pile.
-    void Finish(std::size_t k, PartRead&& read)
+    // Stretch k read into a pile.
+    void Finish(std::size_t k, StretchRead&& read)
     {
         if (read.failure || read.beyondBudget) {
             std::size_t wanted = lastWanted_.load();
@@ -448,18 +449,18 @@ public:
         std::unique_lock lock(mutex_);
         pileDone_.wait(lock, [&] { return piles_[k].done; });
     }
-    PartRead TakePile(std::size_t k)
+    StretchRead TakePile(std::size_t k)
     {
         const std::lock_guard lock(mutex_);
         return std::move(piles_[k].read);
     }
 
-    // The walk ends with an error of its own: no part is wanted any more.
+    // The walk ends with an error of its own: no stretch is wanted any more.
     std::atomic<bool> Abandoned{false};
 
 private:
     struct Pile {
-        PartRead read;
+        StretchRead read;
         bool done = false;
     };
     std::vector<std::size_t> bounds_;  // Count() + 1 waypoint lines
@@ -471,9 +472,9 @@ private:
 };
 
 // The walk over the waypoints; the rows and files it makes. A large query is
-// read in parts by two threads at once (WalkParts); the walk's thread makes
-// the rows part by part in query order: a part it takes when it is the next
-// to be made rows is read straight into them, every other part is read into
+// read in stretches by two threads at once (WalkStretches); the walk's thread makes
+// the rows stretch by stretch in query order: a stretch it takes when it is the next
+// to be made rows is read straight into them, every other stretch is read into
 // a pile and made rows when its turn comes. So the rows, tallies, files and
 // the first failure are those of one walk.
 int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& placemarks)
@@ -500,41 +501,41 @@ int WalkWaypoints(AppState& state, const ScanSource& source, PlacemarkWriter& pl
         ReadWaypoints(lines, FirstWaypointLine, n, rules, addFind);
         return rowCount;
     }
-    WalkParts parts(lines, FirstWaypointLine, FirstPartPercent, LaterParts);
-    (void)parts.TakeNext();  // the first part is this thread's
+    WalkStretches stretches(lines, FirstWaypointLine, FirstStretchPercent, LaterStretches);
+    (void)stretches.TakeNext();  // the first stretch is this thread's
     const auto readIntoPile = [&](std::size_t k, RowBudget& pileBudget) {
-        PartRead read;
-        ReadIntoPile(lines, parts.Begin(k), parts.End(k), rules, pileBudget, parts.Abandoned, read);
-        parts.Finish(k, std::move(read));
+        StretchRead read;
+        ReadIntoPile(lines, stretches.Begin(k), stretches.End(k), rules, pileBudget, stretches.Abandoned, read);
+        stretches.Finish(k, std::move(read));
     };
     TaskBeside helper([&] {
         RowBudget pileBudget(query.TextBytes());
-        while (const std::optional<std::size_t> k = parts.TakeNext()) readIntoPile(*k, pileBudget);
+        while (const std::optional<std::size_t> k = stretches.TakeNext()) readIntoPile(*k, pileBudget);
     });
     try {
-        ReadWaypoints(lines, parts.Begin(0), parts.End(0), rules, addFind);
+        ReadWaypoints(lines, stretches.Begin(0), stretches.End(0), rules, addFind);
         RowBudget pileBudget(query.TextBytes());
-        for (std::size_t turn = 1; turn < parts.Count();) {
-            if (parts.IsDone(turn)) {
-                PartRead read = parts.TakePile(turn++);
+        for (std::size_t turn = 1; turn < stretches.Count();) {
+            if (stretches.IsDone(turn)) {
+                StretchRead read = stretches.TakePile(turn++);
                 for (FindRead& find : read.finds) AddFind(state, std::move(find), budget, placemarks, rowCount);
                 for (std::size_t d = 0; d < read.cutOff.size(); ++d) state.CutOffTally[d] += read.cutOff[d];
                 // The find the pile stopped at is past the walk's budget too.
                 if (read.beyondBudget) budget.Take(*read.beyondBudget, rowCount);
                 if (read.failure) std::rethrow_exception(read.failure);
-            } else if (const std::optional<std::size_t> k = parts.TakeNext()) {
+            } else if (const std::optional<std::size_t> k = stretches.TakeNext()) {
                 if (*k == turn) {
-                    ReadWaypoints(lines, parts.Begin(turn), parts.End(turn), rules, addFind);
+                    ReadWaypoints(lines, stretches.Begin(turn), stretches.End(turn), rules, addFind);
                     ++turn;
                 } else {
                     readIntoPile(*k, pileBudget);
                 }
             } else {
-                parts.WaitFor(turn);  // being read beside
+                stretches.WaitFor(turn);  // being read beside
             }
         }
     } catch (...) {
-        parts.Abandoned = true;
+        stretches.Abandoned = true;
         throw;  // the helper is joined on the way out
     }
     helper.Wait();

@@ -65,7 +65,7 @@ Split InHalves(const std::string& text, std::size_t middle)
     Split s;
     s.invalid = SplitHalves(text.data(), 0, middle, n, first.table, second.table, n);
     if (s.invalid < n) return s;
-    // The first part's last entry is the second part's first line.
+    // The first table's last entry is the second table's first line.
     for (std::size_t i = 0; i + 1 < first.table.Entries; ++i) {
         s.starts.push_back(first.table.Starts[i]);
         s.kinds.push_back(first.table.Kinds[i]);

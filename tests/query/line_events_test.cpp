@@ -45,28 +45,5 @@ TEST(LineEvents, EveryUnitFindsWhatThePlainOneFinds)
     }
 }
 
-TEST(LineEvents, ThePlainUnitMarksEachKindOfByte)
-{
-    // A byte before, the block, and the bytes after it.
-    std::string text = " " + std::string(EventBlockBytes, 'x') + std::string(EventReadsAfter, ' ');
-    const auto put = [&](std::size_t at, std::string_view what) { text.replace(1 + at, what.size(), what); };
-    put(0, "\n");  // a break at the first byte: the byte before is no CR
-    put(3, "\r\n");  // a pair: one break, at its LF
-    put(7, "\r");  // a CR alone
-    put(10, "<wpt");  // tags
-    put(16, "</wpt>");
-    put(24, "<groundspeak:state");
-    put(44, "<groundspeak:name");  // not one the scan searches
-    put(62, "\xC3\xA4");  // a letter at the block's end
-    BlockEvents e{};
-    RunnableClassifiers().front()(text.data() + 1, 1, &e);
-    EXPECT_EQ(e.Breaks, (1ull << 0) | (1ull << 4) | (1ull << 7));
-    EXPECT_EQ(e.CrLf, 1ull << 4);
-    EXPECT_EQ(e.Tags, (1ull << 10) | (1ull << 16) | (1ull << 24));
-    EXPECT_EQ(e.High, (1ull << 62) | (1ull << 63));
-    EXPECT_EQ(e.TwoByteLeads, 1ull << 62);
-    EXPECT_EQ(e.Continuations, 1ull << 63);
-}
-
 }  // namespace
 }  // namespace ql

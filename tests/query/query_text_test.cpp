@@ -200,7 +200,7 @@ TEST(QueryText, KnowsTheStateLines)
     for (std::size_t i = 0; i < q.Size(); ++i) EXPECT_EQ(q.Kinds(i), expected[i]) << "line " << i;
 }
 
-// A text of many megabytes is split in two halves at once, each into a part
+// A text of many megabytes is split in two halves at once, each into a region
 // of the table of its own; it reads as a small one does, also when a stray
 // byte in its second half needs a repair.
 TEST(QueryText, ALargeTextReadsLikeASmallOne)
@@ -236,7 +236,7 @@ TEST(QueryText, ALargeTextReadsLikeASmallOne)
     for (std::size_t i = 0; i < q.Size(); ++i) found[i] = q.Kinds(i);
     EXPECT_EQ(found, kinds);
     // The next line of a kind, from every line: also across the place where
-    // the second half's part of the table begins.
+    // the second half's region of the table begins.
     for (const unsigned char wanted : {HasWptOpen, HasWptClose, HasDate}) {
         std::size_t next = kinds.size();
         for (std::size_t from = kinds.size() + 1; from-- > 0;) {

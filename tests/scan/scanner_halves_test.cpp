@@ -1,6 +1,6 @@
-// A large query is read in parts by two threads at once: its rows, files and
+// A large query is read in stretches by two threads at once: its rows, files and
 // failures must be those of one walk from the first line to the last,
-// whichever thread read which part.
+// whichever thread read which stretch.
 
 #include <gtest/gtest.h>
 
@@ -85,10 +85,10 @@ TEST_F(ScannerTest, AFailureInEitherHalfComesWhereOneWalkMeetsIt)
     EXPECT_EQ(state.NotInPolygonCount, 28);
 }
 
-TEST_F(ScannerTest, AFailureInAnyPartComesWhereOneWalkMeetsIt)
+TEST_F(ScannerTest, AFailureInAnyStretchComesWhereOneWalkMeetsIt)
 {
-    // Places all through the query: in the first part, read straight into the
-    // rows, and in the later parts, read by either thread, straight or into a pile.
+    // Places all through the query: in the first stretch, read straight into the
+    // rows, and in the later stretches, read by either thread, straight or into a pile.
     for (const int at : {3, 640, 700, 901, 1'150, 1'333, 1'480, 1'599}) {
         std::vector<Cache> caches = ManyCaches(1'600);
         caches[static_cast<std::size_t>(at)].lat = "4x.5";
