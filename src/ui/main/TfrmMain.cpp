@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 
 #include "state/app_state.h"
@@ -26,6 +27,7 @@
 #include "ui/common/StepBeside.h"
 #include "districts/polygon_files.h"
 #include "ui/main/CacheListModel.h"
+#include "ui/main/TextWarmUp.h"
 #include "ui/common/Controls.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/common/Icons.h"
@@ -277,6 +279,8 @@ void TfrmMain::showEvent(QShowEvent* event)
     if (!centred_) {
         centred_ = true;
         CentreOnScreen(this);
+        // Once the window shows, before a user can have chosen a query.
+        QTimer::singleShot(0, this, [this] { WarmTextDrawing(*this, *ListView1_); });
     }
     QMainWindow::showEvent(event);
 }
