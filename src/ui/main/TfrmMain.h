@@ -110,7 +110,6 @@ private:
     void showStepProgress();
     void hideStepProgress();
     void startLoad(bool zip);
-    void loadDone(std::exception_ptr failure);
     // The analysis over the lines just loaded (or, without them, the loaded ones).
     void analyse();
     void startScan(bool rescan);
