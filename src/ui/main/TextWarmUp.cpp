@@ -52,6 +52,7 @@ void WarmList(const QTableView& list)
     view.setIconSize(list.iconSize());
     view.setWordWrap(list.wordWrap());
     view.setModel(&model);
+    view.setItemDelegate(list.itemDelegate());
     view.verticalHeader()->hide();
     const int rowHeight = list.verticalHeader()->defaultSectionSize();
     view.verticalHeader()->setDefaultSectionSize(rowHeight);

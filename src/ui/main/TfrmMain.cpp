@@ -27,6 +27,7 @@
 #include "ui/common/StepBeside.h"
 #include "districts/polygon_files.h"
 #include "ui/main/CacheListModel.h"
+#include "ui/main/ListCellDelegate.h"
 #include "ui/main/TextWarmUp.h"
 #include "ui/common/Controls.h"
 #include "ui/common/ErrorBox.h"
@@ -141,6 +142,7 @@ void TfrmMain::buildControls()
     ListView1_->setFont(DesignFont(15));
     listModel_ = new CacheListModel(state_.Rows, this);
     ListView1_->setModel(listModel_);
+    ListView1_->setItemDelegate(new ListCellDelegate(ListView1_));
     ListView1_->verticalHeader()->hide();
     ListView1_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     ListView1_->verticalHeader()->setDefaultSectionSize(QFontMetrics(ListView1_->font()).height() + 4);
