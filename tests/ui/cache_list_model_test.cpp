@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/tables.h"
+#include "support/list_row.h"
 #include "support/ui_support.h"
 #include "ui/main/CacheListModel.h"
 
@@ -11,18 +12,7 @@ namespace {
 
 CacheRow Row(const char* code, int type, bool notInPolygon)
 {
-    CacheRow r;
-    r.GCCode = code;
-    r.TypeIndex = type;
-    r.Name = "Burg & Blick über Ürzig";
-    r.Difficulty = "1.0";
-    r.Terrain = "2.5";
-    r.FindDate = "2012-03-04";
-    r.District = notInPolygon ? "NOT IN POLYGON!" : "Mainz";
-    r.LatText = "N 049° 59.940";
-    r.LonText = "E 008° 16.434";
-    r.NotInPolygon = notInPolygon;
-    return r;
+    return ListRow(code, "Burg & Blick über Ürzig", type, notInPolygon);
 }
 
 TEST(CacheListModel, ShowsTheRowsOfTheLastScanWithTheirIcons)

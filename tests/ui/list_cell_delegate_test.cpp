@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/tables.h"
+#include "support/list_row.h"
 #include "support/ui_support.h"
 #include "ui/common/Placement.h"
 #include "ui/main/CacheListModel.h"
@@ -18,18 +19,7 @@ namespace {
 
 CacheRow Row(const char* code, const char* name, int type, bool notInPolygon)
 {
-    CacheRow r;
-    r.GCCode = code;
-    r.TypeIndex = type;
-    r.Name = name;
-    r.Difficulty = "1.5";
-    r.Terrain = "4.5";
-    r.FindDate = "2012-03-04";
-    r.District = notInPolygon ? "NOT IN POLYGON!" : "Südliche Weinstraße";
-    r.LatText = "N 049° 59.940";
-    r.LonText = "E 008° 16.434";
-    r.NotInPolygon = notInPolygon;
-    return r;
+    return ListRow(code, name, type, notInPolygon, "Südliche Weinstraße");
 }
 
 QImage Drawn(QTableView& view)
