@@ -1,5 +1,4 @@
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -18,7 +17,6 @@
 #include "core/tables.h"
 #include "support/ui_support.h"
 #include "ui/common/ErrorBox.h"
-#include "ui/main/TextWarmUp.h"
 #include "ui/main/TfrmMain.h"
 #include "ui/dialogs/TfrmWeb.h"
 
@@ -55,21 +53,6 @@ TEST_F(MainWindowTest, StartsWithItsDesignTexts)
     EXPECT_EQ(child<QAction>("FileOpen1")->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(child<QAction>("CheckAction")->shortcut(), QKeySequence("Ctrl+R"));
     EXPECT_EQ(fx.state.PolygonDir, fx.state.ProgramDir + std::string(PolygonSubfolder));
-}
-
-// The text drawn unseen after the window shows leaves no window behind and
-// the list as it was.
-TEST_F(MainWindowTest, TheUnseenTextDrawingChangesNothingShown)
-{
-    auto* list = child<QTableView>("ListView1");
-    const QWidgetList before = QApplication::topLevelWidgets();
-    ui::WarmTextDrawing(*main, *list);
-    QCoreApplication::processEvents();  // and the drawing the showing queued
-    EXPECT_EQ(QApplication::topLevelWidgets().size(), before.size());
-    EXPECT_EQ(list->model()->rowCount(), 0);
-    EXPECT_EQ(list->columnWidth(2), 300);
-    EXPECT_EQ(text("lblAnzahlCache"), "0");
-    EXPECT_FALSE(child<QLabel>("lblReady")->isVisible());
 }
 
 TEST_F(MainWindowTest, OpeningAMyFindsQueryShowsNameDateAndDone)

@@ -1,5 +1,6 @@
 #include "ui/main/ListCellDelegate.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QStyle>
 #include <QTextLayout>
@@ -8,9 +9,9 @@
 namespace ql::ui {
 
 namespace {
-// A cell whose drawing is the style's with one text of one line that fits:
-// everything else (pictures, checks, the focus, wrapped or cut texts, other
-// styles) is left to the style.
+// A cell whose drawing is the style's with one text of one line: everything
+// else (pictures, checks, the focus, wrapped texts, other styles) is left to
+// the style.
 bool PlainCell(const QStyleOptionViewItem& option, const QStyle* style)
 {
     constexpr auto Special =
@@ -30,29 +31,31 @@ void ListCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
     const QWidget* widget = cell.widget;
-    const QStyle* style = widget ? widget->style() : nullptr;
-    if (!style || !PlainCell(cell, style)) {
-        QStyledItemDelegate::paint(painter, option, index);
-        return;
-    }
+    const QStyle* style = widget ? widget->style() : QApplication::style();
     // The text as the style places it: inside the focus margins, one line,
     // centred in height.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = cell.rect.adjusted(margin, 0, -margin, 0);
-    QTextOption textOption;
-    textOption.setWrapMode(QTextOption::ManualWrap);
-    textOption.setTextDirection(cell.direction);
-    textOption.setAlignment(QStyle::visualAlignment(cell.direction, cell.displayAlignment));
-    QTextLayout layout(cell.text, cell.font);
-    layout.setTextOption(textOption);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    line.setLineWidth(textRect.width());
-    line.setPosition(QPointF(0, 0));
-    const bool whole = line.textLength() == cell.text.size() && !layout.createLine().isValid();
-    layout.endLayout();
-    if (!whole || line.naturalTextWidth() > textRect.width()) {
-        QStyledItemDelegate::paint(painter, option, index);  // cut short: the style elides it
+    QTextLayout layout;
+    bool fits = PlainCell(cell, style);
+    if (fits) {
+        QTextOption textOption;
+        textOption.setWrapMode(QTextOption::ManualWrap);
+        textOption.setTextDirection(cell.direction);
+        textOption.setAlignment(QStyle::visualAlignment(cell.direction, cell.displayAlignment));
+        layout.setText(cell.text);
+        layout.setFont(cell.font);
+        layout.setTextOption(textOption);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(textRect.width());
+        line.setPosition(QPointF(0, 0));
+        fits = line.textLength() == cell.text.size() && line.naturalTextWidth() <= textRect.width();
+        layout.endLayout();
+    }
+    if (!fits) {
+        // The style's own drawing, which also cuts a text too wide short.
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
         return;
     }
     QPalette::ColorGroup group = cell.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/common/Icons.h"
+#include "ui/main/CacheListModel.h"
 
 namespace ql::ui {
 
@@ -44,7 +45,9 @@ void WarmList(const QTableView& list)
     for (int row = 0; row < SampleCount; ++row)
         for (int column = 0; column < columns; ++column) {
             auto* item = new QStandardItem(QString::fromUtf8(SampleTexts[(row + column) % SampleCount]));
-            item->setIcon(CacheTypeIcon((row + column) % CacheTypeIconCount));
+            // Pictures where the list has them: the type, and the marker beside some codes.
+            if (column == CacheListModel::ColType || (column == CacheListModel::ColGCNummer && row % 2))
+                item->setIcon(CacheTypeIcon(row % CacheTypeIconCount));
             model.setItem(row, column, item);
         }
     QTableView view;
