@@ -49,8 +49,9 @@ std::string DeflatePiece(const std::string& data, bool last)
 }
 
 // An archive whose GPX entry inflates to `mebibytes` MiB of text lines from
-// a few hundred KiB: one compressed MiB repeated. Long enough to be watched.
-std::string LongArchive(int mebibytes)
+// a few hundred KiB: one compressed MiB repeated, after `head`. Long enough
+// to be watched.
+std::string LongArchive(int mebibytes, const std::string& head = {})
 {
     std::string line(62, 'x');
     line += "\r\n";
@@ -58,8 +59,8 @@ std::string LongArchive(int mebibytes)
     while (mebibyte.size() < (1u << 20)) mebibyte += line;
     const std::string piece = DeflatePiece(mebibyte, false);
     TestEntry entry{"long.gpx", {}, 8, {}, {}, {}};
-    std::string payload;
-    uLong crc = crc32(0, nullptr, 0);
+    std::string payload = head.empty() ? std::string() : DeflatePiece(head, false);
+    uLong crc = Crc32Of(head);
     const uLong pieceCrc = Crc32Of(mebibyte);
     for (int i = 0; i < mebibytes; ++i) {
         payload += piece;
@@ -68,7 +69,7 @@ std::string LongArchive(int mebibytes)
     payload += DeflatePiece({}, true);
     entry.deflated = payload;
     entry.crc = static_cast<std::uint32_t>(crc);
-    entry.uncompressedSize = static_cast<std::uint64_t>(mebibytes) * mebibyte.size();
+    entry.uncompressedSize = head.size() + static_cast<std::uint64_t>(mebibytes) * mebibyte.size();
     return ZipBuilder().Add(entry).Build();
 }
 
@@ -176,6 +177,31 @@ TEST_F(MainWindowBesideTest, WhileAnArchiveIsExtractedTheWindowAnswersAndEscapeS
     QTest::keyClick(main, Qt::Key_Escape);
     ExpectFirstShown();
     EXPECT_EQ(fx.state.PlacemarkFiles, (std::vector<std::string>{"GC1KUS.kml", "GC4LUX.kml"}));
+}
+
+// The step line shown while a long archive is extracted says what runs
+// once the scan follows.
+TEST_F(MainWindowBesideTest, TheStepLineFollowsTheScanAfterALongExtraction)
+{
+    OpenFirst();
+    const std::string head = MyFindsQuery("2015-07-23T10:00:00Z", {testquery::Cache{}});
+    const QString archive = WriteFile(fx.programDir.filePath("long-finds.zip"), LongArchive(1024, head));
+    auto* line = child<QLabel>("lblStep");
+    bool seenAtScan = false;
+    QString textAtScan;
+    QObject::connect(main, &ui::TfrmMain::stepStarted, main, [&](bool scanning) {
+        if (!scanning) return;
+        seenAtScan = line->isVisible();
+        textAtScan = line->text();
+        QTimer::singleShot(0, main, [this] { main->btnAbbrechenClick(); });
+    });
+    main->FileOpen1Accept(archive);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return line->isVisible(); }, 120000));
+    EXPECT_EQ(line->text(), "Query wird entpackt...");
+    WaitUntilIdle(main);
+    ASSERT_TRUE(seenAtScan);
+    EXPECT_EQ(textAtScan, "Funde werden den Kreisen zugeordnet...");
+    EXPECT_FALSE(line->isVisible());
 }
 
 TEST_F(MainWindowBesideTest, AStoppedReadingOrScanLeavesThePreviousQueryAndResults)

@@ -211,6 +211,7 @@ void TfrmMain::startScan(bool rescan)
     stepKind_ = StepKind::Scan;
     stepClock_.start();
     progressTimer_->start();
+    showStepProgress();
     emit stepStarted(true);
     if (!stepActive_) return;  // stopped right away
     // The scan fills results of its own; the window's stay as they are

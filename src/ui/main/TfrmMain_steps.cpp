@@ -131,7 +131,9 @@ void TfrmMain::showStepProgress()
             gaugeStarted_ = true;
         }
     }
-    if (!stepActive_ || stepClock_.elapsed() < ProgressAfterMs) return;
+    // A line already shown follows the step that runs now (the scan after
+    // the reading); otherwise a step shows it once it takes that long.
+    if (!stepActive_ || (!lblStep_->isVisible() && stepClock_.elapsed() < ProgressAfterMs)) return;
     const QString text = stepKind_ == StepKind::Scan ? QStringLiteral("Funde werden den Kreisen zugeordnet...")
                          : stepIsZip_                ? QStringLiteral("Query wird entpackt...")
                                                      : QStringLiteral("Query wird gelesen...");
